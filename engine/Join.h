@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Formats.h"
+#include "Progress.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zendra {
+
+// What a join will read and write, found and checked before anything is written.
+struct JoinPlan {
+    SplitIndex Index;
+    std::filesystem::path SourcePath;   // the index's FilePath as this system names it
+    std::vector<PieceBuffer> Pieces;    // in order, each where it was found
+    std::filesystem::path OutputName;   // a plain file name: the source's own
+};
+
+// Reads the index and checks every piece it names: present, well formed, and together exactly
+// the index's FileSize. A piece missing where FilePath says is looked for beside the index.
+bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message);
+
+// Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
+// The output appears whole or not at all; on failure returns false with the reason in Message.
+bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
+                std::string& Message, const Progress& progress = {});
+
+} // namespace zendra

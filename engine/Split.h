@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Progress.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace zendra {
+
+// Cuts SourcePath into pieces of PieceSize bytes named SourcePath.000, .001, ... beside it,
+// then writes the index SourcePath.tpl. On failure returns false with the reason in Message
+// and leaves no piece or index of this call behind.
+bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber, std::string& Message,
+                   std::int32_t PieceSize, const Progress& progress = {});
+
+} // namespace zendra

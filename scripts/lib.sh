@@ -1,0 +1,89 @@
+# Shared helpers for the project's scripts. Source it; do not run it.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${ZENDRA_BUILD:-$ROOT/build}
+NATIVE_BUILD=$BUILD/native
+WIN_BUILD=$BUILD/win32
+export WINEPREFIX=${ZENDRA_WINEPREFIX:-$BUILD/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win32
+
+# Everything the build, the tests and the screenshots need, all from Debian's archive.
+PACKAGES=(cmake ninja-build g++ libgtest-dev googletest
+          g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils xcompmgr
+          fonts-wqy-zenhei fonts-liberation time coreutils)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+ensure_packages() {
+    local missing=() p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local cmd="dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        log "missing packages: ${missing[*]}"
+        log "install them as root with: $cmd"
+        exit 1
+    fi
+    log "installing ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+configure_and_build() {
+    local jobs
+    jobs=$(nproc)
+    if [ ! -f "$NATIVE_BUILD/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    if [ ! -f "$WIN_BUILD/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+    fi
+    log "building (native)"
+    cmake --build "$NATIVE_BUILD" -j "$jobs"
+    log "building (32-bit Windows)"
+    cmake --build "$WIN_BUILD" -j "$jobs"
+}
+
+# A virtual screen for the Windows programs, with compositing so per-pixel alpha blends.
+start_xvfb() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 +extension Composite -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    log "Xvfb did not start"
+    return 1
+}
+
+stop_xvfb() {
+    wineserver -k 2>/dev/null || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+
+# The build's own Wine prefix: created once, with Chinese fonts mapped onto the UI faces.
+ensure_wine_prefix() {
+    if [ -f "$WINEPREFIX/.zendra-ready" ]; then
+        return 0
+    fi
+    log "creating Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1 || true
+    wine regedit /S "$ROOT/scripts/wine-fonts.reg" >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.zendra-ready"
+}
