@@ -8,7 +8,8 @@
 
 // ---- Key colour RGB(255, 0, 255), as a COLORREF (0x00BBGGRR) ----
 // Title-bar end pieces carry it in their outer top corners (the host window is keyed on it);
-// the push-button caps use it as their transparent colour.
+// the push-button caps and the tab pictures use it as their transparent colour (draw them with a
+// transparent blit: drawn opaque, their key pixels would become holes in the keyed window).
 #define ZENDRA_ART_KEY_COLOUR 0x00FF00FF
 
 // ---- Tall title bar (Leopard, 54 px: caption row above a toolbar band), main window ----
@@ -49,7 +50,7 @@
 #define IDB_TIGER_BUTTON_DISABLED 220 // 14x23 any button whose flag is off, window active
 #define IDB_TIGER_BUTTON_INACTIVE 221 // 14x23 every button while the window is inactive
 
-// ---- Main window: picture tabs in the title bar's toolbar band, and the About window's logo ----
+// ---- Main window: picture tabs in the title bar's toolbar band (key transparent), and the About logo ----
 #define IDB_TAB_SPLIT 301        // 27x22 split tab, normal
 #define IDB_TAB_SPLIT_DOWN 302   // 27x22 split tab, pressed
 #define IDB_TAB_JOIN 303         // 27x22 join tab, normal
