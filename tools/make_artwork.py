@@ -431,13 +431,14 @@ def symbol_shape(kind, cx, cy):
 
 
 def window_button(bar, kind, colours, symbol=None, pressed=False):
-    img = bar_mid(bar, 14)
-    cx, cy, r = 7.0, 11.5 if bar.tall else 11.0, 6.0
+    # The tall bar's buttons cover its caption row only (22 rows); the slim bar's its full height.
+    img = bar_mid(bar, 14).crop(0, 0, 14, 22 if bar.tall else bar.height)
+    cx, cy, r = 7.0, 11.0, 5.6
     base, rim, glow, sym = DISC_COLOURS[colours]
     if pressed:
         base, rim, glow, sym = scale(base, 0.72), scale(rim, 0.70), scale(glow, 0.78), scale(sym, 0.6)
     # A faint groove round the disc sets it into the bar.
-    img.paint(circle(cx, cy + 0.4, r + 0.6), (0, 0, 0, 0.10))
+    img.paint(intersect(circle(cx, cy + 0.4, r + 0.6), lambda x, y: 1.0 <= x <= 13.0), (0, 0, 0, 0.10))
     img.paint(circle(cx, cy, r), rim)
 
     def body(x, y):
@@ -826,7 +827,9 @@ def channel_end(height, top):
         for x in range(1, 12):
             cov = img.coverage(chan, x, y)
             img.set(x, y, mix(COLUMN_BACK, TRACK[x], cov))
-    img.paint(edge, (0xb4, 0xb6, 0xbc), 0.7)
+    # The rim only where the end curves; along the straight sides the channel's own columns carry on.
+    bend = (lambda x, y: y < 1.0 + r) if top else (lambda x, y: y > height - 1.0 - r)
+    img.paint(intersect(edge, bend), (0xb4, 0xb6, 0xbc), 0.7)
     return img
 
 
@@ -908,15 +911,32 @@ def pictures():
     return out
 
 
+def resource_script(names):
+    """The resource script: every bitmap under the ID named after its file (IDB_ + upper case)."""
+    lines = ["// Zendra's pictures and window icon. Written by tools/make_artwork.py; edit that, not this.",
+             "#pragma code_page(65001)",
+             '#include "Artwork.h"',
+             "",
+             'IDI_ZENDRA ICON "zendra.ico"',
+             ""]
+    width = max(len(n) for n in names) + 4
+    for name in names:
+        lines.append(f'{("IDB_" + name.upper()).ljust(width)} BITMAP "bmp/{name}.bmp"')
+    return "\n".join(lines) + "\n"
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
     bmp_dir = os.path.join(root, "bmp")
     os.makedirs(bmp_dir, exist_ok=True)
-    for name, img in pictures():
+    pictures_list = pictures()
+    for name, img in pictures_list:
         with open(os.path.join(bmp_dir, name + ".bmp"), "wb") as f:
             f.write(bmp24(img))
     with open(os.path.join(root, "zendra.ico"), "wb") as f:
         f.write(ico_file(icon_images()))
+    with open(os.path.join(root, "Zendra.rc"), "w", encoding="utf-8", newline="\n") as f:
+        f.write(resource_script([name for name, _ in pictures_list]))
     print(f"pictures written to {os.path.normpath(root)}")
 
 
