@@ -350,7 +350,7 @@ def grad1(stops, t):
 def bar_row(bar, y):
     h = bar.height
     if bar.active:
-        outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe6, 0xb4, 0x5e
+        outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe8, 0xba, 0x68
     else:
         outline, highlight, top, bottom, line = 0xb4, 0xfb, 0xf3, 0xdc, 0xa0
     if y == 0:
@@ -478,7 +478,7 @@ def tab_background(pressed):
     img = Canvas(27, 22, (0, 0, 0), 0.0)
     if pressed:
         # A sunken rounded well behind the symbol, like a pressed toolbar button.
-        img.paint(rrect(1.0, 0.5, 26.0, 21.5, 4.0), lambda x, y: grey(0x96 - 0x10 * y / 22, GRAPHITE))
+        img.paint(rrect(1.0, 0.5, 26.0, 21.5, 4.0), lambda x, y: grey(0xa6 - 0x10 * y / 22, GRAPHITE))
         img.paint(rrect(1.0, 0.5, 26.0, 2.0, 1.0), (0x60, 0x64, 0x6c, 0.35))
     return img
 
@@ -528,30 +528,41 @@ def blue_arrow(img, points, shade=1.0):
               lambda x, y: scale(grad(AQUA_BLUE, (y - top) / max(1.0, bottom - top)), shade))
 
 
+def draw_piece(img, x0, y0, w, h, shade):
+    """One piece of a cut page: a short sheet with a line of text."""
+    img.paint(rrect(x0 + 0.6, y0 + 1.0, x0 + w + 0.6, y0 + h + 1.0, 0.6), (0, 0, 0, 0.16))
+    img.paint(rrect(x0, y0, x0 + w, y0 + h, 0.6), scale((0x70, 0x76, 0x80), shade))
+    img.paint(rrect(x0 + 1, y0 + 1, x0 + w - 1, y0 + h - 1, 0.3),
+              lambda x, y: scale(mix((0xff, 0xff, 0xff), (0xe4, 0xe8, 0xee), (y - y0) / h), shade))
+    img.paint(segment(x0 + 2.5, y0 + h / 2, x0 + w - 2.5, y0 + h / 2, 0.9), scale((0x9c, 0xa8, 0xba), shade))
+
+
+def right_arrow(x0, x1, cy):
+    """A chunky arrow pointing right from x0 to x1 around the line y = cy."""
+    head = x1 - 4.0
+    return [(x0, cy - 1.6), (head, cy - 1.6), (head, cy - 4.0), (x1, cy), (head, cy + 4.0), (head, cy + 1.6),
+            (x0, cy + 1.6)]
+
+
 def tab_split(pressed):
     img = tab_background(pressed)
     s = 0.86 if pressed else 1.0
-    # A page cut in two: the halves drift apart, arrows point outwards.
-    draw_page(img, 7.5, 2.5, 12, 8, shade=s)
-    img.paint(rrect(7.5, 12.0, 19.5, 19.5, 0.6), scale((0x70, 0x76, 0x80), s))
-    img.paint(rrect(8.5, 12.5, 18.5, 18.5, 0.3), lambda x, y: scale(mix((0xf4, 0xf6, 0xf9), (0xe0, 0xe4, 0xea), (y - 12) / 7), s))
-    img.paint(segment(10, 15, 16.5, 15, 0.9), scale((0x9c, 0xa8, 0xba), s))
-    img.paint(segment(6.0, 11.25, 21.0, 11.25, 0.8), scale((0xd0, 0x30, 0x24), s))
-    blue_arrow(img, [(1.5, 8.5), (4.5, 5.0), (7.5, 8.5), (5.5, 8.5), (5.5, 10.5), (3.5, 10.5), (3.5, 8.5)], s)
-    blue_arrow(img, [(19.5, 14.0), (22.5, 17.5), (25.5, 14.0), (23.5, 14.0), (23.5, 12.0), (21.5, 12.0), (21.5, 14.0)], s)
+    # One page becomes two pieces.
+    draw_page(img, 1.5, 3.0, 10, 15, shade=s)
+    draw_piece(img, 18.5, 3.0, 7, 6.5, s)
+    draw_piece(img, 18.5, 11.5, 7, 6.5, s)
+    blue_arrow(img, right_arrow(9.0, 18.0, 10.5), s)
     return tab_finish(img)
 
 
 def tab_join(pressed):
     img = tab_background(pressed)
     s = 0.86 if pressed else 1.0
-    # Two pieces come together into one page.
-    draw_page(img, 12.5, 3.0, 11, 16, shade=s)
-    img.paint(rrect(3.0, 3.5, 9.0, 8.5, 0.6), scale((0x70, 0x76, 0x80), s))
-    img.paint(rrect(4.0, 4.5, 8.0, 7.5, 0.3), scale((0xf2, 0xf4, 0xf8), s))
-    img.paint(rrect(3.0, 13.5, 9.0, 18.5, 0.6), scale((0x70, 0x76, 0x80), s))
-    img.paint(rrect(4.0, 14.5, 8.0, 17.5, 0.3), scale((0xf2, 0xf4, 0xf8), s))
-    blue_arrow(img, [(4.5, 9.5), (9.5, 9.5), (9.5, 8.0), (12.0, 11.0), (9.5, 14.0), (9.5, 12.5), (4.5, 12.5)], s)
+    # Two pieces become one page.
+    draw_piece(img, 1.5, 3.0, 7, 6.5, s)
+    draw_piece(img, 1.5, 11.5, 7, 6.5, s)
+    draw_page(img, 15.5, 3.0, 10, 15, shade=s)
+    blue_arrow(img, right_arrow(6.5, 15.5, 10.5), s)
     return tab_finish(img)
 
 
