@@ -608,10 +608,14 @@ def logo(size, background=None):
     background None gives a transparent canvas (for the icon)."""
     img = Canvas(size, size, background or (255, 255, 255), 1.0 if background else 0.0)
     k = size / 48.0
-    m = 3.0 * k
-    r = 9.0 * k
-    x0, y0, x1, y1 = m, m * 0.7, size - m, size - m * 1.3
-    if size >= 24:
+    if size >= 32:
+        m, r = 3.0 * k, 9.0 * k
+        x0, y0, x1, y1 = m, m * 0.7, size - m, size - m * 1.3
+    else:
+        # Small images use the whole square: a margin would only make the mark smaller.
+        r = 4.0 * size / 16
+        x0, y0, x1, y1 = 0.5, 0.5, size - 0.5, size - 0.5
+    if size >= 32:
         img.paint(rrect(x0 + 0.3 * k, y0 + 2.2 * k, x1 + 0.3 * k, y1 + 2.2 * k, r), (0, 0, 0, 0.20))
         img.paint(rrect(x0, y0 + 1.2 * k, x1, y1 + 1.2 * k, r), (0, 0, 0, 0.12))
     tile = rrect(x0, y0, x1, y1, r)
@@ -620,29 +624,32 @@ def logo(size, background=None):
     img.paint(inner, lambda x, y: grad([(0.0, (0x9c, 0xd0, 0xff)), (0.5, (0x3a, 0x84, 0xe8)),
                                          (0.5001, (0x23, 0x6c, 0xda)), (1.0, (0x7e, 0xcc, 0xff))],
                                         (y - y0) / (y1 - y0)))
-    # The page, in two pieces with a gap.
-    px0, px1 = 14 * k, 34 * k
-    cut = 24.5 * k
-    fold = 6 * k
-    top_piece = polygon([(px0, 9 * k), (px1 - fold, 9 * k), (px1, 9 * k + fold), (px1, cut - 1.6 * k), (px0, cut - 1.6 * k)])
-    bottom_piece = rrect(px0 + 1.6 * k, cut + 1.6 * k, px1 + 1.6 * k, 39 * k, 0.4 * k)
+    # The page, in two pieces with a gap; small images enlarge it about the centre so it stays readable.
+    c = 1.0 if size >= 32 else 1.3
+    u = lambda v: size / 2 + (v - 24) * k * c  # a position of the 48-pixel design
+    d = k * c                                   # a length of the 48-pixel design
+    px0, px1 = u(14), u(34)
+    top, cut, bottom = u(9), u(24.5), u(39)
+    fold = 6 * d
+    top_piece = polygon([(px0, top), (px1 - fold, top), (px1, top + fold), (px1, cut - 1.6 * d), (px0, cut - 1.6 * d)])
+    bottom_piece = rrect(px0 + 1.6 * d, cut + 1.6 * d, px1 + 1.6 * d, bottom, 0.4 * d)
     for piece in (top_piece, bottom_piece):
-        img.paint(lambda x, y, p=piece: p(x - 0.6 * k, y - 1.0 * k), (0x0a, 0x24, 0x58, 0.35))
-        img.paint(piece, lambda x, y: mix((0xff, 0xff, 0xff), (0xdc, 0xe6, 0xf4), clamp01((y - 9 * k) / (30 * k))))
-    img.paint(polygon([(px1 - fold, 9 * k), (px1 - fold, 9 * k + fold), (px1, 9 * k + fold)]), (0xb4, 0xc4, 0xdc))
+        img.paint(lambda x, y, p=piece: p(x - 0.6 * d, y - 1.0 * d), (0x0a, 0x24, 0x58, 0.35))
+        img.paint(piece, lambda x, y: mix((0xff, 0xff, 0xff), (0xdc, 0xe6, 0xf4), clamp01((y - top) / (bottom - top))))
+    img.paint(polygon([(px1 - fold, top), (px1 - fold, top + fold), (px1, top + fold)]), (0xb4, 0xc4, 0xdc))
     if size >= 32:
         for j in range(3):
-            ly = (14.5 + 3.2 * j) * k
-            img.paint(segment(px0 + 3 * k, ly, px1 - (3 + 3 * (j == 2)) * k, ly, 1.2 * k), (0x8c, 0xa8, 0xd0))
-        img.paint(segment(px0 + 4.6 * k, 31 * k, px1 - 1.4 * k, 31 * k, 1.2 * k), (0x8c, 0xa8, 0xd0))
+            ly = u(14.5 + 3.2 * j)
+            img.paint(segment(px0 + 3 * d, ly, px1 - (3 + 3 * (j == 2)) * d, ly, 1.2 * d), (0x8c, 0xa8, 0xd0))
+        img.paint(segment(px0 + 4.6 * d, u(31), px1 - 1.4 * d, u(31), 1.2 * d), (0x8c, 0xa8, 0xd0))
     # The gloss over the upper half of the tile.
     img.paint(intersect(inner, ellipse(size / 2, y0 - 4 * k, (x1 - x0) * 0.62, (y1 - y0) * 0.52)),
               lambda x, y: (255, 255, 255, 0.55 - 0.45 * clamp01((y - y0) / ((y1 - y0) * 0.48))))
-    # The cut: a red dashed line with a small wedge at its end.
-    dash = 3.0 * k
-    xs = 8 * k
-    while xs < 40 * k:
-        img.paint(segment(xs, cut, min(xs + dash * 0.6, 40 * k), cut, max(1.0, 1.4 * k)), (0xe6, 0x3a, 0x22))
+    # The cut: a red dashed line across the tile.
+    dash = 3.0 * d
+    xs = u(8)
+    while xs < u(40):
+        img.paint(segment(xs, cut, min(xs + dash * 0.6, u(40)), cut, max(1.0, 1.4 * d)), (0xe6, 0x3a, 0x22))
         xs += dash
     if background:
         avoid_key(img)
