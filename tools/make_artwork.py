@@ -330,7 +330,8 @@ GRAPHITE = (-3, -1, 3)  # a faint cool tint for the greys of the bars
 
 
 class Bar:
-    """Row colours of a title bar; the middle pieces repeat them across, the ends add the corners."""
+    """A title bar's look: one colour per row (the middle pieces repeat them across), and the edge colour
+    that the end pieces put round their corners."""
 
     def __init__(self, height, active, tall):
         self.height = height
@@ -340,36 +341,29 @@ class Bar:
     def edge(self):
         return grey(0x86 if self.active else 0xa8, GRAPHITE)
 
-
-def grad1(stops, t):
-    """Gradient of plain numbers."""
-    return grad([(p, (v, v, v)) for p, v in stops], t)[0]
-
-
-
-def bar_row(bar, y):
-    h = bar.height
-    if bar.active:
-        outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe8, 0xba, 0x68
-    else:
-        outline, highlight, top, bottom, line = 0xb4, 0xfb, 0xf3, 0xdc, 0xa0
-    if y == 0:
-        return grey(outline, GRAPHITE)
-    if y == 1:
-        return grey(highlight, GRAPHITE)
-    if y == h - 1:
-        return grey(line, GRAPHITE)
-    t = (y - 2) / max(1, h - 4)
-    if bar.tall:
-        v = grad1([(0.0, top), (0.38, top - (top - bottom) * 0.28), (1.0, bottom)], t)
-    else:
-        v = grad1([(0.0, top), (1.0, bottom)], t)
-    return grey(v, GRAPHITE)
+    def row(self, y):
+        if self.active:
+            outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe8, 0xba, 0x68
+        else:
+            outline, highlight, top, bottom, line = 0xb4, 0xfb, 0xf3, 0xdc, 0xa0
+        if y == 0:
+            return grey(outline, GRAPHITE)
+        if y == 1:
+            return grey(highlight, GRAPHITE)
+        if y == self.height - 1:
+            return grey(line, GRAPHITE)
+        t = (y - 2) / max(1, self.height - 4)
+        if self.tall:
+            # A gentle sheen through the caption row, then an even fall towards the toolbar's bottom line.
+            stops = [(0.0, top), (0.38, top - (top - bottom) * 0.28), (1.0, bottom)]
+        else:
+            stops = [(0.0, top), (1.0, bottom)]
+        return grey(grad([(p, (v, v, v)) for p, v in stops], t)[0], GRAPHITE)
 
 
 def bar_mid(bar, width):
     img = Canvas(width, bar.height)
-    img.fill_rows(lambda y: bar_row(bar, y))
+    img.fill_rows(bar.row)
     return img
 
 
@@ -420,6 +414,7 @@ DISC_COLOURS = {
 
 
 def symbol_shape(kind, cx, cy):
+    """The x, - or + that a window button shows under the pointer."""
     if kind == "close":
         d = 2.4
         return union(segment(cx - d, cy - d, cx + d, cy + d, 1.5), segment(cx - d, cy + d, cx + d, cy - d, 1.5))
@@ -430,7 +425,7 @@ def symbol_shape(kind, cx, cy):
     return None
 
 
-def window_button(bar, kind, colours, symbol=None, pressed=False):
+def window_button(bar, colours, symbol=None, pressed=False):
     # The tall bar's buttons cover its caption row only (22 rows); the slim bar's its full height.
     img = bar_mid(bar, 14).crop(0, 0, 14, 22 if bar.tall else bar.height)
     cx, cy, r = 7.0, 11.0, 5.6
@@ -459,11 +454,11 @@ def window_buttons(height, tall):
     active, inactive = Bar(height, True, tall), Bar(height, False, tall)
     out = []
     for kind in ("close", "min", "zoom"):
-        out += [window_button(active, kind, kind),
-                window_button(active, kind, kind, symbol=kind),
-                window_button(active, kind, kind, symbol=kind, pressed=True)]
-    out.append(window_button(active, "dis", "grey"))
-    out.append(window_button(inactive, "dis", "faint"))
+        out += [window_button(active, kind),
+                window_button(active, kind, symbol=kind),
+                window_button(active, kind, symbol=kind, pressed=True)]
+    out.append(window_button(active, "grey"))
+    out.append(window_button(inactive, "faint"))
     return out
 
 
@@ -494,7 +489,7 @@ def tab_finish(img):
             if a < 0.3:
                 img.set(x, y, KEY)
             else:
-                img.set(x, y, mix(bar_row(bar, TAB_TOP + y), img.get(x, y), clamp01(a)))
+                img.set(x, y, mix(bar.row(TAB_TOP + y), img.get(x, y), clamp01(a)))
     return img
 
 
@@ -523,9 +518,8 @@ def blue_arrow(img, points, shade=1.0):
     ys = [p[1] for p in points]
     top, bottom = min(ys), max(ys)
     img.paint(shape, scale((0x1e, 0x4c, 0x9c), shade))
-    shrink = polygon(points)  # the fill leaves a one-pixel rim by sampling a slightly inset outline
-    img.paint(lambda x, y: shrink(x, y) and shape(x - 0.7, y) and shape(x + 0.7, y) and shape(x, y - 0.7)
-              and shape(x, y + 0.7),
+    # The fill keeps a rim: it covers only points whose four neighbours 0.7 pixels away are inside too.
+    img.paint(lambda x, y: shape(x - 0.7, y) and shape(x + 0.7, y) and shape(x, y - 0.7) and shape(x, y + 0.7),
               lambda x, y: scale(grad(AQUA_BLUE, (y - top) / max(1.0, bottom - top)), shade))
 
 
