@@ -1,10 +1,33 @@
 #include "cSubclass.h"
 
-#include <commctrl.h>
-
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace zendra {
+namespace {
+
+// One subclassed window: the procedure it had before, and its subclassers, earliest first.
+struct SubclassedWindow {
+    HWND hWnd;
+    WNDPROC previous;
+    std::vector<cSubclass*> chain;
+};
+
+// Windows belong to the thread that created them, and so do their subclassers.
+thread_local std::vector<std::unique_ptr<SubclassedWindow>> subclassedWindows;
+
+SubclassedWindow* Find(HWND hWnd) noexcept {
+    for (const auto& window : subclassedWindows)
+        if (window->hWnd == hWnd) return window.get();
+    return nullptr;
+}
+
+WNDPROC CurrentProcedure(HWND hWnd) noexcept {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+}
+
+} // namespace
 
 cSubclass::~cSubclass() noexcept {
     // A callback may end this object; the dispatches still on the stack must not touch it.
@@ -17,9 +40,25 @@ bool cSubclass::Subclass(HWND hWnd, iSubclass& Owner) noexcept {
     UnSubclass();
     owner_ = &Owner;
     ownerLife_ = Owner.Watch();
-    if (!SetWindowSubclass(hWnd, &Dispatch, reinterpret_cast<UINT_PTR>(this),
-                           reinterpret_cast<DWORD_PTR>(this)))
+    if (!IsWindow(hWnd) || GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId())
         return false;
+    try {
+        SubclassedWindow* window = Find(hWnd);
+        if (!window) {
+            // Everything that can fail comes before the window's procedure is replaced.
+            auto fresh = std::make_unique<SubclassedWindow>(SubclassedWindow{hWnd, nullptr, {}});
+            fresh->chain.reserve(1);
+            subclassedWindows.reserve(subclassedWindows.size() + 1);
+            fresh->previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Dispatch)));
+            if (!fresh->previous) return false;
+            window = fresh.get();
+            subclassedWindows.push_back(std::move(fresh));
+        }
+        window->chain.push_back(this);
+    } catch (...) {
+        return false;
+    }
     hWnd_ = hWnd;
     return true;
 }
@@ -28,8 +67,19 @@ void cSubclass::UnSubclass() noexcept {
     if (!hWnd_) return;
     before_.Remove(kAllMessages);
     after_.Remove(kAllMessages);
-    RemoveWindowSubclass(std::exchange(hWnd_, nullptr), &Dispatch,
-                         reinterpret_cast<UINT_PTR>(this));
+    Detach();
+}
+
+void cSubclass::Detach() noexcept {
+    SubclassedWindow* window = Find(std::exchange(hWnd_, nullptr));
+    if (!window) return;
+    std::erase(window->chain, this);
+    if (!window->chain.empty()) return;
+    // A procedure installed on top of ours still calls ours: then ours stays, passing messages
+    // through, until the window ends.
+    if (CurrentProcedure(window->hWnd) != &Dispatch) return;
+    SetWindowLongPtrW(window->hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->previous));
+    std::erase_if(subclassedWindows, [window](const auto& entry) { return entry.get() == window; });
 }
 
 void cSubclass::AddMsg(std::int32_t uMsg, std::int32_t When) { TableFor(When).Add(uMsg); }
@@ -39,33 +89,59 @@ void cSubclass::DelMsg(std::int32_t uMsg, std::int32_t When) noexcept {
 }
 
 LRESULT cSubclass::CallOrigWndProc(UINT uMsg, WPARAM wParam, LPARAM lParam) const noexcept {
-    return hWnd_ ? DefSubclassProc(hWnd_, uMsg, wParam, lParam) : 0;
+    return hWnd_ ? Forward(hWnd_, Level(), hWnd_, uMsg, wParam, lParam) : 0;
 }
 
-LRESULT CALLBACK cSubclass::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR self) noexcept {
-    auto& object = *reinterpret_cast<cSubclass*>(self);
-    // The common case, kept free of allocations and calls into the callback.
-    if (!object.before_.Selects(uMsg) && !object.after_.Selects(uMsg) && uMsg != WM_NCDESTROY)
-        return DefSubclassProc(hWnd, uMsg, wParam, lParam);
-    return object.Route(hWnd, uMsg, wParam, lParam);
+std::size_t cSubclass::Level() const noexcept {
+    const SubclassedWindow* window = Find(hWnd_);
+    if (!window) return 0;
+    const auto found = std::find(window->chain.begin(), window->chain.end(), this);
+    return found == window->chain.end() ? 0 : static_cast<std::size_t>(found - window->chain.begin());
+}
+
+LRESULT CALLBACK cSubclass::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
+    const SubclassedWindow* window = Find(hWnd);
+    if (!window) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    const LRESULT result = Forward(hWnd, window->chain.size(), hWnd, uMsg, wParam, lParam);
+    if (uMsg == WM_NCDESTROY) {
+        // The window is gone: a handle kept beyond this message could name another window.
+        if (SubclassedWindow* gone = Find(hWnd)) {
+            for (cSubclass* subclass : gone->chain) subclass->hWnd_ = nullptr;
+            gone->chain.clear();
+            std::erase_if(subclassedWindows, [gone](const auto& entry) { return entry.get() == gone; });
+        }
+    }
+    return result;
+}
+
+LRESULT cSubclass::Forward(HWND window, std::size_t level, HWND hWnd, UINT uMsg, WPARAM wParam,
+                           LPARAM lParam) noexcept {
+    const SubclassedWindow* subclassed = Find(window);
+    if (!subclassed) {
+        // Every subclasser left during this message and the procedure is back in place.
+        const WNDPROC current = CurrentProcedure(window);
+        return current && current != &Dispatch ? CallWindowProcW(current, hWnd, uMsg, wParam, lParam)
+                                               : DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    }
+    // The cost of an unselected message: a scan of each subclasser's tables, then the procedure.
+    for (std::size_t i = std::min(level, subclassed->chain.size()); i-- > 0;) {
+        cSubclass* subclass = subclassed->chain[i];
+        if (subclass->Selects(uMsg)) return subclass->Route(hWnd, uMsg, wParam, lParam);
+    }
+    return CallWindowProcW(subclassed->previous, hWnd, uMsg, wParam, lParam);
 }
 
 LRESULT cSubclass::Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
+    const HWND window = hWnd_;
     Frame frame(*this);
-    // On the way out, unless the object has ended meanwhile: leaves the frame list as it was,
-    // and detaches from a window that is gone after this message (its handle could later name
-    // another window).
+    // Leaves the frame list as it was, unless the object has ended meanwhile.
     struct Leave {
         cSubclass& self;
         Frame& frame;
-        bool lastMessage;
         ~Leave() {
-            if (frame.ended) return;
-            self.frames_ = frame.outer;
-            if (lastMessage) self.UnSubclass();
+            if (!frame.ended) self.frames_ = frame.outer;
         }
-    } leave{*this, frame, uMsg == WM_NCDESTROY};
+    } leave{*this, frame};
 
     bool bHandled = false;
     LRESULT lReturn = 0;
@@ -73,21 +149,18 @@ LRESULT cSubclass::Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noe
         if (ownerLife_.expired()) return DetachOrphaned();
         owner_->Before(bHandled, lReturn, hWnd, uMsg, wParam, lParam);
         if (bHandled) return lReturn;
-        if (frame.ended) return DefSubclassProc(hWnd, uMsg, wParam, lParam);
     }
-    lReturn = DefSubclassProc(hWnd, uMsg, wParam, lParam);
-    if (frame.ended) return lReturn;
-    if (after_.Selects(uMsg)) {
-        if (ownerLife_.expired()) return DetachOrphaned();
-        owner_->After(lReturn, hWnd, uMsg, wParam, lParam);
-    }
+    // An object that ended in its callback no longer has a place in the chain: the message
+    // goes on to the window's first procedure.
+    lReturn = Forward(window, frame.ended ? 0 : Level(), hWnd, uMsg, wParam, lParam);
+    if (frame.ended || !after_.Selects(uMsg)) return lReturn;
+    if (ownerLife_.expired()) return DetachOrphaned();
+    owner_->After(lReturn, hWnd, uMsg, wParam, lParam);
     return lReturn;
 }
 
 LRESULT cSubclass::DetachOrphaned() noexcept {
-    if (hWnd_)
-        RemoveWindowSubclass(std::exchange(hWnd_, nullptr), &Dispatch,
-                             reinterpret_cast<UINT_PTR>(this));
+    Detach();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Routes chosen messages of an existing window to an iSubclass callback, before and after the
-// window's previous procedure. Built on the system's subclass chain, so several subclassers on
-// one window can be attached and removed in any order.
+// window's previous procedure. Several subclassers may share a window and be attached and removed
+// in any order: each window gets one dispatching procedure that runs its subclassers, latest
+// first, down to the procedure that was installed before them.
 #pragma once
 
 #include "MessageTable.h"
@@ -23,8 +24,9 @@ public:
     cSubclass& operator=(const cSubclass&) = delete;
     ~cSubclass() noexcept;
 
-    // Attaches to hWnd (detaching from a previous window first). The callback is watched, not
-    // owned: once it has ended, the next selected message detaches and returns 0.
+    // Attaches to hWnd, a window of the calling thread (detaching from a previous window first).
+    // The callback is watched, not owned: once it has ended, the next selected message detaches
+    // and returns 0.
     bool Subclass(HWND hWnd, iSubclass& Owner) noexcept;
     // Detaches; does nothing when not attached.
     void UnSubclass() noexcept;
@@ -47,9 +49,15 @@ private:
         Frame* outer;
     };
 
-    static LRESULT CALLBACK Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR self) noexcept;
+    static LRESULT CALLBACK Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
+    // Runs the subclassers of `window` below chain position `level`, then the procedure that
+    // was there before them.
+    static LRESULT Forward(HWND window, std::size_t level, HWND hWnd, UINT uMsg, WPARAM wParam,
+                           LPARAM lParam) noexcept;
+    bool Selects(UINT uMsg) const noexcept { return before_.Selects(uMsg) || after_.Selects(uMsg); }
+    std::size_t Level() const noexcept;
     LRESULT Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
+    void Detach() noexcept;
     LRESULT DetachOrphaned() noexcept;
     MessageTable& TableFor(std::int32_t When) noexcept { return When == kBefore ? before_ : after_; }
 
