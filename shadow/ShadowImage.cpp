@@ -84,7 +84,8 @@ void FillStrip(std::span<std::byte> pixels, Strip strip, std::int32_t width, std
     if (width <= 0 || height <= 0 || pixels.size() != OffsetOf(0, height, width)) return;
     // One premultiplied value per alpha: the profile only ever asks for 0 to 255.
     std::uint32_t pixelOf[256];
-    for (std::int32_t a = 0; a < 256; ++a) pixelOf[a] = PremultipliedPixel(look.color, a);
+    for (std::int32_t a = 0; a < 256; ++a)
+        pixelOf[a] = PremultipliedPixel(look.color, a);
     for (std::int32_t r = 0; r < height; ++r)
         for (std::int32_t c = 0; c < width; ++c)
             StorePixel(pixels, OffsetOf(c, r, width),

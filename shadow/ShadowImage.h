@@ -29,10 +29,10 @@ struct StripRect {
 enum class Strip { Right, Bottom };
 
 struct ShadowLook {
-    std::int32_t depth = 10;      // D, 0 to 99
-    bool soft = true;             // graded or uniform profile
-    std::uint32_t color = 0;      // resolved, 0x00BBGGRR
-    bool luna = false;            // cut the right strip's top in a small quarter-round
+    std::int32_t depth = 10; // D, 0 to 99
+    bool soft = true;        // graded or uniform profile
+    std::uint32_t color = 0; // resolved, 0x00BBGGRR
+    bool luna = false;       // cut the right strip's top in a small quarter-round
 };
 
 // The right strip lies along the owner's right edge, the bottom strip along its bottom edge,

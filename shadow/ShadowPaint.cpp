@@ -49,12 +49,12 @@ void PaintDesignPicture(HDC dc) noexcept {
         std::uint32_t color;
     };
     static constexpr Box boxes[] = {
-        {1, 1, 27, 6, 0x8000001A},   // title band
-        {1, 8, 27, 20, 0x8000000C},  // body
-        {0, 29, 3, 3, 0x8000000F},   // gap before the bottom shadow
-        {3, 29, 29, 3, 0x80000010},  // bottom shadow
-        {29, 0, 3, 3, 0x8000000F},   // gap above the right shadow
-        {29, 3, 3, 27, 0x80000010},  // right shadow
+        {1, 1, 27, 6, 0x8000001A},  // title band
+        {1, 8, 27, 20, 0x8000000C}, // body
+        {0, 29, 3, 3, 0x8000000F},  // gap before the bottom shadow
+        {3, 29, 29, 3, 0x80000010}, // bottom shadow
+        {29, 0, 3, 3, 0x8000000F},  // gap above the right shadow
+        {29, 3, 3, 27, 0x80000010}, // right shadow
     };
     for (const auto& box : boxes)
         PaintBox(dc, box.left, box.top, box.width, box.height, ResolveColor(box.color));

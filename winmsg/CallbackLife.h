@@ -7,10 +7,10 @@
 namespace zendra {
 
 class CallbackLife {
-public:
+  public:
     std::weak_ptr<const void> Watch() const noexcept { return token_; }
 
-protected:
+  protected:
     CallbackLife() : token_(std::make_shared<char>('\0')) {}
     // A copy is another callback object with a life of its own.
     CallbackLife(const CallbackLife&) : CallbackLife() {}
@@ -21,7 +21,7 @@ protected:
     // whose later steps still send messages to the watched windows.
     void EndCallbacks() noexcept { token_.reset(); }
 
-private:
+  private:
     std::shared_ptr<const char> token_;
 };
 

@@ -11,7 +11,7 @@
 namespace zendra {
 
 class DibSection {
-public:
+  public:
     // Rows are stored bottom-up; an empty or failed image leaves the object empty.
     DibSection(int width, int height) noexcept;
     DibSection(const DibSection&) = delete;
@@ -25,7 +25,7 @@ public:
     // Four bytes per pixel: blue, green, red, alpha; row 0 is the lowest line.
     std::span<std::byte> Pixels() const noexcept;
 
-private:
+  private:
     int width_;
     int height_;
     UniqueMemoryDc dc_;

@@ -7,9 +7,8 @@
 
 namespace zendra {
 
-template <typename Traits>
-class UniqueHandle {
-public:
+template <typename Traits> class UniqueHandle {
+  public:
     using Handle = typename Traits::Handle;
 
     UniqueHandle() noexcept = default;
@@ -31,7 +30,7 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     Handle handle_ = nullptr;
 };
 
@@ -43,8 +42,7 @@ struct MemoryDcTraits {
     using Handle = HDC;
     static void Close(HDC handle) noexcept { DeleteDC(handle); }
 };
-template <typename T>
-struct GdiObjectTraits {
+template <typename T> struct GdiObjectTraits {
     using Handle = T;
     static void Close(T handle) noexcept { DeleteObject(handle); }
 };
@@ -57,7 +55,7 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 
 // A device context of a window (or of the screen, for no window), released at the end.
 class WindowDc {
-public:
+  public:
     explicit WindowDc(HWND window = nullptr) noexcept : window_(window), dc_(GetDC(window)) {}
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
@@ -66,14 +64,14 @@ public:
     }
     HDC Get() const noexcept { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // Selects an object into a device context and puts the previous one back at the end.
 class ScopedSelect {
-public:
+  public:
     ScopedSelect(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(SelectObject(dc, object)) {}
     ScopedSelect(const ScopedSelect&) = delete;
     ScopedSelect& operator=(const ScopedSelect&) = delete;
@@ -81,7 +79,7 @@ public:
         if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ previous_;
 };

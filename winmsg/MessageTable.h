@@ -9,7 +9,7 @@
 namespace zendra {
 
 class MessageTable {
-public:
+  public:
     // As an argument: every message. In a slot: a free slot, which matches no message.
     static constexpr std::int32_t kAllMessages = -1;
 
@@ -33,7 +33,7 @@ public:
     // The stored slots, including those beyond the count that a change of mode left behind.
     std::span<const std::int32_t> Slots() const noexcept { return slots_; }
 
-private:
+  private:
     std::vector<std::int32_t> slots_;
     std::int32_t count_ = 0;
 };

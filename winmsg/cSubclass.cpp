@@ -31,7 +31,8 @@ WNDPROC CurrentProcedure(HWND hWnd) noexcept {
 
 cSubclass::~cSubclass() noexcept {
     // A callback may end this object; the dispatches still on the stack must not touch it.
-    for (Frame* frame = frames_; frame; frame = frame->outer) frame->ended = true;
+    for (Frame* frame = frames_; frame; frame = frame->outer)
+        frame->ended = true;
     UnSubclass();
 }
 
@@ -49,8 +50,8 @@ bool cSubclass::Subclass(HWND hWnd, iSubclass& Owner) noexcept {
             auto fresh = std::make_unique<SubclassedWindow>(SubclassedWindow{hWnd, nullptr, {}});
             fresh->chain.reserve(1);
             subclassedWindows.reserve(subclassedWindows.size() + 1);
-            fresh->previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-                hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Dispatch)));
+            fresh->previous = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Dispatch)));
             if (!fresh->previous) return false;
             window = fresh.get();
             subclassedWindows.push_back(std::move(fresh));
@@ -82,7 +83,9 @@ void cSubclass::Detach() noexcept {
     std::erase_if(subclassedWindows, [window](const auto& entry) { return entry.get() == window; });
 }
 
-void cSubclass::AddMsg(std::int32_t uMsg, std::int32_t When) { TableFor(When).Add(uMsg); }
+void cSubclass::AddMsg(std::int32_t uMsg, std::int32_t When) {
+    TableFor(When).Add(uMsg);
+}
 
 void cSubclass::DelMsg(std::int32_t uMsg, std::int32_t When) noexcept {
     TableFor(When).Remove(uMsg);
@@ -96,7 +99,8 @@ std::size_t cSubclass::Level() const noexcept {
     const SubclassedWindow* window = Find(hWnd_);
     if (!window) return 0;
     const auto found = std::find(window->chain.begin(), window->chain.end(), this);
-    return found == window->chain.end() ? 0 : static_cast<std::size_t>(found - window->chain.begin());
+    return found == window->chain.end() ? 0
+                                        : static_cast<std::size_t>(found - window->chain.begin());
 }
 
 LRESULT CALLBACK cSubclass::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -106,9 +110,11 @@ LRESULT CALLBACK cSubclass::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     if (uMsg == WM_NCDESTROY) {
         // The window is gone: a handle kept beyond this message could name another window.
         if (SubclassedWindow* gone = Find(hWnd)) {
-            for (cSubclass* subclass : gone->chain) subclass->hWnd_ = nullptr;
+            for (cSubclass* subclass : gone->chain)
+                subclass->hWnd_ = nullptr;
             gone->chain.clear();
-            std::erase_if(subclassedWindows, [gone](const auto& entry) { return entry.get() == gone; });
+            std::erase_if(subclassedWindows,
+                          [gone](const auto& entry) { return entry.get() == gone; });
         }
     }
     return result;
@@ -120,8 +126,9 @@ LRESULT cSubclass::Forward(HWND window, std::size_t level, HWND hWnd, UINT uMsg,
     if (!subclassed) {
         // Every subclasser left during this message and the procedure is back in place.
         const WNDPROC current = CurrentProcedure(window);
-        return current && current != &Dispatch ? CallWindowProcW(current, hWnd, uMsg, wParam, lParam)
-                                               : DefWindowProcW(hWnd, uMsg, wParam, lParam);
+        return current && current != &Dispatch
+                   ? CallWindowProcW(current, hWnd, uMsg, wParam, lParam)
+                   : DefWindowProcW(hWnd, uMsg, wParam, lParam);
     }
     // The cost of an unselected message: a scan of each subclasser's tables, then the procedure.
     for (std::size_t i = std::min(level, subclassed->chain.size()); i-- > 0;) {

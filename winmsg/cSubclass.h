@@ -13,7 +13,7 @@
 namespace zendra {
 
 class cSubclass {
-public:
+  public:
     static constexpr std::int32_t kAllMessages = MessageTable::kAllMessages;
     // The When argument: this value selects the before table, any other the after table.
     static constexpr std::int32_t kBefore = 1;
@@ -41,7 +41,7 @@ public:
         return When == kBefore ? before_ : after_;
     }
 
-private:
+  private:
     // One running dispatch of this object; tells it whether the object ended meanwhile.
     struct Frame {
         explicit Frame(cSubclass& self) noexcept : outer(self.frames_) { self.frames_ = this; }
@@ -59,7 +59,9 @@ private:
     LRESULT Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     void Detach() noexcept;
     LRESULT DetachOrphaned() noexcept;
-    MessageTable& TableFor(std::int32_t When) noexcept { return When == kBefore ? before_ : after_; }
+    MessageTable& TableFor(std::int32_t When) noexcept {
+        return When == kBefore ? before_ : after_;
+    }
 
     HWND hWnd_ = nullptr;
     iSubclass* owner_ = nullptr;

@@ -9,7 +9,9 @@
 namespace zendra {
 namespace {
 
-HINSTANCE Instance() noexcept { return GetModuleHandleW(nullptr); }
+HINSTANCE Instance() noexcept {
+    return GetModuleHandleW(nullptr);
+}
 
 // Which object a registered class belongs to. All windows of a class live on the thread that
 // runs the user interface; the list holds one entry per live cWindow class.
@@ -26,8 +28,8 @@ cWindow* ObjectOfClass(ATOM atom) noexcept {
 }
 
 const wchar_t* StandardClassName(int number) noexcept {
-    static constexpr const wchar_t* names[] = {L"BUTTON",  L"COMBOBOX",       L"EDIT",
-                                               L"LISTBOX", L"MDICLIENT",      L"RichEdit",
+    static constexpr const wchar_t* names[] = {L"BUTTON",         L"COMBOBOX",  L"EDIT",
+                                               L"LISTBOX",        L"MDICLIENT", L"RichEdit",
                                                L"RICHEDIT_CLASS", L"SCROLLBAR", L"STATIC"};
     return number >= 1 && number <= 9 ? names[number - 1] : nullptr;
 }
@@ -44,7 +46,8 @@ cWindow::~cWindow() noexcept {
     }
     if (atom_) {
         UnregisterClassW(MAKEINTATOM(atom_), Instance());
-        std::erase_if(classOwners, [this](const ClassOwner& entry) { return entry.object == this; });
+        std::erase_if(classOwners,
+                      [this](const ClassOwner& entry) { return entry.object == this; });
     }
 }
 
@@ -82,8 +85,8 @@ bool cWindow::WindowClassRegister(const std::wstring& sClass, COLORREF colBackgr
 }
 
 HWND cWindow::WindowCreate(DWORD dwExStyle, DWORD dwStyle, int Class, int x, int y, int nWidth,
-                           int nHeight, const std::wstring& sCaption, HWND hWndParent,
-                           HMENU hMenu, void* lParam) {
+                           int nHeight, const std::wstring& sCaption, HWND hWndParent, HMENU hMenu,
+                           void* lParam) {
     const wchar_t* className = nullptr;
     if (Class == 0)
         className = atom_ ? MAKEINTATOM(atom_) : nullptr;
@@ -92,8 +95,8 @@ HWND cWindow::WindowCreate(DWORD dwExStyle, DWORD dwStyle, int Class, int x, int
     if (!className) return nullptr;
     // Room first, so that recording a created window cannot fail.
     record_.reserve(record_.size() + 1);
-    const HWND hWnd = CreateWindowExW(dwExStyle, className, sCaption.c_str(), dwStyle, x, y,
-                                      nWidth, nHeight, hWndParent, hMenu, Instance(), lParam);
+    const HWND hWnd = CreateWindowExW(dwExStyle, className, sCaption.c_str(), dwStyle, x, y, nWidth,
+                                      nHeight, hWndParent, hMenu, Instance(), lParam);
     if (hWnd) record_.push_back(hWnd);
     return hWnd;
 }

@@ -14,7 +14,7 @@
 namespace zendra {
 
 class cWindow {
-public:
+  public:
     static constexpr std::int32_t kAllMessages = MessageTable::kAllMessages;
 
     cWindow() noexcept = default;
@@ -49,7 +49,7 @@ public:
     // The key under which the record knows a window: "h" followed by the handle in decimal.
     static std::wstring WindowKey(HWND hWnd);
 
-private:
+  private:
     static LRESULT CALLBACK ClassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Orphaned(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     void Destroy(HWND hWnd) noexcept;

@@ -8,7 +8,7 @@
 namespace zendra {
 
 class iSubclass : public CallbackLife {
-public:
+  public:
     // Called after the previous procedure; lReturn holds its result and may be replaced.
     virtual void After(LRESULT& lReturn, HWND hWnd, UINT uMsg, WPARAM wParam,
                        LPARAM lParam) noexcept = 0;
@@ -17,7 +17,7 @@ public:
     virtual void Before(bool& bHandled, LRESULT& lReturn, HWND& hWnd, UINT& uMsg, WPARAM& wParam,
                         LPARAM& lParam) noexcept = 0;
 
-protected:
+  protected:
     ~iSubclass() = default;
 };
 

@@ -8,12 +8,12 @@
 namespace zendra {
 
 class iWindow : public CallbackLife {
-public:
+  public:
     // Setting bHandled returns lReturn to the system instead of the default processing.
     virtual void WndProc(bool& bHandled, LRESULT& lReturn, HWND& hWnd, UINT& uMsg, WPARAM& wParam,
                          LPARAM& lParam) noexcept = 0;
 
-protected:
+  protected:
     ~iWindow() = default;
 };
 

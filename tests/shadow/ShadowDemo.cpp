@@ -43,10 +43,12 @@ int main(int argc, char** argv) {
     const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
     MSG msg;
     while (GetTickCount() < end) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
         Sleep(20);
     }
     // Shadows first, then their owners.
-    while (!windows.empty()) windows.pop_back();
+    while (!windows.empty())
+        windows.pop_back();
     return 0;
 }

@@ -15,7 +15,8 @@ struct Image {
     std::vector<std::byte> bytes;
 
     int Byte(std::int32_t c, std::int32_t r, int index) const {
-        return std::to_integer<int>(bytes.at(4 * (static_cast<std::size_t>(r) * width + c) + index));
+        return std::to_integer<int>(
+            bytes.at(4 * (static_cast<std::size_t>(r) * width + c) + index));
     }
     int Alpha(std::int32_t c, std::int32_t r) const { return Byte(c, r, 3); }
 };
@@ -96,15 +97,18 @@ TEST(ShadowColour, NegativeTransparencyIsFullyTransparent) {
 TEST(ShadowSoftProfile, RightStripColumnsFadeOutwards) {
     const Image image = Render(Strip::Right, 10, 40, Soft());
     std::vector<int> row20;
-    for (int c = 0; c < 10; ++c) row20.push_back(image.Alpha(c, 20));
+    for (int c = 0; c < 10; ++c)
+        row20.push_back(image.Alpha(c, 20));
     EXPECT_EQ(row20, (std::vector<int>{255, 229, 204, 178, 153, 127, 102, 76, 51, 25}));
 }
 
 TEST(ShadowSoftProfile, RightStripRowsRiseFromTheBottomAndFadeAtTheTop) {
     const Image image = Render(Strip::Right, 10, 40, Soft());
     std::vector<int> lowest, highest;
-    for (int r = 0; r < 10; ++r) lowest.push_back(image.Alpha(0, r));
-    for (int r = 30; r < 40; ++r) highest.push_back(image.Alpha(0, r));
+    for (int r = 0; r < 10; ++r)
+        lowest.push_back(image.Alpha(0, r));
+    for (int r = 30; r < 40; ++r)
+        highest.push_back(image.Alpha(0, r));
     EXPECT_EQ(lowest, (std::vector<int>{0, 25, 51, 76, 102, 127, 153, 178, 204, 229}));
     EXPECT_EQ(highest, (std::vector<int>{255, 229, 204, 178, 153, 127, 102, 76, 51, 25}));
     EXPECT_EQ(image.Alpha(3, 5), 88);
@@ -113,8 +117,10 @@ TEST(ShadowSoftProfile, RightStripRowsRiseFromTheBottomAndFadeAtTheTop) {
 TEST(ShadowSoftProfile, BottomStripFadesDownwardsAndAtItsLeftEnd) {
     const Image image = Render(Strip::Bottom, 50, 10, Soft());
     std::vector<int> column20, strengths;
-    for (int r = 0; r < 10; ++r) column20.push_back(image.Alpha(20, r));
-    for (int c = 0; c < 10; ++c) strengths.push_back(BottomColumnStrength(c, 10));
+    for (int r = 0; r < 10; ++r)
+        column20.push_back(image.Alpha(20, r));
+    for (int c = 0; c < 10; ++c)
+        strengths.push_back(BottomColumnStrength(c, 10));
     EXPECT_EQ(column20, (std::vector<int>{0, 25, 51, 76, 102, 127, 153, 178, 204, 229}));
     EXPECT_EQ(strengths, (std::vector<int>{0, 25, 51, 76, 102, 127, 153, 178, 204, 229}));
     EXPECT_EQ(image.Alpha(3, 9), 68);
@@ -169,7 +175,8 @@ TEST(ShadowLunaCorner, ClearsTwelvePixelsAtTheTopOuterEndOfTheRightStrip) {
         for (int c = 0; c < 10; ++c)
             if (image.Alpha(c, r) == 0) ++cleared;
     EXPECT_EQ(cleared, 12);
-    for (int c = 5; c < 10; ++c) EXPECT_EQ(image.Alpha(c, 39), 0);
+    for (int c = 5; c < 10; ++c)
+        EXPECT_EQ(image.Alpha(c, 39), 0);
     EXPECT_EQ(image.Alpha(4, 39), 255);
     EXPECT_EQ(image.Alpha(6, 38), 255);
     EXPECT_EQ(image.Alpha(7, 38), 0);
@@ -182,14 +189,16 @@ TEST(ShadowLunaCorner, OnATinyImageOnlyPixelsInsideAreCleared) {
     const Image image = Render(Strip::Right, 3, 3, {3, false, kWhite, true});
     std::vector<int> alphas;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) alphas.push_back(image.Alpha(c, r));
+        for (int c = 0; c < 3; ++c)
+            alphas.push_back(image.Alpha(c, r));
     // Eight of the twelve fall inside a 3 x 3 image; only the lowest inner pixel stays.
     EXPECT_EQ(alphas, (std::vector<int>{255, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(ShadowLunaCorner, BottomStripIsNeverCut) {
     const Image image = Render(Strip::Bottom, 30, 10, {10, false, kWhite, true});
-    for (int c = 0; c < 30; ++c) ASSERT_EQ(image.Alpha(c, 9), 255);
+    for (int c = 0; c < 30; ++c)
+        ASSERT_EQ(image.Alpha(c, 9), 255);
 }
 
 } // namespace

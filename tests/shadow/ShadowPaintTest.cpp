@@ -1,6 +1,6 @@
+#include "ShadowPaint.h"
 #include "DibSection.h"
 #include "Handles.h"
-#include "ShadowPaint.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +10,14 @@ namespace {
 constexpr COLORREF kMarker = RGB(1, 2, 3);
 
 class Canvas {
-public:
+  public:
     Canvas() : image_(kDesignPictureSize, kDesignPictureSize) {
         PaintBox(image_.Dc(), 0, 0, kDesignPictureSize, kDesignPictureSize, kMarker);
     }
     HDC Dc() const { return image_.Dc(); }
     COLORREF At(int x, int y) const { return GetPixel(image_.Dc(), x, y); }
 
-private:
+  private:
     DibSection image_;
 };
 
@@ -103,7 +103,8 @@ TEST(ShadowRender, EmptyStripStillReplacesThePicture) {
 TEST(ShadowRender, WindowThatIsNotLayeredRefusesThePicture) {
     const UniqueWindow plain(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                              nullptr, GetModuleHandleW(nullptr), nullptr));
-    EXPECT_FALSE(RenderShadow(plain.Get(), {0, 0, 10, 10}, Strip::Right, {10, true, 0, false}, 120));
+    EXPECT_FALSE(
+        RenderShadow(plain.Get(), {0, 0, 10, 10}, Strip::Right, {10, true, 0, false}, 120));
 }
 
 TEST(ShadowRender, NegativeTransparencyIsAccepted) {

@@ -9,14 +9,15 @@
 namespace {
 
 class Silent : public zendra::iSubclass {
-public:
+  public:
     void After(LRESULT&, HWND, UINT, WPARAM, LPARAM) noexcept override {}
     void Before(bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&) noexcept override {}
 };
 
 double NanosecondsPerMessage(HWND hWnd, UINT uMsg, int count) {
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) SendMessageW(hWnd, uMsg, static_cast<WPARAM>(i), 0);
+    for (int i = 0; i < count; ++i)
+        SendMessageW(hWnd, uMsg, static_cast<WPARAM>(i), 0);
     const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
     return spent.count() / count;
 }

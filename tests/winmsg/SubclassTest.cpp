@@ -19,11 +19,13 @@ using Log = std::vector<std::string>;
 constexpr std::int32_t kBefore = cSubclass::kBefore;
 constexpr std::int32_t kAfter = cSubclass::kAfter;
 
-std::int32_t Num(UINT uMsg) { return static_cast<std::int32_t>(uMsg); }
+std::int32_t Num(UINT uMsg) {
+    return static_cast<std::int32_t>(uMsg);
+}
 
 // Logs every test message it sees into the target's log, then runs the test's own reaction.
 class Recorder : public iSubclass {
-public:
+  public:
     Recorder(Log& log, std::string name = "") : log_(log), name_(std::move(name)) {}
 
     std::function<void(bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&)> onBefore;
@@ -41,14 +43,16 @@ public:
         if (onAfter) onAfter(lReturn, uMsg);
     }
 
-private:
+  private:
     Log& log_;
     std::string name_;
 };
 
 class SubclassTest : public ::testing::Test {
-protected:
-    LRESULT Send(UINT uMsg, WPARAM wParam = 0) { return SendMessageW(target.Get(), uMsg, wParam, 0); }
+  protected:
+    LRESULT Send(UINT uMsg, WPARAM wParam = 0) {
+        return SendMessageW(target.Get(), uMsg, wParam, 0);
+    }
     WNDPROC CurrentProcedure() const {
         return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(target.Get(), GWLP_WNDPROC));
     }
@@ -94,7 +98,8 @@ TEST_F(SubclassTest, HandledInBeforeEndsTheMessageWithItsResult) {
     ASSERT_TRUE(subclass.Subclass(target.Get(), recorder));
     subclass.AddMsg(Num(Msg(1)), kBefore);
     subclass.AddMsg(Num(Msg(1)), kAfter);
-    recorder.onBefore = [](bool& bHandled, LRESULT& lReturn, HWND&, UINT&, WPARAM& wParam, LPARAM&) {
+    recorder.onBefore = [](bool& bHandled, LRESULT& lReturn, HWND&, UINT&, WPARAM& wParam,
+                           LPARAM&) {
         bHandled = true;
         if (wParam == 1) lReturn = 77;
     };
@@ -240,7 +245,9 @@ TEST_F(SubclassTest, ObjectEndedInsideItsOwnCallbackLetsTheMessageFinish) {
     ASSERT_TRUE(owned->Subclass(target.Get(), recorder));
     owned->AddMsg(Num(Msg(1)), kBefore);
     owned->AddMsg(Num(Msg(1)), kAfter);
-    recorder.onBefore = [&owned](bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&) { owned.reset(); };
+    recorder.onBefore = [&owned](bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&) {
+        owned.reset();
+    };
     EXPECT_EQ(Send(Msg(1)), 1000);
     EXPECT_EQ(target.log, (Log{"before 1 w0", "proc 1 w0"}));
     EXPECT_EQ(CurrentProcedure(), TargetWindow::Procedure());
@@ -270,7 +277,7 @@ TEST_F(SubclassTest, FailedAttachLeavesTheObjectDetached) {
 // Two subclassers on one window ---------------------------------------------------------------
 
 class ChainTest : public SubclassTest {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(first.Subclass(target.Get(), firstRecorder));
         ASSERT_TRUE(second.Subclass(target.Get(), secondRecorder));
@@ -327,7 +334,8 @@ TEST_F(ChainTest, PreviousProcedureOfTheLaterIsTheEarlierSubclasser) {
         bHandled = true;
     };
     EXPECT_EQ(Send(Msg(1)), 1004);
-    EXPECT_EQ(target.log, (Log{"B.before 1 w0", "A.before 1 w4", "proc 1 w4", "A.after 1 w4 r1004"}));
+    EXPECT_EQ(target.log,
+              (Log{"B.before 1 w0", "A.before 1 w4", "proc 1 w4", "A.after 1 w4 r1004"}));
 }
 
 // A procedure installed directly over the subclassers, as other code may do.

@@ -5,7 +5,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"ZendraTestTarget";
 
-bool IsTestMessage(UINT uMsg) { return uMsg >= WM_APP && uMsg < WM_APP + 256; }
+bool IsTestMessage(UINT uMsg) {
+    return uMsg >= WM_APP && uMsg < WM_APP + 256;
+}
 
 } // namespace
 
@@ -13,7 +15,9 @@ std::string Entry(const char* who, UINT uMsg, WPARAM wParam) {
     return std::string(who) + " " + std::to_string(uMsg - WM_APP) + " w" + std::to_string(wParam);
 }
 
-WNDPROC TargetWindow::Procedure() { return &Proc; }
+WNDPROC TargetWindow::Procedure() {
+    return &Proc;
+}
 
 TargetWindow::TargetWindow() {
     WNDCLASSEXW wc{};

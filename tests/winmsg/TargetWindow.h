@@ -10,10 +10,12 @@
 namespace zendra::test {
 
 // Messages from WM_APP to WM_APP + 255 are the tests' own: Msg(n) is WM_APP + n.
-constexpr UINT Msg(UINT n) { return WM_APP + n; }
+constexpr UINT Msg(UINT n) {
+    return WM_APP + n;
+}
 
 class TargetWindow {
-public:
+  public:
     TargetWindow();
     TargetWindow(const TargetWindow&) = delete;
     TargetWindow& operator=(const TargetWindow&) = delete;
@@ -29,7 +31,7 @@ public:
     // Entries such as "proc 3 w7" (message n 3, wParam 7); callbacks may add their own.
     std::vector<std::string> log;
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     HWND hWnd_ = nullptr;
 };

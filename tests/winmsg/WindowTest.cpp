@@ -12,7 +12,9 @@ namespace {
 
 constexpr UINT kProbe = WM_APP + 1;
 
-HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+HINSTANCE Instance() {
+    return GetModuleHandleW(nullptr);
+}
 
 bool ClassExists(const std::wstring& name) {
     WNDCLASSEXW info{};
@@ -21,7 +23,7 @@ bool ClassExists(const std::wstring& name) {
 }
 
 class Callback : public iWindow {
-public:
+  public:
     std::function<void(bool&, LRESULT&, HWND, UINT, WPARAM, LPARAM)> react;
     std::vector<UINT> seen;
 
@@ -41,7 +43,7 @@ std::wstring ClassName() {
 }
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     HWND CreateOwn(void* parameter = nullptr) {
         return windows->WindowCreate(0, WS_POPUP, 0, 0, 0, 10, 10, L"own", nullptr, nullptr,
                                      parameter);
@@ -59,8 +61,8 @@ protected:
 
 TEST_F(WindowTest, RegistersTheClassWithASolidBackgroundOfTheColour) {
     windows->Owner(callback);
-    ASSERT_TRUE(windows->WindowClassRegister(ClassName(), 0x00336699, CS_DBLCLKS, nullptr,
-                                             nullptr, nullptr, 4, 8));
+    ASSERT_TRUE(windows->WindowClassRegister(ClassName(), 0x00336699, CS_DBLCLKS, nullptr, nullptr,
+                                             nullptr, 4, 8));
     EXPECT_EQ(windows->Class(), ClassName());
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
@@ -157,7 +159,8 @@ TEST_F(WindowTest, TimerMessagesArriveThroughTheTable) {
     MSG msg;
     const DWORD start = GetTickCount();
     while (!callback.Saw(WM_TIMER) && GetTickCount() - start < 2000) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
         Sleep(5);
     }
     KillTimer(hWnd, 1);
