@@ -1,6 +1,7 @@
 #include "ShadowPaint.h"
 #include "DibSection.h"
 #include "Handles.h"
+#include "cWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,32 @@ TEST(ShadowRender, WindowThatIsNotLayeredRefusesThePicture) {
 TEST(ShadowRender, NegativeTransparencyIsAccepted) {
     const UniqueWindow right = LayeredWindow();
     EXPECT_TRUE(RenderShadow(right.Get(), {0, 0, 10, 30}, Strip::Right, {10, true, 0, false}, -40));
+}
+
+class NoMessages : public iWindow {
+  public:
+    void WndProc(bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&) noexcept override {}
+};
+
+TEST(ShadowRender, ShadowWindowsOfAnOwnClassTakeTheirPictures) {
+    const UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 30, 40, 300, 200, nullptr,
+                                             nullptr, GetModuleHandleW(nullptr), nullptr));
+    NoMessages callback;
+    cWindow shadows;
+    shadows.Owner(callback);
+    ASSERT_TRUE(shadows.WindowClassRegister(L"ZendraTestShadowCls", 0x00FFFFFF, 0, nullptr, nullptr,
+                                            nullptr, 0, 0));
+    const DWORD style = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOPARENTNOTIFY;
+    const HWND right =
+        shadows.WindowCreate(style, WS_POPUP, 0, 0, 0, 0, 0, L"", owner.Get(), nullptr, nullptr);
+    const HWND bottom =
+        shadows.WindowCreate(style, WS_POPUP, 0, 0, 0, 0, 0, L"", owner.Get(), nullptr, nullptr);
+    ASSERT_NE(right, nullptr);
+    ASSERT_NE(bottom, nullptr);
+    const OwnerRect at{30, 40, 300, 200};
+    RenderShadows(right, bottom, at, {12, true, 0, false}, 120);
+    ExpectPlacedAt(right, RightStripRect(at, 12));
+    ExpectPlacedAt(bottom, BottomStripRect(at, 12));
 }
 
 } // namespace

@@ -147,6 +147,18 @@ TEST_F(SubclassTest, DeletedMessageIsNoLongerRouted) {
     EXPECT_EQ(target.log, (Log{"proc 1 w0"}));
 }
 
+TEST_F(SubclassTest, DuplicateLeftByAReusedSlotSurvivesOneDelete) {
+    ASSERT_TRUE(subclass.Subclass(target.Get(), recorder));
+    subclass.AddMsg(Num(Msg(1)), kBefore);
+    subclass.AddMsg(Num(Msg(2)), kBefore);
+    subclass.DelMsg(Num(Msg(1)), kBefore);
+    subclass.AddMsg(Num(Msg(2)), kBefore); // takes the freed first slot: listed twice
+    subclass.DelMsg(Num(Msg(2)), kBefore);
+    Send(Msg(2));
+    Send(Msg(1));
+    EXPECT_EQ(target.log, (Log{"before 2 w0", "proc 2 w0", "proc 1 w0"}));
+}
+
 TEST_F(SubclassTest, BeforeCanCallThePreviousProcedureItself) {
     ASSERT_TRUE(subclass.Subclass(target.Get(), recorder));
     subclass.AddMsg(Num(Msg(1)), kBefore);
