@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zendra {
@@ -284,6 +285,15 @@ TEST_F(SubclassTest, DestroyedWindowLeavesTheObjectDetached) {
 TEST_F(SubclassTest, FailedAttachLeavesTheObjectDetached) {
     EXPECT_FALSE(subclass.Subclass(nullptr, recorder));
     EXPECT_EQ(subclass.Window(), nullptr);
+    // A window of another thread: its messages would never find this thread's subclassers.
+    bool attached = true;
+    std::thread other([&] {
+        cSubclass foreign;
+        attached = foreign.Subclass(target.Get(), recorder);
+    });
+    other.join();
+    EXPECT_FALSE(attached);
+    EXPECT_EQ(CurrentProcedure(), TargetWindow::Procedure());
 }
 
 // Two subclassers on one window ---------------------------------------------------------------

@@ -82,6 +82,14 @@ TEST_F(WindowTest, EndOfTheObjectUnregistersTheClass) {
     EXPECT_FALSE(ClassExists(ClassName()));
 }
 
+TEST_F(WindowTest, SecondRegistrationIsRefusedAndKeepsTheFirstClass) {
+    Register();
+    EXPECT_FALSE(
+        windows->WindowClassRegister(L"ZendraTest.Other", 0, 0, nullptr, nullptr, nullptr, 0, 0));
+    EXPECT_EQ(windows->Class(), ClassName());
+    EXPECT_FALSE(ClassExists(L"ZendraTest.Other"));
+}
+
 TEST_F(WindowTest, ClassTakenByAnotherObjectFailsAndStaysWithItsOwner) {
     Register();
     {
