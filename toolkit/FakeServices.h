@@ -17,8 +17,8 @@ public:
         std::wstring title; // as shown: the program's title when none was given
     };
 
-    MsgResult Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
-                   const std::wstring& title) override {
+    MsgResult Show(const std::wstring& text, MsgButtons buttons = MsgButtons::Ok,
+                   MsgIcon icon = MsgIcon::None, const std::wstring& title = {}) override {
         calls.push_back({text, buttons, icon, MessageTitle(title)});
         if (answers.empty()) return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
         const MsgResult answer = answers.front();
