@@ -350,7 +350,7 @@ def grad1(stops, t):
 def bar_row(bar, y):
     h = bar.height
     if bar.active:
-        outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe6, 0xb4, 0x5e
+        outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe8, 0xba, 0x68
     else:
         outline, highlight, top, bottom, line = 0xb4, 0xfb, 0xf3, 0xdc, 0xa0
     if y == 0:
@@ -431,13 +431,14 @@ def symbol_shape(kind, cx, cy):
 
 
 def window_button(bar, kind, colours, symbol=None, pressed=False):
-    img = bar_mid(bar, 14)
-    cx, cy, r = 7.0, 11.5 if bar.tall else 11.0, 6.0
+    # The tall bar's buttons cover its caption row only (22 rows); the slim bar's its full height.
+    img = bar_mid(bar, 14).crop(0, 0, 14, 22 if bar.tall else bar.height)
+    cx, cy, r = 7.0, 11.0, 5.6
     base, rim, glow, sym = DISC_COLOURS[colours]
     if pressed:
         base, rim, glow, sym = scale(base, 0.72), scale(rim, 0.70), scale(glow, 0.78), scale(sym, 0.6)
     # A faint groove round the disc sets it into the bar.
-    img.paint(circle(cx, cy + 0.4, r + 0.6), (0, 0, 0, 0.10))
+    img.paint(intersect(circle(cx, cy + 0.4, r + 0.6), lambda x, y: 1.0 <= x <= 13.0), (0, 0, 0, 0.10))
     img.paint(circle(cx, cy, r), rim)
 
     def body(x, y):
@@ -477,7 +478,7 @@ def tab_background(pressed):
     img = Canvas(27, 22, (0, 0, 0), 0.0)
     if pressed:
         # A sunken rounded well behind the symbol, like a pressed toolbar button.
-        img.paint(rrect(1.0, 0.5, 26.0, 21.5, 4.0), lambda x, y: grey(0x96 - 0x10 * y / 22, GRAPHITE))
+        img.paint(rrect(1.0, 0.5, 26.0, 21.5, 4.0), lambda x, y: grey(0xa6 - 0x10 * y / 22, GRAPHITE))
         img.paint(rrect(1.0, 0.5, 26.0, 2.0, 1.0), (0x60, 0x64, 0x6c, 0.35))
     return img
 
@@ -527,30 +528,41 @@ def blue_arrow(img, points, shade=1.0):
               lambda x, y: scale(grad(AQUA_BLUE, (y - top) / max(1.0, bottom - top)), shade))
 
 
+def draw_piece(img, x0, y0, w, h, shade):
+    """One piece of a cut page: a short sheet with a line of text."""
+    img.paint(rrect(x0 + 0.6, y0 + 1.0, x0 + w + 0.6, y0 + h + 1.0, 0.6), (0, 0, 0, 0.16))
+    img.paint(rrect(x0, y0, x0 + w, y0 + h, 0.6), scale((0x70, 0x76, 0x80), shade))
+    img.paint(rrect(x0 + 1, y0 + 1, x0 + w - 1, y0 + h - 1, 0.3),
+              lambda x, y: scale(mix((0xff, 0xff, 0xff), (0xe4, 0xe8, 0xee), (y - y0) / h), shade))
+    img.paint(segment(x0 + 2.5, y0 + h / 2, x0 + w - 2.5, y0 + h / 2, 0.9), scale((0x9c, 0xa8, 0xba), shade))
+
+
+def right_arrow(x0, x1, cy):
+    """A chunky arrow pointing right from x0 to x1 around the line y = cy."""
+    head = x1 - 4.0
+    return [(x0, cy - 1.6), (head, cy - 1.6), (head, cy - 4.0), (x1, cy), (head, cy + 4.0), (head, cy + 1.6),
+            (x0, cy + 1.6)]
+
+
 def tab_split(pressed):
     img = tab_background(pressed)
     s = 0.86 if pressed else 1.0
-    # A page cut in two: the halves drift apart, arrows point outwards.
-    draw_page(img, 7.5, 2.5, 12, 8, shade=s)
-    img.paint(rrect(7.5, 12.0, 19.5, 19.5, 0.6), scale((0x70, 0x76, 0x80), s))
-    img.paint(rrect(8.5, 12.5, 18.5, 18.5, 0.3), lambda x, y: scale(mix((0xf4, 0xf6, 0xf9), (0xe0, 0xe4, 0xea), (y - 12) / 7), s))
-    img.paint(segment(10, 15, 16.5, 15, 0.9), scale((0x9c, 0xa8, 0xba), s))
-    img.paint(segment(6.0, 11.25, 21.0, 11.25, 0.8), scale((0xd0, 0x30, 0x24), s))
-    blue_arrow(img, [(1.5, 8.5), (4.5, 5.0), (7.5, 8.5), (5.5, 8.5), (5.5, 10.5), (3.5, 10.5), (3.5, 8.5)], s)
-    blue_arrow(img, [(19.5, 14.0), (22.5, 17.5), (25.5, 14.0), (23.5, 14.0), (23.5, 12.0), (21.5, 12.0), (21.5, 14.0)], s)
+    # One page becomes two pieces.
+    draw_page(img, 1.5, 3.0, 10, 15, shade=s)
+    draw_piece(img, 18.5, 3.0, 7, 6.5, s)
+    draw_piece(img, 18.5, 11.5, 7, 6.5, s)
+    blue_arrow(img, right_arrow(9.0, 18.0, 10.5), s)
     return tab_finish(img)
 
 
 def tab_join(pressed):
     img = tab_background(pressed)
     s = 0.86 if pressed else 1.0
-    # Two pieces come together into one page.
-    draw_page(img, 12.5, 3.0, 11, 16, shade=s)
-    img.paint(rrect(3.0, 3.5, 9.0, 8.5, 0.6), scale((0x70, 0x76, 0x80), s))
-    img.paint(rrect(4.0, 4.5, 8.0, 7.5, 0.3), scale((0xf2, 0xf4, 0xf8), s))
-    img.paint(rrect(3.0, 13.5, 9.0, 18.5, 0.6), scale((0x70, 0x76, 0x80), s))
-    img.paint(rrect(4.0, 14.5, 8.0, 17.5, 0.3), scale((0xf2, 0xf4, 0xf8), s))
-    blue_arrow(img, [(4.5, 9.5), (9.5, 9.5), (9.5, 8.0), (12.0, 11.0), (9.5, 14.0), (9.5, 12.5), (4.5, 12.5)], s)
+    # Two pieces become one page.
+    draw_piece(img, 1.5, 3.0, 7, 6.5, s)
+    draw_piece(img, 1.5, 11.5, 7, 6.5, s)
+    draw_page(img, 15.5, 3.0, 10, 15, shade=s)
+    blue_arrow(img, right_arrow(6.5, 15.5, 10.5), s)
     return tab_finish(img)
 
 
@@ -596,10 +608,14 @@ def logo(size, background=None):
     background None gives a transparent canvas (for the icon)."""
     img = Canvas(size, size, background or (255, 255, 255), 1.0 if background else 0.0)
     k = size / 48.0
-    m = 3.0 * k
-    r = 9.0 * k
-    x0, y0, x1, y1 = m, m * 0.7, size - m, size - m * 1.3
-    if size >= 24:
+    if size >= 32:
+        m, r = 3.0 * k, 9.0 * k
+        x0, y0, x1, y1 = m, m * 0.7, size - m, size - m * 1.3
+    else:
+        # Small images use the whole square: a margin would only make the mark smaller.
+        r = 4.0 * size / 16
+        x0, y0, x1, y1 = 0.5, 0.5, size - 0.5, size - 0.5
+    if size >= 32:
         img.paint(rrect(x0 + 0.3 * k, y0 + 2.2 * k, x1 + 0.3 * k, y1 + 2.2 * k, r), (0, 0, 0, 0.20))
         img.paint(rrect(x0, y0 + 1.2 * k, x1, y1 + 1.2 * k, r), (0, 0, 0, 0.12))
     tile = rrect(x0, y0, x1, y1, r)
@@ -608,29 +624,32 @@ def logo(size, background=None):
     img.paint(inner, lambda x, y: grad([(0.0, (0x9c, 0xd0, 0xff)), (0.5, (0x3a, 0x84, 0xe8)),
                                          (0.5001, (0x23, 0x6c, 0xda)), (1.0, (0x7e, 0xcc, 0xff))],
                                         (y - y0) / (y1 - y0)))
-    # The page, in two pieces with a gap.
-    px0, px1 = 14 * k, 34 * k
-    cut = 24.5 * k
-    fold = 6 * k
-    top_piece = polygon([(px0, 9 * k), (px1 - fold, 9 * k), (px1, 9 * k + fold), (px1, cut - 1.6 * k), (px0, cut - 1.6 * k)])
-    bottom_piece = rrect(px0 + 1.6 * k, cut + 1.6 * k, px1 + 1.6 * k, 39 * k, 0.4 * k)
+    # The page, in two pieces with a gap; small images enlarge it about the centre so it stays readable.
+    c = 1.0 if size >= 32 else 1.3
+    u = lambda v: size / 2 + (v - 24) * k * c  # a position of the 48-pixel design
+    d = k * c                                   # a length of the 48-pixel design
+    px0, px1 = u(14), u(34)
+    top, cut, bottom = u(9), u(24.5), u(39)
+    fold = 6 * d
+    top_piece = polygon([(px0, top), (px1 - fold, top), (px1, top + fold), (px1, cut - 1.6 * d), (px0, cut - 1.6 * d)])
+    bottom_piece = rrect(px0 + 1.6 * d, cut + 1.6 * d, px1 + 1.6 * d, bottom, 0.4 * d)
     for piece in (top_piece, bottom_piece):
-        img.paint(lambda x, y, p=piece: p(x - 0.6 * k, y - 1.0 * k), (0x0a, 0x24, 0x58, 0.35))
-        img.paint(piece, lambda x, y: mix((0xff, 0xff, 0xff), (0xdc, 0xe6, 0xf4), clamp01((y - 9 * k) / (30 * k))))
-    img.paint(polygon([(px1 - fold, 9 * k), (px1 - fold, 9 * k + fold), (px1, 9 * k + fold)]), (0xb4, 0xc4, 0xdc))
+        img.paint(lambda x, y, p=piece: p(x - 0.6 * d, y - 1.0 * d), (0x0a, 0x24, 0x58, 0.35))
+        img.paint(piece, lambda x, y: mix((0xff, 0xff, 0xff), (0xdc, 0xe6, 0xf4), clamp01((y - top) / (bottom - top))))
+    img.paint(polygon([(px1 - fold, top), (px1 - fold, top + fold), (px1, top + fold)]), (0xb4, 0xc4, 0xdc))
     if size >= 32:
         for j in range(3):
-            ly = (14.5 + 3.2 * j) * k
-            img.paint(segment(px0 + 3 * k, ly, px1 - (3 + 3 * (j == 2)) * k, ly, 1.2 * k), (0x8c, 0xa8, 0xd0))
-        img.paint(segment(px0 + 4.6 * k, 31 * k, px1 - 1.4 * k, 31 * k, 1.2 * k), (0x8c, 0xa8, 0xd0))
+            ly = u(14.5 + 3.2 * j)
+            img.paint(segment(px0 + 3 * d, ly, px1 - (3 + 3 * (j == 2)) * d, ly, 1.2 * d), (0x8c, 0xa8, 0xd0))
+        img.paint(segment(px0 + 4.6 * d, u(31), px1 - 1.4 * d, u(31), 1.2 * d), (0x8c, 0xa8, 0xd0))
     # The gloss over the upper half of the tile.
     img.paint(intersect(inner, ellipse(size / 2, y0 - 4 * k, (x1 - x0) * 0.62, (y1 - y0) * 0.52)),
               lambda x, y: (255, 255, 255, 0.55 - 0.45 * clamp01((y - y0) / ((y1 - y0) * 0.48))))
-    # The cut: a red dashed line with a small wedge at its end.
-    dash = 3.0 * k
-    xs = 8 * k
-    while xs < 40 * k:
-        img.paint(segment(xs, cut, min(xs + dash * 0.6, 40 * k), cut, max(1.0, 1.4 * k)), (0xe6, 0x3a, 0x22))
+    # The cut: a red dashed line across the tile.
+    dash = 3.0 * d
+    xs = u(8)
+    while xs < u(40):
+        img.paint(segment(xs, cut, min(xs + dash * 0.6, u(40)), cut, max(1.0, 1.4 * d)), (0xe6, 0x3a, 0x22))
         xs += dash
     if background:
         avoid_key(img)
@@ -826,7 +845,9 @@ def channel_end(height, top):
         for x in range(1, 12):
             cov = img.coverage(chan, x, y)
             img.set(x, y, mix(COLUMN_BACK, TRACK[x], cov))
-    img.paint(edge, (0xb4, 0xb6, 0xbc), 0.7)
+    # The rim only where the end curves; along the straight sides the channel's own columns carry on.
+    bend = (lambda x, y: y < 1.0 + r) if top else (lambda x, y: y > height - 1.0 - r)
+    img.paint(intersect(edge, bend), (0xb4, 0xb6, 0xbc), 0.7)
     return img
 
 
@@ -908,15 +929,32 @@ def pictures():
     return out
 
 
+def resource_script(names):
+    """The resource script: every bitmap under the ID named after its file (IDB_ + upper case)."""
+    lines = ["// Zendra's pictures and window icon. Written by tools/make_artwork.py; edit that, not this.",
+             "#pragma code_page(65001)",
+             '#include "Artwork.h"',
+             "",
+             'IDI_ZENDRA ICON "zendra.ico"',
+             ""]
+    width = max(len(n) for n in names) + 4
+    for name in names:
+        lines.append(f'{("IDB_" + name.upper()).ljust(width)} BITMAP "bmp/{name}.bmp"')
+    return "\n".join(lines) + "\n"
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
     bmp_dir = os.path.join(root, "bmp")
     os.makedirs(bmp_dir, exist_ok=True)
-    for name, img in pictures():
+    pictures_list = pictures()
+    for name, img in pictures_list:
         with open(os.path.join(bmp_dir, name + ".bmp"), "wb") as f:
             f.write(bmp24(img))
     with open(os.path.join(root, "zendra.ico"), "wb") as f:
         f.write(ico_file(icon_images()))
+    with open(os.path.join(root, "Zendra.rc"), "w", encoding="utf-8", newline="\n") as f:
+        f.write(resource_script([name for name, _ in pictures_list]))
     print(f"pictures written to {os.path.normpath(root)}")
 
 

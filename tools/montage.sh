@@ -170,12 +170,13 @@ convert "$RES/zendra.ico" "$TMP/icon-%d.png"
 icons=()
 labels=("48 8bpp" "32 8bpp" "16 8bpp" "64 32bpp" "48 32bpp" "32 32bpp" "24 32bpp")
 for i in 0 1 2 3 4 5 6; do
-    convert "$TMP/icon-$i.png" -background "$BACK" -gravity center -extent 70x64 "$TMP/icon-$i.png"
+    convert "$TMP/icon-$i.png" -filter point -resize 300% -background "$BACK" -gravity center -extent 200x196 \
+        "$TMP/icon-$i.png"
     icons+=(-label "${labels[$i]}" "$TMP/icon-$i.png")
 done
 montage "${icons[@]}" -background "$BACK" -font "$FONT" -pointsize 11 -geometry +10+8 -tile x1 "$TMP/g8.png"
 convert "$TMP/g8.png" -background "$BACK" -font DejaVu-Sans-Bold -pointsize 15 -gravity northwest \
-    -splice 0x26 -annotate +10+4 'Window icon (1x)' "$TMP/g8.png"
+    -splice 0x26 -annotate +10+4 'Window icon' "$TMP/g8.png"
 
 convert -background "$BACK" "$TMP/assembled.png" "$TMP"/g[1-8].png -gravity northwest -append \
     -bordercolor "$BACK" -border 12 -strip -depth 8 -define png:compression-level=9 "$OUT"

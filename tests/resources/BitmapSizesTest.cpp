@@ -1,0 +1,63 @@
+// Every picture is in the program, 24-bit, at the size its control lays it out at, and carries the key
+// colour only where the keyed window or a transparent blit expects it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ArtworkPixels.h"
+#include "ArtworkTable.h"
+
+namespace {
+
+class EveryPicture : public ::testing::TestWithParam<ArtworkEntry> {};
+
+int countKey(const ArtworkPixels& p) {
+    int n = 0;
+    for (auto c : p.rgb)
+        n += c == kKeyRgb;
+    return n;
+}
+
+TEST_P(EveryPicture, LoadsAt24BitsWithItsExactSize) {
+    const auto& e = GetParam();
+    const auto p = loadArtwork(e.id);
+    ASSERT_TRUE(p) << e.name << " is missing from the resources";
+    EXPECT_EQ(p->width, e.width) << e.name;
+    EXPECT_EQ(p->height, e.height) << e.name;
+    EXPECT_EQ(p->bitsPerPixel, 24) << e.name;
+}
+
+TEST_P(EveryPicture, KeyColourOnlyWhereItsControlExpectsIt) {
+    const auto& e = GetParam();
+    const auto p = loadArtwork(e.id);
+    ASSERT_TRUE(p) << e.name;
+    switch (e.key) {
+    case KeyUse::None:
+        EXPECT_EQ(countKey(*p), 0) << e.name << " is drawn opaque; a key pixel would be a hole in the window";
+        break;
+    case KeyUse::TitleCorner:
+        // The corners are checked row by row elsewhere; below them nothing may be keyed.
+        for (int y = 6; y < p->height; ++y)
+            for (int x = 0; x < p->width; ++x)
+                EXPECT_NE(p->at(x, y), kKeyRgb) << e.name << " at " << x << "," << y;
+        break;
+    case KeyUse::Transparent:
+        // The outer top corner is transparent, and there is something to see.
+        EXPECT_TRUE(p->at(0, 0) == kKeyRgb || p->at(p->width - 1, 0) == kKeyRgb) << e.name;
+        EXPECT_LT(countKey(*p), p->width * p->height * 3 / 4) << e.name << " is mostly key";
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Artwork, EveryPicture, ::testing::ValuesIn(kArtwork),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(ArtworkIds, AreDistinct) {
+    for (const auto& a : kArtwork)
+        for (const auto& b : kArtwork)
+            if (&a != &b) {
+                EXPECT_NE(a.id, b.id) << a.name << " and " << b.name;
+            }
+}
+
+} // namespace
