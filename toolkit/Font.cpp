@@ -18,7 +18,7 @@ HFONT FontHandle(const FontDesc& desc) noexcept {
         UniqueFont font(CreateFontW(height, 0, 0, 0, desc.weight, desc.italic, desc.underline,
                                     desc.strikeout, static_cast<DWORD>(desc.charset),
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, desc.face.c_str()));
+                                    static_cast<DWORD>(desc.pitchAndFamily), desc.face.c_str()));
         if (!font) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         HFONT handle = font.Get();
         fonts.emplace(desc, std::move(font));

@@ -16,6 +16,8 @@ struct FontDesc {
     bool underline = false;
     bool strikeout = false;
     int charset = DEFAULT_CHARSET;
+    // Lets the font mapper find a like font when the face is missing (e.g. FIXED_PITCH | FF_MODERN).
+    int pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
 
     bool operator==(const FontDesc&) const = default;
     auto operator<=>(const FontDesc&) const = default;
