@@ -38,7 +38,7 @@ Form::~Form() noexcept {
 void Form::Load() {
     if (IsLoaded()) return;
     RegisterClassOnce(kClassName, CS_DBLCLKS, nullptr);
-    CreateHandle(WS_EX_APPWINDOW, kClassName, title_.c_str(),
+    CreateHandle(0, kClassName, title_.c_str(),
                  WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, TwipsToPixels(left_),
                  TwipsToPixels(top_), TwipsToPixels(width_), TwipsToPixels(height_), nullptr);
     elements_.Attach(Hwnd());
