@@ -16,7 +16,7 @@ void Control::Create(HWND parent, int left, int top, int width, int height) {
     height_ = height;
     surface_.Move(0, 0, width, height);
     CreateHandle(0, kClassName, name_.c_str(),
-                 WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) |
+                 WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible_ ? WS_VISIBLE : 0) |
                      (windowEnabled_ ? 0 : WS_DISABLED),
                  TwipsToPixels(left),
                  TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height), parent);

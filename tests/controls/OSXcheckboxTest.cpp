@@ -83,6 +83,18 @@ TEST_F(CheckboxTest, ValuesOutsideTheThreeKeepTheLastPicture) {
 
 // ---- Looks and the leave watch ----
 
+TEST_F(CheckboxTest, AtStartTheWatchRaisesMouseExitOnceAndStops) {
+    OSXcheckbox fresh{L"chkDelSplit"};
+    int exits = 0;
+    fresh.MouseExit.Handle([&] { ++exits; });
+    host.CreateControl(fresh, 300, 900, 4395, 285);
+    EXPECT_TRUE(fresh.LeaveWatchRunning());
+    test::Pump(100);
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(fresh.LeaveWatchRunning());
+    EXPECT_EQ(fresh.ShownCell(), 0);
+}
+
 TEST_F(CheckboxTest, HoverPressAndLeaveShowTheirCellsAndMouseExitComesOnce) {
     box.SetValue(1);
     test::MoveTo(box.Hwnd(), 8, 9);

@@ -13,6 +13,11 @@ namespace {
 
 enum class Look { Normal, Pressed, Disabled, Other };
 
+void CALLBACK CloseMessageBox(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    if (HWND box = FindWindowW(L"#32770", L"Zendra")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 struct AquaTest : ::testing::Test {
     void SetUp() override {
         Form::SetOnLastUnloaded([] {});
@@ -81,6 +86,29 @@ TEST_F(AquaTest, TheRightButtonAlsoPressesButMakesNoClick) {
     EXPECT_EQ(Shown(), Look::Pressed);
     test::RightUp();
     EXPECT_EQ(events, (Log{"down(2,0)@normal", "up(2,0)@pressed"}));
+    EXPECT_EQ(Shown(), Look::Normal);
+}
+
+TEST_F(AquaTest, TheMiddleButtonAlsoPressesButMakesNoClick) {
+    test::MoveTo(button.Hwnd(), 40, 10);
+    test::Button(MOUSEEVENTF_MIDDLEDOWN);
+    EXPECT_EQ(Shown(), Look::Pressed);
+    test::Button(MOUSEEVENTF_MIDDLEUP);
+    EXPECT_EQ(events, (Log{"down(4,0)@normal", "up(4,0)@pressed"}));
+}
+
+TEST_F(AquaTest, AModalDialogInMouseUpSeesThePressedLookAndClickFollowsIt) {
+    // A message box that closes itself: the dialog takes the mouse while the handler runs.
+    button.MouseUp.Handle([this](short, short, float, float) {
+        SetTimer(host.Hwnd(), 77, 150, &CloseMessageBox);
+        events.push_back("dialog@" + LookName());
+        MessageBoxW(host.Hwnd(), L"Browse", L"Zendra", MB_OK);
+        KillTimer(host.Hwnd(), 77);
+        events.push_back("closed@" + LookName());
+    });
+    test::ClickAt(button.Hwnd(), 40, 10);
+    test::Pump(50);
+    EXPECT_EQ(events, (Log{"down(1,0)@normal", "dialog@pressed", "closed@pressed", "click@normal"}));
     EXPECT_EQ(Shown(), Look::Normal);
 }
 
