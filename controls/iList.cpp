@@ -218,8 +218,8 @@ double iList::ContentRatio() const {
 
 void iList::UpdateContentOffset() {
     thumbMoved_ = true;
-    const double offset = ContentRatio() * (Thumb.Top() - kThumbOrigin);
-    Scroll.SetTop(-static_cast<int>(std::lround(offset)));
+    contentOffset_ = ContentRatio() * (Thumb.Top() - kThumbOrigin);
+    Scroll.SetTop(-static_cast<int>(std::lround(contentOffset_)));
 }
 
 void iList::PressArrow(int direction) {
@@ -231,11 +231,30 @@ void iList::PressArrow(int direction) {
 }
 
 void iList::OnAutoRepeat() {
-    const int step = arrowDirection_ == 0 ? -kThumbStep : kThumbStep;
-    const int top = std::clamp(Thumb.Top() + step, ThumbMin(), std::max(ThumbMin(), ThumbMax()));
-    Thumb.SetTop(top);
-    UpdateContentOffset();
-    if (top == ThumbMin() || top == ThumbMax()) Timer1.SetEnabled(false);
+    const int low = ThumbMin();
+    const int high = std::max(low, ThumbMax());
+    const double ratio = ContentRatio();
+    if (ratio <= kContentRatio) {
+        const int step = arrowDirection_ == 0 ? -kThumbStep : kThumbStep;
+        Thumb.SetTop(std::clamp(Thumb.Top() + step, low, high));
+        UpdateContentOffset();
+    } else {
+        // A long list: the rows move as far per tick as with 5:1, the thumb in proportion.
+        const double contentStep = static_cast<double>(kThumbStep) * kContentRatio;
+        const double from = thumbMoved_ ? contentOffset_ : ratio * (Thumb.Top() - kThumbOrigin);
+        const double offset = from + (arrowDirection_ == 0 ? -contentStep : contentStep);
+        const int top = static_cast<int>(std::lround(kThumbOrigin + offset / ratio));
+        if (top <= low || top >= high) {
+            Thumb.SetTop(std::clamp(top, low, high));
+            UpdateContentOffset();
+        } else {
+            Thumb.SetTop(top);
+            thumbMoved_ = true;
+            contentOffset_ = offset;
+            Scroll.SetTop(-static_cast<int>(std::lround(offset)));
+        }
+    }
+    if (Thumb.Top() == low || Thumb.Top() == high) Timer1.SetEnabled(false);
 }
 
 } // namespace zendra

@@ -1,7 +1,9 @@
 // The piece list: a header bar, one text row per item with a light stripe behind every second
 // row, a one-click row highlight, and a skinned scroll column whose thumb moves the rows (5 twips
 // of content per twip of thumb travel while the rows fit that reach; more when they do not, so
-// that every row can be scrolled to). The first AddItem sets the header, later ones append rows.
+// that every row can be scrolled to). The arrows repeat every 100 ms while held: 100 twips of
+// thumb (500 of content) per tick, and 500 twips of content per tick for lists too long for
+// 5:1, stopping at the ends of the track. The first AddItem sets the header, later ones append.
 #pragma once
 
 #include "Control.h"
@@ -83,6 +85,7 @@ private:
     int stripeFlag_ = 0;
     int arrowDirection_ = 0;
     float dragStartY_ = 0;
+    double contentOffset_ = 0; // twips the rows are scrolled up by
     bool thumbMoved_ = false;
 };
 

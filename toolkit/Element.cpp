@@ -116,8 +116,19 @@ void Container::Paint(HDC dc, int originX, int originY) const {
 }
 
 void Container::PaintChildren(HDC dc, int originX, int originY) const {
-    for (const Element* child : children_)
-        if (child->Visible()) child->Paint(dc, originX, originY);
+    // Long lists: only what lies inside the area being painted is drawn.
+    RECT clip{};
+    const bool clipped = GetClipBox(dc, &clip) != ERROR;
+    for (const Element* child : children_) {
+        if (!child->Visible()) continue;
+        if (clipped) {
+            const RECT r = child->PixelRect(originX, originY);
+            if (r.bottom <= clip.top || r.top >= clip.bottom || r.right <= clip.left ||
+                r.left >= clip.right)
+                continue;
+        }
+        child->Paint(dc, originX, originY);
+    }
 }
 
 Element* Container::HitTest(int x, int y) noexcept {

@@ -163,6 +163,23 @@ TEST_F(ListTest, TheArrowsStopTheThumbAtTheEndsOfTheTrack) {
     EXPECT_EQ(list.ContentTop(), -5 * (list.ThumbMin() - 400));
 }
 
+TEST_F(ListTest, InALongListTheArrowsMoveTheRowsTwoRowsPerTickAndKeepTheThumbInStep) {
+    AddRows(400);
+    list.SetThumbTop(600);
+    const int before = list.ContentTop();
+    const POINT down = ArrowPoint(1);
+    test::MoveTo(list.Hwnd(), down.x, down.y);
+    test::LeftDown();
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() <= before - 1000; }, 1000));
+    test::LeftUp();
+    const int moved = before - list.ContentTop();
+    EXPECT_EQ(moved % 500, 0);
+    // The thumb stands where a drag to it would put the rows, to within a twip of thumb.
+    const int top = list.ThumbTop();
+    list.SetThumbTop(top);
+    EXPECT_NEAR(list.ContentTop(), before - moved, 100);
+}
+
 TEST_F(ListTest, TheRightButtonDoesNotStartTheArrows) {
     AddRows(5);
     const POINT down = ArrowPoint(1);
