@@ -143,7 +143,9 @@ bool Surface::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
             if (window_ != nullptr && GetCapture() == window_) ReleaseCapture();
         }
         Raise(target, &Element::MouseUp, button, shift, x, y);
-        if (click && *alive) target->Click();
+        // A handler of MouseUp may have disabled or hidden the element: then there is no click.
+        if (click && *alive && (target == this || (target->Enabled() && target->Visible())))
+            target->Click();
         return true;
     }
     }
