@@ -1,0 +1,159 @@
+#include "OSXcheckbox.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace zendra;
+using namespace zendra::tk;
+
+namespace {
+
+struct CheckboxTest : ::testing::Test {
+    void SetUp() override {
+        Form::SetOnLastUnloaded([] {});
+        host.Load();
+        host.CreateControl(box, 300, 300, 4395, 285);
+        host.Show();
+        box.Click.Handle([this] { events.push_back("click:" + std::to_string(box.Value())); });
+        box.MouseExit.Handle([this] { events.push_back("exit"); });
+        box.KeyDown.Handle([this](short key, short) { events.push_back("key:" + std::to_string(key)); });
+        box.KeyPress.Handle([this](short c) { events.push_back("char:" + std::to_string(c)); });
+        test::MoveTo(host.Hwnd(), 350, 250); // the pointer starts elsewhere
+        test::Pump(40);
+        events.clear();
+    }
+    test::HostForm host{6000, 4000, RGB(255, 255, 255)};
+    OSXcheckbox box{L"chkDelSource"};
+    std::vector<std::string> events;
+};
+
+using Log = std::vector<std::string>;
+
+} // namespace
+
+// ---- The value cycle ----
+
+TEST_F(CheckboxTest, ClicksToggleAndTheClickHandlerSeesTheOldValue) {
+    test::ClickAt(box.Hwnd(), 8, 9);
+    EXPECT_EQ(box.Value(), 1);
+    test::Pump(400); // apart, so that the next press is not a double click
+    test::ClickAt(box.Hwnd(), 60, 9); // on the caption
+    EXPECT_EQ(box.Value(), 0);
+    EXPECT_EQ(events, (Log{"click:0", "click:1"}));
+}
+
+TEST_F(CheckboxTest, AMixedBoxBecomesUncheckedAndAClickNeverMakesItMixed) {
+    box.SetValue(2);
+    EXPECT_EQ(box.ShownCell(), 8);
+    test::ClickAt(box.Hwnd(), 8, 9);
+    EXPECT_EQ(box.Value(), 0);
+}
+
+TEST_F(CheckboxTest, ADoubleClickChangesTheValueOnce) {
+    test::MoveTo(box.Hwnd(), 8, 9);
+    test::LeftDown();
+    test::LeftUp();
+    test::LeftDown();
+    test::LeftUp();
+    EXPECT_EQ(box.Value(), 1);
+    EXPECT_EQ(events, (Log{"click:0"}));
+}
+
+TEST_F(CheckboxTest, KeysArePassedOnAndChangeNothing) {
+    SetFocus(box.Hwnd());
+    INPUT keys[2]{};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_SPACE;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    test::Pump(50);
+    EXPECT_EQ(box.Value(), 0);
+    EXPECT_EQ(events, (Log{"key:32", "char:32"}));
+}
+
+TEST_F(CheckboxTest, ValuesOutsideTheThreeKeepTheLastPicture) {
+    box.SetValue(1);
+    box.SetValue(5);
+    EXPECT_EQ(box.Value(), 5);
+    EXPECT_EQ(box.ShownCell(), 4);
+}
+
+// ---- Looks and the leave watch ----
+
+TEST_F(CheckboxTest, AtStartTheWatchRaisesMouseExitOnceAndStops) {
+    OSXcheckbox fresh{L"chkDelSplit"};
+    int exits = 0;
+    fresh.MouseExit.Handle([&] { ++exits; });
+    host.CreateControl(fresh, 300, 900, 4395, 285);
+    EXPECT_TRUE(fresh.LeaveWatchRunning());
+    test::Pump(100);
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(fresh.LeaveWatchRunning());
+    EXPECT_EQ(fresh.ShownCell(), 0);
+}
+
+TEST_F(CheckboxTest, HoverPressAndLeaveShowTheirCellsAndMouseExitComesOnce) {
+    box.SetValue(1);
+    test::MoveTo(box.Hwnd(), 8, 9);
+    EXPECT_EQ(box.ShownCell(), 5);
+    EXPECT_TRUE(box.LeaveWatchRunning());
+    test::MoveTo(host.Hwnd(), 350, 250);
+    EXPECT_TRUE(test::PumpUntil([&] { return box.ShownCell() == 4; }, 200));
+    test::Pump(100);
+    EXPECT_EQ(events, (Log{"exit"}));
+    EXPECT_FALSE(box.LeaveWatchRunning());
+}
+
+TEST_F(CheckboxTest, APressReleasedOutsideKeepsThePressedCellUntilTheWatchRestoresIt) {
+    test::MoveTo(box.Hwnd(), 8, 9);
+    test::LeftDown();
+    EXPECT_EQ(box.ShownCell(), 2);
+    test::MoveTo(host.Hwnd(), 350, 250);
+    test::LeftUp();
+    EXPECT_TRUE(test::PumpUntil([&] { return box.ShownCell() == 0; }, 200));
+    EXPECT_EQ(box.Value(), 0);
+    EXPECT_EQ(events, (Log{"exit"}));
+}
+
+TEST_F(CheckboxTest, DisablingShowsTheDisabledCellAndGreyCaptionAndTakesNoInput) {
+    box.SetValue(1);
+    box.SetEnabled(false);
+    EXPECT_EQ(box.ShownCell(), 7);
+    EXPECT_EQ(box.CaptionLabel().ForeColor(), OSXcheckbox::kDisabledTextColor);
+    test::ClickAt(box.Hwnd(), 8, 9);
+    EXPECT_EQ(box.Value(), 1);
+    box.SetEnabled(true);
+    EXPECT_EQ(box.ShownCell(), 4);
+    EXPECT_EQ(box.CaptionLabel().ForeColor(), 0u);
+}
+
+// ---- Layout and properties ----
+
+TEST_F(CheckboxTest, TheBoxAndCaptionAreCentredVertically) {
+    box.SetHeight(375);
+    EXPECT_EQ(box.BoxTop(), 67);
+    EXPECT_EQ(box.CaptionLabel().Top(), (375 - box.CaptionLabel().Height()) / 2);
+    EXPECT_EQ(box.CaptionLabel().Left(), 480);
+}
+
+TEST_F(CheckboxTest, PropertiesDefaultToTheInstanceAndAreWrittenOnlyWhenChanged) {
+    OSXcheckbox fresh{L"chkDelSplit"};
+    EXPECT_EQ(fresh.Caption(), L"chkDelSplit");
+    PropertyBag empty;
+    fresh.WriteProperties(empty);
+    EXPECT_TRUE(empty.Keys().empty());
+
+    FontDesc simsun{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET};
+    fresh.ReadProperties({{"Value", std::int64_t{2}},
+                          {"Caption", std::wstring(L"Delete splitted files after join completed.")},
+                          {"BackColor", std::int64_t{0x80000009}},
+                          {"Font", simsun}});
+    EXPECT_EQ(fresh.Value(), 2);
+    EXPECT_EQ(fresh.ShownCell(), 8);
+    PropertyBag bag;
+    fresh.WriteProperties(bag);
+    EXPECT_EQ(bag.Keys(), (std::vector<std::string>{"Font", "Value", "Caption", "BackColor"}));
+}

@@ -1,0 +1,227 @@
+#include "TestSupport.h"
+#include "iList.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace zendra;
+using namespace zendra::tk;
+
+namespace {
+
+struct ListTest : ::testing::Test {
+    void SetUp() override {
+        Form::SetOnLastUnloaded([] {});
+        host.Load();
+        host.CreateControl(list, 0, 300, 6655, 1755);
+        host.Show();
+        list.AddItem(L"Splitted Files                                         Size");
+        test::Pump(30);
+    }
+    void AddRows(int n) {
+        for (int i = 1; i <= n; ++i) list.AddItem(L"row " + std::to_wstring(i));
+    }
+    // The client point (pixels) of an arrow's middle.
+    POINT ArrowPoint(int i) const {
+        return {TwipsToPixels(list.ScrollColumnLeft()) + 6,
+                TwipsToPixels(list.ArrowTop(i)) + (i == 0 ? 14 : 7)};
+    }
+    test::HostForm host{7000, 3000, RGB(255, 255, 255)};
+    iList list{L"ListView2"};
+};
+
+} // namespace
+
+// ---- Rows ----
+
+TEST_F(ListTest, TheFirstItemIsTheHeaderAndLaterOnesAreRows) {
+    EXPECT_EQ(list.HeaderText(), L"Splitted Files                                         Size");
+    EXPECT_EQ(list.RowCount(), 0);
+    AddRows(3);
+    EXPECT_EQ(list.RowCount(), 3);
+    EXPECT_EQ(list.Row(1).Caption(), L"row 1");
+    EXPECT_EQ(list.Row(1).Top(), 50);
+    EXPECT_EQ(list.Row(3).Top(), 550);
+}
+
+TEST_F(ListTest, EverySecondRowHasTheLightStripe) {
+    AddRows(6);
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(list.RowHasStripe(i), i % 2 == 0) << i;
+    const DibSection pixels = test::Snapshot(list.Hwnd());
+    // Far right of the rows, where no text is: rows 1 and 2 (content starts at 240 twips).
+    const int x = TwipsToPixels(list.ScrollColumnLeft()) - 10;
+    EXPECT_EQ(pixels.Color(x, TwipsToPixels(240 + 50 + 100)), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(pixels.Color(x, TwipsToPixels(240 + 300 + 100)), RGB(237, 243, 254));
+}
+
+TEST_F(ListTest, AClickHighlightsOnlyTheClickedRow) {
+    AddRows(4);
+    auto rowPoint = [&](int i) {
+        return POINT{20, TwipsToPixels(list.ContentTop() + list.Row(i).Top()) + 5};
+    };
+    POINT p = rowPoint(2);
+    test::ClickAt(list.Hwnd(), p.x, p.y);
+    EXPECT_TRUE(list.Row(2).Opaque());
+    EXPECT_EQ(list.Row(2).BackColor(), iList::kHighlight);
+    EXPECT_EQ(list.Row(2).ForeColor(), RGB(255, 255, 255));
+    test::Pump(400);
+    p = rowPoint(3);
+    test::ClickAt(list.Hwnd(), p.x, p.y);
+    EXPECT_FALSE(list.Row(2).Opaque());
+    EXPECT_EQ(list.Row(2).ForeColor(), RGB(0, 0, 0));
+    EXPECT_TRUE(list.Row(3).Opaque());
+    const DibSection pixels = test::Snapshot(list.Hwnd());
+    EXPECT_EQ(pixels.Color(200, p.y), RGB(75, 127, 210));
+}
+
+TEST_F(ListTest, RowsBeyondTheOldLimitAreAddedAndCanBeScrolledTo) {
+    AddRows(400);
+    EXPECT_EQ(list.RowCount(), 400);
+    EXPECT_EQ(list.Row(400).Top(), -200 + 250 * 400);
+    list.SetThumbTop(list.ThumbMax());
+    // The last row lies inside the visible part of the list.
+    const int lastBottom = list.ContentTop() + list.Row(400).Top() + 250;
+    EXPECT_LE(lastBottom, 1755 - 10);
+    EXPECT_GT(lastBottom, 1755 - 10 - 500);
+}
+
+TEST_F(ListTest, ThousandsOfRowsAreAddedAndPaintedQuickly) {
+    const auto start = std::chrono::steady_clock::now();
+    AddRows(3000);
+    UpdateWindow(list.Hwnd());
+    list.SetThumbTop(list.ThumbMax());
+    UpdateWindow(list.Hwnd());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start).count();
+    RecordProperty("ms_for_3000_rows", static_cast<int>(ms));
+    std::printf("3000 rows added and painted in %d ms\n", static_cast<int>(ms));
+    EXPECT_LT(ms, 5000);
+    EXPECT_EQ(list.RowCount(), 3000);
+}
+
+// ---- Thumb ----
+
+TEST_F(ListTest, TheThumbStopsShortOfItsLimitsAndTheContentFollowsAtFiveToOne) {
+    AddRows(5);
+    list.SetThumbTop(600);
+    EXPECT_EQ(list.ThumbTop(), 600);
+    EXPECT_EQ(list.ContentTop(), -1000);
+    list.SetThumbTop(240 + 100); // at the upper limit: refused
+    EXPECT_EQ(list.ThumbTop(), 600);
+    list.SetThumbTop(list.ArrowTop(0) - 250); // at the lower limit: refused
+    EXPECT_EQ(list.ThumbTop(), 600);
+    list.SetThumbTop(list.ArrowTop(0) - 251);
+    EXPECT_EQ(list.ThumbTop(), list.ArrowTop(0) - 251);
+}
+
+TEST_F(ListTest, DraggingTheThumbWithTheLeftButtonMovesItAndTheContent) {
+    AddRows(5);
+    const int x = TwipsToPixels(list.ScrollColumnLeft()) + 5;
+    const int y = TwipsToPixels(list.ThumbTop()) + 10;
+    test::MoveTo(list.Hwnd(), x, y);
+    test::LeftDown();
+    test::MoveTo(list.Hwnd(), x, y + 10);
+    test::MoveTo(list.Hwnd(), x, y + 20);
+    test::LeftUp();
+    EXPECT_EQ(list.ThumbTop(), 360 + 300);
+    EXPECT_EQ(list.ContentTop(), -5 * (660 - 400));
+    // Far beyond the track's end: the thumb stays where the last accepted move left it.
+    test::MoveTo(list.Hwnd(), x, y + 20);
+    test::LeftDown();
+    test::MoveTo(list.Hwnd(), x, y + 400);
+    test::LeftUp();
+    EXPECT_EQ(list.ThumbTop(), 660);
+}
+
+// ---- Arrows ----
+
+TEST_F(ListTest, HoldingTheDownArrowStepsEvery100msAndReleasingStopsAtOnce) {
+    AddRows(5);
+    list.SetThumbTop(460);
+    const POINT down = ArrowPoint(1);
+    test::MoveTo(list.Hwnd(), down.x, down.y);
+    const auto start = std::chrono::steady_clock::now();
+    test::LeftDown();
+    EXPECT_TRUE(list.AutoRepeatRunning());
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ThumbTop() == 660; }, 1000));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(180));
+    EXPECT_LE(elapsed, std::chrono::milliseconds(400));
+    EXPECT_EQ(list.ContentTop(), -5 * (660 - 400));
+    test::LeftUp();
+    EXPECT_FALSE(list.AutoRepeatRunning());
+    const int stopped = list.ThumbTop();
+    test::Pump(250);
+    EXPECT_EQ(list.ThumbTop(), stopped);
+}
+
+TEST_F(ListTest, TheArrowsStopTheThumbAtTheEndsOfTheTrack) {
+    AddRows(5);
+    // From where the thumb starts, the down arrow works too.
+    const POINT down = ArrowPoint(1);
+    test::MoveTo(list.Hwnd(), down.x, down.y);
+    test::LeftDown();
+    ASSERT_TRUE(test::PumpUntil([&] { return !list.AutoRepeatRunning(); }, 2000));
+    EXPECT_EQ(list.ThumbTop(), list.ThumbMax());
+    test::Pump(250);
+    EXPECT_EQ(list.ThumbTop(), list.ThumbMax());
+    test::LeftUp();
+
+    const POINT up = ArrowPoint(0);
+    test::MoveTo(list.Hwnd(), up.x, up.y);
+    test::LeftDown();
+    ASSERT_TRUE(test::PumpUntil([&] { return !list.AutoRepeatRunning(); }, 2000));
+    test::LeftUp();
+    EXPECT_EQ(list.ThumbTop(), list.ThumbMin());
+    EXPECT_EQ(list.ContentTop(), -5 * (list.ThumbMin() - 400));
+}
+
+TEST_F(ListTest, InALongListTheArrowsMoveTheRowsTwoRowsPerTickAndKeepTheThumbInStep) {
+    AddRows(400);
+    list.SetThumbTop(600);
+    const int before = list.ContentTop();
+    const POINT down = ArrowPoint(1);
+    test::MoveTo(list.Hwnd(), down.x, down.y);
+    test::LeftDown();
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() <= before - 1000; }, 1000));
+    test::LeftUp();
+    const int moved = before - list.ContentTop();
+    EXPECT_EQ(moved % 500, 0);
+    // The thumb stands where a drag to it would put the rows, to within a twip of thumb.
+    const int top = list.ThumbTop();
+    list.SetThumbTop(top);
+    EXPECT_NEAR(list.ContentTop(), before - moved, 100);
+}
+
+TEST_F(ListTest, TheRightButtonDoesNotStartTheArrows) {
+    AddRows(5);
+    const POINT down = ArrowPoint(1);
+    test::MoveTo(list.Hwnd(), down.x, down.y);
+    test::RightDown();
+    EXPECT_FALSE(list.AutoRepeatRunning());
+    test::RightUp();
+}
+
+// ---- Layout and properties ----
+
+TEST_F(ListTest, ResizingPutsTheScrollColumnAtTheRightAndTheArrowsAtTheBottom) {
+    list.Move(0, 300, 5000, 2400);
+    EXPECT_EQ(list.ScrollColumnLeft(), 5000 - 180);
+    EXPECT_EQ(list.ArrowTop(1), 2400 - 210);
+    EXPECT_EQ(list.ArrowTop(0), 2400 - 210 - 315);
+}
+
+TEST_F(ListTest, TheURLIsKeptAndWrittenOnlyWhenSet) {
+    PropertyBag empty;
+    list.WriteProperties(empty);
+    EXPECT_FALSE(empty.Contains("URL"));
+    list.SetURL(L"http://example.org/");
+    EXPECT_TRUE(list.Changes().IsChanged("URL"));
+    PropertyBag bag;
+    list.WriteProperties(bag);
+    iList other;
+    other.ReadProperties(bag);
+    EXPECT_EQ(other.URL(), L"http://example.org/");
+}

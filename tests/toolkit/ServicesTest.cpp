@@ -1,0 +1,106 @@
+#include "FakeServices.h"
+#include "Services.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using namespace zendra::tk;
+
+TEST(MessageBoxes, ABoxWithoutATitleShowsTheProgramsTitle) {
+    FakeMessageBox box;
+    box.Show(L"Successfully splitted!");
+    box.Show(L"Delete original file?", MsgButtons::YesNo, MsgIcon::Question, L"Own");
+    EXPECT_EQ(box.calls[0].title, L"Zendra");
+    EXPECT_EQ(box.calls[1].title, L"Own");
+}
+
+TEST(FileDialog, FiltersSplitIntoDescriptionAndPattern) {
+    using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
+    EXPECT_EQ(IFileDialog::ParseFilter(L"File Index(*.tpl)|*.tpl"),
+              (Pairs{{L"File Index(*.tpl)", L"*.tpl"}}));
+    EXPECT_EQ(IFileDialog::ParseFilter(L"*.*"), (Pairs{{L"*.*", L"*.*"}}));
+    EXPECT_EQ(IFileDialog::ParseFilter(L"A|*.a|B|*.b"), (Pairs{{L"A", L"*.a"}, {L"B", L"*.b"}}));
+}
+
+TEST(FileDialog, CancelLeavesTheNameAndRaisesOnlyWithCancelError) {
+    FakeFileDialog dialog;
+    dialog.SetFileName(L"");
+    dialog.answers = {std::nullopt, std::nullopt, L"C:\\a.txt"};
+    dialog.ShowOpen();
+    EXPECT_EQ(dialog.FileName(), L"");
+    dialog.SetCancelError(true);
+    EXPECT_THROW(dialog.ShowOpen(), DialogCancelled);
+    dialog.ShowOpen();
+    EXPECT_EQ(dialog.FileName(), L"C:\\a.txt");
+}
+
+namespace {
+
+struct TempFolder {
+    TempFolder() {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        path = std::wstring(base) + L"zendra-toolkit-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(path.c_str(), nullptr);
+    }
+    ~TempFolder() {
+        for (const wchar_t* name : {L"Report.DOC", L"hidden.bin", L"locked.txt"}) {
+            const std::wstring file = path + L"\\" + name;
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(file.c_str());
+        }
+        RemoveDirectoryW(path.c_str());
+    }
+    void Write(const wchar_t* name, int bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+        HANDLE h = CreateFileW((path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::string data(static_cast<std::size_t>(bytes), 'x');
+        DWORD written = 0;
+        WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+        CloseHandle(h);
+        SetFileAttributesW((path + L"\\" + name).c_str(), attributes);
+    }
+    std::wstring path;
+};
+
+} // namespace
+
+TEST(Win32FileSystem, AnswersExistenceNamesSizesListingsAndDeletesWithoutForce) {
+    TempFolder folder;
+    folder.Write(L"Report.DOC", 1234);
+    folder.Write(L"hidden.bin", 1, FILE_ATTRIBUTE_HIDDEN);
+    folder.Write(L"locked.txt", 2, FILE_ATTRIBUTE_READONLY);
+    auto fs = MakeWin32FileSystem();
+
+    EXPECT_TRUE(fs->FileExists(folder.path + L"\\hidden.bin"));
+    EXPECT_FALSE(fs->PlainFileExists(folder.path + L"\\hidden.bin"));
+    EXPECT_TRUE(fs->PlainFileExists(folder.path + L"\\report.doc"));
+    EXPECT_FALSE(fs->FileExists(folder.path)); // a folder is not a file
+
+    const FileEntry entry = fs->GetFile(folder.path + L"\\report.doc");
+    EXPECT_EQ(entry.name, L"Report.DOC"); // as stored on disk
+    EXPECT_EQ(entry.size, 1234u);
+    EXPECT_THROW(fs->GetFile(folder.path + L"\\missing"), PlatformError);
+    EXPECT_EQ(fs->FilesOf(folder.path).size(), 3u);
+
+    EXPECT_THROW(fs->Delete(folder.path + L"\\locked.txt"), PlatformError);
+    EXPECT_TRUE(fs->FileExists(folder.path + L"\\locked.txt"));
+    fs->Delete(folder.path + L"\\Report.DOC");
+    EXPECT_FALSE(fs->FileExists(folder.path + L"\\Report.DOC"));
+    EXPECT_FALSE(fs->ExecutableBaseName().empty());
+}
+
+TEST(Win32SettingsStore, ValuesRoundTripPerApplicationSectionAndKey) {
+    auto store = MakeWin32SettingsStore();
+    const std::wstring app = L"ZendraTest" + std::to_wstring(GetCurrentProcessId());
+    EXPECT_FALSE(store->Read(app, L"Options", L"DelSource").has_value());
+    store->Write(app, L"Options", L"DelSource", L"1");
+    store->Write(app, L"Options", L"DelSplit", L"2");
+    EXPECT_EQ(store->Read(app, L"Options", L"DelSource"), L"1");
+    EXPECT_EQ(store->Read(app, L"Options", L"DelSplit"), L"2");
+    EXPECT_FALSE(store->Read(app, L"Other", L"DelSource").has_value());
+    RegDeleteKeyW(HKEY_CURRENT_USER,
+                  (L"Software\\VB and VBA Program Settings\\" + app + L"\\Options").c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + app).c_str());
+}

@@ -1,0 +1,89 @@
+// Helpers for tests with real windows: pumping messages, real mouse input through SendInput,
+// and reading the pixels a window paints.
+#pragma once
+
+#include "DibSection.h"
+#include "Form.h"
+
+#include <chrono>
+#include <functional>
+
+namespace zendra::test {
+
+// Dispatches messages for about `ms` milliseconds.
+inline void Pump(int ms = 30) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+// Pumps until `done` holds or `ms` pass; returns whether it holds.
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 2000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        Pump(5);
+    }
+    return true;
+}
+
+// A plain form for hosting controls, with a known background colour.
+class HostForm : public tk::Form {
+public:
+    explicit HostForm(int width = 6000, int height = 4500, tk::OleColor back = RGB(200, 30, 30))
+        : Form(L"Test host", width, height) {
+        SetBackColor(back);
+        Move(1500, 1500, width, height);
+    }
+};
+
+// Real input: moves the pointer to a client point of `window` and presses / releases buttons.
+inline void MoveTo(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (p.x * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = (p.y * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof(input));
+    Pump(20);
+}
+
+inline void Button(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+    Pump(20);
+}
+
+inline void LeftDown() { Button(MOUSEEVENTF_LEFTDOWN); }
+inline void LeftUp() { Button(MOUSEEVENTF_LEFTUP); }
+inline void RightDown() { Button(MOUSEEVENTF_RIGHTDOWN); }
+inline void RightUp() { Button(MOUSEEVENTF_RIGHTUP); }
+
+inline void ClickAt(HWND window, int x, int y) {
+    MoveTo(window, x, y);
+    LeftDown();
+    LeftUp();
+}
+
+// What the window paints (with its transparent parts filled from its parent).
+inline tk::DibSection Snapshot(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    tk::DibSection dib(r.right, r.bottom);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT);
+    return dib;
+}
+
+} // namespace zendra::test

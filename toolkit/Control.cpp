@@ -1,0 +1,87 @@
+#include "Control.h"
+
+namespace zendra::tk {
+
+namespace {
+constexpr wchar_t kClassName[] = L"ZendraControl";
+}
+
+Control::Control(std::wstring name) : name_(std::move(name)) {}
+
+void Control::Create(HWND parent, int left, int top, int width, int height) {
+    RegisterClassOnce(kClassName, CS_DBLCLKS, nullptr);
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    surface_.Move(0, 0, width, height);
+    CreateHandle(0, kClassName, name_.c_str(),
+                 WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible_ ? WS_VISIBLE : 0) |
+                     (windowEnabled_ ? 0 : WS_DISABLED),
+                 TwipsToPixels(left),
+                 TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height), parent);
+    surface_.Attach(Hwnd());
+    Move(left, top, width, height);
+}
+
+void Control::Move(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    surface_.Move(0, 0, width, height);
+    if (Hwnd() != nullptr)
+        SetWindowPos(Hwnd(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
+                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    // A layout that sets the control's own size comes back here; it runs once per change.
+    if (resizing_) return;
+    resizing_ = true;
+    try {
+        OnResize();
+    } catch (...) {
+        resizing_ = false;
+        throw;
+    }
+    resizing_ = false;
+    Repaint();
+}
+
+void Control::SetVisible(bool visible) {
+    visible_ = visible;
+    if (Hwnd() != nullptr) ShowWindow(Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void Control::SetWindowEnabled(bool enabled) {
+    windowEnabled_ = enabled;
+    if (Hwnd() != nullptr) EnableWindow(Hwnd(), enabled);
+}
+
+void Control::Repaint() const noexcept {
+    if (Hwnd() != nullptr) InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1; // everything is painted in WM_PAINT, double-buffered
+    case WM_PAINT: {
+        BufferedPaint paint(Hwnd());
+        surface_.PaintAll(paint.Dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        surface_.PaintAll(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR:
+        if (OnKey(message, wParam, lParam)) return 0;
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    default:
+        if (surface_.HandleMouse(message, wParam, lParam)) return 0;
+        break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}
+
+} // namespace zendra::tk

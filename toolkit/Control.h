@@ -1,0 +1,67 @@
+// Base of the program's own controls: a child window with a name, a place in twips on its host,
+// elements painted double-buffered, mouse input routed to them, key messages, and property
+// persistence through a bag.
+#pragma once
+
+#include "Property.h"
+#include "Surface.h"
+#include "Window.h"
+
+#include <string>
+
+namespace zendra::tk {
+
+class Control : public Window {
+public:
+    explicit Control(std::wstring name);
+
+    const std::wstring& Name() const noexcept { return name_; }
+
+    // Creates the child window on `parent` (a form or another window) at a place in twips.
+    void Create(HWND parent, int left, int top, int width, int height);
+
+    int Left() const noexcept { return left_; }
+    int Top() const noexcept { return top_; }
+    int Width() const noexcept { return width_; }
+    int Height() const noexcept { return height_; }
+    // Moves and sizes the control (twips); the control's layout runs on every call.
+    void Move(int left, int top, int width, int height);
+    void SetWidth(int width) { Move(left_, top_, width, height_); }
+    void SetHeight(int height) { Move(left_, top_, width_, height); }
+    bool Visible() const noexcept { return visible_; }
+    void SetVisible(bool visible);
+    // A disabled control window receives no mouse or key input at all.
+    bool WindowEnabled() const noexcept { return windowEnabled_; }
+    void SetWindowEnabled(bool enabled);
+
+    // The design values: reading sets properties from a bag, writing stores them.
+    virtual void ReadProperties(const PropertyBag&) {}
+    virtual void WriteProperties(PropertyBag&) const {}
+    const PropertyChanges& Changes() const noexcept { return changes_; }
+
+    Surface& Elements() noexcept { return surface_; }
+
+protected:
+    // The layout: runs after every size change.
+    virtual void OnResize() {}
+    // Key messages (WM_KEYDOWN, WM_CHAR, WM_KEYUP); true when handled.
+    virtual bool OnKey(UINT, WPARAM, LPARAM) { return false; }
+    void PropertyChanged(const std::string& key) { changes_.Mark(key); }
+    void Repaint() const noexcept;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    std::wstring name_;
+    Surface surface_;
+    PropertyChanges changes_;
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    bool visible_ = true;
+    bool windowEnabled_ = true;
+    bool resizing_ = false;
+};
+
+} // namespace zendra::tk

@@ -1,0 +1,172 @@
+#include "Form.h"
+
+#include <algorithm>
+
+namespace zendra::tk {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZendraForm";
+
+std::vector<Form*>& Loaded() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+std::function<void()>& LastUnloaded() {
+    static std::function<void()> action = [] { PostQuitMessage(0); };
+    return action;
+}
+
+} // namespace
+
+Form::Form(std::wstring title, int width, int height)
+    : title_(std::move(title)), width_(width), height_(height) {
+    elements_.SetOpaque(true);
+    elements_.SetBackColor(SystemColor(COLOR_BTNFACE));
+    // Centred on the screen until the form is moved.
+    left_ = std::max(0, (ScreenWidth() - width) / 2);
+    top_ = std::max(0, (ScreenHeight() - height) / 2);
+}
+
+Form::~Form() noexcept {
+    DestroyHandle();
+    if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+    if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+}
+
+void Form::Load() {
+    if (IsLoaded()) return;
+    RegisterClassOnce(kClassName, CS_DBLCLKS, nullptr);
+    CreateHandle(0, kClassName, title_.c_str(),
+                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, TwipsToPixels(left_),
+                 TwipsToPixels(top_), TwipsToPixels(width_), TwipsToPixels(height_), nullptr);
+    elements_.Attach(Hwnd());
+    elements_.Move(0, 0, width_, height_);
+    if (bigIcon_ != nullptr) SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    if (smallIcon_ != nullptr) SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    Loaded().push_back(this);
+    CreateControls();
+    OnLoad();
+}
+
+void Form::Show() {
+    Load();
+    if (!IsLoaded()) return; // the load step unloaded the form
+    ShowWindow(Hwnd(), IsIconic(Hwnd()) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(Hwnd());
+}
+
+void Form::Unload() noexcept {
+    if (!IsLoaded() || unloading_) return;
+    unloading_ = true;
+    try {
+        OnUnload();
+    } catch (...) {
+        // The window goes whatever its unload step did.
+    }
+    DestroyHandle();
+    unloading_ = false;
+}
+
+void Form::OnDestroyed() noexcept {
+    auto& forms = Loaded();
+    auto found = std::find(forms.begin(), forms.end(), this);
+    if (found == forms.end()) return;
+    forms.erase(found);
+    if (forms.empty() && LastUnloaded()) {
+        try {
+            LastUnloaded()();
+        } catch (...) {
+            PostQuitMessage(0);
+        }
+    }
+}
+
+int Form::Left() const noexcept { return left_; }
+int Form::Top() const noexcept { return top_; }
+
+void Form::Move(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    elements_.Move(0, 0, width, height);
+    if (IsLoaded())
+        SetWindowPos(Hwnd(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
+                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::Minimize() noexcept {
+    if (IsLoaded()) ShowWindow(Hwnd(), SW_MINIMIZE);
+}
+
+int Form::ScreenWidth() noexcept { return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN)); }
+int Form::ScreenHeight() noexcept { return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN)); }
+
+void Form::SetIcon(int resourceId) {
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    auto load = [&](int metricX, int metricY) {
+        return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                             GetSystemMetrics(metricX), GetSystemMetrics(metricY),
+                                             LR_DEFAULTCOLOR));
+    };
+    if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+    if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+    bigIcon_ = load(SM_CXICON, SM_CYICON);
+    smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
+    if (IsLoaded()) {
+        SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+        SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    }
+}
+
+void Form::CreateControl(Control& control, int left, int top, int width, int height) {
+    auto stored = design_.find(control.Name());
+    if (stored != design_.end()) control.ReadProperties(stored->second);
+    control.Create(Hwnd(), left, top, width, height);
+}
+
+const std::vector<Form*>& Form::LoadedForms() noexcept { return Loaded(); }
+
+void Form::SetOnLastUnloaded(std::function<void()> action) { LastUnloaded() = std::move(action); }
+
+int Form::RunMessageLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        BufferedPaint paint(Hwnd());
+        elements_.PaintAll(paint.Dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        elements_.PaintAll(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_MOVE: {
+        if (IsIconic(Hwnd())) return 0; // a minimised window parks far off the screen
+        RECT r{};
+        GetWindowRect(Hwnd(), &r);
+        left_ = PixelsToTwips(r.left);
+        top_ = PixelsToTwips(r.top);
+        return 0;
+    }
+    default:
+        if (elements_.HandleMouse(message, wParam, lParam)) return 0;
+        return DefaultProc(message, wParam, lParam);
+    }
+}
+
+} // namespace zendra::tk

@@ -1,0 +1,129 @@
+// Owners for the raw Win32 handles: every window, device context and GDI object has exactly one.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace zendra::tk {
+
+// A move-only owner of one handle; Traits::Close releases it.
+template <typename Traits> class UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() noexcept { Reset(); }
+
+    Handle Get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return handle_ != nullptr; }
+    Handle Release() noexcept { return std::exchange(handle_, nullptr); }
+    void Reset(Handle handle = nullptr) noexcept {
+        if (handle_ != nullptr && handle_ != handle) Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = nullptr;
+};
+
+struct WindowTraits {
+    using Handle = HWND;
+    static void Close(HWND handle) noexcept { DestroyWindow(handle); }
+};
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static void Close(HDC handle) noexcept { DeleteDC(handle); }
+};
+template <typename T> struct GdiObjectTraits {
+    using Handle = T;
+    static void Close(T handle) noexcept { DeleteObject(handle); }
+};
+
+using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueDc = UniqueHandle<MemoryDcTraits>; // from CreateCompatibleDC / CreateDC
+using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
+using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
+
+// A device context borrowed with GetDC; given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() noexcept {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    HDC Get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back at the end of the scope.
+class SelectScope {
+public:
+    SelectScope(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
+    SelectScope(const SelectScope&) = delete;
+    SelectScope& operator=(const SelectScope&) = delete;
+    ~SelectScope() noexcept {
+        if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// Saves the DC's state (clip region, origin, colours) and restores it at the end of the scope.
+class SavedDcState {
+public:
+    explicit SavedDcState(HDC dc) noexcept : dc_(dc), saved_(SaveDC(dc)) {}
+    SavedDcState(const SavedDcState&) = delete;
+    SavedDcState& operator=(const SavedDcState&) = delete;
+    ~SavedDcState() noexcept {
+        if (saved_ != 0) RestoreDC(dc_, saved_);
+    }
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
+// The body of a WM_PAINT handler: BeginPaint, an off-screen bitmap of the client size to draw
+// into, and at the end one blit to the window and EndPaint. Use it only inside WM_PAINT.
+class BufferedPaint {
+public:
+    explicit BufferedPaint(HWND window) noexcept;
+    BufferedPaint(const BufferedPaint&) = delete;
+    BufferedPaint& operator=(const BufferedPaint&) = delete;
+    ~BufferedPaint() noexcept;
+
+    // The DC to draw into (the buffer, or the window's DC if no buffer could be made).
+    HDC Dc() const noexcept { return memory_ ? memory_.Get() : paint_.hdc; }
+    int Width() const noexcept { return width_; }
+    int Height() const noexcept { return height_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    int width_ = 0;
+    int height_ = 0;
+    UniqueDc memory_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ oldBitmap_ = nullptr;
+};
+
+} // namespace zendra::tk

@@ -1,0 +1,218 @@
+#include "Services.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+namespace zendra::tk {
+
+namespace {
+
+std::wstring SystemMessage(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length != 0 ? std::wstring(buffer, length) : L"Error " + std::to_wstring(code);
+    if (buffer != nullptr) LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return text;
+}
+
+[[noreturn]] void Fail(DWORD code, const std::wstring& what) {
+    throw PlatformError(SystemMessage(code) + (what.empty() ? L"" : L": " + what));
+}
+
+// ---- Message box ----
+
+class Win32MessageBox : public IMessageBox {
+public:
+    MsgResult Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
+                   const std::wstring& title) override {
+        UINT flags = 0;
+        switch (buttons) {
+        case MsgButtons::Ok: flags |= MB_OK; break;
+        case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;
+        case MsgButtons::YesNo: flags |= MB_YESNO; break;
+        case MsgButtons::YesNoCancel: flags |= MB_YESNOCANCEL; break;
+        }
+        switch (icon) {
+        case MsgIcon::None: break;
+        case MsgIcon::Critical: flags |= MB_ICONHAND; break;
+        case MsgIcon::Question: flags |= MB_ICONQUESTION; break;
+        case MsgIcon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
+        case MsgIcon::Information: flags |= MB_ICONINFORMATION; break;
+        }
+        const int answer =
+            MessageBoxW(GetActiveWindow(), text.c_str(), MessageTitle(title).c_str(), flags);
+        switch (answer) {
+        case IDYES: return MsgResult::Yes;
+        case IDNO: return MsgResult::No;
+        case IDCANCEL: return MsgResult::Cancel;
+        default: return MsgResult::Ok;
+        }
+    }
+};
+
+// ---- File-open dialog ----
+
+class Win32FileDialog : public IFileDialog {
+protected:
+    std::optional<std::wstring> AskOpen() override {
+        std::wstring filter;
+        for (const auto& [description, pattern] : ParseFilter(Filter())) {
+            filter += description;
+            filter.push_back(L'\0');
+            filter += pattern;
+            filter.push_back(L'\0');
+        }
+        filter.push_back(L'\0');
+        std::wstring buffer(32768, L'\0');
+        const std::wstring& start = FileName();
+        start.copy(buffer.data(), std::min(start.size(), buffer.size() - 1));
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = GetActiveWindow();
+        ofn.lpstrFilter = filter.size() > 1 ? filter.c_str() : nullptr;
+        ofn.lpstrFile = buffer.data();
+        ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+        ofn.lpstrInitialDir = InitDir().empty() ? nullptr : InitDir().c_str();
+        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
+                    OFN_NOCHANGEDIR;
+        if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+        return std::wstring(buffer.c_str());
+    }
+};
+
+// ---- File system ----
+
+class Win32FileSystem : public IFileSystem {
+public:
+    bool FileExists(const std::wstring& path) override {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    bool PlainFileExists(const std::wstring& path) override {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_SYSTEM));
+    }
+
+    FileEntry GetFile(const std::wstring& path) override {
+        WIN32_FIND_DATAW data{};
+        HANDLE find = FindFirstFileW(path.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) Fail(GetLastError(), path);
+        FindClose(find);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Fail(ERROR_FILE_NOT_FOUND, path);
+        return Entry(data);
+    }
+
+    std::vector<FileEntry> FilesOf(const std::wstring& folder) override {
+        std::wstring pattern = folder;
+        if (!pattern.empty() && pattern.back() != L'\\') pattern.push_back(L'\\');
+        pattern += L"*";
+        WIN32_FIND_DATAW data{};
+        HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) Fail(GetLastError(), folder);
+        std::vector<FileEntry> files;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(Entry(data));
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        return files;
+    }
+
+    void Delete(const std::wstring& path) override {
+        if (!DeleteFileW(path.c_str())) Fail(GetLastError(), path);
+    }
+
+    std::wstring ExecutableFolder() override {
+        const std::wstring path = ExecutablePath();
+        return path.substr(0, path.find_last_of(L'\\'));
+    }
+
+    std::wstring ExecutableBaseName() override {
+        std::wstring name = ExecutablePath();
+        name = name.substr(name.find_last_of(L'\\') + 1);
+        const std::size_t dot = name.find_last_of(L'.');
+        return dot == std::wstring::npos ? name : name.substr(0, dot);
+    }
+
+private:
+    static FileEntry Entry(const WIN32_FIND_DATAW& data) {
+        return {data.cFileName,
+                (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
+    }
+
+    static std::wstring ExecutablePath() {
+        std::wstring buffer(32768, L'\0');
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) Fail(GetLastError(), L"");
+        buffer.resize(length);
+        return buffer;
+    }
+};
+
+// ---- Settings store ----
+
+class Win32SettingsStore : public ISettingsStore {
+public:
+    std::optional<std::wstring> Read(const std::wstring& app, const std::wstring& section,
+                                     const std::wstring& key) override {
+        HKEY handle = nullptr;
+        LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0,
+                                    KEY_QUERY_VALUE, &handle);
+        if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+        if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
+        DWORD type = 0;
+        DWORD bytes = 0;
+        status = RegQueryValueExW(handle, key.c_str(), nullptr, &type, nullptr, &bytes);
+        std::wstring value;
+        if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            value.resize(bytes / sizeof(wchar_t) + 1);
+            status = RegQueryValueExW(handle, key.c_str(), nullptr, &type,
+                                      reinterpret_cast<BYTE*>(value.data()), &bytes);
+            value.resize(bytes / sizeof(wchar_t));
+            while (!value.empty() && value.back() == L'\0') value.pop_back();
+        }
+        RegCloseKey(handle);
+        if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+        if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+        return value;
+    }
+
+    void Write(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+               const std::wstring& value) override {
+        HKEY handle = nullptr;
+        LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0,
+                                      nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+        if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
+        status = RegSetValueExW(handle, key.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+        if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
+    }
+
+private:
+    static std::wstring KeyPath(const std::wstring& app, const std::wstring& section) {
+        if (app.empty() || section.empty()) Fail(ERROR_INVALID_PARAMETER, L"");
+        return L"Software\\VB and VBA Program Settings\\" + app + L"\\" + section;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<IMessageBox> MakeWin32MessageBox() { return std::make_unique<Win32MessageBox>(); }
+std::unique_ptr<IFileDialog> MakeWin32FileDialog() { return std::make_unique<Win32FileDialog>(); }
+std::unique_ptr<IFileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<ISettingsStore> MakeWin32SettingsStore() {
+    return std::make_unique<Win32SettingsStore>();
+}
+
+} // namespace zendra::tk

@@ -1,0 +1,88 @@
+#include "TextBox.h"
+
+#include "Units.h"
+
+#include <stdexcept>
+
+namespace zendra::tk {
+
+TextBox::TextBox(std::wstring name) : name_(std::move(name)), font_(DefaultFont()) {}
+
+TextBox::~TextBox() noexcept {
+    if (hwnd_) {
+        // Hand the window its own procedure back before it goes.
+        SetWindowLongPtrW(hwnd_.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        SetWindowLongPtrW(hwnd_.Get(), GWLP_USERDATA, 0);
+        hwnd_.Reset();
+    }
+}
+
+void TextBox::Create(HWND parent, int left, int top, int width, int height) {
+    HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", pendingText_.c_str(),
+                                WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | (visible_ ? WS_VISIBLE : 0),
+                                TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                                TwipsToPixels(height), parent, nullptr, GetModuleHandleW(nullptr),
+                                nullptr);
+    if (hwnd == nullptr) throw std::runtime_error("cannot create a text box");
+    hwnd_.Reset(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBox::Proc)));
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_)), FALSE);
+}
+
+std::wstring TextBox::Text() const {
+    if (!hwnd_) return pendingText_;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_.Get())) + 1, L'\0');
+    const int length = GetWindowTextW(hwnd_.Get(), text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+void TextBox::SetText(const std::wstring& text) {
+    pendingText_ = text;
+    if (hwnd_) SetWindowTextW(hwnd_.Get(), text.c_str());
+}
+
+void TextBox::SetFont(const FontDesc& font) {
+    font_ = font;
+    if (hwnd_) SendMessageW(hwnd_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_)), TRUE);
+}
+
+void TextBox::Move(int left, int top, int width, int height) {
+    if (hwnd_)
+        SetWindowPos(hwnd_.Get(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
+                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TextBox::SetVisible(bool visible) {
+    visible_ = visible;
+    if (hwnd_) ShowWindow(hwnd_.Get(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TextBox::Focus() noexcept {
+    if (hwnd_) SetFocus(hwnd_.Get());
+}
+
+LRESULT CALLBACK TextBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<TextBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    WNDPROC original = self->original_;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_.Release();
+    } else if (message == WM_CHAR) {
+        try {
+            auto code = static_cast<wchar_t>(wParam);
+            self->KeyPress(code);
+            if (code == 0) return 0; // discarded before it reaches the field
+            wParam = code;
+        } catch (...) {
+            return 0;
+        }
+    }
+    return CallWindowProcW(original, hwnd, message, wParam, lParam);
+}
+
+} // namespace zendra::tk

@@ -1,0 +1,98 @@
+#include "Window.h"
+
+#include "Timer.h"
+
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+namespace zendra::tk {
+
+Window::~Window() noexcept {
+    for (Timer* timer : timers_) timer->owner_ = nullptr;
+    if (hwnd_) {
+        // The derived part is gone already: later messages must not reach HandleMessage.
+        SetWindowLongPtrW(hwnd_.Get(), GWLP_USERDATA, 0);
+        hwnd_.Reset();
+    }
+}
+
+void Window::RegisterClassOnce(const wchar_t* className, UINT style, HCURSOR cursor) {
+    static std::set<std::wstring> registered;
+    if (registered.count(className) != 0) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = &Window::Thunk;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = cursor != nullptr ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className;
+    if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw std::runtime_error("cannot register a window class");
+    registered.insert(className);
+}
+
+void Window::CreateHandle(DWORD exStyle, const wchar_t* className, const wchar_t* title,
+                          DWORD style, int x, int y, int width, int height, HWND parent) {
+    if (hwnd_) throw std::logic_error("window already created");
+    HWND hwnd = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent,
+                                nullptr, GetModuleHandleW(nullptr), this);
+    if (hwnd == nullptr) throw std::runtime_error("cannot create a window");
+    hwnd_.Reset(hwnd);
+    for (Timer* timer : timers_) timer->Apply();
+}
+
+void Window::DestroyHandle() noexcept {
+    if (hwnd_) DestroyWindow(hwnd_.Get()); // WM_NCDESTROY releases hwnd_
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefaultProc(message, wParam, lParam);
+}
+
+LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DefWindowProcW(Hwnd(), message, wParam, lParam);
+}
+
+void Window::DispatchTimer(WPARAM id) {
+    // Copy: a tick handler may stop or destroy other timers.
+    const auto timers = timers_;
+    for (Timer* timer : timers) {
+        if (reinterpret_cast<WPARAM>(timer) == id &&
+            std::find(timers_.begin(), timers_.end(), timer) != timers_.end()) {
+            timer->Fire();
+            return;
+        }
+    }
+}
+
+LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        // Messages sent during creation already need the handle.
+        self->hwnd_.Reset(hwnd);
+    }
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_.Release();
+        for (Timer* timer : self->timers_) timer->running_ = false;
+        self->OnDestroyed();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    try {
+        if (message == WM_TIMER) {
+            self->DispatchTimer(wParam);
+            return 0;
+        }
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // A failing handler skips the rest of its work; the message loop goes on.
+        return 0;
+    }
+}
+
+} // namespace zendra::tk

@@ -1,0 +1,46 @@
+// Base of every window the program creates. The window procedure is a static noexcept thunk that
+// stores `this` at WM_NCCREATE and forwards to the virtual HandleMessage; no exception ever
+// leaves it. The object owns its HWND and destroys it in its destructor.
+#pragma once
+
+#include "Handles.h"
+
+#include <vector>
+
+namespace zendra::tk {
+
+class Timer;
+
+class Window {
+public:
+    Window() noexcept = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window() noexcept;
+
+    HWND Hwnd() const noexcept { return hwnd_.Get(); }
+
+protected:
+    // Registers the window class once per process; every class uses the thunk.
+    static void RegisterClassOnce(const wchar_t* className, UINT style, HCURSOR cursor);
+    // Creates the window (throws std::runtime_error on failure) and starts pending timers.
+    void CreateHandle(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                      int x, int y, int width, int height, HWND parent);
+    // Destroys the window now; the object stays usable without a handle.
+    void DestroyHandle() noexcept;
+
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs after the window is gone (WM_NCDESTROY); the handle is already null.
+    virtual void OnDestroyed() noexcept {}
+    LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+private:
+    friend class Timer;
+    static LRESULT CALLBACK Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void DispatchTimer(WPARAM id);
+
+    UniqueWindow hwnd_;
+    std::vector<Timer*> timers_;
+};
+
+} // namespace zendra::tk
