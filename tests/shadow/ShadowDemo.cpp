@@ -8,7 +8,7 @@
 
 namespace {
 
-using zendra::UniqueWindow;
+using zendra::tk::UniqueWindow;
 
 UniqueWindow Popup(DWORD exStyle, const wchar_t* text, const zendra::OwnerRect& at, HWND owner) {
     return UniqueWindow(CreateWindowExW(exStyle, L"STATIC", text, WS_POPUP | WS_BORDER, at.x, at.y,
