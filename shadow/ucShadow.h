@@ -74,6 +74,7 @@ class ucShadow : public tk::Control, public iSubclass, public iWindow {
     // What the control has done, for checks and measurements.
     HWND OwnerWindow() const noexcept { return owner_; }
     bool IsSubclassing() const noexcept { return subclass_ && subclass_->Window(); }
+    const cSubclass* Subclasser() const noexcept { return subclass_.get(); }
     HWND RightWindow() const noexcept { return right_; }
     HWND BottomWindow() const noexcept { return bottom_; }
     HWND FadeWindow() const noexcept { return fadeWindow_; }
