@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Control.h"
+#include "DibSection.h"
 #include "Event.h"
 #include "ShadowImage.h"
 #include "ShadowRules.h"
@@ -144,6 +145,8 @@ class ucShadow : public tk::Control, public iSubclass, public iWindow {
 
     std::unique_ptr<cWindow> fade_;
     HWND fadeWindow_ = nullptr;
+    // The screen's picture under the fade window, given again with each new alpha.
+    tk::DibSection fadeSnapshot_;
     BLENDFUNCTION fadeBlend_{AC_SRC_OVER, 0, 0, 0};
     bool fadingIn_ = false;
     std::uint32_t fadeStart_ = 0;

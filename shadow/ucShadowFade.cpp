@@ -2,6 +2,8 @@
 // whose constant alpha falls every 20 ms until it is gone.
 #include "ucShadow.h"
 
+#include <algorithm>
+
 namespace zendra {
 namespace {
 
@@ -40,6 +42,7 @@ void ucShadow::StartFade() {
     // The previous fade ends first: its class carries the same name.
     fade_.reset();
     fadeWindow_ = nullptr;
+    fadeSnapshot_ = tk::DibSection();
     fade_ = std::make_unique<cWindow>();
     fade_->Owner(*this);
     fade_->WindowClassRegister(OwnClassName(L"FadeCls", owner_), 0x00FFFFFF, 0, nullptr, nullptr,
@@ -73,12 +76,30 @@ void ucShadow::CaptureFade(HWND fadeWindow) noexcept {
     }
     fadeBlend_ = {AC_SRC_OVER, 0, 255, 0};
     POINT at{rect.left, rect.top};
-    POINT from{rect.left, rect.top};
+    POINT origin{0, 0};
+    // A window given only a new alpha keeps its picture on Windows, but not under every
+    // implementation of layered windows; so the snapshot is kept and given with every step.
+    try {
+        fadeSnapshot_ = tk::DibSection(std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1));
+    } catch (...) {
+        fadeSnapshot_ = tk::DibSection();
+    }
     {
         const tk::WindowDc screen(nullptr);
         const tk::WindowDc own(fadeWindow);
-        UpdateLayeredWindow(fadeWindow, own.Get(), &at, &size, screen.Get(), &from, 0, &fadeBlend_,
-                            ULW_ALPHA);
+        if (fadeSnapshot_.Dc()) {
+            BitBlt(fadeSnapshot_.Dc(), 0, 0, size.cx, size.cy, screen.Get(), rect.left, rect.top,
+                   SRCCOPY);
+            // The copy leaves the alpha bytes empty; some compositors read them even though the
+            // blend asks for none.
+            std::uint32_t* pixel = fadeSnapshot_.Pixels();
+            const std::size_t count = static_cast<std::size_t>(fadeSnapshot_.Width()) *
+                                      static_cast<std::size_t>(fadeSnapshot_.Height());
+            for (std::size_t i = 0; i < count; ++i)
+                pixel[i] |= 0xFF000000u;
+        }
+        UpdateLayeredWindow(fadeWindow, own.Get(), &at, &size, fadeSnapshot_.Dc(), &origin, 0,
+                            &fadeBlend_, ULW_ALPHA);
     }
     ShowWindow(fadeWindow, SW_SHOW);
     fadeStart_ = system_.TickCount();
@@ -92,13 +113,17 @@ void ucShadow::FadeStep(HWND fadeWindow, WPARAM timer) {
                                     system_.TickCount() - fadeStart_);
     if (next) {
         fadeBlend_.SourceConstantAlpha = *next;
-        UpdateLayeredWindow(fadeWindow, nullptr, nullptr, nullptr, nullptr, nullptr, 0, &fadeBlend_,
-                            ULW_ALPHA);
+        SIZE size{fadeSnapshot_.Width(), fadeSnapshot_.Height()};
+        POINT origin{0, 0};
+        UpdateLayeredWindow(fadeWindow, nullptr, nullptr, fadeSnapshot_.Dc() ? &size : nullptr,
+                            fadeSnapshot_.Dc(), fadeSnapshot_.Dc() ? &origin : nullptr, 0,
+                            &fadeBlend_, ULW_ALPHA);
         return;
     }
     KillTimer(fadeWindow, timer);
     fade_.reset();
     fadeWindow_ = nullptr;
+    fadeSnapshot_ = tk::DibSection();
     if (fadingIn_) {
         FadedIn();
     } else {
