@@ -47,10 +47,30 @@ ucShadow::ucShadow(std::wstring name, bool userMode, const ShadowSystem& system)
 }
 
 ucShadow::~ucShadow() noexcept {
+    End();
+}
+
+void ucShadow::End() noexcept {
     fade_.reset();
     fadeWindow_ = nullptr;
+    fadeSnapshot_ = tk::DibSection();
     EndShadowWindows();
     subclass_.reset();
+}
+
+void ucShadow::OnDestroyed() noexcept {
+    // The owner went away with the control's window. A window that is loaded again creates the
+    // control again and reads its design: the run-time state starts afresh then.
+    End();
+    started_ = false;
+    isLayered_ = false;
+    owner_ = nullptr;
+    pos_ = {};
+    sizeMoveHidden_ = false;
+    lastWidth_ = 0;
+    lastHeight_ = 0;
+    lastShown_ = false;
+    blocking_ = false;
 }
 
 const std::array<ucShadow::PropertyInfo, 9>& ucShadow::Properties() noexcept {
@@ -149,7 +169,7 @@ void ucShadow::ReadProperties(const tk::PropertyBag& bag) {
     transparency_ = bag.ReadInt("Transparency", 120);
     visible_ = bag.ReadBool("Visible", true);
     if (!userMode_ || started_) return;
-    started_ = true;
+    started_ = false;
     // The owner is known once the control's window exists; until then the start waits.
     if (Hwnd()) Start();
 }

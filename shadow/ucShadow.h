@@ -92,10 +92,12 @@ class ucShadow : public tk::Control, public iSubclass, public iWindow {
   protected:
     void OnResize() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() noexcept override;
 
   private:
     void Changed(const char* key);
     void Start();
+    void End() noexcept;
     bool DetectLayering();
     void CreateShadowWindows();
     void EndShadowWindows() noexcept;

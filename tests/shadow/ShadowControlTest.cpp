@@ -204,6 +204,24 @@ TEST_F(ShadowControl, EndingTheControlDestroysItsWindowsAndRestoresTheOwner) {
     EXPECT_EQ(RectOf(owner.Hwnd()).left, 10); // the owner still works
 }
 
+TEST_F(ShadowControl, WindowLoadedAgainGetsItsShadowAgain) {
+    Open();
+    Show();
+    const HWND firstOwner = Owner();
+    host->Unload();
+    EXPECT_FALSE(Shadow().IsSubclassing());
+    EXPECT_EQ(Shadow().RightWindow(), nullptr);
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr),
+                                 OwnClassName(L"ShadowCls", firstOwner).c_str(), &info));
+    host->Load();
+    Show();
+    EXPECT_TRUE(Shadow().IsSubclassing());
+    EXPECT_TRUE(Shown(Shadow().RightWindow()));
+    ExpectPlacedBeside(Shadow(), Owner());
+}
+
 // Following the owner --------------------------------------------------------------------------
 
 TEST_F(ShadowControl, ShownOwnerShowsItsShadowAlongTheRightAndBottomEdges) {
