@@ -169,7 +169,7 @@ void ucShadow::ReadProperties(const tk::PropertyBag& bag) {
     transparency_ = bag.ReadInt("Transparency", 120);
     visible_ = bag.ReadBool("Visible", true);
     if (!userMode_ || started_) return;
-    started_ = false;
+    started_ = true;
     // The owner is known once the control's window exists; until then the start waits.
     if (Hwnd()) Start();
 }
