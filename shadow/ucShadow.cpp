@@ -229,8 +229,8 @@ void ucShadow::Start() {
     pos_.cy = rect.bottom - rect.top;
     subclass_ = std::make_unique<cSubclass>();
     subclass_->Subclass(owner_, *this);
-    for (const UINT message : {WM_WINDOWPOSCHANGED, WM_SIZE, WM_SIZING, WM_MOVING,
-                               WM_EXITSIZEMOVE, WM_SHOWWINDOW, WM_DISPLAYCHANGE})
+    for (const UINT message : {WM_WINDOWPOSCHANGED, WM_SIZE, WM_SIZING, WM_MOVING, WM_EXITSIZEMOVE,
+                               WM_SHOWWINDOW, WM_DISPLAYCHANGE})
         subclass_->AddMsg(static_cast<std::int32_t>(message), cSubclass::kBefore);
     if (IsXP()) subclass_->AddMsg(WM_THEMECHANGED, cSubclass::kBefore);
     CreateShadowWindows();
@@ -254,8 +254,7 @@ void ucShadow::EndShadowWindows() noexcept {
     bottom_ = nullptr;
 }
 
-void ucShadow::Before(bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM& wParam,
-                      LPARAM& lParam) noexcept {
+void ucShadow::Before(bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM& wParam, LPARAM& lParam) noexcept {
     try {
         switch (uMsg) {
         case WM_WINDOWPOSCHANGED:
@@ -378,8 +377,7 @@ void ucShadow::RenderShadows() noexcept {
 void ucShadow::RenderShadow(Strip strip) noexcept {
     ++renders_[strip == Strip::Right ? 0 : 1];
     zendra::RenderShadow(strip == Strip::Right ? right_ : bottom_,
-                         StripRectOf(strip, OwnerPosition(), depth_), strip, Look(),
-                         transparency_);
+                         StripRectOf(strip, OwnerPosition(), depth_), strip, Look(), transparency_);
 }
 
 ShadowLook ucShadow::Look() const noexcept {

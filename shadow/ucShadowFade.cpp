@@ -53,8 +53,7 @@ void ucShadow::StartFade() {
     fade_->WindowCreate(kFadeExStyle, WS_POPUP, 0, 0, 0, 0, 0, L"", nullptr, nullptr, nullptr);
 }
 
-void ucShadow::WndProc(bool&, LRESULT&, HWND& hWnd, UINT& uMsg, WPARAM& wParam,
-                       LPARAM&) noexcept {
+void ucShadow::WndProc(bool&, LRESULT&, HWND& hWnd, UINT& uMsg, WPARAM& wParam, LPARAM&) noexcept {
     try {
         if (uMsg == WM_CREATE)
             CaptureFade(hWnd);

@@ -47,7 +47,9 @@ void ExpectPlacedBeside(const ucShadow& shadow, HWND owner) {
 
 class ShadowControl : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { tk::Form::SetOnLastUnloaded([] {}); }
+    static void SetUpTestSuite() {
+        tk::Form::SetOnLastUnloaded([] {});
+    }
 
     void Open(tk::PropertyBag bag = test::ProgramSettings()) {
         host = std::make_unique<ShadowHost>(system, std::move(bag));
@@ -111,8 +113,8 @@ TEST_F(ShadowControl, RunningSystemDecidesBetweenActiveAndInert) {
 }
 
 TEST_F(ShadowControl, InertOnNt6OrBelowSixteenBitsAndTheWindowWorksUnchanged) {
-    for (const auto& [version, bits] :
-         {std::pair{SystemVersion{kNtPlatform, 6, 1}, 32}, std::pair{SystemVersion{kNtPlatform, 5, 1}, 8}}) {
+    for (const auto& [version, bits] : {std::pair{SystemVersion{kNtPlatform, 6, 1}, 32},
+                                        std::pair{SystemVersion{kNtPlatform, 5, 1}, 8}}) {
         system.version = version;
         system.bits = bits;
         tk::Form plain(L"plain", 1500, 1500);
@@ -144,9 +146,8 @@ TEST_F(ShadowControl, ControlWithoutStoredDesignStaysInert) {
 
 TEST_F(ShadowControl, StartWatchesTheOwnersMessagesInOrderAndTheThemeOnlyOnXp) {
     Open();
-    const std::vector<std::int32_t> watched{WM_WINDOWPOSCHANGED, WM_SIZE,
-                                            WM_SIZING,           WM_MOVING,
-                                            WM_EXITSIZEMOVE,     WM_SHOWWINDOW,
+    const std::vector<std::int32_t> watched{WM_WINDOWPOSCHANGED, WM_SIZE,         WM_SIZING,
+                                            WM_MOVING,           WM_EXITSIZEMOVE, WM_SHOWWINDOW,
                                             WM_DISPLAYCHANGE,    WM_THEMECHANGED};
     ASSERT_NE(Shadow().Subclasser(), nullptr);
     const auto xpSlots = Shadow().Subclasser()->Table(cSubclass::kBefore).Slots();
@@ -451,12 +452,6 @@ TEST_F(ShadowControl, StoredValuesAreTakenAsTheyAre) {
     read.ReadProperties({{"Depth", std::int64_t{150}}, {"Transparency", std::int64_t{-300}}});
     EXPECT_EQ(read.Depth(), 150);
     EXPECT_EQ(read.Transparency(), -300);
-}
-
-TEST_F(ShadowControl, SystemSettingsAreOfferedAsTheyAre) {
-    Open();
-    EXPECT_FALSE(Shadow().IsSysShadowEnabled()); // asked on XP
-    EXPECT_TRUE(Shadow().IsSysFadeEnabled());
 }
 
 } // namespace

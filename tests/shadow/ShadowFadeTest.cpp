@@ -12,7 +12,9 @@ using test::ShadowHost;
 
 class ShadowFade : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { tk::Form::SetOnLastUnloaded([] {}); }
+    static void SetUpTestSuite() {
+        tk::Form::SetOnLastUnloaded([] {});
+    }
 
     void Open(tk::PropertyBag bag) {
         host = std::make_unique<ShadowHost>(system, std::move(bag));

@@ -61,9 +61,9 @@ TEST(ShadowPaint, DesignPictureIsAWindowWithItsShadow) {
 
 // A layered pop-up window, like the shadow's own.
 tk::UniqueWindow LayeredWindow() {
-    return tk::UniqueWindow(CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOPARENTNOTIFY,
-                                        L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr));
+    return tk::UniqueWindow(CreateWindowExW(
+        WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOPARENTNOTIFY, L"STATIC", L"", WS_POPUP, 0, 0, 0,
+        0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
 RECT Placement(HWND window) {
@@ -103,7 +103,7 @@ TEST(ShadowRender, EmptyStripStillReplacesThePicture) {
 
 TEST(ShadowRender, WindowThatIsNotLayeredRefusesThePicture) {
     const tk::UniqueWindow plain(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                             nullptr, GetModuleHandleW(nullptr), nullptr));
+                                                 nullptr, GetModuleHandleW(nullptr), nullptr));
     EXPECT_FALSE(
         RenderShadow(plain.Get(), {0, 0, 10, 10}, Strip::Right, {10, true, 0, false}, 120));
 }
@@ -119,8 +119,9 @@ class NoMessages : public iWindow {
 };
 
 TEST(ShadowRender, ShadowWindowsOfAnOwnClassTakeTheirPictures) {
-    const tk::UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 30, 40, 300, 200, nullptr,
-                                             nullptr, GetModuleHandleW(nullptr), nullptr));
+    const tk::UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 30, 40, 300, 200,
+                                                 nullptr, nullptr, GetModuleHandleW(nullptr),
+                                                 nullptr));
     NoMessages callback;
     cWindow shadows;
     shadows.Owner(callback);

@@ -1,5 +1,5 @@
-#include "ShadowImage.h"
 #include "ShadowRules.h"
+#include "ShadowImage.h"
 
 #include <gtest/gtest.h>
 
@@ -56,9 +56,9 @@ TEST(ShadowDetection, FewerThanSixteenBitsPerPixelShowNothing) {
 }
 
 TEST(ShadowDetection, OtherVersionsAndPlatformsShowNothingAndKeepWhatWasKnown) {
-    for (const SystemVersion version : {SystemVersion{kNtPlatform, 6, 1},
-                                        SystemVersion{kNtPlatform, 10, 0},
-                                        SystemVersion{kNtPlatform, 4, 0}, SystemVersion{1, 4, 10}}) {
+    for (const SystemVersion version :
+         {SystemVersion{kNtPlatform, 6, 1}, SystemVersion{kNtPlatform, 10, 0},
+          SystemVersion{kNtPlatform, 4, 0}, SystemVersion{1, 4, 10}}) {
         FakeSystem system;
         system.version = version;
         LayeringState state{true, true};
