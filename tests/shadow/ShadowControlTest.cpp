@@ -276,6 +276,21 @@ TEST_F(ShadowControl, HiddenOwnerHidesItsShadowAndShowsItAgain) {
     ExpectPlacedBeside(Shadow(), Owner());
 }
 
+TEST_F(ShadowControl, MinimisedAndRestoredOwnerGetsItsShadowBack) {
+    Open();
+    Show();
+    ShowWindow(Owner(), SW_MINIMIZE);
+    test::Pump(50);
+    EXPECT_FALSE(Shown(Shadow().RightWindow()) &&
+                 RectOf(Shadow().RightWindow()).left == ShadowHost::kLeft + ShadowHost::kWidth);
+    ShowWindow(Owner(), SW_RESTORE);
+    test::Pump(50);
+    EXPECT_TRUE(Shown(Shadow().RightWindow()));
+    EXPECT_TRUE(Shown(Shadow().BottomWindow()));
+    ExpectPlacedBeside(Shadow(), Owner());
+    EXPECT_EQ(RectOf(Owner()).left, ShadowHost::kLeft);
+}
+
 TEST_F(ShadowControl, InvisibleShadowStaysHiddenAndShowsAtOnceWhenMadeVisible) {
     Open();
     Show();
