@@ -80,21 +80,25 @@ constexpr struct {
 } // namespace
 
 void FillStrip(std::span<std::byte> pixels, Strip strip, std::int32_t width, std::int32_t height,
-               const ShadowLook& look) noexcept {
+               const ShadowLook& look, RowOrder order) noexcept {
     if (width <= 0 || height <= 0 || pixels.size() != OffsetOf(0, height, width)) return;
+    // Row r of the profile is the r-th line from the bottom, wherever the image keeps it.
+    const auto line = [order, height](std::int32_t r) {
+        return order == RowOrder::BottomUp ? r : height - 1 - r;
+    };
     // One premultiplied value per alpha: the profile only ever asks for 0 to 255.
     std::uint32_t pixelOf[256];
     for (std::int32_t a = 0; a < 256; ++a)
         pixelOf[a] = PremultipliedPixel(look.color, a);
     for (std::int32_t r = 0; r < height; ++r)
         for (std::int32_t c = 0; c < width; ++c)
-            StorePixel(pixels, OffsetOf(c, r, width),
+            StorePixel(pixels, OffsetOf(c, line(r), width),
                        pixelOf[std::clamp(StripAlpha(strip, c, r, width, height, look), 0, 255)]);
     if (strip != Strip::Right || !look.luna) return;
     for (const auto& corner : kLunaCorner) {
         const std::int32_t c = width - corner.fromRight;
         const std::int32_t r = height - corner.fromTop;
-        if (c >= 0 && r >= 0) StorePixel(pixels, OffsetOf(c, r, width), 0);
+        if (c >= 0 && r >= 0) StorePixel(pixels, OffsetOf(c, line(r), width), 0);
     }
 }
 

@@ -28,6 +28,9 @@ struct StripRect {
 
 enum class Strip { Right, Bottom };
 
+// How the rows of an image lie in memory: the lowest screen line first, or the highest.
+enum class RowOrder { BottomUp, TopDown };
+
 struct ShadowLook {
     std::int32_t depth = 10; // D, 0 to 99
     bool soft = true;        // graded or uniform profile
@@ -58,10 +61,10 @@ std::int32_t StripAlpha(Strip strip, std::int32_t column, std::int32_t row, std:
                         std::int32_t height, const ShadowLook& look) noexcept;
 
 // Fills a width x height image: four bytes per pixel (blue, green, red, alpha, colour
-// premultiplied), rows bottom-up, pixel (c, r) at byte 4 * (r * width + c). `pixels` must hold
-// exactly that many bytes.
+// premultiplied); bottom-up, pixel (c, r) lies at byte 4 * (r * width + c), row 0 being the lowest
+// line; top-down stores the same lines highest first. `pixels` must hold exactly that many bytes.
 void FillStrip(std::span<std::byte> pixels, Strip strip, std::int32_t width, std::int32_t height,
-               const ShadowLook& look) noexcept;
+               const ShadowLook& look, RowOrder order = RowOrder::BottomUp) noexcept;
 std::vector<std::byte> RenderStrip(Strip strip, std::int32_t width, std::int32_t height,
                                    const ShadowLook& look);
 

@@ -16,12 +16,19 @@ bool RenderShadow(HWND window, const StripRect& strip, Strip which, const Shadow
     // A window keeps its last picture until it is given another: an empty strip gets one
     // transparent pixel, so that a shadow made smaller than a pixel does not linger.
     const bool empty = strip.width <= 0 || strip.height <= 0;
-    DibSection image(empty ? 1 : strip.width, empty ? 1 : strip.height);
-    if (!image) return false;
+    tk::DibSection image;
+    try {
+        image = tk::DibSection(empty ? 1 : strip.width, empty ? 1 : strip.height);
+    } catch (...) {
+        return false; // no image: the strip shows nothing new
+    }
+    const std::span<std::byte> pixels(reinterpret_cast<std::byte*>(image.Pixels()),
+                                      static_cast<std::size_t>(image.Width()) *
+                                          static_cast<std::size_t>(image.Height()) * 4);
     if (empty)
-        std::fill(image.Pixels().begin(), image.Pixels().end(), std::byte{0});
+        std::fill(pixels.begin(), pixels.end(), std::byte{0});
     else
-        FillStrip(image.Pixels(), which, strip.width, strip.height, look);
+        FillStrip(pixels, which, strip.width, strip.height, look, RowOrder::TopDown);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, ConstantAlpha(transparency), AC_SRC_ALPHA};
     POINT destination{strip.left, strip.top};
     SIZE size{image.Width(), image.Height()};
@@ -38,7 +45,7 @@ void RenderShadows(HWND rightWindow, HWND bottomWindow, const OwnerRect& owner,
 }
 
 void PaintBox(HDC dc, int left, int top, int width, int height, COLORREF color) noexcept {
-    UniqueBrush brush(CreateSolidBrush(color));
+    tk::UniqueBrush brush(CreateSolidBrush(color));
     const RECT box{left, top, left + width, top + height};
     FillRect(dc, &box, brush.Get());
 }

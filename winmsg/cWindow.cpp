@@ -62,7 +62,7 @@ bool cWindow::WindowClassRegister(const std::wstring& sClass, COLORREF colBackgr
     if (atom_) return false;
     className_ = sClass;
     classOwners.reserve(classOwners.size() + 1);
-    UniqueBrush background(CreateSolidBrush(colBackground));
+    tk::UniqueBrush background(CreateSolidBrush(colBackground));
     WNDCLASSEXW record{};
     record.cbSize = sizeof record;
     record.style = Style;

@@ -1,54 +1,204 @@
-// Shows two plain windows with their shadows for a few seconds, for a screenshot:
-// a soft black shadow with the rounded corner, and a hard blue one.
-#include "Handles.h"
-#include "ShadowPaint.h"
+// Shows the drop shadow as the program's windows carry it, for screenshots and measurements.
+//   shadow_demo look SECONDS     a main-sized and an About-sized window with their shadows
+//   shadow_demo fade FLAGFILE    a window fading out over 3 s; FLAGFILE appears when it starts
+//   shadow_demo measure          what following the owner's moves costs, printed
+// The shadow shows only where the system reports Windows XP (run it in such a Wine prefix).
+#include "Form.h"
+#include "Label.h"
+#include "RealShadowSystem.h"
+#include "Shape.h"
+#include "cSubclass.h"
+#include "ucShadow.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <fstream>
+#include <string>
 
 namespace {
 
-using zendra::UniqueWindow;
+using namespace zendra;
 
-UniqueWindow Popup(DWORD exStyle, const wchar_t* text, const zendra::OwnerRect& at, HWND owner) {
-    return UniqueWindow(CreateWindowExW(exStyle, L"STATIC", text, WS_POPUP | WS_BORDER, at.x, at.y,
-                                        at.cx, at.cy, owner, nullptr, GetModuleHandleW(nullptr),
-                                        nullptr));
+// A light, plain desktop behind the demo windows.
+class Desktop : public tk::Form {
+  public:
+    Desktop() : Form(L"desktop", ScreenWidth(), ScreenHeight()) {
+        SetBackColor(RGB(232, 234, 240));
+        Move(0, 0, ScreenWidth(), ScreenHeight());
+    }
+};
+
+class DemoWindow : public tk::Form {
+  public:
+    DemoWindow(const wchar_t* caption, int left, int top, int width, int height,
+               const ShadowSystem& system = RealShadowSystem())
+        : Form(caption, width * 15, height * 15), shadow(L"ucShadow1", true, system) {
+        SetDesign({{L"ucShadow1", {}}});
+        SetBackColor(RGB(250, 250, 250));
+        Move(left * 15, top * 15, width * 15, height * 15);
+        text_.SetCaption(caption);
+        text_.Move(300, 300, width * 15 - 600, 600);
+        border_.SetBorderColor(RGB(190, 190, 190));
+        border_.Move(0, 0, width * 15, height * 15);
+        Elements().AddFront(text_);
+        Elements().AddFront(border_);
+    }
+
+    ucShadow shadow;
+
+  protected:
+    void CreateControls() override { CreateControl(shadow, 0, 0, 480, 480); }
+    // The load settings of the program's windows.
+    void OnLoad() override {
+        shadow.SetSoftShadow(true);
+        shadow.SetHideMove(false);
+        shadow.SetHideSize(false);
+        shadow.SetVisible(true);
+        shadow.SetFadeIn(false);
+        shadow.SetColor(0);
+        shadow.SetDepth(10);
+        shadow.SetTransparency(128);
+    }
+
+  private:
+    tk::Label text_;
+    tk::Shape border_;
+};
+
+void PumpFor(int ms) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    MSG msg;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
 }
 
-void Show(const zendra::OwnerRect& owner, const zendra::ShadowLook& look, int transparency,
-          std::vector<UniqueWindow>& windows) {
-    windows.push_back(Popup(0, L"owner", owner, nullptr));
-    const HWND ownerWindow = windows.back().Get();
-    ShowWindow(ownerWindow, SW_SHOWNOACTIVATE);
-    const DWORD shadowStyle = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOPARENTNOTIFY;
-    windows.push_back(Popup(shadowStyle, L"", {}, ownerWindow));
-    const HWND right = windows.back().Get();
-    windows.push_back(Popup(shadowStyle, L"", {}, ownerWindow));
-    const HWND bottom = windows.back().Get();
-    SetWindowLongPtrW(right, GWL_STYLE, WS_POPUP);
-    SetWindowLongPtrW(bottom, GWL_STYLE, WS_POPUP);
-    zendra::RenderShadows(right, bottom, owner, look, transparency);
-    ShowWindow(right, SW_SHOWNOACTIVATE);
-    ShowWindow(bottom, SW_SHOWNOACTIVATE);
+int Look(int seconds) {
+    Desktop desktop;
+    desktop.Show();
+    DemoWindow main(L"Zendra", 120, 100, 444, 319);
+    DemoWindow about(L"About Zendra", 680, 420, 232, 193);
+    main.Show();
+    about.Show();
+    std::printf("layered %d, xp %d, luna %d\n", main.shadow.IsLayered(), main.shadow.IsXP(),
+                main.shadow.IsLuna());
+    std::fflush(stdout);
+    PumpFor(seconds * 1000);
+    return 0;
+}
+
+int Fade(const char* flag) {
+    Desktop desktop;
+    desktop.Show();
+    DemoWindow main(L"Zendra, fading out", 300, 200, 444, 319);
+    main.Show();
+    PumpFor(1500);
+    std::ofstream(flag) << "fading\n";
+    bool done = false;
+    main.shadow.FadedOut.Handle([&] { done = true; });
+    main.shadow.FadeOut(3000, false);
+    const DWORD end = GetTickCount() + 6000;
+    while (!done && static_cast<int>(end - GetTickCount()) > 0)
+        PumpFor(20);
+    PumpFor(500);
+    return done ? 0 : 1;
+}
+
+// Times the owner's WM_WINDOWPOSCHANGED from the outermost subclasser: the shadow's work plus the
+// window's own handling.
+class PositionTimer : public iSubclass {
+  public:
+    void Before(bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM&, LPARAM&) noexcept override {
+        if (uMsg == WM_WINDOWPOSCHANGED) QueryPerformanceCounter(&start_);
+    }
+    void After(LRESULT&, HWND, UINT uMsg, WPARAM, LPARAM) noexcept override {
+        if (uMsg != WM_WINDOWPOSCHANGED) return;
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        ticks += now.QuadPart - start_.QuadPart;
+    }
+    long long ticks = 0;
+
+  private:
+    LARGE_INTEGER start_{};
+};
+
+struct Moves {
+    double handlerMicros; // WM_WINDOWPOSCHANGED, per move
+    double moveMicros;    // the whole SetWindowPos, per move
+    int renders;
+};
+
+Moves MeasureMoves(const ShadowSystem& system, bool resize) {
+    DemoWindow window(L"measured", 100, 100, 444, 319, system);
+    window.Show();
+    PumpFor(200);
+    PositionTimer timer;
+    cSubclass watch;
+    watch.Subclass(window.Hwnd(), timer);
+    watch.AddMsg(WM_WINDOWPOSCHANGED, cSubclass::kBefore);
+    watch.AddMsg(WM_WINDOWPOSCHANGED, cSubclass::kAfter);
+    const int rendersBefore =
+        window.shadow.Renders(Strip::Right) + window.shadow.Renders(Strip::Bottom);
+    constexpr int kMoves = 400;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < kMoves; ++i) {
+        const int x = 100 + (i % 200), y = 100 + (i % 150);
+        if (resize)
+            SetWindowPos(window.Hwnd(), nullptr, x, y, 444 + (i % 2), 319,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            SetWindowPos(window.Hwnd(), nullptr, x, y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    QueryPerformanceCounter(&end);
+    const double toMicros = 1e6 / static_cast<double>(frequency.QuadPart);
+    return {static_cast<double>(timer.ticks) * toMicros / kMoves,
+            static_cast<double>(end.QuadPart - start.QuadPart) * toMicros / kMoves,
+            window.shadow.Renders(Strip::Right) + window.shadow.Renders(Strip::Bottom) -
+                rendersBefore};
+}
+
+// A system where the control stays inert: the same window without a shadow.
+class NoShadowSystem : public ShadowSystem {
+  public:
+    SystemVersion Version() const override { return {kNtPlatform, 6, 1}; }
+    int ScreenBitsPerPixel() const override { return 32; }
+    bool DetectLuna() const override { return false; }
+    std::uint32_t TickCount() const override { return GetTickCount(); }
+    bool DropShadowSetting() const override { return true; }
+    bool MenuAnimationSetting() const override { return true; }
+};
+
+int Measure() {
+    const NoShadowSystem none;
+    const Moves plain = MeasureMoves(none, false);
+    const Moves shadowed = MeasureMoves(RealShadowSystem(), false);
+    const Moves resized = MeasureMoves(RealShadowSystem(), true);
+    std::printf("shadow active: %d\n", RealShadowSystem().Version().major == 5);
+    std::printf("pure moves, no shadow: WM_WINDOWPOSCHANGED %.0f us, whole move %.0f us\n",
+                plain.handlerMicros, plain.moveMicros);
+    std::printf("pure moves, shadow:    WM_WINDOWPOSCHANGED %.0f us, whole move %.0f us, "
+                "renders %d in 400 moves\n",
+                shadowed.handlerMicros, shadowed.moveMicros, shadowed.renders);
+    std::printf("width changes, shadow: WM_WINDOWPOSCHANGED %.0f us, whole move %.0f us, "
+                "renders %d in 400 moves\n",
+                resized.handlerMicros, resized.moveMicros, resized.renders);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 5;
-    std::vector<UniqueWindow> windows;
-    Show({100, 100, 444, 319}, {10, true, 0, true}, 120, windows);
-    Show({640, 140, 300, 200}, {20, false, 0x00A05000, false}, 80, windows);
-    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
-    MSG msg;
-    while (GetTickCount() < end) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        Sleep(20);
-    }
-    // Shadows first, then their owners.
-    while (!windows.empty())
-        windows.pop_back();
-    return 0;
+    tk::Form::SetOnLastUnloaded([] {});
+    const std::string mode = argc > 1 ? argv[1] : "look";
+    if (mode == "fade" && argc > 2) return Fade(argv[2]);
+    if (mode == "measure") return Measure();
+    return Look(argc > 2 ? std::atoi(argv[2]) : 5);
 }

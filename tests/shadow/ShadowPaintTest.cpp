@@ -19,7 +19,7 @@ class Canvas {
     COLORREF At(int x, int y) const { return GetPixel(image_.Dc(), x, y); }
 
   private:
-    DibSection image_;
+    tk::DibSection image_;
 };
 
 TEST(ShadowPaint, ResolveColorAsksTheSystemForSystemColours) {
@@ -60,10 +60,10 @@ TEST(ShadowPaint, DesignPictureIsAWindowWithItsShadow) {
 }
 
 // A layered pop-up window, like the shadow's own.
-UniqueWindow LayeredWindow() {
-    return UniqueWindow(CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOPARENTNOTIFY,
-                                        L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr));
+tk::UniqueWindow LayeredWindow() {
+    return tk::UniqueWindow(CreateWindowExW(
+        WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOPARENTNOTIFY, L"STATIC", L"", WS_POPUP, 0, 0, 0,
+        0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
 RECT Placement(HWND window) {
@@ -81,8 +81,8 @@ void ExpectPlacedAt(HWND window, const StripRect& strip) {
 }
 
 TEST(ShadowRender, StripIsPlacedAndSizedOnItsLayeredWindow) {
-    const UniqueWindow right = LayeredWindow();
-    const UniqueWindow bottom = LayeredWindow();
+    const tk::UniqueWindow right = LayeredWindow();
+    const tk::UniqueWindow bottom = LayeredWindow();
     const OwnerRect owner{100, 120, 444, 319};
     const ShadowLook look{10, true, 0, true};
     RenderShadows(right.Get(), bottom.Get(), owner, look, 120);
@@ -91,7 +91,7 @@ TEST(ShadowRender, StripIsPlacedAndSizedOnItsLayeredWindow) {
 }
 
 TEST(ShadowRender, EmptyStripStillReplacesThePicture) {
-    const UniqueWindow right = LayeredWindow();
+    const tk::UniqueWindow right = LayeredWindow();
     const OwnerRect owner{50, 60, 200, 100};
     ASSERT_TRUE(RenderShadow(right.Get(), RightStripRect(owner, 10), Strip::Right,
                              {10, true, 0, false}, 120));
@@ -102,14 +102,14 @@ TEST(ShadowRender, EmptyStripStillReplacesThePicture) {
 }
 
 TEST(ShadowRender, WindowThatIsNotLayeredRefusesThePicture) {
-    const UniqueWindow plain(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                             nullptr, GetModuleHandleW(nullptr), nullptr));
+    const tk::UniqueWindow plain(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                                 nullptr, GetModuleHandleW(nullptr), nullptr));
     EXPECT_FALSE(
         RenderShadow(plain.Get(), {0, 0, 10, 10}, Strip::Right, {10, true, 0, false}, 120));
 }
 
 TEST(ShadowRender, NegativeTransparencyIsAccepted) {
-    const UniqueWindow right = LayeredWindow();
+    const tk::UniqueWindow right = LayeredWindow();
     EXPECT_TRUE(RenderShadow(right.Get(), {0, 0, 10, 30}, Strip::Right, {10, true, 0, false}, -40));
 }
 
@@ -119,8 +119,9 @@ class NoMessages : public iWindow {
 };
 
 TEST(ShadowRender, ShadowWindowsOfAnOwnClassTakeTheirPictures) {
-    const UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 30, 40, 300, 200, nullptr,
-                                             nullptr, GetModuleHandleW(nullptr), nullptr));
+    const tk::UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 30, 40, 300, 200,
+                                                 nullptr, nullptr, GetModuleHandleW(nullptr),
+                                                 nullptr));
     NoMessages callback;
     cWindow shadows;
     shadows.Owner(callback);
