@@ -8,7 +8,7 @@ namespace zendra {
 
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                         const CopyProgress& progress) {
-    constexpr std::size_t kChunk = 1 << 20;
+    constexpr std::size_t kChunk = 256 << 10; // fits the cache; larger buffers measured slower
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)));
     source.Seek(sourceOffset);
     while (count > 0) {

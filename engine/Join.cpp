@@ -114,6 +114,9 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         JoinPlan plan;
         plan.Index = ReadIndex(IndexPath);
         plan.SourcePath = FromIndexText(plan.Index.FilePath);
+        // A crafted index is refused before any of its pieces is looked at.
+        plan.OutputName =
+            OutputNameOf(PieceName(plan.SourcePath, plan.Index.FirstNumber + plan.Index.PieceCount - 1));
         std::int64_t total = 0;
         for (std::int32_t k = 0; k < plan.Index.PieceCount; ++k) {
             PieceBuffer piece;
@@ -125,8 +128,6 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         if (total != plan.Index.FileSize)
             throw EngineError("The pieces hold " + std::to_string(total) + " bytes but the index file records " +
                               std::to_string(plan.Index.FileSize) + "; nothing was joined.");
-        plan.OutputName =
-            OutputNameOf(PieceName(plan.SourcePath, plan.Index.FirstNumber + plan.Index.PieceCount - 1));
         Plan = std::move(plan);
         return true;
     } catch (const std::exception& error) {

@@ -45,9 +45,11 @@ Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstN
     return plan;
 }
 
+// `written` learns of the file once it is ours to remove, should the split fail later.
 void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset, std::uint32_t size,
-                const CopyProgress& advanced) {
+                const CopyProgress& advanced, std::vector<std::filesystem::path>& written) {
     File piece = File::Open(name, OpenMode::CreateTruncate);
+    written.push_back(name);
     const auto header = EncodePieceHeader(size);
     piece.WriteAll(header.data(), header.size());
     piece.CopyFrom(input, offset, size, advanced);
@@ -60,7 +62,7 @@ void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t of
 
 bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber, std::string& Message,
                    std::int32_t PieceSize, const Progress& progress) {
-    std::vector<std::filesystem::path> touched;
+    std::vector<std::filesystem::path> written;
     try {
         File input = File::Open(SourcePath, OpenMode::Read);
         const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize);
@@ -72,8 +74,8 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
             const std::int64_t offset = static_cast<std::int64_t>(k) * PieceSize;
             const auto size = static_cast<std::uint32_t>(std::min<std::int64_t>(PieceSize, plan.length - offset));
-            touched.push_back(PieceName(SourcePath, FirstNumber + k));
-            WritePiece(input, touched.back(), static_cast<std::uint64_t>(offset), size, advanced);
+            WritePiece(input, PieceName(SourcePath, FirstNumber + k), static_cast<std::uint64_t>(offset), size,
+                       advanced, written);
         }
         SplitIndex index;
         index.FileSize = static_cast<std::int32_t>(input.Size());
@@ -84,15 +86,15 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         index.FirstNumber = FirstNumber;
         input.Close();
         const auto bytes = EncodeIndex(index);
-        touched.push_back(IndexName(SourcePath));
-        File out = File::Open(touched.back(), OpenMode::CreateTruncate);
+        File out = File::Open(IndexName(SourcePath), OpenMode::CreateTruncate);
+        written.push_back(IndexName(SourcePath));
         out.WriteAll(bytes.data(), bytes.size());
         out.Close();
         return true;
     } catch (const std::exception& error) {
         // Pieces already cut over an older split's would no longer match its index: remove both.
-        if (!touched.empty()) touched.push_back(IndexName(SourcePath));
-        for (const auto& name : touched) RemoveFileQuietly(name);
+        if (!written.empty()) written.push_back(IndexName(SourcePath));
+        for (const auto& name : written) RemoveFileQuietly(name);
         Message = error.what();
         return false;
     }

@@ -330,7 +330,8 @@ GRAPHITE = (-3, -1, 3)  # a faint cool tint for the greys of the bars
 
 
 class Bar:
-    """Row colours of a title bar; the middle pieces repeat them across, the ends add the corners."""
+    """A title bar's look: one colour per row (the middle pieces repeat them across), and the edge colour
+    that the end pieces put round their corners."""
 
     def __init__(self, height, active, tall):
         self.height = height
@@ -340,36 +341,29 @@ class Bar:
     def edge(self):
         return grey(0x86 if self.active else 0xa8, GRAPHITE)
 
-
-def grad1(stops, t):
-    """Gradient of plain numbers."""
-    return grad([(p, (v, v, v)) for p, v in stops], t)[0]
-
-
-
-def bar_row(bar, y):
-    h = bar.height
-    if bar.active:
-        outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe8, 0xba, 0x68
-    else:
-        outline, highlight, top, bottom, line = 0xb4, 0xfb, 0xf3, 0xdc, 0xa0
-    if y == 0:
-        return grey(outline, GRAPHITE)
-    if y == 1:
-        return grey(highlight, GRAPHITE)
-    if y == h - 1:
-        return grey(line, GRAPHITE)
-    t = (y - 2) / max(1, h - 4)
-    if bar.tall:
-        v = grad1([(0.0, top), (0.38, top - (top - bottom) * 0.28), (1.0, bottom)], t)
-    else:
-        v = grad1([(0.0, top), (1.0, bottom)], t)
-    return grey(v, GRAPHITE)
+    def row(self, y):
+        if self.active:
+            outline, highlight, top, bottom, line = 0x9a, 0xf6, 0xe8, 0xba, 0x68
+        else:
+            outline, highlight, top, bottom, line = 0xb4, 0xfb, 0xf3, 0xdc, 0xa0
+        if y == 0:
+            return grey(outline, GRAPHITE)
+        if y == 1:
+            return grey(highlight, GRAPHITE)
+        if y == self.height - 1:
+            return grey(line, GRAPHITE)
+        t = (y - 2) / max(1, self.height - 4)
+        if self.tall:
+            # A gentle sheen through the caption row, then an even fall towards the toolbar's bottom line.
+            stops = [(0.0, top), (0.38, top - (top - bottom) * 0.28), (1.0, bottom)]
+        else:
+            stops = [(0.0, top), (1.0, bottom)]
+        return grey(grad([(p, (v, v, v)) for p, v in stops], t)[0], GRAPHITE)
 
 
 def bar_mid(bar, width):
     img = Canvas(width, bar.height)
-    img.fill_rows(lambda y: bar_row(bar, y))
+    img.fill_rows(bar.row)
     return img
 
 
@@ -411,15 +405,16 @@ def bar_pieces(height, tall, key_rows, active_mid_width):
 
 DISC_COLOURS = {
     # base, rim, bottom glow, symbol
-    "close": ((0xe0, 0x3a, 0x2e), (0x9c, 0x1c, 0x14), (0xff, 0x9a, 0x7c), (0x5a, 0x06, 0x02)),
-    "min": ((0xe8, 0xa2, 0x1a), (0xa6, 0x68, 0x08), (0xff, 0xe0, 0x6a), (0x6a, 0x3a, 0x00)),
-    "zoom": ((0x4c, 0xae, 0x34), (0x27, 0x74, 0x18), (0xb6, 0xf0, 0x78), (0x10, 0x48, 0x06)),
+    "close": ((0xd8, 0x2c, 0x1e), (0x8c, 0x14, 0x0c), (0xff, 0x96, 0x78), (0x5a, 0x06, 0x02)),
+    "min": ((0xe4, 0x9a, 0x0e), (0x9a, 0x5e, 0x04), (0xff, 0xe0, 0x6a), (0x6a, 0x3a, 0x00)),
+    "zoom": ((0x40, 0xa4, 0x28), (0x20, 0x6a, 0x12), (0xb0, 0xf0, 0x70), (0x10, 0x48, 0x06)),
     "grey": ((0xc4, 0xc6, 0xca), (0x8e, 0x90, 0x96), (0xf2, 0xf3, 0xf5), (0x60, 0x60, 0x60)),
     "faint": ((0xd6, 0xd8, 0xdb), (0xa6, 0xa8, 0xad), (0xf7, 0xf8, 0xf9), (0x80, 0x80, 0x80)),
 }
 
 
 def symbol_shape(kind, cx, cy):
+    """The x, - or + that a window button shows under the pointer."""
     if kind == "close":
         d = 2.4
         return union(segment(cx - d, cy - d, cx + d, cy + d, 1.5), segment(cx - d, cy + d, cx + d, cy - d, 1.5))
@@ -430,7 +425,7 @@ def symbol_shape(kind, cx, cy):
     return None
 
 
-def window_button(bar, kind, colours, symbol=None, pressed=False):
+def window_button(bar, colours, symbol=None, pressed=False):
     # The tall bar's buttons cover its caption row only (22 rows); the slim bar's its full height.
     img = bar_mid(bar, 14).crop(0, 0, 14, 22 if bar.tall else bar.height)
     cx, cy, r = 7.0, 11.0, 5.6
@@ -442,8 +437,9 @@ def window_button(bar, kind, colours, symbol=None, pressed=False):
     img.paint(circle(cx, cy, r), rim)
 
     def body(x, y):
-        d = math.hypot(x - cx, y - (cy + r * 0.55)) / (r * 1.35)
-        return mix(glow, base, clamp01(d) ** 0.8)
+        # Saturated colour with light welling up from the bottom edge.
+        d = math.hypot(x - cx, y - (cy + r * 0.9)) / (r * 1.2)
+        return mix(glow, base, clamp01(d) ** 0.55)
     img.paint(circle(cx, cy, r - 1.0), body)
     # The glossy highlight: a white lens across the top of the disc, fading downwards.
     img.paint(ellipse(cx, cy - r * 0.46, r * 0.62, r * 0.40),
@@ -458,11 +454,11 @@ def window_buttons(height, tall):
     active, inactive = Bar(height, True, tall), Bar(height, False, tall)
     out = []
     for kind in ("close", "min", "zoom"):
-        out += [window_button(active, kind, kind),
-                window_button(active, kind, kind, symbol=kind),
-                window_button(active, kind, kind, symbol=kind, pressed=True)]
-    out.append(window_button(active, "dis", "grey"))
-    out.append(window_button(inactive, "dis", "faint"))
+        out += [window_button(active, kind),
+                window_button(active, kind, symbol=kind),
+                window_button(active, kind, symbol=kind, pressed=True)]
+    out.append(window_button(active, "grey"))
+    out.append(window_button(inactive, "faint"))
     return out
 
 
@@ -493,7 +489,7 @@ def tab_finish(img):
             if a < 0.3:
                 img.set(x, y, KEY)
             else:
-                img.set(x, y, mix(bar_row(bar, TAB_TOP + y), img.get(x, y), clamp01(a)))
+                img.set(x, y, mix(bar.row(TAB_TOP + y), img.get(x, y), clamp01(a)))
     return img
 
 
@@ -522,9 +518,8 @@ def blue_arrow(img, points, shade=1.0):
     ys = [p[1] for p in points]
     top, bottom = min(ys), max(ys)
     img.paint(shape, scale((0x1e, 0x4c, 0x9c), shade))
-    shrink = polygon(points)  # the fill leaves a one-pixel rim by sampling a slightly inset outline
-    img.paint(lambda x, y: shrink(x, y) and shape(x - 0.7, y) and shape(x + 0.7, y) and shape(x, y - 0.7)
-              and shape(x, y + 0.7),
+    # The fill keeps a rim: it covers only points whose four neighbours 0.7 pixels away are inside too.
+    img.paint(lambda x, y: shape(x - 0.7, y) and shape(x + 0.7, y) and shape(x, y - 0.7) and shape(x, y + 0.7),
               lambda x, y: scale(grad(AQUA_BLUE, (y - top) / max(1.0, bottom - top)), shade))
 
 
@@ -744,7 +739,7 @@ def check_cell(value, look):
         outline = (0x1c, 0x46, 0x90) if look != "hover" else (0x14, 0x3c, 0x8a)
         body = [(0.0, (0xc0, 0xdc, 0xff)), (0.45, (0x80, 0xb4, 0xf4)), (0.5, (0x48, 0x8c, 0xe8)), (1.0, (0xa4, 0xdc, 0xff))]
         if look == "hover":
-            body = [(p, scale(c, 1.07)) for p, c in body]
+            body = [(p, scale(c, 1.12)) for p, c in body]
         if look == "pressed":
             body = [(p, scale(c, 0.78)) for p, c in body]
         gloss = 0.55

@@ -2,7 +2,10 @@
 // colour only where the keyed window or a transparent blit expects it.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+
+#include <windows.h>
 
 #include "ArtworkPixels.h"
 #include "ArtworkTable.h"
@@ -58,6 +61,32 @@ TEST(ArtworkIds, AreDistinct) {
             if (&a != &b) {
                 EXPECT_NE(a.id, b.id) << a.name << " and " << b.name;
             }
+}
+
+struct EmbeddedBitmaps {
+    std::set<int> ids;
+    bool named = false;
+};
+
+BOOL CALLBACK collectBitmap(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) noexcept {
+    auto* found = reinterpret_cast<EmbeddedBitmaps*>(param);
+    if (IS_INTRESOURCE(name))
+        found->ids.insert(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+    else
+        found->named = true;
+    return TRUE;
+}
+
+// A resource script line whose ID macro is misspelt still compiles, under a string name nobody loads.
+TEST(ArtworkIds, EveryEmbeddedBitmapIsOneOfTheKnownIds) {
+    EmbeddedBitmaps found;
+    EnumResourceNamesW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(2) /* RT_BITMAP */, collectBitmap,
+                       reinterpret_cast<LONG_PTR>(&found));
+    EXPECT_FALSE(found.named) << "a bitmap is embedded under a string name";
+    std::set<int> known;
+    for (const auto& e : kArtwork)
+        known.insert(e.id);
+    EXPECT_EQ(found.ids, known);
 }
 
 } // namespace
