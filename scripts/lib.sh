@@ -84,6 +84,8 @@ ensure_wine_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
     wine regedit /S "$ROOT/scripts/wine-fonts.reg" >/dev/null 2>&1
+    # Without a window manager, Wine otherwise waits 2 s for one whenever an active window goes away.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.zendra-ready"
 }
