@@ -1,6 +1,6 @@
 // A picture tab of the main window: a small child window that lies above the title bar and shows
 // its picture, or its pressed picture while it is held. Its window takes the shape of the shown
-// picture (the key-coloured pixels are cut away), so the title bar shows around it.
+// picture (the key-coloured pixels around it are cut away), so the title bar shows around it.
 #pragma once
 
 #include "Control.h"
@@ -30,6 +30,10 @@ protected:
 private:
     void Shape();
 
+    // The bar's row at the tabs' top edge (26 pixels down the tall title bar).
+    static constexpr int kBarRow = 26;
+
+    tk::Image barBehind_{true};
     tk::Image picture_;
     tk::Image pressed_;
     tk::Picture plainPicture_; // as drawn, without the transparent colour: the shapes' source
