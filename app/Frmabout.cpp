@@ -15,7 +15,7 @@ void PlaceCentred(tk::Container& form, tk::Label& label, const wchar_t* caption,
     label.SetAlignment(tk::Alignment::Center);
     label.SetAutoSize(true);
     label.SetCaption(caption);
-    const int fitted = std::max(width, label.Width() + 30); // and a pixel to spare each side
+    const int fitted = std::max(width, label.Width() + 150); // and some pixels to spare
     label.SetAutoSize(false);
     label.Move(left - (fitted - width) / 2, top, fitted, std::max(height, label.Height()));
     form.AddFront(label);
