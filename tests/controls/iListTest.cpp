@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 
 using namespace zendra;
 using namespace zendra::tk;
@@ -84,6 +85,20 @@ TEST_F(ListTest, RowsBeyondTheOldLimitAreAddedAndCanBeScrolledTo) {
     const int lastBottom = list.ContentTop() + list.Row(400).Top() + 250;
     EXPECT_LE(lastBottom, 1755 - 10);
     EXPECT_GT(lastBottom, 1755 - 10 - 500);
+}
+
+TEST_F(ListTest, ThousandsOfRowsAreAddedAndPaintedQuickly) {
+    const auto start = std::chrono::steady_clock::now();
+    AddRows(3000);
+    UpdateWindow(list.Hwnd());
+    list.SetThumbTop(list.ThumbMax());
+    UpdateWindow(list.Hwnd());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start).count();
+    RecordProperty("ms_for_3000_rows", static_cast<int>(ms));
+    std::printf("3000 rows added and painted in %d ms\n", static_cast<int>(ms));
+    EXPECT_LT(ms, 5000);
+    EXPECT_EQ(list.RowCount(), 3000);
 }
 
 // ---- Thumb ----
