@@ -105,6 +105,12 @@ TEST_F(Shell, ATabShowsItsPressedPictureWhileHeldAndSwitchesOnReleaseAnywhere) {
     ClickAt(form->Split.Hwnd(), 13, 11);
     EXPECT_TRUE(form->FraSplit.Visible());
     EXPECT_TRUE(IsWindowVisible(form->ListView2.Hwnd()));
+
+    MoveTo(form->Join.Hwnd(), 13, 11); // any button counts
+    RightDown();
+    EXPECT_TRUE(form->Join.PressedShown());
+    RightUp();
+    EXPECT_TRUE(form->FraJoin.Visible());
 }
 
 TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {
