@@ -109,10 +109,14 @@ private:
     tk::MsgResult Ask(const std::wstring& question);
     // Draws whatever a closed box or dialog uncovered, before a long split or join starts.
     void RepaintNow() noexcept;
+    // The settings' application name: the executable's base name.
     std::wstring AppName();
+    // A stored option of the section "Options" ("0" when missing), read at the moment of use.
     std::wstring Option(const std::wstring& key);
+    // The open-file dialog in the program's folder: the chosen existing file, lower-cased, or "".
     std::wstring LocateIn(const std::wstring& filter);
-    void LoadOption(OSXcheckbox& box, const std::wstring& key, bool& stop);
+    // Loads one check box from the store; false when the stored value is not a number.
+    bool LoadOption(OSXcheckbox& box, const std::wstring& key);
     // Deletes one file without force; false (after saying why) when it cannot.
     bool RemoveFile(const std::wstring& path);
 

@@ -1,7 +1,6 @@
 // The options pane: the four check boxes and their values in the settings store.
 #include "Form1.h"
 
-#include "mdlStartUp.h"
 #include "TextRules.h"
 
 namespace zendra {
@@ -42,24 +41,21 @@ void Form1::SaveRegistry() {
 }
 
 void Form1::GetRegistry(const std::wstring& Which) {
-    bool stop = false;
-    if (Which == L"DelSource") LoadOption(chkDelSource, L"DelSource", stop);
-    else if (Which == L"delSplit") LoadOption(chkDelSplit, L"DelSplit", stop);
-    else if (Which == L"DelSplitConfirm") LoadOption(chkDelSplitConfirm, L"DelSplitConfirm", stop);
-    else if (Which == L"DelSourceConfirm") LoadOption(chkDelSourceConfirm, L"DelSourceConfirm", stop);
+    if (Which == L"DelSource") LoadOption(chkDelSource, L"DelSource");
+    else if (Which == L"delSplit") LoadOption(chkDelSplit, L"DelSplit");
+    else if (Which == L"DelSplitConfirm") LoadOption(chkDelSplitConfirm, L"DelSplitConfirm");
+    else if (Which == L"DelSourceConfirm") LoadOption(chkDelSourceConfirm, L"DelSourceConfirm");
     else if (Which == L"All")
         for (const OptionBox& option : kOptions)
-            if (LoadOption(this->*option.box, option.key, stop); stop) break;
+            if (!LoadOption(this->*option.box, option.key)) break;
 }
 
-void Form1::LoadOption(OSXcheckbox& box, const std::wstring& key, bool& stop) {
-    const auto value = ToLong(Option(key));
+bool Form1::LoadOption(OSXcheckbox& box, const std::wstring& key) {
     // A value that is not a number stops the loading; the boxes after it stay as they are.
-    if (!value) {
-        stop = true;
-        return;
-    }
+    const auto value = ToLong(Option(key));
+    if (!value) return false;
     box.SetValue(*value);
+    return true;
 }
 
 } // namespace zendra
