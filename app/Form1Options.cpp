@@ -2,6 +2,7 @@
 #include "Form1.h"
 
 #include "TextRules.h"
+#include "mdlStartUp.h"
 
 namespace zendra {
 
