@@ -107,13 +107,21 @@ start_app() {
     wait_for 'W=$(main_window)' 30 || fail "the main window did not appear"
     sleep 0.3 # the first paint
 }
+# Whether a check box of the options pane shows its tick in a screenshot: bluish pixels in the
+# box's square (an empty box is grey and white). $2 is the box's middle row in the window.
+ticked() {
+    local n
+    n=$(convert "$shots/$1.png" +repage -crop "20x26+70+$((8 + $2 - 13))" +repage txt:- |
+        awk -F'[(),]' 'NR > 1 && $5 + 0 > $3 + 40 { n++ } END { print n + 0 }')
+    [ "$n" -gt 20 ]
+}
 winpath() { "$wine_run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # Middles of tabs, buttons, fields and boxes, in pixels of the main window (its layout is fixed).
 TAB_SPLIT="27 37"; TAB_JOIN="65 37"; TAB_PREFS="375 37"; TAB_ABOUT="413 37"
 SPLIT_BROWSE="387 75"; SIZE_FIELD="140 139"; SPLIT_BUTTON="230 176"
 JOIN_BROWSE="369 93"; JOIN_OUTPUT="220 139"; JOIN_BUTTON="232 176"
-CHK_DEL_SOURCE="70 100"; CHK_DEL_SPLIT_CONFIRM="70 210"
+CHK_DEL_SOURCE="70 103"; CHK_DEL_SPLIT_CONFIRM="70 210"
 
 # The dialog boxes show in the standard colours: white text-on-caption colour, as on Windows.
 "$wine_run" reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1
@@ -196,6 +204,11 @@ options=$("$wine_run" reg query 'HKCU\Software\VB and VBA Program Settings\Zendr
 grep -Eq 'DelSource[[:space:]]+REG_SZ[[:space:]]+1$' <<<"$options" || fail "DelSource was not kept: $options"
 grep -Eq 'DelSplitConfirm[[:space:]]+REG_SZ[[:space:]]+1$' <<<"$options" || fail "DelSplitConfirm was not kept"
 grep -Eq 'DelSplit[[:space:]]+REG_SZ[[:space:]]+0$' <<<"$options" || fail "DelSplit changed"
+ticked 10-options-kept 103 || fail "the first box does not show its tick after the restart"
+ticked 10-options-kept 210 || fail "the fourth box does not show its tick after the restart"
+! ticked 10-options-kept 137 || fail "the second box shows a tick"
+! ticked 10-options-kept 174 || fail "the third box shows a tick"
+! ticked 8-options-pane 103 || fail "the first box was ticked before it was clicked"
 xdotool mousemove --window "$W" 15 11 click 1
 wait_for '! kill -0 $app_pid 2>/dev/null' 15 || fail "the program did not end"
 app_pid=
