@@ -38,13 +38,10 @@ ensure_packages() {
 configure_and_build() {
     local jobs
     jobs=$(nproc)
-    if [ ! -f "$NATIVE_BUILD/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    fi
-    if [ ! -f "$WIN_BUILD/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-    fi
+    # Configured every time: a folder that appeared since the last run must join the build.
+    cmake -S "$ROOT" -B "$NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
     log "building (native)"
     cmake --build "$NATIVE_BUILD" -j "$jobs"
     log "building (32-bit Windows)"
