@@ -126,6 +126,31 @@ TEST_F(JoinPane, AFailedJoinShowsTheEnginesMessageAndOffersNoDeletion) {
     EXPECT_TRUE(Exists(source + L".000"));
 }
 
+TEST_F(JoinPane, AFolderThatCannotBeWrittenIsReportedNotJoined) {
+    const std::wstring index = Prepared();
+    Start();
+    Join(index, folder + L"nowhere\\");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text, L"Successfully joined!");
+    EXPECT_FALSE(Exists(folder + L"nowhere"));
+}
+
+TEST_F(JoinPane, APieceThatCannotBeDeletedIsReportedAndTheJoinedFileStays) {
+    const std::wstring index = Prepared();
+    const std::wstring out = Subfolder(L"out");
+    SetFileAttributesW((source + L".001").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    Start();
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Join(index, out);
+    ASSERT_EQ(messages.calls.size(), 3u);
+    EXPECT_NE(messages.calls[2].text.find(L"could not be deleted"), std::wstring::npos);
+    EXPECT_TRUE(Exists(source + L".001"));
+    EXPECT_EQ(Read(out + L"\\report.doc"), content);
+    EXPECT_TRUE(form->IsLoaded());
+}
+
 TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
     struct Case {
         const wchar_t* del;
