@@ -140,6 +140,15 @@ TEST_F(SplitPane, LongNamesAreCutToTheNameColumn) {
     for (const auto& row : Rows()) EXPECT_EQ(row.substr(0, 53), name.substr(0, 53));
 }
 
+TEST_F(SplitPane, MoreRowsThanTheListShowsAreAllKept) {
+    Start();
+    const std::wstring source = Write(L"many.bin", std::string(300, 'm'));
+    Split(source, L"1");
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
+    EXPECT_EQ(form->ListView2.RowCount(), 302); // the source, 300 pieces, the index
+    EXPECT_TRUE(Exists(source + L".299"));
+}
+
 TEST_F(SplitPane, TooSmallFileShowsTheEnginesMessageAndListsNothing) {
     Start();
     const std::wstring source = Write(L"tiny.bin", "AB");
