@@ -186,7 +186,9 @@ step "about"
 click $TAB_ABOUT
 wait_for '[ -n "$(ours_named Form2)" ]' 10 || fail "no About window"
 about=$(ours_named Form2 | head -1)
+click $TAB_ABOUT # again: the same window comes forward, no second one
 sleep 0.3
+[ "$(ours_named Form2 | grep -c .)" -eq 1 ] || fail "a second About window opened"
 shoot "$about" 9-about
 xdotool mousemove --window "$about" 15 11 click 1 # its close button
 wait_for '[ -z "$(ours_named Form2)" ]' 10 || fail "the About window stayed"
