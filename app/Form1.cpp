@@ -15,7 +15,8 @@ namespace {
 
 constexpr int kWidth = 6660; // twips: 444 x 319 pixels
 constexpr int kHeight = 4785;
-constexpr tk::OleColor kButtonBack = 0x80000009u;
+// The buttons store the window's own background colour.
+constexpr tk::OleColor kButtonBack = tk::SystemColor(COLOR_CAPTIONTEXT);
 
 tk::FontDesc OptionFont() {
     return tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET};
