@@ -85,6 +85,7 @@ void TitleBar::Show(tk::Image& image, const tk::Picture& picture) {
 
 LRESULT TitleBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
+        hostWindow_ = GetAncestor(Hwnd(), GA_ROOT);
         CreateButtonGroup();
         return 0;
     }

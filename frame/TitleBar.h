@@ -119,6 +119,8 @@ private:
     bool Zoomen = true;
     bool ButtonDown_ = false;
     bool Zoomed_ = false;
+    // The top-level window the bar sits in, known from creation: the pollers ask about it often.
+    HWND hostWindow_ = nullptr;
     // Captured in full range: a window beyond 2184 pixels still comes back exactly.
     std::optional<int> SavedHeight, SavedWidth, SavedTop, SavedLeft;
     // The extended style SetShowInTaskbar(false) replaced, by window.

@@ -8,8 +8,7 @@
 namespace zendra {
 
 bool TitleBar::HostIsActive() const noexcept {
-    HWND host = Host().Hwnd();
-    return host != nullptr && GetActiveWindow() == host;
+    return hostWindow_ != nullptr && GetActiveWindow() == hostWindow_;
 }
 
 bool TitleBar::PointerOverButtons() const noexcept {
