@@ -1,0 +1,199 @@
+#include "Form1.h"
+
+#include "FormHelpers.h"
+#include "Module1.h"
+#include "mdlStartUp.h"
+#include "TextRules.h"
+
+#include "Artwork.h"
+
+#include <commctrl.h>
+
+namespace zendra {
+
+namespace {
+
+constexpr int kWidth = 6660; // twips: 444 x 319 pixels
+constexpr int kHeight = 4785;
+// The buttons store the window's own background colour.
+constexpr tk::OleColor kButtonBack = tk::SystemColor(COLOR_CAPTIONTEXT);
+
+tk::FontDesc OptionFont() {
+    return tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET};
+}
+
+tk::PropertyBag Button(const wchar_t* caption) {
+    return {{"BackColor", std::int64_t{kButtonBack}}, {"Caption", std::wstring(caption)}};
+}
+
+tk::PropertyBag CheckBox(const wchar_t* caption) {
+    return {{"Caption", std::wstring(caption)},
+            {"Font", OptionFont()},
+            {"BackColor", std::int64_t{tk::SystemColor(COLOR_CAPTIONTEXT)}}};
+}
+
+// The stored design of the window's controls.
+tk::FormDesign StoredDesign() {
+    return {
+        {L"Leopard1", {{"Caption", std::wstring(L"Zendra")}, {"ZoomEnabled", false}}},
+        {L"cmdBrowse", Button(L"Browse")},
+        {L"cmdSplit", Button(L"Split")},
+        {L"cmdBrowseJoin", Button(L"Browse")},
+        {L"cmdJoin", Button(L"Join Files")},
+        {L"SavePrefs", Button(L"Save")},
+        {L"chkDelSource", CheckBox(L"Delete original file after split completed.")},
+        {L"chkDelSplit", CheckBox(L"Delete splitted files after join completed.")},
+        {L"chkDelSourceConfirm", CheckBox(L"Confirm while deleting original file.")},
+        {L"chkDelSplitConfirm", CheckBox(L"Confirm while deleting splitted files.")},
+    };
+}
+
+} // namespace
+
+Form1::Form1(AppServices& services)
+    : tk::Form(L"Zendra", kWidth, kHeight),
+      Split(L"Split", IDB_TAB_SPLIT, IDB_TAB_SPLIT_DOWN),
+      Join(L"Join", IDB_TAB_JOIN, IDB_TAB_JOIN_DOWN),
+      Prefs(L"Prefs", IDB_TAB_PREFS, IDB_TAB_PREFS_DOWN),
+      about(L"about", IDB_TAB_ABOUT, IDB_TAB_ABOUT_DOWN),
+      services_(services) {
+    SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    SetIcon(IDI_ZENDRA);
+    SetDesign(StoredDesign());
+}
+
+Form1::~Form1() noexcept { aboutWindow.Unload(); }
+
+bool Form1::Initialize() {
+    std::wstring path;
+    try {
+        path = services_.files.ExecutableFolder() + L"\\WinSubHook.tlb";
+        services_.typeLibrary.Register(path);
+        InitCommonControls();
+        return true;
+    } catch (...) {
+        // A library that is there but cannot be registered is no reason to stop.
+        bool exists = false;
+        try {
+            exists = services_.files.FileExists(path);
+        } catch (...) {
+        }
+        if (exists) return true;
+        services_.messages.Show(L"Can't find WinSubHook.tlb");
+        UnloadAll(true);
+        return false;
+    }
+}
+
+void Form1::CreateControls() {
+    CreateControl(Leopard1, 0, 0, 6615, 810);
+    CreateTabs();
+
+    FraSplit.Move(0, 810, 6585, 2205);
+    FraJoin.Move(24, 810, 6585, 2205);
+    FraOptions.Move(60, 840, 6375, 3565);
+    for (Pane* pane : {&FraSplit, &FraJoin}) {
+        pane->SetOpaque(true);
+        pane->SetBackColor(tk::SystemColor(COLOR_WINDOW));
+    }
+    FraOptions.SetOpaque(true);
+    FraOptions.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    Elements().AddFront(FraSplit);
+    Elements().AddFront(FraJoin);
+    Elements().AddFront(FraOptions);
+    CreateSplitPane();
+    CreateJoinPane();
+    CreateOptionsPane();
+
+    CreateControl(ListView2, 0, 3030, 6655, 1755);
+
+    // The border lies over the panes; the bar and the list cover it where they reach the edge.
+    Shape1.SetBorderColor(0x00C0C0C0u);
+    Elements().AddFront(Shape1);
+}
+
+void Form1::CreateTabs() {
+    struct Place {
+        PictureTab& tab;
+        int left;
+        const wchar_t* tip;
+        void (Form1::*action)();
+    };
+    const Place places[] = {{Split, 210, L"Split Files", &Form1::ShowSplitPane},
+                            {Join, 780, L"Join Files", &Form1::ShowJoinPane},
+                            {Prefs, 5430, L"Settings", &Form1::ShowOptionsPane},
+                            {about, 6000, L"About", &Form1::ShowAbout}};
+    for (const Place& place : places) {
+        CreateControl(place.tab, place.left, 390, 405, 330);
+        // Above the title bar and its button group.
+        SetWindowPos(place.tab.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        tips_.Add(place.tab.Hwnd(), place.tab.Picture(), place.tip);
+        tips_.Add(place.tab.Hwnd(), place.tab.Pressed(), place.tip);
+        HookTab(place.tab, place.action);
+    }
+}
+
+void Form1::HookTab(PictureTab& tab, void (Form1::*action)()) {
+    tab.MouseDown.Handle([this, &tab](const tk::MouseArgs&) {
+        tab.ShowPressed(true);
+        tips_.Refresh();
+    });
+    tab.MouseUp.Handle([this, &tab, action](const tk::MouseArgs&) {
+        tab.ShowPressed(false);
+        tips_.Refresh();
+        (this->*action)();
+    });
+}
+
+void Form1::OnLoad() {
+    Leopard1.SetWidth(Width());
+    Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
+    Skipping([&] { SetFrame(L"SPLIT"); });
+    Skipping([&] { GetRegistry(L"All"); });
+    Skipping([&] { ListView2.AddItem(ListHeader()); });
+}
+
+void Form1::OnUnload() { SaveRegistry(); }
+
+void Form1::SetFrame(const std::wstring& name) {
+    FraSplit.Show(false);
+    FraJoin.Show(false);
+    FraOptions.Show(false);
+    if (name == L"SPLIT") {
+        FraSplit.Show(true);
+        ListView2.SetVisible(true);
+    } else if (name == L"JOIN") {
+        FraJoin.Show(true);
+        ListView2.SetVisible(true);
+    } else if (name == L"TOOLS") {
+        FraOptions.Show(true);
+        ListView2.SetVisible(false);
+    }
+}
+
+void Form1::ShowAbout() { aboutWindow.Show(); }
+
+void Form1::Say(const std::wstring& text) {
+    services_.messages.Show(text);
+    RepaintNow();
+}
+
+tk::MsgResult Form1::Ask(const std::wstring& question) {
+    const tk::MsgResult answer =
+        services_.messages.Show(question, tk::MsgButtons::YesNo, tk::MsgIcon::Question);
+    RepaintNow();
+    return answer;
+}
+
+void Form1::RepaintNow() noexcept {
+    if (Hwnd() != nullptr)
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+std::wstring Form1::AppName() { return services_.files.ExecutableBaseName(); }
+
+std::wstring Form1::Option(const std::wstring& key) {
+    return ReadSetting(services_.settings, services_.messages, AppName(), L"Options", key);
+}
+
+} // namespace zendra

@@ -1,0 +1,73 @@
+// The join pane: choosing an index, the join itself and the deletion of the split's files.
+#include "Form1.h"
+
+#include "FormHelpers.h"
+#include "Join.h"
+#include "PathHelpers.h"
+#include "TextRules.h"
+
+#include <system_error>
+
+namespace zendra {
+
+void Form1::CreateJoinPane() {
+    PlaceLabel(FraJoin, Label4, L"File(.tpl):", 180, 150, 2295, 285);
+    PlaceLabel(FraJoin, Label5, L"Output:", 180, 840, 2295, 225);
+    FraJoin.Create(*this, txtJoin, 540, 420, 4155, 345);
+    FraJoin.Create(*this, cmdBrowseJoin, 4950, 420, 1125, 345);
+    FraJoin.Create(*this, txtJoinDest, 540, 1110, 5595, 345);
+    FraJoin.Create(*this, cmdJoin, 2190, 1650, 2535, 345);
+    cmdBrowseJoin.MouseUp.Handle([this](short, short, float, float) { cmdBrowseJoin_MouseUp(); });
+    cmdJoin.Click.Handle([this] { cmdJoin_Click(); });
+}
+
+void Form1::cmdBrowseJoin_MouseUp() {
+    const std::wstring chosen = Lower(LocateSplittedFile());
+    if (!chosen.empty()) {
+        txtJoin.SetText(chosen);
+        if (txtJoinDest.Text().empty()) txtJoinDest.SetText(GetFolderPath(txtJoin.Text()));
+    }
+    // Without any index chosen there is nothing to list.
+    if (!txtJoin.Text().empty()) AddListViewItem(L"JOIN");
+}
+
+std::wstring Form1::LocateSplittedFile() { return LocateIn(L"File Index(*.tpl)|*.tpl"); }
+
+void Form1::cmdJoin_Click() {
+    if (txtJoin.Text().empty()) return Say(L"Please select .tpl file to join!");
+    if (txtJoinDest.Text().empty()) txtJoinDest.SetText(GetFolderPath(txtJoin.Text()));
+
+    const std::filesystem::path index(txtJoin.Text());
+    // A folder typed without its "\" still receives the file inside it.
+    const std::wstring folder = WithTrailingSeparator(txtJoinDest.Text());
+    RepaintNow();
+    std::string message;
+    JoinPlan plan;
+    bool done;
+    {
+        WaitCursor wait;
+        done = ReadJoinPlan(index, plan, message) &&
+               JoinPieces(index, std::filesystem::path(folder), message, KeepPainted());
+    }
+    if (!done) return Say(FromUtf8(message));
+    joinedPieces_.clear();
+    for (const PieceBuffer& piece : plan.Pieces) joinedPieces_.push_back(piece.Location);
+    joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
+    Say(L"Successfully joined!");
+    if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
+}
+
+void Form1::DelSplittedConfirm() {
+    if (!ReadsAsOne(Option(L"DelSplitConfirm"))) return;
+    if (Ask(L"Delete splitted files?") != tk::MsgResult::Yes) return;
+    std::vector<std::wstring> doomed{TrimSpaces(txtJoin.Text())};
+    for (const auto& piece : joinedPieces_) doomed.push_back(piece.wstring());
+    for (const std::wstring& path : doomed) {
+        // The joined file is kept whatever the index's names say.
+        std::error_code error;
+        if (std::filesystem::equivalent(path, joinedOutput_, error)) continue;
+        if (!RemoveFile(path)) return;
+    }
+}
+
+} // namespace zendra

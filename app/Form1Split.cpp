@@ -1,0 +1,112 @@
+// The split pane: choosing a file, the size field, the split itself, the listing of a split's
+// files (used by the join pane too) and the deletion of the source.
+#include "Form1.h"
+
+#include "FormHelpers.h"
+#include "PathHelpers.h"
+#include "Split.h"
+#include "TextRules.h"
+
+namespace zendra {
+
+void Form1::CreateSplitPane() {
+    PlaceLabel(FraSplit, Label1, L"File:", 690, 210, 435, 255);
+    PlaceLabel(FraSplit, Label2, L"Path:", 660, 660, 465, 255);
+    PlaceLabel(FraSplit, Label3, L"Size:", 630, 1140, 495, 255);
+    PlaceLabel(FraSplit, Label6, L"Bytes", 4020, 1170, 465, 225);
+    Label6.SetOpaque(true);
+    Label6.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    FraSplit.Create(*this, txtSplit, 1320, 150, 3735, 345);
+    FraSplit.Create(*this, cmdBrowse, 5310, 150, 1005, 345);
+    FraSplit.Create(*this, txtSplitDest, 1320, 600, 4995, 345);
+    FraSplit.Create(*this, Text2, 1320, 1110, 2565, 345);
+    FraSplit.Create(*this, cmdSplit, 2190, 1650, 2535, 345);
+    cmdBrowse.MouseUp.Handle([this](short, short, float, float) { cmdBrowse_MouseUp(); });
+    Text2.KeyPress.Handle([this](wchar_t& key) { Text2_KeyPress(key); });
+    cmdSplit.Click.Handle([this] { cmdSplit_Click(); });
+}
+
+void Form1::cmdBrowse_MouseUp() {
+    txtSplit.SetText(Lower(LocateFile()));
+    if (txtSplitDest.Text().empty()) txtSplitDest.SetText(GetFolderPath(txtSplit.Text()));
+    Text2.Focus();
+}
+
+std::wstring Form1::LocateFile() { return LocateIn(L"*.*"); }
+
+std::wstring Form1::LocateIn(const std::wstring& filter) {
+    tk::IFileDialog& dialog = services_.dialog;
+    dialog.SetFilter(filter);
+    dialog.SetInitDir(services_.files.ExecutableFolder());
+    dialog.SetFileName(L"");
+    dialog.ShowOpen();
+    RepaintNow();
+    const std::wstring chosen = dialog.FileName();
+    if (!chosen.empty() && services_.files.PlainFileExists(chosen) && !dialog.CancelError())
+        return Lower(chosen);
+    return {};
+}
+
+void Form1::Text2_KeyPress(wchar_t& KeyAscii) {
+    if (!IsSizeKey(KeyAscii)) KeyAscii = 0;
+}
+
+void Form1::cmdSplit_Click() {
+    if (txtSplit.Text().empty()) return Say(L"Please select a file to split!");
+    if (Text2.Text().empty()) return Say(L"Please set size for single splitted file!");
+    if (txtSplitDest.Text().empty()) txtSplitDest.SetText(GetFolderPath(txtSplit.Text()));
+    const auto size = PieceSizeFromText(Text2.Text());
+    if (!size)
+        return Say(L"The size must be a whole number of bytes from 1 to 2147483647.");
+
+    RepaintNow();
+    std::string message;
+    bool done;
+    {
+        WaitCursor wait;
+        done = SplitToPieces(std::filesystem::path(txtSplit.Text()), 0, message, *size, KeepPainted());
+    }
+    if (!done) return Say(FromUtf8(message));
+    AddListViewItem(L"SPLIT");
+    Say(L"Successfully splitted!");
+    if (ReadsAsOne(Option(L"DelSource"))) DelSourceConfirm();
+}
+
+void Form1::DelSourceConfirm() {
+    if (!ReadsAsOne(Option(L"DelSourceConfirm"))) return;
+    if (Ask(L"Delete original file?") != tk::MsgResult::Yes) return;
+    RemoveFile(TrimSpaces(txtSplit.Text()));
+}
+
+void Form1::AddListViewItem(const std::wstring& Mode) {
+    std::wstring index;
+    if (Mode == L"SPLIT") index = txtSplit.Text() + L".tpl";
+    else if (Mode == L"JOIN") index = txtJoin.Text();
+    else return;
+    index = TrimSpaces(index);
+    std::vector<tk::FileEntry> files;
+    std::wstring base;
+    try {
+        const std::wstring name = services_.files.GetFile(index).name;
+        // The index is named after the source: its name less ".tpl".
+        if (name.size() <= 4 || name.size() > index.size()) return;
+        base = name.substr(0, name.size() - 4);
+        files = services_.files.FilesOf(index.substr(0, index.size() - name.size()));
+    } catch (const tk::PlatformError& error) {
+        return Say(L"The files of the split cannot be listed: " + error.Description());
+    }
+    for (const tk::FileEntry& file : files)
+        if (file.name.find(base) != std::wstring::npos) ListView2.AddItem(ListRow(file.name, file.size));
+}
+
+bool Form1::RemoveFile(const std::wstring& path) {
+    try {
+        services_.files.Delete(path);
+        return true;
+    } catch (const tk::PlatformError& error) {
+        Say(L"The file could not be deleted: " + error.Description());
+        return false;
+    }
+}
+
+} // namespace zendra

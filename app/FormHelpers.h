@@ -1,0 +1,60 @@
+// Small helpers the main window's panes share.
+#pragma once
+
+#include "Label.h"
+#include "Progress.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace zendra {
+
+// A step that may fail without stopping the ones after it.
+template <typename F> void Skipping(F&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+// Lower case as the system's locale has it.
+inline std::wstring Lower(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+inline void PlaceLabel(tk::Container& pane, tk::Label& label, const wchar_t* caption, int left,
+                       int top, int width, int height) {
+    label.SetCaption(caption);
+    label.Move(left, top, width, height);
+    pane.AddFront(label);
+}
+
+// The hourglass while a split or join runs.
+class WaitCursor {
+public:
+    WaitCursor() noexcept : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() noexcept { SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+// A progress callback that, about ten times a second, paints what needs painting, so that a long
+// split or join never leaves a half-drawn window behind. Only paint messages are handled: no
+// click can start anything while the engine runs.
+inline Progress KeepPainted() {
+    return [last = GetTickCount()](std::uint64_t, std::uint64_t) mutable {
+        const DWORD now = GetTickCount();
+        if (now - last < 100) return;
+        last = now;
+        MSG msg{};
+        for (int i = 0; i < 64 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+            DispatchMessageW(&msg);
+    };
+}
+
+} // namespace zendra

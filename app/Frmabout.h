@@ -1,0 +1,28 @@
+// The About window: its own slim title bar, the logo, the program's name, version, description
+// and a legal notice. One instance; showing it again only brings it forward.
+#pragma once
+
+#include "Tiger.h"
+
+#include "Form.h"
+#include "Image.h"
+#include "Label.h"
+#include "Shape.h"
+
+namespace zendra {
+
+class Frmabout : public tk::Form {
+public:
+    Frmabout();
+
+    Tiger Tiger1{L"Tiger1"};
+    tk::Image Image1;
+    tk::Label Label1, Label2, Label3, Label4;
+    tk::Shape Shape1;
+
+protected:
+    void CreateControls() override;
+    void OnLoad() override;
+};
+
+} // namespace zendra

@@ -1,0 +1,108 @@
+#include "TextRules.h"
+
+#include <cwchar>
+
+namespace zendra {
+
+std::wstring TrimSpaces(const std::wstring& text) {
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return {};
+    const std::size_t last = text.find_last_not_of(L' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::optional<std::int32_t> ToLong(const std::wstring& text) {
+    const std::wstring t = TrimSpaces(text);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) negative = t[i++] == L'-';
+    constexpr std::int64_t kLimit = 2147483648LL; // one past the largest positive value
+    std::int64_t whole = 0;
+    bool digits = false;
+    for (; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i) {
+        digits = true;
+        whole = whole * 10 + (t[i] - L'0');
+        if (whole > kLimit) return std::nullopt;
+    }
+    int firstFraction = 0;  // the first digit after the point
+    bool restNonZero = false; // any later digit above zero
+    if (i < t.size() && t[i] == L'.') {
+        ++i;
+        for (bool first = true; i < t.size() && t[i] >= L'0' && t[i] <= L'9'; ++i, first = false) {
+            digits = true;
+            if (first) firstFraction = t[i] - L'0';
+            else if (t[i] != L'0') restNonZero = true;
+        }
+    }
+    if (!digits || i != t.size()) return std::nullopt;
+    const bool up = firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1));
+    if (up) ++whole;
+    const std::int64_t value = negative ? -whole : whole;
+    if (value > 2147483647LL || value < -2147483648LL) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::optional<std::int32_t> PieceSizeFromText(const std::wstring& text) {
+    const auto value = ToLong(text);
+    if (!value || *value < 1) return std::nullopt;
+    return value;
+}
+
+bool ReadsAsOne(const std::wstring& text) {
+    const std::wstring t = TrimSpaces(text);
+    if (t.empty()) return false;
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(t.c_str(), &end);
+    return end == t.c_str() + t.size() && value == 1.0;
+}
+
+bool IsSizeKey(wchar_t typed) noexcept {
+    return (typed >= L'0' && typed <= L'9') || typed == L'.' || typed == 8;
+}
+
+std::wstring ListRow(const std::wstring& name, std::uint64_t size) {
+    std::wstring row = name;
+    row.resize(kNameColumn, L' ');
+    return row + std::to_wstring(size);
+}
+
+std::wstring ListHeader() { return L"Splitted Files" + std::wstring(41, L' ') + L"Size"; }
+
+std::wstring WithTrailingSeparator(const std::wstring& folder) {
+    if (folder.empty() || folder.back() == L'\\') return folder;
+    return folder + L'\\';
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    // Decoded by hand: the result must not depend on the process's locale. A malformed sequence
+    // gives U+FFFD.
+    std::u32string points;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        char32_t point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool good = length != 0 && i + length <= text.size();
+        for (int k = 1; good && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            good = (next & 0xC0) == 0x80;
+            point = (point << 6) | (next & 0x3F);
+        }
+        points.push_back(good && point <= 0x10FFFF ? point : 0xFFFD);
+        i += good ? length : 1;
+    }
+    std::wstring out;
+    for (char32_t point : points) {
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (point >= 0x10000) {
+                point -= 0x10000;
+                out.push_back(static_cast<wchar_t>(0xD800 + (point >> 10)));
+                out.push_back(static_cast<wchar_t>(0xDC00 + (point & 0x3FF)));
+                continue;
+            }
+        }
+        out.push_back(static_cast<wchar_t>(point));
+    }
+    return out;
+}
+
+} // namespace zendra

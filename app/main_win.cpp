@@ -1,0 +1,24 @@
+// Zendra: cuts a file into numbered pieces with an index file and joins them back.
+#include "AppServices.h"
+#include "Form1.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace zendra;
+    try {
+        auto messages = tk::MakeWin32MessageBox();
+        auto dialog = tk::MakeWin32FileDialog();
+        auto files = tk::MakeWin32FileSystem();
+        auto settings = tk::MakeWin32SettingsStore();
+        auto typeLibrary = MakeWin32TypeLibrary();
+        AppServices services{*messages, *dialog, *files, *settings, *typeLibrary};
+        Form1 main(services);
+        if (!main.Initialize()) return 1;
+        main.Show();
+        return tk::Form::RunMessageLoop();
+    } catch (const std::exception& error) {
+        MessageBoxA(nullptr, error.what(), "Zendra", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+}

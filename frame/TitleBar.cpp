@@ -1,0 +1,242 @@
+#include "TitleBar.h"
+
+#include "Artwork.h"
+#include "FrameHost.h"
+#include "OnTop.h"
+#include "SkipOnError.h"
+
+namespace zendra {
+
+namespace {
+
+constexpr int kSpacer = 105;        // the gap between two buttons, twips (7 pixels)
+constexpr int kMiddleBehind = 4215; // the middle piece behind the buttons, clipped by the group
+constexpr int kCaptionTop = 60;
+constexpr int kCaptionHeight = 255;
+constexpr wchar_t kDefaultCaption[] = L"Panther";
+constexpr UINT kMoveByCaption = SC_MOVE | HTCAPTION; // 0xF012: the system's move loop
+
+tk::FontDesc CaptionFont() {
+    tk::FontDesc font;
+    font.face = L"Arial";
+    font.points = 9;
+    font.weight = FW_NORMAL;
+    font.charset = ANSI_CHARSET;
+    return font;
+}
+
+} // namespace
+
+TitleBar::TitleBar(std::wstring name, const FrameStyle& style)
+    : Control(std::move(name)), style_(style), pictures_(FramePictures::Load(style)) {
+    const FramePictures& p = pictures_;
+    const int barHeight = tk::PixelsToTwips(p.tMid3.Height());
+
+    // At creation the shown pieces carry the active set and the normal button looks.
+    tLeft.SetPicture(p.tLeft3);
+    tMid.SetPicture(p.tMid3);
+    tMid.Move(tLeft.Width(), 0, tk::PixelsToTwips(p.tMid3.Width()), barHeight);
+    Image2.SetPicture(p.tMid3);
+    Image2.Move(tLeft.Width(), 0, kMiddleBehind, barHeight);
+    tRight.SetPicture(p.tRight3);
+    X2.SetPicture(p.X1);
+    Min2.SetPicture(p.Min);
+    Zoom2.SetPicture(p.Zoom);
+
+    Cap.SetFont(CaptionFont());
+    Cap.SetForeColor(0);
+    Cap.SetOpaque(false);
+    Cap.SetAlignment(tk::Alignment::Center);
+    Cap.Move(0, kCaptionTop, 0, kCaptionHeight);
+    CapMask.SetOpaque(false);
+
+    Elements().AddFront(tMid);
+    Elements().AddFront(tRight);
+    Elements().AddFront(Cap);
+    Elements().AddFront(CapMask);
+    tk::Surface& group = Picture1.Elements();
+    group.SetOpaque(true);
+    group.AddFront(Image2);
+    group.AddFront(tLeft);
+    group.AddFront(X2);
+    group.AddFront(Min2);
+    group.AddFront(Zoom2);
+
+    CapMask.MouseDown.Handle([this](const tk::MouseArgs&) { StartDrag(); });
+    HookButton(X2, Xen, p.Xdown, p.X1, &TitleBar::CloseHost);
+    HookButton(Min2, Minen, p.Mindown, p.Min, &TitleBar::MinimizeHost);
+    HookButton(Zoom2, Zoomen, p.Zoomdown, p.Zoom, &TitleBar::ToggleZoom);
+
+    Timer1.Tick.Handle([this] { OnActivityWatch(); });
+    Timer2.Tick.Handle([this] { OnHoverPoll(); });
+    InActCheck.Tick.Handle([this] { OnInactivePoll(); });
+    Timer3.Tick.Handle([this] { OnCaptureGeometry(); });
+
+    // A new bar reads the defaults; a stored design read later replaces them.
+    ReadProperties(tk::PropertyBag{});
+}
+
+TitleBar::~TitleBar() noexcept = default;
+
+void TitleBar::Show(tk::Image& image, const tk::Picture& picture) {
+    // The pollers assign their pictures on every tick; only a real change may repaint.
+    if (!image.GetPicture().SameAs(picture)) image.SetPicture(picture);
+}
+
+LRESULT TitleBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        hostWindow_ = GetAncestor(Hwnd(), GA_ROOT);
+        CreateButtonGroup();
+        return 0;
+    }
+    return Control::HandleMessage(message, wParam, lParam);
+}
+
+void TitleBar::CreateButtonGroup() {
+    Picture1.Create(Hwnd(), 0, 0, style_.groupWidth, style_.groupHeight);
+    tips_.Add(Picture1.Hwnd(), X2, L"关闭");
+    tips_.Add(Picture1.Hwnd(), Min2, L"最小化");
+    tips_.Add(Picture1.Hwnd(), Zoom2, L"最大化");
+}
+
+FrameHost TitleBar::Host() const noexcept { return FrameHost(Hwnd()); }
+
+void TitleBar::ApplyKeyColour(HWND host) const noexcept {
+    if (host == nullptr) return;
+    const COLORREF key = VbColor(ZENDRA_ART_KEY_COLOUR);
+    SetWindowLongPtrW(host, GWL_EXSTYLE, GetWindowLongPtrW(host, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(host, key, 0, LWA_COLORKEY);
+}
+
+void TitleBar::OnResize() {
+    const int W = Width();
+    ApplyKeyColour(Host().Hwnd());
+    SkipOnError([&] { SetHeight(tMid.Height()); });
+    // Narrower than the two ends: the middle keeps its last width.
+    SkipOnError([&] { tMid.SetWidth(W - tLeft.Width() - tRight.Width()); });
+    SkipOnError([&] { tRight.SetLeft(W - tRight.Width()); });
+    SkipOnError([&] { CapMask.Move(0, 0, W, Height()); });
+    SkipOnError([&] { X2.SetLeft(tLeft.Width()); });
+    SkipOnError([&] { Min2.SetLeft(X2.Left() + X2.Width() + kSpacer); });
+    SkipOnError([&] { Zoom2.SetLeft(Min2.Left() + Min2.Width() + kSpacer); });
+    SkipOnError([&] {
+        Cap.SetWidth(W);
+        Cap.SetTop(kCaptionTop);
+    });
+    tips_.Refresh();
+}
+
+void TitleBar::HookButton(tk::Image& button, const bool& flag, const tk::Picture& pressed,
+                          const tk::Picture& released, void (TitleBar::*action)()) {
+    button.MouseDown.Handle([this, &button, &flag, &pressed](const tk::MouseArgs&) {
+        if (!flag) return;
+        Show(button, pressed);
+        ButtonDown_ = true;
+    });
+    // The release shows the normal look (not the hover look) and hands the button back to the
+    // hover poller, wherever the pointer was released.
+    button.MouseUp.Handle([this, &button, &flag, &released](const tk::MouseArgs&) {
+        if (!flag) return;
+        Show(button, released);
+        Timer2.SetEnabled(true);
+        ButtonDown_ = false;
+    });
+    button.Click.Handle([this, &flag, action] {
+        if (flag) (this->*action)();
+    });
+}
+
+void TitleBar::StartDrag() noexcept {
+    ReleaseCapture();
+    SendMessageW(Host().Hwnd(), WM_SYSCOMMAND, kMoveByCaption, 0);
+}
+
+void TitleBar::CloseHost() { Host().Unload(); }
+
+void TitleBar::MinimizeHost() { Host().Minimize(); }
+
+void TitleBar::ToggleZoom() {
+    FrameHost host = Host();
+    if (Zoomed_) {
+        // Back to the start-up geometry; a value never captured leaves that dimension alone.
+        SkipOnError([&] { if (SavedHeight) host.SetHeight(*SavedHeight); });
+        SkipOnError([&] { if (SavedWidth) host.SetWidth(*SavedWidth); });
+        SkipOnError([&] { if (SavedTop) host.SetTop(*SavedTop); });
+        SkipOnError([&] { if (SavedLeft) host.SetLeft(*SavedLeft); });
+        Zoomed_ = false;
+    } else {
+        SkipOnError([&] { host.SetTop(10); });
+        SkipOnError([&] { host.SetLeft(0); });
+        SkipOnError([&] { host.SetWidth(FrameHost::ScreenWidth()); });
+        SkipOnError([&] { host.SetHeight(FrameHost::ScreenHeight()); });
+        Zoomed_ = true;
+    }
+}
+
+void TitleBar::SetCaption(std::wstring caption) {
+    Cap.SetCaption(std::move(caption));
+    PropertyChanged("Caption");
+}
+
+void TitleBar::SetActCheck(bool on) {
+    InActCheck.SetEnabled(on);
+    PropertyChanged("ActCheck");
+}
+
+void TitleBar::SetXEnabled(bool on) {
+    Xen = on;
+    PropertyChanged("XEnabled");
+}
+
+void TitleBar::SetMinEnabled(bool on) {
+    Minen = on;
+    PropertyChanged("MinEnabled");
+}
+
+void TitleBar::SetZoomEnabled(bool on) {
+    Zoomen = on;
+    PropertyChanged("ZoomEnabled");
+    Show(Zoom2, on ? pictures_.Zoom : pictures_.Dis);
+}
+
+void TitleBar::ReadProperties(const tk::PropertyBag& bag) {
+    // Reading changes no picture: the pollers bring the buttons in line.
+    Cap.SetCaption(bag.ReadString("Caption", kDefaultCaption));
+    InActCheck.SetEnabled(bag.ReadBool("ActCheck", true));
+    Xen = bag.ReadBool("XEnabled", true);
+    Minen = bag.ReadBool("MinEnabled", true);
+    Zoomen = bag.ReadBool("ZoomEnabled", true);
+}
+
+void TitleBar::WriteProperties(tk::PropertyBag& bag) const {
+    bag.WriteString("Caption", Cap.Caption(), kDefaultCaption);
+    bag.WriteBool("ActCheck", ActCheck(), true);
+    bag.WriteBool("XEnabled", Xen, true);
+    bag.WriteBool("MinEnabled", Minen, true);
+    bag.WriteBool("ZoomEnabled", Zoomen, true);
+}
+
+void TitleBar::SetShowInTaskbar(bool Visible, HWND hWnd) noexcept {
+    if (!Visible) {
+        // Kept (once, until shown again) so that showing it again undoes this call.
+        if (taskbarWindow_ != hWnd) {
+            taskbarWindow_ = hWnd;
+            taskbarStyle_ = GetWindowLongPtrW(hWnd, GWL_EXSTYLE);
+        }
+        SetWindowLongPtrW(hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+        return;
+    }
+    const LONG_PTR style = taskbarWindow_ == hWnd
+                               ? taskbarStyle_
+                               : GetWindowLongPtrW(hWnd, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_TOOLWINDOW};
+    taskbarWindow_ = nullptr;
+    SetWindowLongPtrW(hWnd, GWL_EXSTYLE, style);
+    // A window that loses the layered style loses its key colour with it.
+    if ((style & WS_EX_LAYERED) != 0 && hWnd == Host().Hwnd()) ApplyKeyColour(hWnd);
+}
+
+void TitleBar::AlwaysOnTop() noexcept { SetOnTop(Host().Hwnd(), true); }
+
+void TitleBar::NotOnTop() noexcept { SetOnTop(Host().Hwnd(), false); }
+
+} // namespace zendra

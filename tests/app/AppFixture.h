@@ -1,0 +1,135 @@
+// A main window driven with faked message boxes, dialog, settings store and type library, on a
+// real (or faked) file system, in a temporary folder of its own.
+#pragma once
+
+#include "AppServices.h"
+#include "FakeServices.h"
+#include "Form1.h"
+#include "Module1.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zendra::test {
+
+class FakeTypeLibrary : public ITypeLibrary {
+public:
+    void Register(const std::wstring& path) override {
+        calls.push_back(path);
+        if (fail) throw tk::PlatformError(L"Error loading type library");
+    }
+    std::vector<std::wstring> calls;
+    bool fail = false;
+};
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tk::Form::SetOnLastUnloaded([this] { ++lastUnloads; });
+        SetProgramEnd([this] { ++programEnds; });
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        dir = std::filesystem::path(temp) /
+              (L"zendra-app-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(counter++));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        // The main window lower-cases chosen paths; keep the folder's text as it will show.
+        folder = Lower(dir.wstring()) + L"\\";
+    }
+
+    void TearDown() override {
+        if (form) {
+            form->aboutWindow.Unload();
+            form->Unload();
+            form.reset();
+        }
+        Pump(10);
+        std::error_code ignored;
+        for (auto& entry : std::filesystem::recursive_directory_iterator(dir, ignored))
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::filesystem::remove_all(dir, ignored);
+        tk::Form::SetOnLastUnloaded([] { PostQuitMessage(0); });
+    }
+
+    // Loads and shows the main window on the real file system (or the given one).
+    void Start(tk::IFileSystem* files = nullptr) {
+        services = std::make_unique<AppServices>(
+            AppServices{messages, dialog, files != nullptr ? *files : *realFiles, settings, typeLibrary});
+        form = std::make_unique<Form1>(*services);
+        ASSERT_TRUE(form->Initialize());
+        form->Show();
+        Pump(30);
+    }
+
+    static std::wstring Lower(std::wstring text) {
+        CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+        return text;
+    }
+
+    std::wstring Write(const std::wstring& name, const std::string& bytes) {
+        std::ofstream(std::filesystem::path(folder + name), std::ios::binary) << bytes;
+        return folder + name;
+    }
+    bool Exists(const std::wstring& path) const { return std::filesystem::exists(path); }
+    static std::string Read(const std::wstring& path) {
+        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // The texts of the message boxes shown so far.
+    std::vector<std::wstring> Said() const {
+        std::vector<std::wstring> texts;
+        for (const auto& call : messages.calls) texts.push_back(call.text);
+        return texts;
+    }
+    // The piece list's rows after the header.
+    std::vector<std::wstring> Rows() const {
+        std::vector<std::wstring> rows;
+        for (int i = 1; i <= form->ListView2.RowCount(); ++i) rows.push_back(form->ListView2.Row(i).Caption());
+        return rows;
+    }
+
+    // A real click (posted press and release) in the middle of a control's window.
+    static void Press(const tk::Control& control) {
+        RECT r{};
+        GetClientRect(control.Hwnd(), &r);
+        const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+        PostMessageW(control.Hwnd(), WM_MOUSEMOVE, 0, at);
+        PostMessageW(control.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(control.Hwnd(), WM_LBUTTONUP, 0, at);
+        Pump(30);
+    }
+    // Typed characters, as the keyboard would send them.
+    static void Type(const tk::TextBox& box, const std::wstring& text) {
+        for (wchar_t c : text) PostMessageW(box.Hwnd(), WM_CHAR, c, 1);
+        Pump(20);
+    }
+    void SetOption(const std::wstring& key, const std::wstring& value) {
+        settings.values[appName + L"\\Options\\" + key] = value;
+    }
+
+    tk::FakeMessageBox messages;
+    tk::FakeFileDialog dialog;
+    tk::FakeSettingsStore settings;
+    FakeTypeLibrary typeLibrary;
+    std::unique_ptr<tk::IFileSystem> realFiles = tk::MakeWin32FileSystem();
+    // The settings' application name: the executable's base name (a faked file system is given
+    // the same).
+    std::wstring appName = realFiles->ExecutableBaseName();
+    std::unique_ptr<AppServices> services;
+    std::unique_ptr<Form1> form;
+    std::filesystem::path dir;
+    std::wstring folder; // with its trailing "\", lower case
+    int lastUnloads = 0;
+    int programEnds = 0;
+    static inline int counter = 0;
+};
+
+} // namespace zendra::test

@@ -1,0 +1,213 @@
+// The join pane: its check, the browse rules and listing, the join into a folder, failures, and
+// the deletion of the split's files.
+#include "AppFixture.h"
+
+#include "Split.h"
+#include "TextRules.h"
+
+namespace zendra::test {
+
+namespace {
+
+using tk::MsgButtons;
+using tk::MsgIcon;
+using tk::MsgResult;
+
+class JoinPane : public AppTest {
+protected:
+    // Splits `name` (30 bytes) into pieces of 10 beside it; returns the index's path.
+    std::wstring Prepared(const std::wstring& name = L"report.doc") {
+        content = "0123456789abcdefghijKLMNOPQRST";
+        source = Write(name, content);
+        std::string message;
+        EXPECT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10));
+        return source + L".tpl";
+    }
+    void Browse(const std::optional<std::wstring>& answer) {
+        dialog.answers.push_back(answer);
+        Press(form->cmdBrowseJoin);
+    }
+    void Join(const std::wstring& index, const std::wstring& output) {
+        form->txtJoin.SetText(index);
+        form->txtJoinDest.SetText(output);
+        Press(form->cmdJoin);
+    }
+    std::wstring Subfolder(const std::wstring& name) {
+        std::filesystem::create_directories(folder + name);
+        return folder + name;
+    }
+
+    std::string content;
+    std::wstring source;
+};
+
+TEST_F(JoinPane, EmptyIndexFieldGivesItsMessage) {
+    Start();
+    Press(form->cmdJoin);
+    ASSERT_EQ(Said(), std::vector<std::wstring>{L"Please select .tpl file to join!"});
+    EXPECT_EQ(messages.calls[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(messages.calls[0].title, L"Zendra");
+}
+
+TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
+    const std::wstring index = Prepared();
+    Start();
+    Browse(Lower(index));
+    ASSERT_EQ(dialog.calls.size(), 1u);
+    EXPECT_EQ(dialog.calls[0].filter, L"File Index(*.tpl)|*.tpl");
+    EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
+    EXPECT_EQ(form->txtJoin.Text(), index);
+    EXPECT_EQ(form->txtJoinDest.Text(), folder);
+    EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces, the index
+    EXPECT_TRUE(messages.calls.empty());
+
+    // A cancel lists the earlier index again and changes neither field.
+    form->txtJoinDest.SetText(L"e:\\out\\");
+    Browse(std::nullopt);
+    EXPECT_EQ(form->txtJoin.Text(), index);
+    EXPECT_EQ(form->txtJoinDest.Text(), L"e:\\out\\");
+    EXPECT_EQ(form->ListView2.RowCount(), 10);
+}
+
+TEST_F(JoinPane, CancelWithoutAnyIndexListsAndSaysNothing) {
+    Start();
+    Browse(std::nullopt);
+    EXPECT_EQ(form->ListView2.RowCount(), 0);
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(form->txtJoin.Text(), L"");
+}
+
+TEST_F(JoinPane, AListingThatCannotBeMadeIsReported) {
+    const std::wstring index = Prepared();
+    Start();
+    Browse(index);
+    std::filesystem::remove(index);
+    Browse(std::nullopt);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text.find(L"cannot be listed"), std::wstring::npos);
+    EXPECT_EQ(form->ListView2.RowCount(), 5);
+    EXPECT_TRUE(form->IsLoaded());
+}
+
+TEST_F(JoinPane, JoinsIntoTheIndexFolderByDefault) {
+    const std::wstring index = Prepared();
+    std::filesystem::rename(source, source + L".orig");
+    Start();
+    Join(index, L"");
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully joined!"});
+    EXPECT_EQ(form->txtJoinDest.Text(), folder);
+    EXPECT_EQ(Read(source), content);
+}
+
+TEST_F(JoinPane, AFolderTypedWithoutItsSeparatorReceivesTheFile) {
+    const std::wstring index = Prepared();
+    const std::wstring out = Subfolder(L"out");
+    Start();
+    Join(index, out);
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully joined!"});
+    EXPECT_EQ(Read(out + L"\\report.doc"), content);
+    EXPECT_FALSE(Exists(folder + L"outreport.doc"));
+}
+
+TEST_F(JoinPane, AFailedJoinShowsTheEnginesMessageAndOffersNoDeletion) {
+    const std::wstring index = Prepared();
+    std::filesystem::remove(source + L".001");
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    const std::wstring out = Subfolder(L"out");
+    Start();
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Join(index, out + L"\\");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text, L"Successfully joined!");
+    EXPECT_NE(messages.calls[0].text.find(L"missing"), std::wstring::npos);
+    EXPECT_FALSE(Exists(out + L"\\report.doc"));
+    EXPECT_TRUE(Exists(index));
+    EXPECT_TRUE(Exists(source + L".000"));
+}
+
+TEST_F(JoinPane, AFolderThatCannotBeWrittenIsReportedNotJoined) {
+    const std::wstring index = Prepared();
+    Start();
+    Join(index, folder + L"nowhere\\");
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text, L"Successfully joined!");
+    EXPECT_FALSE(Exists(folder + L"nowhere"));
+}
+
+TEST_F(JoinPane, APieceThatCannotBeDeletedIsReportedAndTheJoinedFileStays) {
+    const std::wstring index = Prepared();
+    const std::wstring out = Subfolder(L"out");
+    SetFileAttributesW((source + L".001").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    Start();
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Join(index, out);
+    ASSERT_EQ(messages.calls.size(), 3u);
+    EXPECT_NE(messages.calls[2].text.find(L"could not be deleted"), std::wstring::npos);
+    EXPECT_TRUE(Exists(source + L".001"));
+    EXPECT_EQ(Read(out + L"\\report.doc"), content);
+    EXPECT_TRUE(form->IsLoaded());
+}
+
+TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
+    struct Case {
+        const wchar_t* del;
+        const wchar_t* confirm;
+        MsgResult answer;
+        bool asked;
+        bool deleted;
+    };
+    const Case cases[] = {{L"1", L"0", MsgResult::Yes, false, false},
+                          {L"0", L"1", MsgResult::Yes, false, false},
+                          {L"2", L"1", MsgResult::Yes, false, false},
+                          {L"1", L"1", MsgResult::No, true, false},
+                          {L"1", L"1", MsgResult::Yes, true, true}};
+    const std::wstring index = Prepared();
+    Write(L"myreport.doc", "keep");
+    Start();
+    for (const Case& c : cases) {
+        SetOption(L"DelSplit", c.del);
+        SetOption(L"DelSplitConfirm", c.confirm);
+        messages.calls.clear();
+        messages.answers = {MsgResult::Ok, c.answer};
+        Join(index, folder);
+        const bool asked = messages.calls.size() == 2;
+        EXPECT_EQ(asked, c.asked) << c.del << c.confirm;
+        if (asked) {
+            EXPECT_EQ(messages.calls[1].text, L"Delete splitted files?");
+            EXPECT_EQ(messages.calls[1].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(messages.calls[1].icon, MsgIcon::Question);
+        }
+        EXPECT_EQ(!Exists(index), c.deleted) << c.del << c.confirm;
+        for (const wchar_t* piece : {L".000", L".001", L".002"})
+            EXPECT_EQ(!Exists(source + piece), c.deleted) << c.del << c.confirm;
+    }
+    // The joined file and every other file stay.
+    EXPECT_EQ(Read(source), content);
+    EXPECT_TRUE(Exists(folder + L"myreport.doc"));
+}
+
+TEST_F(JoinPane, DeletionRemovesThePiecesWhereTheJoinFoundThem) {
+    // Pieces moved beside an index in another folder: the join finds them there.
+    const std::wstring index = Prepared();
+    const std::wstring moved = Subfolder(L"moved") + L"\\";
+    for (const wchar_t* name : {L"report.doc.tpl", L"report.doc.000", L"report.doc.001", L"report.doc.002"})
+        std::filesystem::rename(folder + name, moved + name);
+    Write(L"report.doc.tpl", "an index of another split"); // nothing may touch this one
+    std::filesystem::remove(source);
+    const std::wstring out = Subfolder(L"out");
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    Start();
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Join(moved + L"report.doc.tpl", out);
+    EXPECT_EQ(Read(out + L"\\report.doc"), content);
+    EXPECT_TRUE(std::filesystem::is_empty(moved));
+    EXPECT_EQ(Read(folder + L"report.doc.tpl"), "an index of another split");
+}
+
+} // namespace
+
+} // namespace zendra::test

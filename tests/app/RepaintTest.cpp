@@ -1,0 +1,54 @@
+// The window is drawn again as soon as a box closes and while a long split or join runs, not only
+// when the message loop gets round to it.
+#include "AppFixture.h"
+
+#include "FormHelpers.h"
+
+namespace zendra::test {
+
+namespace {
+
+// A box that, like a real one, leaves the window behind it to be redrawn.
+class UncoveringBox : public tk::FakeMessageBox {
+public:
+    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
+                       const std::wstring& title) override {
+        if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
+        return FakeMessageBox::Show(text, buttons, icon, title);
+    }
+    HWND window = nullptr;
+};
+
+bool NeedsPainting(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
+
+using Repaint = AppTest;
+
+TEST_F(Repaint, TheWindowIsRedrawnBeforeTheHandlerReturnsFromABox) {
+    UncoveringBox box;
+    AppServices uncovering{box, dialog, *realFiles, settings, typeLibrary};
+    Form1 main(uncovering);
+    ASSERT_TRUE(main.Initialize());
+    main.Show();
+    Pump(30);
+    box.window = main.Hwnd();
+    // Sent, not posted: the handler has run when the release returns, and nothing was pumped.
+    SendMessageW(main.cmdSplit.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    SendMessageW(main.cmdSplit.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    ASSERT_EQ(box.calls.size(), 1u);
+    EXPECT_FALSE(NeedsPainting(main.Hwnd()));
+    main.Unload();
+}
+
+TEST_F(Repaint, ALongOperationPaintsWhatWasUncovered) {
+    Start();
+    const Progress progress = KeepPainted();
+    InvalidateRect(form->Hwnd(), nullptr, FALSE);
+    ASSERT_TRUE(NeedsPainting(form->Hwnd()));
+    Sleep(120);
+    progress(1, 2);
+    EXPECT_FALSE(NeedsPainting(form->Hwnd()));
+}
+
+} // namespace
+
+} // namespace zendra::test

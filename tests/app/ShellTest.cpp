@@ -1,0 +1,165 @@
+// The main window's start-up, layout, pane switch and tabs, the About window, and the end of the
+// program when its last window goes.
+#include "AppFixture.h"
+
+#include "TextRules.h"
+
+namespace zendra::test {
+
+namespace {
+
+using Shell = AppTest;
+
+TEST_F(Shell, RegistersTheTypeLibraryBesideTheExecutable) {
+    Start();
+    ASSERT_EQ(typeLibrary.calls.size(), 1u);
+    EXPECT_EQ(typeLibrary.calls[0], realFiles->ExecutableFolder() + L"\\WinSubHook.tlb");
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(programEnds, 0);
+}
+
+TEST_F(Shell, AMissingTypeLibraryIsNamedAndEndsTheProgramBeforeAnyWindow) {
+    tk::FakeFileSystem files;
+    files.exeFolder = L"C:\\Nowhere";
+    typeLibrary.fail = true;
+    AppServices fake{messages, dialog, files, settings, typeLibrary};
+    Form1 main(fake);
+    EXPECT_FALSE(main.Initialize());
+    ASSERT_EQ(Said(), std::vector<std::wstring>{L"Can't find WinSubHook.tlb"});
+    EXPECT_EQ(messages.calls[0].buttons, tk::MsgButtons::Ok);
+    EXPECT_EQ(messages.calls[0].title, L"Zendra");
+    EXPECT_EQ(programEnds, 1);
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST_F(Shell, ATypeLibraryThatIsThereButCannotBeRegisteredIsIgnored) {
+    tk::FakeFileSystem files;
+    files.Add(L"C:\\Program\\WinSubHook.tlb", 10);
+    typeLibrary.fail = true;
+    Start(&files);
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(programEnds, 0);
+    EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
+}
+
+TEST_F(Shell, StartsOnTheSplitPaneWithOnlyTheHeaderRow) {
+    Start();
+    RECT r{};
+    GetClientRect(form->Hwnd(), &r);
+    EXPECT_EQ(r.right, 444);
+    EXPECT_EQ(r.bottom, 319);
+    EXPECT_TRUE(form->FraSplit.Visible());
+    EXPECT_FALSE(form->FraJoin.Visible());
+    EXPECT_FALSE(form->FraOptions.Visible());
+    EXPECT_TRUE(IsWindowVisible(form->ListView2.Hwnd()));
+    EXPECT_TRUE(IsWindowVisible(form->txtSplit.Hwnd()));
+    EXPECT_FALSE(IsWindowVisible(form->txtJoin.Hwnd()));
+    EXPECT_EQ(form->ListView2.RowCount(), 0);
+    const std::wstring header = form->ListView2.HeaderText();
+    EXPECT_EQ(header.size(), 59u);
+    EXPECT_EQ(header.find(L"Size"), 55u);
+    EXPECT_EQ(form->Leopard1.Width(), form->Width());
+    EXPECT_EQ(form->Leopard1.Caption(), L"Zendra");
+    EXPECT_FALSE(form->Leopard1.ZoomEnabled());
+    EXPECT_EQ(form->cmdJoin.Caption(), L"Join Files");
+    EXPECT_EQ(form->chkDelSplit.Caption(), L"Delete splitted files after join completed.");
+}
+
+TEST_F(Shell, SetFrameShowsOnePaneAndKeepsTheRows) {
+    Start();
+    form->ListView2.AddItem(L"row");
+    form->SetFrame(L"TOOLS");
+    EXPECT_TRUE(form->FraOptions.Visible());
+    EXPECT_FALSE(form->FraSplit.Visible());
+    EXPECT_FALSE(IsWindowVisible(form->ListView2.Hwnd()));
+    EXPECT_TRUE(IsWindowVisible(form->SavePrefs.Hwnd()));
+    form->SetFrame(L"JOIN");
+    EXPECT_TRUE(form->FraJoin.Visible());
+    EXPECT_TRUE(IsWindowVisible(form->ListView2.Hwnd()));
+    EXPECT_FALSE(IsWindowVisible(form->SavePrefs.Hwnd()));
+    EXPECT_EQ(form->ListView2.RowCount(), 1);
+    form->SetFrame(L"join");
+    EXPECT_FALSE(form->FraSplit.Visible());
+    EXPECT_FALSE(form->FraJoin.Visible());
+    EXPECT_FALSE(form->FraOptions.Visible());
+    EXPECT_FALSE(IsWindowVisible(form->txtJoin.Hwnd()));
+}
+
+TEST_F(Shell, ATabShowsItsPressedPictureWhileHeldAndSwitchesOnReleaseAnywhere) {
+    Start();
+    MoveTo(form->Join.Hwnd(), 13, 11);
+    LeftDown();
+    EXPECT_TRUE(form->Join.PressedShown());
+    EXPECT_TRUE(form->FraSplit.Visible());
+    MoveTo(form->Hwnd(), 200, 150); // released far off the tab
+    LeftUp();
+    EXPECT_FALSE(form->Join.PressedShown());
+    EXPECT_TRUE(form->FraJoin.Visible());
+
+    MoveTo(form->Prefs.Hwnd(), 13, 11); // the gear's hollow centre takes the click too
+    LeftDown();
+    LeftUp();
+    EXPECT_TRUE(form->FraOptions.Visible());
+    EXPECT_FALSE(IsWindowVisible(form->ListView2.Hwnd()));
+    ClickAt(form->Split.Hwnd(), 13, 11);
+    EXPECT_TRUE(form->FraSplit.Visible());
+    EXPECT_TRUE(IsWindowVisible(form->ListView2.Hwnd()));
+
+    MoveTo(form->Join.Hwnd(), 13, 11); // any button counts
+    RightDown();
+    EXPECT_TRUE(form->Join.PressedShown());
+    RightUp();
+    EXPECT_TRUE(form->FraJoin.Visible());
+}
+
+TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {
+    Start();
+    ClickAt(form->about.Hwnd(), 13, 11);
+    ASSERT_TRUE(form->aboutWindow.IsLoaded());
+    ClickAt(form->about.Hwnd(), 13, 11);
+    EXPECT_EQ(tk::Form::LoadedForms().size(), 2u);
+    const Frmabout& about = form->aboutWindow;
+    EXPECT_EQ(about.Tiger1.Caption(), L"About Zendra");
+    EXPECT_FALSE(about.Tiger1.MinEnabled());
+    EXPECT_FALSE(about.Tiger1.ZoomEnabled());
+    EXPECT_TRUE(about.Tiger1.XEnabled());
+    EXPECT_EQ(about.Label1.Caption(), L"Zendra");
+    EXPECT_EQ(about.Label2.Caption(), L"1.0 (v22)");
+    EXPECT_EQ(about.Label3.Caption(), L"A simple file splitter.");
+    RECT r{};
+    GetClientRect(about.Hwnd(), &r);
+    EXPECT_EQ(r.right, 232);
+    EXPECT_EQ(r.bottom, 193);
+    // Closed and opened again.
+    form->aboutWindow.Unload();
+    ClickAt(form->about.Hwnd(), 13, 11);
+    EXPECT_TRUE(form->aboutWindow.IsLoaded());
+}
+
+TEST_F(Shell, TheProgramEndsWhenBothWindowsAreClosedInEitherOrder) {
+    Start();
+    form->aboutWindow.Show();
+    Pump(20);
+    SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(lastUnloads, 0);
+    EXPECT_EQ(settings.writes.size(), 4u); // closing saved the options
+    SendMessageW(form->aboutWindow.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(lastUnloads, 1);
+}
+
+TEST_F(Shell, UnloadAllUnloadsEveryWindow) {
+    Start();
+    form->aboutWindow.Show();
+    Pump(20);
+    UnloadAll(false);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_FALSE(form->aboutWindow.IsLoaded());
+    EXPECT_EQ(lastUnloads, 1);
+    EXPECT_EQ(programEnds, 0);
+}
+
+} // namespace
+
+} // namespace zendra::test

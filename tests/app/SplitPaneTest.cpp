@@ -1,0 +1,213 @@
+// The split pane: its checks and messages, the browse rules, the size field, the split's listing
+// and the deletion of the source.
+#include "AppFixture.h"
+
+#include "TextRules.h"
+
+namespace zendra::test {
+
+namespace {
+
+using tk::MsgButtons;
+using tk::MsgIcon;
+using tk::MsgResult;
+
+class SplitPane : public AppTest {
+protected:
+    // Chooses a file through the (faked) dialog and the Browse button.
+    void Browse(const std::wstring& answer) {
+        dialog.answers.push_back(answer);
+        Press(form->cmdBrowse);
+    }
+    void Split(const std::wstring& file, const std::wstring& size) {
+        form->txtSplit.SetText(file);
+        form->Text2.SetText(size);
+        Press(form->cmdSplit);
+    }
+};
+
+TEST_F(SplitPane, EmptyFieldsGiveTheirMessagesInOrderAndNothingElse) {
+    Start();
+    Press(form->cmdSplit);
+    form->txtSplit.SetText(folder + L"a.bin");
+    Press(form->cmdSplit);
+    ASSERT_EQ(Said(), (std::vector<std::wstring>{L"Please select a file to split!",
+                                                 L"Please set size for single splitted file!"}));
+    for (const auto& call : messages.calls) {
+        EXPECT_EQ(call.buttons, MsgButtons::Ok);
+        EXPECT_EQ(call.icon, MsgIcon::None);
+        EXPECT_EQ(call.title, L"Zendra");
+    }
+    EXPECT_EQ(form->ListView2.RowCount(), 0);
+}
+
+TEST_F(SplitPane, BrowseLowerCasesFillsAnEmptyDestinationOnceAndFocusesTheSize) {
+    Start();
+    const std::wstring first = Write(L"first.bin", "12345");
+    Write(L"second.bin", "12345");
+    Browse(dir.wstring() + L"\\FIRST.BIN");
+    ASSERT_EQ(dialog.calls.size(), 1u);
+    EXPECT_EQ(dialog.calls[0].filter, L"*.*");
+    EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
+    EXPECT_EQ(dialog.calls[0].fileName, L"");
+    EXPECT_EQ(form->txtSplit.Text(), first);
+    EXPECT_EQ(form->txtSplitDest.Text(), folder);
+    EXPECT_EQ(GetFocus(), form->Text2.Hwnd());
+
+    form->txtSplitDest.SetText(L"d:\\kept\\");
+    Browse(folder + L"second.bin");
+    EXPECT_EQ(form->txtSplit.Text(), folder + L"second.bin");
+    EXPECT_EQ(form->txtSplitDest.Text(), L"d:\\kept\\");
+}
+
+TEST_F(SplitPane, CancellingTheDialogEmptiesTheFileField) {
+    Start();
+    form->txtSplit.SetText(Write(L"a.bin", "12345"));
+    dialog.answers.push_back(std::nullopt);
+    Press(form->cmdBrowse);
+    EXPECT_EQ(form->txtSplit.Text(), L"");
+    form->Text2.SetText(L"2");
+    Press(form->cmdSplit);
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"Please select a file to split!"});
+}
+
+TEST_F(SplitPane, SizeFieldTakesOnlyDigitsPointAndBackspace) {
+    Start();
+    Type(form->Text2, L"1a2-.5 x");
+    EXPECT_EQ(form->Text2.Text(), L"12.5");
+    Type(form->Text2, L"\b\b");
+    EXPECT_EQ(form->Text2.Text(), L"12");
+}
+
+TEST_F(SplitPane, TypedOnePointFiveSplitsIntoTwoBytePieces) {
+    Start();
+    const std::wstring source = Write(L"five.bin", "ABCDE");
+    Split(source, L"1.5");
+    ASSERT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
+    // A piece is its bytes between a 10-byte header and a 4-byte size.
+    EXPECT_EQ(Read(source + L".000").substr(10, 2), "AB");
+    EXPECT_EQ(Read(source + L".001").size(), 16u);
+    EXPECT_EQ(Read(source + L".002").substr(10, 1), "E");
+    EXPECT_FALSE(Exists(source + L".003"));
+    EXPECT_TRUE(Exists(source + L".tpl"));
+}
+
+TEST_F(SplitPane, SizesThatAreNoWholePositiveNumberSplitNothing) {
+    Start();
+    const std::wstring source = Write(L"five.bin", "ABCDE");
+    for (const wchar_t* size : {L".", L"1.2.3", L"0", L"0.5", L"2147483648", L"99999999999"}) {
+        messages.calls.clear();
+        Split(source, size);
+        ASSERT_EQ(messages.calls.size(), 1u) << size;
+        EXPECT_NE(messages.calls[0].text.find(L"whole number"), std::wstring::npos) << size;
+        EXPECT_FALSE(Exists(source + L".000")) << size;
+    }
+}
+
+TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
+    Start();
+    const std::wstring source = Write(L"clip.avi", std::string(25, 'x'));
+    Write(L"myclip.avi", "1234");
+    Write(L"other.txt", "1");
+    form->txtSplitDest.SetText(L"");
+    Split(source, L"10");
+    ASSERT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
+    EXPECT_EQ(form->txtSplitDest.Text(), folder);
+    std::vector<std::wstring> rows = Rows();
+    std::sort(rows.begin(), rows.end());
+    const std::vector<std::wstring> expected{
+        ListRow(L"clip.avi", 25),     ListRow(L"clip.avi.000", 24), ListRow(L"clip.avi.001", 24),
+        ListRow(L"clip.avi.002", 19), ListRow(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        ListRow(L"myclip.avi", 4)};
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(rows[0].size(), 55u);
+    EXPECT_EQ(rows[0].substr(0, 8), L"clip.avi");
+    EXPECT_EQ(rows[0].substr(8, 45), std::wstring(45, L' '));
+    EXPECT_EQ(rows[0].substr(53), L"25");
+
+    // A second listing is appended; nothing is cleared (the first split's third piece stays).
+    Split(source, L"20");
+    EXPECT_EQ(form->ListView2.RowCount(), 6 + 6);
+    EXPECT_EQ(form->ListView2.HeaderText(), ListHeader());
+}
+
+TEST_F(SplitPane, LongNamesAreCutToTheNameColumn) {
+    Start();
+    const std::wstring name(60, L'n');
+    const std::wstring source = Write(name, std::string(30, 'x'));
+    Split(source, L"20");
+    ASSERT_EQ(form->ListView2.RowCount(), 4);
+    for (const auto& row : Rows()) EXPECT_EQ(row.substr(0, 53), name.substr(0, 53));
+}
+
+TEST_F(SplitPane, MoreRowsThanTheListShowsAreAllKept) {
+    Start();
+    const std::wstring source = Write(L"many.bin", std::string(300, 'm'));
+    Split(source, L"1");
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
+    EXPECT_EQ(form->ListView2.RowCount(), 302); // the source, 300 pieces, the index
+    EXPECT_TRUE(Exists(source + L".299"));
+}
+
+TEST_F(SplitPane, TooSmallFileShowsTheEnginesMessageAndListsNothing) {
+    Start();
+    const std::wstring source = Write(L"tiny.bin", "AB");
+    SetOption(L"DelSource", L"1");
+    SetOption(L"DelSourceConfirm", L"1");
+    Split(source, L"5");
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"文件太小！"});
+    EXPECT_EQ(form->ListView2.RowCount(), 0);
+    EXPECT_TRUE(Exists(source));
+}
+
+TEST_F(SplitPane, SourceIsDeletedOnlyWithBothOptionsOnAndYes) {
+    Start();
+    const std::wstring source = Write(L"src.bin", std::string(30, 'x'));
+    struct Case {
+        const wchar_t* del;
+        const wchar_t* confirm;
+        MsgResult answer;
+        bool asked;
+        bool deleted;
+    };
+    const Case cases[] = {{L"0", L"1", MsgResult::Yes, false, false},
+                          {L"1", L"0", MsgResult::Yes, false, false},
+                          {L"2", L"1", MsgResult::Yes, false, false},
+                          {L"1", L"2", MsgResult::Yes, false, false},
+                          {L"1", L"1", MsgResult::No, true, false},
+                          {L"1", L"1", MsgResult::Yes, true, true}};
+    for (const Case& c : cases) {
+        SetOption(L"DelSource", c.del);
+        SetOption(L"DelSourceConfirm", c.confirm);
+        messages.calls.clear();
+        messages.answers = {MsgResult::Ok, c.answer};
+        Split(source, L"10");
+        const bool asked = messages.calls.size() == 2;
+        EXPECT_EQ(asked, c.asked) << c.del << c.confirm;
+        if (asked) {
+            EXPECT_EQ(messages.calls[1].text, L"Delete original file?");
+            EXPECT_EQ(messages.calls[1].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(messages.calls[1].icon, MsgIcon::Question);
+        }
+        EXPECT_EQ(!Exists(source), c.deleted) << c.del << c.confirm;
+    }
+}
+
+TEST_F(SplitPane, ASourceThatCannotBeDeletedIsReportedAndKept) {
+    Start();
+    const std::wstring source = Write(L"locked.bin", std::string(30, 'x'));
+    SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetOption(L"DelSource", L"1");
+    SetOption(L"DelSourceConfirm", L"1");
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Split(source, L"10");
+    ASSERT_EQ(messages.calls.size(), 3u);
+    EXPECT_NE(messages.calls[2].text.find(L"could not be deleted"), std::wstring::npos);
+    EXPECT_TRUE(Exists(source));
+    EXPECT_TRUE(Exists(source + L".000"));
+    EXPECT_TRUE(form->IsLoaded());
+}
+
+} // namespace
+
+} // namespace zendra::test

@@ -1,0 +1,77 @@
+// The window-free text rules: number conversion with halves to even, the stored options' "1",
+// the size key filter, the piece list's rows.
+#include "TextRules.h"
+
+#include <gtest/gtest.h>
+
+namespace zendra {
+
+namespace {
+
+TEST(ToLong, RoundsHalvesToTheEvenNeighbour) {
+    EXPECT_EQ(ToLong(L"1.5"), 2);
+    EXPECT_EQ(ToLong(L"2.5"), 2);
+    EXPECT_EQ(ToLong(L"3.5"), 4);
+    EXPECT_EQ(ToLong(L"2.50001"), 3);
+    EXPECT_EQ(ToLong(L"2.4999"), 2);
+    EXPECT_EQ(ToLong(L"0.5"), 0);
+    EXPECT_EQ(ToLong(L"-1.5"), -2);
+    EXPECT_EQ(ToLong(L" 12 "), 12);
+    EXPECT_EQ(ToLong(L"7."), 7);
+    EXPECT_EQ(ToLong(L".7"), 1);
+}
+
+TEST(ToLong, RefusesWhatIsNoNumberOrDoesNotFit) {
+    for (const wchar_t* text : {L"", L".", L"1.2.3", L"abc", L"1 2", L"--1", L"2147483648", L"2147483647.5",
+                                L"99999999999999999999"})
+        EXPECT_FALSE(ToLong(text)) << text;
+    EXPECT_EQ(ToLong(L"2147483647"), 2147483647);
+    EXPECT_EQ(ToLong(L"2147483647.4"), 2147483647);
+    EXPECT_EQ(ToLong(L"-2147483648"), -2147483647 - 1);
+}
+
+TEST(PieceSize, IsAWholeNumberFromOneUp) {
+    EXPECT_EQ(PieceSizeFromText(L"1.5"), 2);
+    EXPECT_EQ(PieceSizeFromText(L"1"), 1);
+    EXPECT_FALSE(PieceSizeFromText(L"0"));
+    EXPECT_FALSE(PieceSizeFromText(L"0.5"));
+    EXPECT_FALSE(PieceSizeFromText(L"-3"));
+}
+
+TEST(Options, OnlyOneCountsAsOn) {
+    EXPECT_TRUE(ReadsAsOne(L"1"));
+    EXPECT_TRUE(ReadsAsOne(L" 1 "));
+    for (const wchar_t* text : {L"0", L"2", L"", L"yes", L"1.5", L"11", L"-1"}) EXPECT_FALSE(ReadsAsOne(text)) << text;
+}
+
+TEST(SizeKeys, DigitsPointAndBackspacePass) {
+    for (wchar_t c : std::wstring(L"0123456789.\b")) EXPECT_TRUE(IsSizeKey(c)) << int(c);
+    for (wchar_t c : std::wstring(L"a-+ ,eE\r\t/")) EXPECT_FALSE(IsSizeKey(c)) << int(c);
+}
+
+TEST(ListRows, NameColumnIsFiftyThreeCharacters) {
+    EXPECT_EQ(ListRow(L"a.txt", 12), L"a.txt" + std::wstring(48, L' ') + L"12");
+    const std::wstring longName(70, L'x');
+    EXPECT_EQ(ListRow(longName, 0), std::wstring(53, L'x') + L"0");
+    const std::wstring header = ListHeader();
+    EXPECT_EQ(header.size(), 59u);
+    EXPECT_EQ(header.find(L"Size"), 55u);
+}
+
+TEST(Paths, FolderGetsItsSeparatorOnce) {
+    EXPECT_EQ(WithTrailingSeparator(L"c:\\out"), L"c:\\out\\");
+    EXPECT_EQ(WithTrailingSeparator(L"c:\\out\\"), L"c:\\out\\");
+    EXPECT_EQ(WithTrailingSeparator(L""), L"");
+    EXPECT_EQ(TrimSpaces(L"  a b  "), L"a b");
+}
+
+TEST(Messages, EngineTextIsDecodedFromUtf8) {
+    EXPECT_EQ(FromUtf8("\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f\xef\xbc\x81"), L"文件太小！");
+    EXPECT_EQ(FromUtf8("a \"b\""), L"a \"b\"");
+    EXPECT_EQ(FromUtf8("x\xff"), L"x\xFFFD");
+    EXPECT_EQ(FromUtf8("\xf0\x9f\x98\x80").size(), sizeof(wchar_t) == 2 ? 2u : 1u);
+}
+
+} // namespace
+
+} // namespace zendra
