@@ -36,6 +36,7 @@ tk::PropertyBag CheckBox(const wchar_t* caption) {
 tk::FormDesign StoredDesign() {
     return {
         {L"Leopard1", {{"Caption", std::wstring(L"Zendra")}, {"ZoomEnabled", false}}},
+        {L"ucShadow1", {}},
         {L"cmdBrowse", Button(L"Browse")},
         {L"cmdSplit", Button(L"Split")},
         {L"cmdBrowseJoin", Button(L"Browse")},
@@ -87,6 +88,7 @@ bool Form1::Initialize() {
 
 void Form1::CreateControls() {
     CreateControl(Leopard1, 0, 0, 6615, 810);
+    CreateControl(ucShadow1, 0, 0, 480, 480);
     CreateTabs();
 
     FraSplit.Move(0, 810, 6585, 2205);
@@ -147,6 +149,7 @@ void Form1::HookTab(PictureTab& tab, void (Form1::*action)()) {
 
 void Form1::OnLoad() {
     Leopard1.SetWidth(Width());
+    ConfigureShadow(ucShadow1);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
     Skipping([&] { SetFrame(L"SPLIT"); });
     Skipping([&] { GetRegistry(L"All"); });

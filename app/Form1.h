@@ -9,6 +9,7 @@
 #include "Pane.h"
 #include "PictureTab.h"
 #include "aquaBtn.h"
+#include "ucShadow.h"
 #include "iList.h"
 
 #include "Form.h"
@@ -53,6 +54,7 @@ public:
 
     // The window's parts, for the program's own wiring and for tests.
     Leopard Leopard1{L"Leopard1"};
+    ucShadow ucShadow1{L"ucShadow1"};
     PictureTab Split;
     PictureTab Join;
     PictureTab Prefs;

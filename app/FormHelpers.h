@@ -3,6 +3,7 @@
 
 #include "Label.h"
 #include "Progress.h"
+#include "ucShadow.h"
 
 #include <windows.h>
 
@@ -16,6 +17,18 @@ template <typename F> void Skipping(F&& step) noexcept {
         step();
     } catch (...) {
     }
+}
+
+// Both windows cast the same soft black shadow, set in this order at load.
+inline void ConfigureShadow(ucShadow& shadow) noexcept {
+    Skipping([&] { shadow.SetSoftShadow(true); });
+    Skipping([&] { shadow.SetHideMove(false); });
+    Skipping([&] { shadow.SetHideSize(false); });
+    Skipping([&] { shadow.SetVisible(true); });
+    Skipping([&] { shadow.SetFadeIn(false); });
+    Skipping([&] { shadow.SetColor(0); });
+    Skipping([&] { shadow.SetDepth(10); });
+    Skipping([&] { shadow.SetTransparency(128); });
 }
 
 // Lower case as the system's locale has it.

@@ -28,11 +28,13 @@ Frmabout::Frmabout() : tk::Form(L"Form2", 3480, 2895) {
     SetDesign({{L"Tiger1",
                 {{"Caption", std::wstring(L"About Zendra")},
                  {"MinEnabled", false},
-                 {"ZoomEnabled", false}}}});
+                 {"ZoomEnabled", false}}},
+               {L"ucShadow2", {}}});
 }
 
 void Frmabout::CreateControls() {
     CreateControl(Tiger1, 0, 0, 3480, 345);
+    CreateControl(ucShadow2, 0, 0, 480, 480);
     Image1.SetPicture(tk::Picture::FromResource(IDB_LOGO));
     Image1.Move(1275, 480, 720, 720);
     Elements().AddFront(Image1);
@@ -47,6 +49,7 @@ void Frmabout::CreateControls() {
 }
 
 void Frmabout::OnLoad() {
+    ConfigureShadow(ucShadow2);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
     Skipping([&] { Tiger1.SetWidth(Width()); });
 }

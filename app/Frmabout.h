@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Tiger.h"
+#include "ucShadow.h"
 
 #include "Form.h"
 #include "Image.h"
@@ -16,6 +17,7 @@ public:
     Frmabout();
 
     Tiger Tiger1{L"Tiger1"};
+    ucShadow ucShadow2{L"ucShadow2"};
     tk::Image Image1;
     tk::Label Label1, Label2, Label3, Label4;
     tk::Shape Shape1;

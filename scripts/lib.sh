@@ -81,6 +81,8 @@ ensure_wine_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
     wine regedit /S "$ROOT/scripts/wine-fonts.reg" >/dev/null 2>&1
+    # The windows' background is the caption-text colour, white on Windows but black in Wine's scheme.
+    wine reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1
     # Without a window manager, Wine otherwise waits 2 s for one whenever an active window goes away.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
