@@ -5,6 +5,8 @@
 #include "FrameHost.h"
 #include "SkipOnError.h"
 
+#include <windowsx.h>
+
 namespace zendra {
 
 bool TitleBar::HostIsActive() const noexcept {
@@ -12,10 +14,19 @@ bool TitleBar::HostIsActive() const noexcept {
 }
 
 bool TitleBar::PointerOverButtons() const noexcept {
-    POINT pointer{};
-    if (Picture1.Hwnd() == nullptr || !GetCursorPos(&pointer)) return false;
-    // Another window covering the group under the pointer counts as off the buttons.
-    return WindowFromPoint(pointer) == Picture1.Hwnd();
+    HWND group = Picture1.Hwnd();
+    if (group == nullptr) return false;
+    // First the pointer position the tick's own message carries: reading it costs nothing,
+    // where GetCursorPos costs an idle program more than all its timers together. It can only
+    // be out of date while the pointer is away from the program's windows, and then it still
+    // lies where the pointer left them, so a position on the group is confirmed with the
+    // pointer itself. Another window covering the group counts as off the buttons.
+    const DWORD carried = GetMessagePos();
+    POINT pointer{GET_X_LPARAM(carried), GET_Y_LPARAM(carried)};
+    RECT place{};
+    if (!GetWindowRect(group, &place) || !PtInRect(&place, pointer)) return false;
+    if (WindowFromPoint(pointer) != group) return false;
+    return GetCursorPos(&pointer) && WindowFromPoint(pointer) == group;
 }
 
 void TitleBar::OnActivityWatch() {
