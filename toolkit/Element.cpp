@@ -13,6 +13,7 @@ Element::~Element() noexcept {
 
 void Element::Move(int left, int top, int width, int height) {
     if (width < 0 || height < 0) throw std::invalid_argument("negative size");
+    if (left == left_ && top == top_ && width == width_ && height == height_) return;
     left_ = left;
     top_ = top;
     width_ = width;
@@ -21,6 +22,7 @@ void Element::Move(int left, int top, int width, int height) {
 }
 
 void Element::SetVisible(bool visible) {
+    if (visible_ == visible) return;
     visible_ = visible;
     Invalidate();
 }

@@ -121,10 +121,11 @@ void Form::SetIcon(int resourceId) {
     }
 }
 
-void Form::CreateControl(Control& control, int left, int top, int width, int height) {
+void Form::CreateControl(Control& control, int left, int top, int width, int height,
+                         HWND container) {
     auto stored = design_.find(control.Name());
     if (stored != design_.end()) control.ReadProperties(stored->second);
-    control.Create(Hwnd(), left, top, width, height);
+    control.Create(container != nullptr ? container : Hwnd(), left, top, width, height);
 }
 
 const std::vector<Form*>& Form::LoadedForms() noexcept { return Loaded(); }

@@ -52,8 +52,10 @@ public:
     // The stored design: CreateControl reads each control's bag by the control's name.
     void SetDesign(FormDesign design) { design_ = std::move(design); }
     const FormDesign& Design() const noexcept { return design_; }
-    // Creates a control on this form and reads its stored properties.
-    void CreateControl(Control& control, int left, int top, int width, int height);
+    // Reads a control's stored properties and creates it on this form, or inside `container`
+    // (a control of this form that holds others, such as a pane).
+    void CreateControl(Control& control, int left, int top, int width, int height,
+                       HWND container = nullptr);
 
     // Every loaded form, in the order they were loaded.
     static const std::vector<Form*>& LoadedForms() noexcept;

@@ -3,6 +3,8 @@
 namespace zendra::tk {
 
 void Image::SetPicture(const Picture& picture) {
+    // Pollers assign the same picture again and again: that needs no repaint.
+    if (picture_.SameAs(picture)) return;
     picture_ = picture;
     if (!stretch_ && !picture_.Empty())
         Move(Left(), Top(), PixelsToTwips(picture_.Width()), PixelsToTwips(picture_.Height()));
@@ -11,7 +13,9 @@ void Image::SetPicture(const Picture& picture) {
 
 void Image::SetStretch(bool stretch) {
     stretch_ = stretch;
-    SetPicture(picture_);
+    if (!stretch_ && !picture_.Empty())
+        Move(Left(), Top(), PixelsToTwips(picture_.Width()), PixelsToTwips(picture_.Height()));
+    Invalidate();
 }
 
 void Image::Paint(HDC dc, int originX, int originY) const {

@@ -4,6 +4,8 @@
 
 #include <windowsx.h>
 
+#include <vector>
+
 namespace zendra::tk {
 
 namespace {
@@ -34,7 +36,18 @@ Surface::Surface() : alive_(std::make_shared<bool>(true)) {}
 Surface::~Surface() noexcept { *alive_ = false; }
 
 void Surface::RequestRepaint() const noexcept {
-    if (window_ != nullptr) InvalidateRect(window_, nullptr, FALSE);
+    if (window_ == nullptr) return;
+    // Transparent windows in front of this one, children or siblings, show it: they repaint too.
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    if (!(GetWindowLongW(window_, GWL_STYLE) & WS_CHILD)) return;
+    RECT mine{};
+    GetWindowRect(window_, &mine);
+    for (HWND s = GetWindow(window_, GW_HWNDPREV); s != nullptr; s = GetWindow(s, GW_HWNDPREV)) {
+        RECT theirs{}, common{};
+        GetWindowRect(s, &theirs);
+        if (IsWindowVisible(s) && IntersectRect(&common, &mine, &theirs))
+            RedrawWindow(s, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
 }
 
 void Surface::Forget(const Element& element) noexcept {
@@ -56,11 +69,29 @@ void Surface::PaintAll(HDC dc) const {
 void PaintParentBackground(HWND window, HDC dc) noexcept {
     HWND parent = window != nullptr ? GetParent(window) : nullptr;
     if (parent == nullptr) return;
-    POINT offset{0, 0};
-    MapWindowPoints(window, parent, &offset, 1);
-    SavedDcState state(dc);
-    OffsetWindowOrgEx(dc, offset.x, offset.y, nullptr);
-    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    RECT mine{};
+    GetWindowRect(window, &mine);
+    {
+        POINT offset{0, 0};
+        MapWindowPoints(window, parent, &offset, 1);
+        SavedDcState state(dc);
+        OffsetWindowOrgEx(dc, offset.x, offset.y, nullptr);
+        SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    }
+    // Sibling windows beneath this one show through too, the lowest first.
+    std::vector<HWND> below;
+    for (HWND s = GetWindow(window, GW_HWNDNEXT); s != nullptr; s = GetWindow(s, GW_HWNDNEXT)) {
+        RECT theirs{}, common{};
+        GetWindowRect(s, &theirs);
+        if (IsWindowVisible(s) && IntersectRect(&common, &mine, &theirs)) below.push_back(s);
+    }
+    for (auto it = below.rbegin(); it != below.rend(); ++it) {
+        POINT offset{0, 0};
+        MapWindowPoints(window, *it, &offset, 1);
+        SavedDcState state(dc);
+        OffsetWindowOrgEx(dc, offset.x, offset.y, nullptr);
+        SendMessageW(*it, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    }
 }
 
 bool Surface::Inside(const Element& element, int x, int y) noexcept {
@@ -143,7 +174,9 @@ bool Surface::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
             if (window_ != nullptr && GetCapture() == window_) ReleaseCapture();
         }
         Raise(target, &Element::MouseUp, button, shift, x, y);
-        if (click && *alive) target->Click();
+        // A handler of MouseUp may have disabled or hidden the element: then there is no click.
+        if (click && *alive && (target == this || (target->Enabled() && target->Visible())))
+            target->Click();
         return true;
     }
     }

@@ -97,13 +97,12 @@ void Gallery::CreateControls() {
         list_.AddItem(name + std::to_wstring(1048576 - i * 1000));
     }
     Caption(7500, 4200, L"The same list, not scrolled");
-    static iList second{L"ListView3"};
-    CreateControl(second, 7500, 4500, 6655, 1755);
-    second.AddItem(L"Splitted Files                                         Size");
+    CreateControl(shortList_, 7500, 4500, 6655, 1755);
+    shortList_.AddItem(L"Splitted Files                                         Size");
     for (int i = 0; i < 5; ++i) {
         std::wstring name = L"clip.avi.00" + std::to_wstring(i);
         name.resize(53, L' ');
-        second.AddItem(name + std::to_wstring(500000));
+        shortList_.AddItem(name + std::to_wstring(500000));
     }
 }
 

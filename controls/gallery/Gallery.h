@@ -32,6 +32,7 @@ private:
     std::array<OSXcheckbox, 7> boxes_;
     std::array<tk::Image, 12> cells_;
     iList list_{L"ListView2"};
+    iList shortList_{L"ListView3"};
 };
 
 } // namespace zendra

@@ -147,6 +147,7 @@ TEST_F(AquaTest, DisablingInsideMouseUpEndsWithTheNormalLookPutBack) {
     test::ClickAt(button.Hwnd(), 40, 10);
     EXPECT_EQ(Shown(), Look::Normal);
     EXPECT_FALSE(button.Enabled());
+    EXPECT_EQ(events, (Log{"down(1,0)@normal"})); // and no click from a disabled button
 }
 
 // ---- Layout ----

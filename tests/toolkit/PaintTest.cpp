@@ -92,3 +92,21 @@ TEST_F(PaintTest, AnAutoSizedLabelFitsItsText) {
     label.SetCaption(L"Check1 Check1");
     EXPECT_GT(label.Width(), oneWord);
 }
+
+TEST_F(PaintTest, ATransparentControlShowsTheSiblingWindowsBeneathIt) {
+    Canvas bar; // a window beneath, like a title bar under a picture tab
+    bar.Create(host.Hwnd(), 150, 1800, 3000, 600);
+    bar.Elements().SetOpaque(true);
+    bar.Elements().SetBackColor(RGB(0, 0, 200));
+    Canvas tab;
+    tab.Create(host.Hwnd(), 300, 1950, 405, 330);
+    SetWindowPos(tab.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    test::Pump(30);
+    EXPECT_EQ(test::Snapshot(tab.Hwnd()).Color(5, 5), RGB(0, 0, 200));
+    // A change of the window beneath repaints the one in front.
+    ValidateRect(tab.Hwnd(), nullptr);
+    bar.Elements().SetBackColor(RGB(0, 150, 0));
+    RECT pending{};
+    EXPECT_TRUE(GetUpdateRect(tab.Hwnd(), &pending, FALSE));
+    EXPECT_EQ(test::Snapshot(tab.Hwnd()).Color(5, 5), RGB(0, 150, 0));
+}
