@@ -78,11 +78,6 @@ TitleBar::TitleBar(std::wstring name, const FrameStyle& style)
 
 TitleBar::~TitleBar() noexcept = default;
 
-void TitleBar::Show(tk::Image& image, const tk::Picture& picture) {
-    // The pollers assign their pictures on every tick; only a real change may repaint.
-    if (!image.GetPicture().SameAs(picture)) image.SetPicture(picture);
-}
-
 LRESULT TitleBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
         hostWindow_ = GetAncestor(Hwnd(), GA_ROOT);
@@ -130,14 +125,14 @@ void TitleBar::HookButton(tk::Image& button, const bool& flag, const tk::Picture
                           const tk::Picture& released, void (TitleBar::*action)()) {
     button.MouseDown.Handle([this, &button, &flag, &pressed](const tk::MouseArgs&) {
         if (!flag) return;
-        Show(button, pressed);
+        button.SetPicture(pressed);
         ButtonDown_ = true;
     });
     // The release shows the normal look (not the hover look) and hands the button back to the
     // hover poller, wherever the pointer was released.
     button.MouseUp.Handle([this, &button, &flag, &released](const tk::MouseArgs&) {
         if (!flag) return;
-        Show(button, released);
+        button.SetPicture(released);
         Timer2.SetEnabled(true);
         ButtonDown_ = false;
     });
@@ -196,7 +191,7 @@ void TitleBar::SetMinEnabled(bool on) {
 void TitleBar::SetZoomEnabled(bool on) {
     Zoomen = on;
     PropertyChanged("ZoomEnabled");
-    Show(Zoom2, on ? pictures_.Zoom : pictures_.Dis);
+    Zoom2.SetPicture(on ? pictures_.Zoom : pictures_.Dis);
 }
 
 void TitleBar::ReadProperties(const tk::PropertyBag& bag) {

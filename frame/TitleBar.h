@@ -71,9 +71,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The picture an image shows; reassigning the picture it already shows repaints nothing.
-    static void Show(tk::Image& image, const tk::Picture& picture);
-
     void CreateButtonGroup();
     void ApplyKeyColour(HWND host) const noexcept;
     void HookButton(tk::Image& button, const bool& flag, const tk::Picture& pressed,

@@ -44,32 +44,32 @@ void TitleBar::OnInactivePoll() {
     const FramePictures& p = pictures_;
     if (HostIsActive()) {
         // Back to the active look once; the hover poller takes the buttons from here.
-        Show(tLeft, p.tLeft3);
-        Show(tMid, p.tMid3);
-        Show(Image2, p.tMid3);
-        Show(tRight, p.tRight3);
-        Show(X2, p.X1);
-        Show(Min2, p.Min);
-        Show(Zoom2, p.Zoom);
+        tLeft.SetPicture(p.tLeft3);
+        tMid.SetPicture(p.tMid3);
+        Image2.SetPicture(p.tMid3);
+        tRight.SetPicture(p.tRight3);
+        X2.SetPicture(p.X1);
+        Min2.SetPicture(p.Min);
+        Zoom2.SetPicture(p.Zoom);
         InActCheck.SetEnabled(false);
         return;
     }
-    Show(tLeft, p.tLeft2);
-    Show(tMid, p.tMid2);
-    Show(Image2, p.tMid2);
-    Show(tRight, p.tRight2);
-    Show(X2, p.Dis2);
-    Show(Min2, p.Dis2);
-    Show(Zoom2, p.Dis2);
+    tLeft.SetPicture(p.tLeft2);
+    tMid.SetPicture(p.tMid2);
+    Image2.SetPicture(p.tMid2);
+    tRight.SetPicture(p.tRight2);
+    X2.SetPicture(p.Dis2);
+    Min2.SetPicture(p.Dis2);
+    Zoom2.SetPicture(p.Dis2);
 }
 
 void TitleBar::OnHoverPoll() {
     if (ButtonDown_) return; // a held button keeps its pressed picture
     const FramePictures& p = pictures_;
     const bool over = PointerOverButtons();
-    Show(X2, !Xen ? p.Dis : over ? p.Xover : p.X1);
-    Show(Min2, !Minen ? p.Dis : over ? p.Minover : p.Min);
-    Show(Zoom2, !Zoomen ? p.Dis : over ? p.Zoomover : p.Zoom);
+    X2.SetPicture(!Xen ? p.Dis : over ? p.Xover : p.X1);
+    Min2.SetPicture(!Minen ? p.Dis : over ? p.Minover : p.Min);
+    Zoom2.SetPicture(!Zoomen ? p.Dis : over ? p.Zoomover : p.Zoom);
 }
 
 void TitleBar::OnCaptureGeometry() {
