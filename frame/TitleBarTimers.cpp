@@ -43,14 +43,9 @@ void TitleBar::OnActivityWatch() {
 void TitleBar::OnInactivePoll() {
     const FramePictures& p = pictures_;
     if (HostIsActive()) {
-        // Back to the active look once; the hover poller takes the buttons from here.
-        tLeft.SetPicture(p.tLeft3);
-        tMid.SetPicture(p.tMid3);
-        Image2.SetPicture(p.tMid3);
-        tRight.SetPicture(p.tRight3);
-        X2.SetPicture(p.X1);
-        Min2.SetPicture(p.Min);
-        Zoom2.SetPicture(p.Zoom);
+        // Back to the active look once (normal buttons, whatever their flags); the hover poller
+        // takes the buttons from here.
+        ShowActiveLook();
         InActCheck.SetEnabled(false);
         return;
     }
