@@ -109,7 +109,6 @@ void TitleBar::ShowActiveLook() {
 
 void TitleBar::CreateButtonGroup() {
     Picture1.Create(Hwnd(), 0, 0, style_.groupWidth, style_.groupHeight);
-    tips_.reset();
     tips_ = std::make_unique<tk::ToolTips>();
     tips_->Add(Picture1.Hwnd(), X2, L"关闭");
     tips_->Add(Picture1.Hwnd(), Min2, L"最小化");
