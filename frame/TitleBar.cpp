@@ -32,16 +32,9 @@ TitleBar::TitleBar(std::wstring name, const FrameStyle& style)
     const FramePictures& p = pictures_;
     const int barHeight = tk::PixelsToTwips(p.tMid3.Height());
 
-    // At creation the shown pieces carry the active set and the normal button looks.
-    tLeft.SetPicture(p.tLeft3);
-    tMid.SetPicture(p.tMid3);
+    ShowActiveLook();
     tMid.Move(tLeft.Width(), 0, tk::PixelsToTwips(p.tMid3.Width()), barHeight);
-    Image2.SetPicture(p.tMid3);
     Image2.Move(tLeft.Width(), 0, kMiddleBehind, barHeight);
-    tRight.SetPicture(p.tRight3);
-    X2.SetPicture(p.X1);
-    Min2.SetPicture(p.Min);
-    Zoom2.SetPicture(p.Zoom);
 
     Cap.SetFont(CaptionFont());
     Cap.SetForeColor(0);
@@ -78,25 +71,48 @@ TitleBar::TitleBar(std::wstring name, const FrameStyle& style)
 
 TitleBar::~TitleBar() noexcept = default;
 
-void TitleBar::Show(tk::Image& image, const tk::Picture& picture) {
-    // The pollers assign their pictures on every tick; only a real change may repaint.
-    if (!image.GetPicture().SameAs(picture)) image.SetPicture(picture);
-}
-
 LRESULT TitleBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
         hostWindow_ = GetAncestor(Hwnd(), GA_ROOT);
+        StartAfresh();
         CreateButtonGroup();
         return 0;
     }
     return Control::HandleMessage(message, wParam, lParam);
 }
 
+// A host loaded again after an unload gets a bar like a new one: active look, pollers running, no
+// press held, not zoomed, its start-up geometry captured anew.
+void TitleBar::StartAfresh() {
+    ShowActiveLook();
+    ButtonDown_ = false;
+    Zoomed_ = false;
+    SavedHeight.reset();
+    SavedWidth.reset();
+    SavedTop.reset();
+    SavedLeft.reset();
+    Timer1.SetEnabled(true);
+    Timer2.SetEnabled(true);
+    Timer3.SetEnabled(true);
+}
+
+void TitleBar::ShowActiveLook() {
+    const FramePictures& p = pictures_;
+    tLeft.SetPicture(p.tLeft3);
+    tMid.SetPicture(p.tMid3);
+    Image2.SetPicture(p.tMid3);
+    tRight.SetPicture(p.tRight3);
+    X2.SetPicture(p.X1);
+    Min2.SetPicture(p.Min);
+    Zoom2.SetPicture(p.Zoom);
+}
+
 void TitleBar::CreateButtonGroup() {
     Picture1.Create(Hwnd(), 0, 0, style_.groupWidth, style_.groupHeight);
-    tips_.Add(Picture1.Hwnd(), X2, L"关闭");
-    tips_.Add(Picture1.Hwnd(), Min2, L"最小化");
-    tips_.Add(Picture1.Hwnd(), Zoom2, L"最大化");
+    tips_ = std::make_unique<tk::ToolTips>();
+    tips_->Add(Picture1.Hwnd(), X2, L"关闭");
+    tips_->Add(Picture1.Hwnd(), Min2, L"最小化");
+    tips_->Add(Picture1.Hwnd(), Zoom2, L"最大化");
 }
 
 FrameHost TitleBar::Host() const noexcept { return FrameHost(Hwnd()); }
@@ -123,21 +139,21 @@ void TitleBar::OnResize() {
         Cap.SetWidth(W);
         Cap.SetTop(kCaptionTop);
     });
-    tips_.Refresh();
+    if (tips_) tips_->Refresh();
 }
 
 void TitleBar::HookButton(tk::Image& button, const bool& flag, const tk::Picture& pressed,
                           const tk::Picture& released, void (TitleBar::*action)()) {
     button.MouseDown.Handle([this, &button, &flag, &pressed](const tk::MouseArgs&) {
         if (!flag) return;
-        Show(button, pressed);
+        button.SetPicture(pressed);
         ButtonDown_ = true;
     });
     // The release shows the normal look (not the hover look) and hands the button back to the
     // hover poller, wherever the pointer was released.
     button.MouseUp.Handle([this, &button, &flag, &released](const tk::MouseArgs&) {
         if (!flag) return;
-        Show(button, released);
+        button.SetPicture(released);
         Timer2.SetEnabled(true);
         ButtonDown_ = false;
     });
@@ -196,7 +212,7 @@ void TitleBar::SetMinEnabled(bool on) {
 void TitleBar::SetZoomEnabled(bool on) {
     Zoomen = on;
     PropertyChanged("ZoomEnabled");
-    Show(Zoom2, on ? pictures_.Zoom : pictures_.Dis);
+    Zoom2.SetPicture(on ? pictures_.Zoom : pictures_.Dis);
 }
 
 void TitleBar::ReadProperties(const tk::PropertyBag& bag) {

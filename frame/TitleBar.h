@@ -14,6 +14,7 @@
 #include "Timer.h"
 #include "ToolTips.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -59,7 +60,7 @@ public:
     const tk::Label& CaptionLabel() const noexcept { return Cap; }
     const tk::Label& DragSurface() const noexcept { return CapMask; }
     HWND ButtonGroup() const noexcept { return Picture1.Hwnd(); }
-    HWND TipsWindow() const noexcept { return tips_.Hwnd(); }
+    HWND TipsWindow() const noexcept { return tips_ ? tips_->Hwnd() : nullptr; }
     bool Zoomed() const noexcept { return Zoomed_; }
     bool ButtonDown() const noexcept { return ButtonDown_; }
     bool HoverPollerRunning() const noexcept { return Timer2.Enabled(); }
@@ -71,10 +72,9 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // The picture an image shows; reassigning the picture it already shows repaints nothing.
-    static void Show(tk::Image& image, const tk::Picture& picture);
-
     void CreateButtonGroup();
+    void StartAfresh();
+    void ShowActiveLook();
     void ApplyKeyColour(HWND host) const noexcept;
     void HookButton(tk::Image& button, const bool& flag, const tk::Picture& pressed,
                     const tk::Picture& released, void (TitleBar::*action)());
@@ -106,7 +106,8 @@ private:
     tk::Image X2;
     tk::Image tLeft;
     tk::Image Image2{true};
-    tk::ToolTips tips_;
+    // Made anew with every button group: the tooltip window goes with the host window.
+    std::unique_ptr<tk::ToolTips> tips_;
 
     tk::Timer Timer1{*this, 1, true};       // activity watcher
     tk::Timer Timer2{*this, 10, true};      // hover poller

@@ -5,6 +5,8 @@
 #include "FrameHost.h"
 #include "SkipOnError.h"
 
+#include <windowsx.h>
+
 namespace zendra {
 
 bool TitleBar::HostIsActive() const noexcept {
@@ -12,10 +14,19 @@ bool TitleBar::HostIsActive() const noexcept {
 }
 
 bool TitleBar::PointerOverButtons() const noexcept {
-    POINT pointer{};
-    if (Picture1.Hwnd() == nullptr || !GetCursorPos(&pointer)) return false;
-    // Another window covering the group under the pointer counts as off the buttons.
-    return WindowFromPoint(pointer) == Picture1.Hwnd();
+    HWND group = Picture1.Hwnd();
+    if (group == nullptr) return false;
+    // First the pointer position the tick's own message carries: reading it costs nothing,
+    // where GetCursorPos costs an idle program more than all its timers together. It can only
+    // be out of date while the pointer is away from the program's windows, and then it still
+    // lies where the pointer left them, so a position on the group is confirmed with the
+    // pointer itself. Another window covering the group counts as off the buttons.
+    const DWORD carried = GetMessagePos();
+    POINT pointer{GET_X_LPARAM(carried), GET_Y_LPARAM(carried)};
+    RECT place{};
+    if (!GetWindowRect(group, &place) || !PtInRect(&place, pointer)) return false;
+    if (WindowFromPoint(pointer) != group) return false;
+    return GetCursorPos(&pointer) && WindowFromPoint(pointer) == group;
 }
 
 void TitleBar::OnActivityWatch() {
@@ -32,33 +43,28 @@ void TitleBar::OnActivityWatch() {
 void TitleBar::OnInactivePoll() {
     const FramePictures& p = pictures_;
     if (HostIsActive()) {
-        // Back to the active look once; the hover poller takes the buttons from here.
-        Show(tLeft, p.tLeft3);
-        Show(tMid, p.tMid3);
-        Show(Image2, p.tMid3);
-        Show(tRight, p.tRight3);
-        Show(X2, p.X1);
-        Show(Min2, p.Min);
-        Show(Zoom2, p.Zoom);
+        // Back to the active look once (normal buttons, whatever their flags); the hover poller
+        // takes the buttons from here.
+        ShowActiveLook();
         InActCheck.SetEnabled(false);
         return;
     }
-    Show(tLeft, p.tLeft2);
-    Show(tMid, p.tMid2);
-    Show(Image2, p.tMid2);
-    Show(tRight, p.tRight2);
-    Show(X2, p.Dis2);
-    Show(Min2, p.Dis2);
-    Show(Zoom2, p.Dis2);
+    tLeft.SetPicture(p.tLeft2);
+    tMid.SetPicture(p.tMid2);
+    Image2.SetPicture(p.tMid2);
+    tRight.SetPicture(p.tRight2);
+    X2.SetPicture(p.Dis2);
+    Min2.SetPicture(p.Dis2);
+    Zoom2.SetPicture(p.Dis2);
 }
 
 void TitleBar::OnHoverPoll() {
     if (ButtonDown_) return; // a held button keeps its pressed picture
     const FramePictures& p = pictures_;
     const bool over = PointerOverButtons();
-    Show(X2, !Xen ? p.Dis : over ? p.Xover : p.X1);
-    Show(Min2, !Minen ? p.Dis : over ? p.Minover : p.Min);
-    Show(Zoom2, !Zoomen ? p.Dis : over ? p.Zoomover : p.Zoom);
+    X2.SetPicture(!Xen ? p.Dis : over ? p.Xover : p.X1);
+    Min2.SetPicture(!Minen ? p.Dis : over ? p.Minover : p.Min);
+    Zoom2.SetPicture(!Zoomen ? p.Dis : over ? p.Zoomover : p.Zoom);
 }
 
 void TitleBar::OnCaptureGeometry() {

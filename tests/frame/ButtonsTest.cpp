@@ -1,5 +1,6 @@
 #include "FrameTestSupport.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 using namespace zendra;
@@ -179,4 +180,30 @@ TEST(ZoomRange, AWindowBeyondTheOldSixteenBitRangeComesBackExactly) {
     EXPECT_EQ(r.top, 2250);
     EXPECT_EQ(r.right - r.left, 2400);
     EXPECT_EQ(r.bottom - r.top, 2200);
+}
+
+// ---- A host loaded again ----
+
+TEST(ReloadedHost, ABarLoadedAgainHasItsTooltipsAndCapturesItsNewStartUpGeometry) {
+    tk::Form::SetOnLastUnloaded([] {});
+    BarHost host(MakeTiger(), 100, 100, 232, 150);
+    host.Show();
+    ASSERT_TRUE(PumpUntil([&] { return host.Bar().GeometryCaptured(); }));
+    ClickAt(host.Bar().ButtonGroup(), kClose.x, kClose.y);
+    ASSERT_FALSE(host.IsLoaded());
+
+    host.Move(tk::PixelsToTwips(400), tk::PixelsToTwips(300), host.Width(), host.Height());
+    host.Show();
+    HWND tips = host.Bar().TipsWindow();
+    EXPECT_TRUE(IsWindow(tips));
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 3);
+    ASSERT_TRUE(PumpUntil([&] { return host.Bar().GeometryCaptured(); }));
+    Pump(600);
+    PostedClick(host.Bar().ButtonGroup(), kZoom);
+    Pump(600);
+    PostedClick(host.Bar().ButtonGroup(), kZoom);
+    RECT r{};
+    GetWindowRect(host.Hwnd(), &r);
+    EXPECT_EQ(r.left, 400);
+    EXPECT_EQ(r.top, 300);
 }

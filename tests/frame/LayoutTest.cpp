@@ -102,15 +102,6 @@ TEST_F(LayoutTest, ABarNarrowerThanItsEndsKeepsTheMiddlesLastWidth) {
     EXPECT_EQ(bar.DragSurface().Width(), 150);
 }
 
-TEST_F(LayoutTest, TheHostCannotMakeTheBarTallerOrShorter) {
-    BarHost host(MakeTiger(), 100, 100, 232, 150);
-    host.Show();
-    host.Bar().Move(0, 0, 3480, 2000);
-    EXPECT_EQ(host.Bar().Height(), 345);
-    host.Bar().Move(0, 0, 3480, 15);
-    EXPECT_EQ(host.Bar().Height(), 345);
-}
-
 // ---- The keyed host window ----
 
 TEST_F(LayoutTest, TheHostBecomesALayeredWindowKeyedOnTheCornerColour) {

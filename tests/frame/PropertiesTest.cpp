@@ -73,17 +73,6 @@ TEST_F(PropertiesTest, OnlyZoomEnabledChangesAPictureAtOnce) {
     EXPECT_TRUE(Shows(bar.MinButton(), bar.Pictures().Min));
 }
 
-TEST_F(PropertiesTest, TheTwoVariantsDrawTheirOwnArtwork) {
-    Leopard leopard;
-    Tiger tiger;
-    EXPECT_EQ(leopard.Pictures().tMid3.Height(), 54);
-    EXPECT_EQ(leopard.Pictures().X1.Height(), 22);
-    EXPECT_EQ(tiger.Pictures().tMid3.Height(), 23);
-    EXPECT_EQ(tiger.Pictures().Dis2.Height(), 23);
-    EXPECT_EQ(leopard.Name(), L"Leopard1");
-    EXPECT_EQ(tiger.Name(), L"Tiger1");
-}
-
 // ---- Methods ----
 
 TEST_F(PropertiesTest, HidingFromTheTaskbarLeavesOnlyTheToolWindowStyleAndShowingUndoesIt) {
@@ -136,7 +125,3 @@ TEST_F(PropertiesTest, SetOnTopShowsAHiddenWindowWithoutActivatingOrMovingIt) {
     EXPECT_EQ(r.bottom - r.top, 60);
 }
 
-TEST_F(PropertiesTest, VbColorPassesTheColourThrough) {
-    EXPECT_EQ(TitleBar::VbColor(0x00FF00FF), COLORREF{0x00FF00FF});
-    EXPECT_EQ(TitleBar::VbColor(0x80000005), COLORREF{0x80000005});
-}
