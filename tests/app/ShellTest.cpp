@@ -137,6 +137,47 @@ TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {
     EXPECT_TRUE(form->aboutWindow.IsLoaded());
 }
 
+struct ShadowSearch {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectShadowWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<ShadowSearch*>(data);
+    wchar_t name[64]{};
+    GetClassNameW(window, name, 64);
+    const std::wstring expected =
+        L"ShadowCls" + std::to_wstring(reinterpret_cast<std::uintptr_t>(search.owner));
+    if (name == expected && GetWindow(window, GW_OWNER) == search.owner && IsWindowVisible(window))
+        search.found.push_back(window);
+    return TRUE;
+}
+
+// The visible shadow windows of a window: top-level windows of its "ShadowCls" class that it owns.
+std::vector<HWND> ShadowWindowsOf(HWND owner) {
+    ShadowSearch search{owner, {}};
+    EnumWindows(CollectShadowWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(Shell, BothWindowsCastTheirShadowWhereTheSystemDrawsOne) {
+    Start();
+    ClickAt(form->about.Hwnd(), 13, 11);
+    ASSERT_TRUE(form->aboutWindow.IsLoaded());
+    // Layered shadows belong to Windows XP (NT 5.x); elsewhere the windows go without.
+    const bool xp = LOBYTE(LOWORD(GetVersion())) == 5;
+    EXPECT_EQ(ShadowWindowsOf(form->Hwnd()).size(), xp ? 2u : 0u);
+    EXPECT_EQ(ShadowWindowsOf(form->aboutWindow.Hwnd()).size(), xp ? 2u : 0u);
+    EXPECT_EQ(form->ucShadow1.Depth(), 10);
+    EXPECT_EQ(form->ucShadow1.Transparency(), 128);
+    EXPECT_TRUE(form->ucShadow1.SoftShadow());
+    EXPECT_EQ(form->aboutWindow.ucShadow2.Depth(), 10);
+    // The About window closed and opened again casts its shadow again.
+    form->aboutWindow.Unload();
+    ClickAt(form->about.Hwnd(), 13, 11);
+    EXPECT_EQ(ShadowWindowsOf(form->aboutWindow.Hwnd()).size(), xp ? 2u : 0u);
+}
+
 TEST_F(Shell, TheProgramEndsWhenBothWindowsAreClosedInEitherOrder) {
     Start();
     form->aboutWindow.Show();
