@@ -47,7 +47,7 @@ void Form1::cmdJoin_Click() {
     {
         WaitCursor wait;
         done = ReadJoinPlan(index, plan, message) &&
-               JoinPieces(index, std::filesystem::path(folder), message, KeepPainted());
+               WriteJoinedFile(plan, std::filesystem::path(folder), message, KeepPainted());
     }
     if (!done) return Say(FromUtf8(message));
     joinedPieces_.clear();

@@ -136,17 +136,21 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
     }
 }
 
-bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
-                std::string& Message, const Progress& progress) {
-    JoinPlan plan;
-    if (!ReadJoinPlan(IndexPath, plan, Message)) return false;
+bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder, std::string& Message,
+                     const Progress& progress) {
     try {
-        WriteOutput(plan, OutputFolder.native() + plan.OutputName.native(), progress);
+        WriteOutput(Plan, OutputFolder.native() + Plan.OutputName.native(), progress);
         return true;
     } catch (const std::exception& error) {
         Message = error.what();
         return false;
     }
+}
+
+bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
+                std::string& Message, const Progress& progress) {
+    JoinPlan plan;
+    return ReadJoinPlan(IndexPath, plan, Message) && WriteJoinedFile(plan, OutputFolder, Message, progress);
 }
 
 } // namespace zendra

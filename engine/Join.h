@@ -21,6 +21,11 @@ struct JoinPlan {
 // the index's FileSize. A piece missing where FilePath says is looked for beside the index.
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message);
 
+// Writes the file a plan describes into OutputFolder followed directly by its OutputName; the output
+// appears whole or not at all.
+bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder, std::string& Message,
+                     const Progress& progress = {});
+
 // Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
 // The output appears whole or not at all; on failure returns false with the reason in Message.
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
