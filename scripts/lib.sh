@@ -35,13 +35,24 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+configure_win() {
+    cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+}
+
+# Builds one Windows program (configuring the tree first if needed) and prints its path.
+build_win_program() {
+    [ -f "$WIN_BUILD/build.ninja" ] || configure_win
+    cmake --build "$WIN_BUILD" --target "$1" -j 2 >/dev/null
+    find "$WIN_BUILD" -name "$1.exe" | head -n 1
+}
+
 configure_and_build() {
     local jobs
     jobs=$(nproc)
     # Configured every time: a folder that appeared since the last run must join the build.
     cmake -S "$ROOT" -B "$NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+    configure_win
     log "building (native)"
     cmake --build "$NATIVE_BUILD" -j "$jobs"
     log "building (32-bit Windows)"

@@ -3,12 +3,7 @@
 # Usage: tests/controls/gallery.sh [output.png]   (builds build/win32 first if needed)
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 OUT=${1:-$BUILD/gallery.png}
-if [ ! -f "$WIN_BUILD/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-fi
-cmake --build "$WIN_BUILD" --target zendra-gallery -j 2 >/dev/null
-EXE=$(find "$WIN_BUILD" -name zendra-gallery.exe | head -1)
+EXE=$(build_win_program zendra-gallery)
 start_xvfb
 trap stop_xvfb EXIT
 ensure_wine_prefix

@@ -5,12 +5,7 @@
 # Usage: tests/frame/idle_cpu.sh [seconds]   (default 60; builds build/win32 first if needed)
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 SECONDS_MEASURED=${1:-60}
-if [ ! -f "$WIN_BUILD/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-fi
-cmake --build "$WIN_BUILD" --target zendra-frame-idle -j 2 >/dev/null
-EXE=$(find "$WIN_BUILD" -name zendra-frame-idle.exe | head -1)
+EXE=$(build_win_program zendra-frame-idle)
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb
     trap stop_xvfb EXIT
