@@ -98,13 +98,18 @@ void TitleBar::StartAfresh() {
 
 void TitleBar::ShowActiveLook() {
     const FramePictures& p = pictures_;
-    tLeft.SetPicture(p.tLeft3);
-    tMid.SetPicture(p.tMid3);
-    Image2.SetPicture(p.tMid3);
-    tRight.SetPicture(p.tRight3);
-    X2.SetPicture(p.X1);
-    Min2.SetPicture(p.Min);
-    Zoom2.SetPicture(p.Zoom);
+    ShowLook(p.tLeft3, p.tMid3, p.tRight3, p.X1, p.Min, p.Zoom);
+}
+
+void TitleBar::ShowLook(const tk::Picture& left, const tk::Picture& mid, const tk::Picture& right,
+                        const tk::Picture& close, const tk::Picture& min, const tk::Picture& zoom) {
+    tLeft.SetPicture(left);
+    tMid.SetPicture(mid);
+    Image2.SetPicture(mid);
+    tRight.SetPicture(right);
+    X2.SetPicture(close);
+    Min2.SetPicture(min);
+    Zoom2.SetPicture(zoom);
 }
 
 void TitleBar::CreateButtonGroup() {

@@ -75,6 +75,9 @@ private:
     void CreateButtonGroup();
     void StartAfresh();
     void ShowActiveLook();
+    // The bar's three pieces (the middle twice) and the three buttons in one look.
+    void ShowLook(const tk::Picture& left, const tk::Picture& mid, const tk::Picture& right,
+                  const tk::Picture& close, const tk::Picture& min, const tk::Picture& zoom);
     void ApplyKeyColour(HWND host) const noexcept;
     void HookButton(tk::Image& button, const bool& flag, const tk::Picture& pressed,
                     const tk::Picture& released, void (TitleBar::*action)());

@@ -49,13 +49,7 @@ void TitleBar::OnInactivePoll() {
         InActCheck.SetEnabled(false);
         return;
     }
-    tLeft.SetPicture(p.tLeft2);
-    tMid.SetPicture(p.tMid2);
-    Image2.SetPicture(p.tMid2);
-    tRight.SetPicture(p.tRight2);
-    X2.SetPicture(p.Dis2);
-    Min2.SetPicture(p.Dis2);
-    Zoom2.SetPicture(p.Dis2);
+    ShowLook(p.tLeft2, p.tMid2, p.tRight2, p.Dis2, p.Dis2, p.Dis2);
 }
 
 void TitleBar::OnHoverPoll() {
