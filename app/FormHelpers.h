@@ -62,11 +62,12 @@ private:
 inline Progress KeepPainted() {
     return [last = GetTickCount()](std::uint64_t, std::uint64_t) mutable {
         const DWORD now = GetTickCount();
-        if (now - last < 100) return;
+        if (now - last < 100) return true;
         last = now;
         MSG msg{};
         for (int i = 0; i < 64 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
             DispatchMessageW(&msg);
+        return true;
     };
 }
 

@@ -87,12 +87,13 @@ public:
         if (!shown_) return {};
         return [this](std::uint64_t done, std::uint64_t total) {
             const int percent = total ? static_cast<int>(done * 100 / total) : 100;
-            if (percent == percent_) return;
+            if (percent == percent_) return true;
             percent_ = percent;
             drawn_ = true;
             const int filled = percent * 40 / 100;
             err_ << "\r[" << std::string(filled, '#') << std::string(40 - filled, ' ') << "] " << percent << "%"
                  << std::flush;
+            return true;
         };
     }
 

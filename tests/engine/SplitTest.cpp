@@ -130,6 +130,7 @@ TEST_F(SplitTest, ProgressReachesTheWholeLength) {
         EXPECT_GE(done, last);
         last = done;
         total = all;
+        return true;
     }));
     EXPECT_EQ(last, 3000u);
     EXPECT_EQ(total, 3000u);
