@@ -51,6 +51,8 @@ void OSXcheckbox::HookMouse(tk::Element& part) {
         MouseUp(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
     });
     part.Click.Handle([this] { OnClick(); });
+    // The mouse went elsewhere before the release: no click, the normal look.
+    part.PressCancelled.Handle([this] { DrawNormal(); });
 }
 
 void OSXcheckbox::ShowCell(int cell) {
@@ -88,7 +90,9 @@ void OSXcheckbox::SetCaption(std::wstring caption) {
 }
 
 void OSXcheckbox::SetEnabled(bool enabled) {
-    SetWindowEnabled(enabled);
+    // The window stays enabled: a disabled box still reports the mouse to its host.
+    enabled_ = enabled;
+    if (!enabled && Hwnd() != nullptr && GetFocus() == Hwnd()) SetFocus(nullptr);
     if (enabled)
         DrawNormal();
     else
@@ -142,8 +146,10 @@ void OSXcheckbox::OnResize() {
 }
 
 void OSXcheckbox::OnMouseDown(const tk::MouseArgs& a) {
-    if (Hwnd() != nullptr) SetFocus(Hwnd());
-    if (Enabled() && value_ >= 0 && value_ <= 2) ShowCell(value_ * 4 + 2);
+    if (Enabled()) {
+        if (Hwnd() != nullptr) SetFocus(Hwnd());
+        if (value_ >= 0 && value_ <= 2) ShowCell(value_ * 4 + 2);
+    }
     MouseDown(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
 }
 
@@ -156,6 +162,7 @@ void OSXcheckbox::OnMouseMove(const tk::MouseArgs& a) {
 }
 
 void OSXcheckbox::OnClick() {
+    if (!Enabled()) return;
     Click();
     // A click never produces the mixed value.
     SetValue(value_ == 0 ? 1 : 0);
@@ -178,7 +185,8 @@ void OSXcheckbox::OnLeaveWatch() {
 }
 
 bool OSXcheckbox::OnKey(UINT message, WPARAM wParam, LPARAM) {
-    // Keys are only passed on: none changes the value.
+    // Keys are only passed on: none changes the value. A disabled box has no keyboard.
+    if (!Enabled()) return false;
     switch (message) {
     case WM_KEYDOWN: KeyDown(static_cast<short>(wParam), ShiftKeys()); return true;
     case WM_KEYUP: KeyUp(static_cast<short>(wParam), ShiftKeys()); return true;

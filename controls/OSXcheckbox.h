@@ -1,7 +1,8 @@
 // The skinned check box: a 16-pixel box cut from a strip of 12 pre-drawn cells (three values,
 // each in a normal, hover, pressed and disabled look) and a caption to its right. A click raises
 // Click with the old value, then toggles it; a 10 ms leave watch restores the normal look and
-// raises MouseExit once the pointer has left.
+// raises MouseExit once the pointer has left. A disabled box shows its disabled cell and still
+// raises its mouse events, but no Click: its value does not change.
 #pragma once
 
 #include "Control.h"
@@ -22,7 +23,7 @@ public:
     void SetValue(std::int32_t value);
     const std::wstring& Caption() const noexcept { return lbl.Caption(); }
     void SetCaption(std::wstring caption);
-    bool Enabled() const noexcept { return WindowEnabled(); }
+    bool Enabled() const noexcept { return enabled_; }
     void SetEnabled(bool enabled);
     const tk::FontDesc& Font() const noexcept { return font_; }
     void SetFont(const tk::FontDesc& font);
@@ -73,6 +74,7 @@ private:
     tk::Timer Timer1{*this, 10, true};
 
     std::int32_t value_ = 0;
+    bool enabled_ = true;
     tk::FontDesc font_;
     tk::OleColor backColor_ = 0x8000000Fu;
     tk::OleColor foreColor_ = 0;

@@ -60,6 +60,14 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
     Label1.MouseMove.Handle([this](const tk::MouseArgs& a) {
         MouseMove(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
     });
+    // The mouse went elsewhere before the release: the look of the state the button is in, and
+    // no event (a MouseUp would run the host's release action).
+    Label1.PressCancelled.Handle([this] {
+        if (Label1.Enabled())
+            ShowNormal();
+        else
+            ShowDisabled();
+    });
     Label1.Click.Handle([this] { Click(); });
     Label1.DblClick.Handle([this] { DblClick(); });
 }
@@ -76,6 +84,12 @@ void aquaBtn::ShowPressed() {
     Image3.SetPicture(pressed_.right);
 }
 
+void aquaBtn::ShowDisabled() {
+    Image1.SetPicture(disabled_.middle);
+    Image2.SetPicture(disabled_.left);
+    Image3.SetPicture(disabled_.right);
+}
+
 void aquaBtn::ApplyBackground() {
     Elements().SetOpaque(backStyle_ == 1);
     Elements().SetBackColor(backColor_);
@@ -90,13 +104,10 @@ void aquaBtn::SetBackColor(tk::OleColor color) {
 void aquaBtn::SetEnabled(bool enabled) {
     Label1.SetEnabled(enabled);
     PropertyChanged("Enabled");
-    if (Label1.Enabled()) {
+    if (Label1.Enabled())
         ShowNormal();
-    } else {
-        Image1.SetPicture(disabled_.middle);
-        Image2.SetPicture(disabled_.left);
-        Image3.SetPicture(disabled_.right);
-    }
+    else
+        ShowDisabled();
 }
 
 void aquaBtn::SetBackStyle(short style) {

@@ -57,6 +57,7 @@ protected:
 private:
     void ShowNormal();
     void ShowPressed();
+    void ShowDisabled();
     void ApplyBackground();
 
     // Front to back.

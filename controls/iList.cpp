@@ -14,7 +14,10 @@ constexpr int kStripeAbove = 20;
 constexpr int kContentGrowth = 300;
 constexpr int kThumbStep = 100;
 constexpr int kContentRatio = 5;
-constexpr int kThumbOrigin = 400; // the thumb top at which the content offset is 0
+constexpr int kThumbOrigin = 400;  // the thumb top at which the content offset is 0
+constexpr int kThumbStart = 360;
+constexpr int kContentStart = 240; // the rows' top at creation: just below the header
+constexpr double kArrowStep = static_cast<double>(kThumbStep) * kContentRatio;
 constexpr tk::OleColor kEdgeColor = 0x00999999u;
 
 // The columns of the rows line up only by spaces: a font whose characters share one width.
@@ -48,29 +51,33 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
     Label1.Move(50, 25, Label1.Width(), Label1.Height());
     Picture2.AddFront(Image5);
     Picture2.AddFront(Label1);
-    Scroll.Move(0, 240, 3615, 1815);
+    Scroll.Move(0, kContentStart, 3615, 1815);
     Scroll.SetOpaque(true);
     Scroll.SetBackColor(tk::SystemColor(COLOR_WINDOW));
+    stripes_.Move(0, 0, Scroll.Width(), Scroll.Height());
+    Scroll.AddFront(stripes_);
     Picture1.AddFront(Scroll);
     Picture1.AddFront(Picture2);
+    contentOffset_ = -kContentStart;
+    offsetThumbTop_ = kThumbStart;
 
     auto stripe = std::make_unique<tk::Image>(true);
     stripe->SetPicture(tk::Picture::FromResource(IDB_LIST_STRIPE));
     stripe->Move(0, 360, 3495, 270);
     stripe->SetVisible(false);
-    auto row = std::make_unique<tk::Label>();
+    auto row = std::make_unique<iListRow>();
     row->SetFont(rowFont_);
     row->SetAutoSize(true);
     row->SetCaption(L"");
     row->SetLeft(45);
     row->SetTop(25);
-    Scroll.AddBack(*stripe);
+    stripes_.AddFront(*stripe);
     Scroll.AddFront(*row);
     Img1.push_back(std::move(stripe));
     lblDynamic.push_back(std::move(row));
 
     Thumb.SetPicture(tk::Picture::FromResource(IDB_LIST_THUMB));
-    Thumb.Move(4080, 360, Thumb.Width(), Thumb.Height());
+    Thumb.Move(4080, kThumbStart, Thumb.Width(), Thumb.Height());
     Arrow1.SetPicture(tk::Picture::FromResource(IDB_LIST_ARROW_DOWN));
     Arrow1.Move(3840, 2160, Arrow1.Width(), Arrow1.Height());
     Arrow0.SetPicture(tk::Picture::FromResource(IDB_LIST_ARROW_UP));
@@ -90,22 +97,38 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
     Elements().SetBackColor(tk::SystemColor(COLOR_BTNFACE));
 
     Thumb.MouseDown.Handle([this](const tk::MouseArgs& a) {
-        if (a.button == tk::kLeftButton) dragStartY_ = a.y;
+        if (a.button != tk::kLeftButton) return;
+        dragging_ = true;
+        dragStartY_ = a.y;
     });
     Thumb.MouseMove.Handle([this](const tk::MouseArgs& a) {
-        if (a.button & tk::kLeftButton)
+        if (dragging_ && (a.button & tk::kLeftButton))
             SetThumbTop(Thumb.Top() + static_cast<int>(std::lround(a.y - dragStartY_)));
     });
-    Thumb.MouseUp.Handle([this](const tk::MouseArgs&) { UpdateContentOffset(); });
+    Thumb.MouseUp.Handle([this](const tk::MouseArgs& a) {
+        if (a.button == tk::kLeftButton) dragging_ = false;
+        // A press that did not move the thumb leaves the rows where they are.
+        if (Thumb.Top() != offsetThumbTop_) UpdateContentOffset();
+    });
+    // The thumb stays where the drag left it; the rows follow it already.
+    Thumb.PressCancelled.Handle([this] { dragging_ = false; });
     Arrow0.MouseDown.Handle([this](const tk::MouseArgs& a) {
         if (a.button == tk::kLeftButton) PressArrow(0);
     });
     Arrow1.MouseDown.Handle([this](const tk::MouseArgs& a) {
         if (a.button == tk::kLeftButton) PressArrow(1);
     });
-    Arrow0.MouseUp.Handle([this](const tk::MouseArgs&) { Timer1.SetEnabled(false); });
-    Arrow1.MouseUp.Handle([this](const tk::MouseArgs&) { Timer1.SetEnabled(false); });
+    for (tk::Image* arrow : {&Arrow0, &Arrow1}) {
+        arrow->MouseUp.Handle([this](const tk::MouseArgs&) { StopArrows(); });
+        arrow->PressCancelled.Handle([this] { StopArrows(); });
+    }
     Timer1.Tick.Handle([this] { OnAutoRepeat(); });
+}
+
+iList::~iList() noexcept {
+    // All at once: one by one, a long list would take each row out of the middle of the others.
+    stripes_.Clear();
+    Scroll.Clear();
 }
 
 void iList::OnResize() {
@@ -122,35 +145,38 @@ void iList::OnResize() {
     const int viewport = std::max(0, w - Picture5.Width());
     Picture1.SetWidth(viewport);
     Scroll.SetWidth(viewport);
+    stripes_.SetWidth(viewport);
     Picture2.SetWidth(viewport);
     Image5.SetWidth(w);
     for (const auto& stripe : Img1)
         if (stripe) stripe->SetWidth(w);
-    for (std::size_t i = 1; i < lblDynamic.size(); ++i) lblDynamic[i]->SetWidth(w);
+    // A row reaches the viewport's right edge, where its size column ends.
+    const int rowWidth = std::max(0, viewport - kRowLeft);
+    for (std::size_t i = 1; i < lblDynamic.size(); ++i) lblDynamic[i]->SetWidth(rowWidth);
     for (tk::Image* column : {&Picture5, &Image3, &Arrow0, &Arrow1, &Thumb})
         column->SetLeft(viewport);
     Picture3.SetLeft(viewport - 50);
     Picture5.SetHeight(h);
     Arrow0.SetTop(h - (Arrow0.Height() + Arrow1.Height()));
     Arrow1.SetTop(h - Arrow1.Height());
-    if (thumbMoved_) UpdateContentOffset();
+    // The rows keep their place as far as the new size allows; the thumb follows them.
+    if (thumbMoved_) {
+        const double offset = std::clamp(contentOffset_, OffsetFor(ThumbMin()), OffsetFor(ThumbMax()));
+        ShowOffset(offset, ThumbFor(offset));
+    }
 }
 
-void iList::AddItem(const std::wstring& text) {
-    if (itemCount_++ == 0) {
-        Label1.SetCaption(text);
-        return;
-    }
+iListRow& iList::NewRow(const std::wstring& text) {
     nextRowTop_ += kRowSpacing;
     Scroll.SetHeight(Scroll.Height() + kContentGrowth);
+    stripes_.SetHeight(Scroll.Height());
     const int n = ++rowCount_;
 
-    const tk::Label& rowTemplate = *lblDynamic[0];
-    auto row = std::make_unique<tk::Label>();
+    const iListRow& rowTemplate = *lblDynamic[0];
+    auto row = std::make_unique<iListRow>();
     row->SetFont(rowTemplate.Font());
     row->SetForeColor(rowTemplate.ForeColor());
     row->SetBackColor(rowTemplate.BackColor());
-    row->SetAutoSize(true);
     std::unique_ptr<tk::Image> stripe;
     if (stripeFlag_ == 0) {
         stripeFlag_ = 1;
@@ -160,17 +186,41 @@ void iList::AddItem(const std::wstring& text) {
         stripe->SetPicture(stripeTemplate.GetPicture());
         stripe->Move(kRowLeft, nextRowTop_ - kStripeAbove, stripeTemplate.Width(),
                      stripeTemplate.Height());
-        Scroll.AddBack(*stripe); // beneath the row's text
+        stripes_.AddFront(*stripe); // beneath every row's text
         stripeFlag_ = 0;
     }
+    // One line of the row font: as high as the template, which holds no text.
     row->SetCaption(text);
-    row->Move(kRowLeft, nextRowTop_, Width(), row->Height());
+    row->Move(kRowLeft, nextRowTop_, std::max(0, Picture1.Width() - kRowLeft),
+              rowTemplate.Height());
     row->SetOpaque(false);
     row->Click.Handle([this, n] { SelectRow(n); });
     Scroll.AddFront(*row);
     lblDynamic.push_back(std::move(row));
     Img1.push_back(std::move(stripe));
-    if (thumbMoved_) UpdateContentOffset();
+    // The rows stay where the user put them; the thumb moves to their place in the longer list.
+    if (thumbMoved_) ShowOffset(contentOffset_, ThumbFor(contentOffset_));
+    return *lblDynamic.back();
+}
+
+void iList::AddItem(const std::wstring& text) {
+    if (itemCount_++ == 0) {
+        Label1.SetCaption(text);
+        return;
+    }
+    NewRow(text);
+}
+
+void iList::AddItem(const std::wstring& name, std::uint64_t size) {
+    std::wstring text = name;
+    if (text.size() < kNameColumn) text.resize(kNameColumn, L' ');
+    const std::size_t sizeColumn = text.size();
+    text += std::to_wstring(size);
+    if (itemCount_++ == 0) {
+        Label1.SetCaption(text);
+        return;
+    }
+    NewRow(text).SetSizeColumn(sizeColumn);
 }
 
 bool iList::RowHasStripe(int i) const {
@@ -179,8 +229,9 @@ bool iList::RowHasStripe(int i) const {
 }
 
 void iList::SelectRow(int i) {
-    for (int r = 1; r <= rowCount_; ++r) {
-        tk::Label& row = *lblDynamic[static_cast<std::size_t>(r)];
+    // Only the highlighted row needs clearing: every other row is plain already.
+    if (selectedRow_ != 0) {
+        tk::Label& row = *lblDynamic[static_cast<std::size_t>(selectedRow_)];
         row.SetOpaque(false);
         row.SetBackColor(RGB(255, 255, 255));
         row.SetForeColor(RGB(0, 0, 0));
@@ -189,6 +240,7 @@ void iList::SelectRow(int i) {
     chosen.SetOpaque(true);
     chosen.SetBackColor(kHighlight);
     chosen.SetForeColor(RGB(255, 255, 255));
+    selectedRow_ = i;
 }
 
 void iList::SetURL(std::wstring url) {
@@ -207,54 +259,67 @@ void iList::SetThumbTop(int twips) {
     }
 }
 
-double iList::ContentRatio() const {
-    // The lowest row must come into view when the thumb reaches the end of its travel.
-    const int travel = ThumbMax() - kThumbOrigin;
-    if (travel <= 0 || rowCount_ == 0) return kContentRatio;
+// Where the rows stop going up: the last row at the bottom of the view, or, for rows that all
+// fit, where they start.
+double iList::OffsetEnd() const {
     const int visibleBottom = std::min(Picture1.Height(), Height() - 10);
-    const double needed = static_cast<double>(nextRowTop_) + kRowSpacing - visibleBottom;
-    return std::max<double>(kContentRatio, needed / travel);
+    const double lastRowAtBottom = static_cast<double>(nextRowTop_) + kRowSpacing - visibleBottom;
+    return std::max<double>(lastRowAtBottom, -kContentStart);
 }
 
-void iList::UpdateContentOffset() {
-    thumbMoved_ = true;
-    contentOffset_ = ContentRatio() * (Thumb.Top() - kThumbOrigin);
-    Scroll.SetTop(-static_cast<int>(std::lround(contentOffset_)));
+// Below the zero point: 5:1 while that reaches the last row by the end of the track, else as
+// much faster as it takes.
+double iList::BelowZeroRatio() const {
+    const int travel = ThumbMax() - kThumbOrigin;
+    if (travel <= 0) return kContentRatio;
+    return std::max<double>(kContentRatio, OffsetEnd() / travel);
 }
+
+double iList::OffsetFor(int thumbTop) const {
+    const int fromZero = thumbTop - kThumbOrigin;
+    const double offset = fromZero <= 0 ? static_cast<double>(kContentRatio) * fromZero
+                                        : BelowZeroRatio() * fromZero;
+    return std::min(offset, OffsetEnd());
+}
+
+int iList::ThumbFor(double offset) const {
+    const int low = ThumbMin();
+    const int high = std::max(low, ThumbMax());
+    if (offset <= OffsetFor(low)) return low;
+    if (offset >= OffsetFor(high)) return high;
+    const double ratio = offset <= 0 ? kContentRatio : BelowZeroRatio();
+    return std::clamp(static_cast<int>(std::lround(kThumbOrigin + offset / ratio)), low, high);
+}
+
+void iList::ShowOffset(double offset, int thumbTop) {
+    thumbMoved_ = true;
+    contentOffset_ = offset;
+    offsetThumbTop_ = thumbTop;
+    Thumb.SetTop(thumbTop);
+    Scroll.SetTop(-static_cast<int>(std::lround(offset)));
+}
+
+void iList::UpdateContentOffset() { ShowOffset(OffsetFor(Thumb.Top()), Thumb.Top()); }
 
 void iList::PressArrow(int direction) {
-    // The arrows start whenever the thumb can still move their way, and stop it at the ends.
-    const bool canMove = direction == 0 ? Thumb.Top() > ThumbMin() : Thumb.Top() < ThumbMax();
+    // The arrows start whenever the rows can still move their way, and stop at the ends.
+    const bool canMove = direction == 0 ? contentOffset_ > OffsetFor(ThumbMin())
+                                        : contentOffset_ < OffsetFor(ThumbMax());
     if (!canMove) return;
     arrowDirection_ = direction;
     Timer1.SetEnabled(true);
 }
 
+void iList::StopArrows() { Timer1.SetEnabled(false); }
+
 void iList::OnAutoRepeat() {
-    const int low = ThumbMin();
-    const int high = std::max(low, ThumbMax());
-    const double ratio = ContentRatio();
-    if (ratio <= kContentRatio) {
-        const int step = arrowDirection_ == 0 ? -kThumbStep : kThumbStep;
-        Thumb.SetTop(std::clamp(Thumb.Top() + step, low, high));
-        UpdateContentOffset();
-    } else {
-        // A long list: the rows move as far per tick as with 5:1, the thumb in proportion.
-        const double contentStep = static_cast<double>(kThumbStep) * kContentRatio;
-        const double from = thumbMoved_ ? contentOffset_ : ratio * (Thumb.Top() - kThumbOrigin);
-        const double offset = from + (arrowDirection_ == 0 ? -contentStep : contentStep);
-        const int top = static_cast<int>(std::lround(kThumbOrigin + offset / ratio));
-        if (top <= low || top >= high) {
-            Thumb.SetTop(std::clamp(top, low, high));
-            UpdateContentOffset();
-        } else {
-            Thumb.SetTop(top);
-            thumbMoved_ = true;
-            contentOffset_ = offset;
-            Scroll.SetTop(-static_cast<int>(std::lround(offset)));
-        }
-    }
-    if (Thumb.Top() == low || Thumb.Top() == high) Timer1.SetEnabled(false);
+    // From where the rows really are: the thumb's place may stand for a slightly different offset.
+    const double first = OffsetFor(ThumbMin());
+    const double last = OffsetFor(ThumbMax());
+    const double step = arrowDirection_ == 0 ? -kArrowStep : kArrowStep;
+    const double offset = std::clamp(contentOffset_ + step, first, std::max(first, last));
+    ShowOffset(offset, ThumbFor(offset));
+    if (offset <= first || offset >= last) StopArrows();
 }
 
 } // namespace zendra

@@ -1,9 +1,10 @@
 // The piece list: a header bar, one text row per item with a light stripe behind every second
-// row, a one-click row highlight, and a skinned scroll column whose thumb moves the rows (5 twips
-// of content per twip of thumb travel while the rows fit that reach; more when they do not, so
-// that every row can be scrolled to). The arrows repeat every 100 ms while held: 100 twips of
-// thumb (500 of content) per tick, and 500 twips of content per tick for lists too long for
-// 5:1, stopping at the ends of the track. The first AddItem sets the header, later ones append.
+// row, a one-click row highlight, and a skinned scroll column whose thumb moves the rows. Above
+// the thumb's zero point (top 400) the rows move 5 twips per twip of thumb; below it too while
+// that reaches the last row, faster where it does not; the rows never move past the place that
+// shows the last row, so no place of the thumb shows an empty list. The arrows repeat every
+// 100 ms while held and move the rows 500 twips per tick from where they are (the thumb follows),
+// stopping at the ends. The first AddItem sets the header, later ones append.
 #pragma once
 
 #include "Control.h"
@@ -11,7 +12,9 @@
 #include "Label.h"
 #include "Shape.h"
 #include "Timer.h"
+#include "iListRow.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -20,8 +23,12 @@ namespace zendra {
 class iList : public tk::Control {
 public:
     explicit iList(std::wstring name = L"iList");
+    ~iList() noexcept override;
 
     void AddItem(const std::wstring& text);
+    // A row of a file and its size: the name padded to the name column, then the size, which
+    // shows whole (right-aligned at the row's end) whatever its length.
+    void AddItem(const std::wstring& name, std::uint64_t size);
 
     const std::wstring& URL() const noexcept { return url_; }
     void SetURL(std::wstring url);
@@ -46,15 +53,23 @@ public:
 
     static constexpr COLORREF kHighlight = RGB(75, 127, 210);
     static constexpr int kRowSpacing = 250;
+    static constexpr std::size_t kNameColumn = 53; // characters
 
 protected:
     void OnResize() override;
 
 private:
+    iListRow& NewRow(const std::wstring& text);
     void SelectRow(int i);
+    // The rows' offset (twips scrolled up) for a thumb top, and the thumb top for an offset.
+    double OffsetFor(int thumbTop) const;
+    int ThumbFor(double offset) const;
+    double OffsetEnd() const;
+    double BelowZeroRatio() const;
     void UpdateContentOffset();
-    double ContentRatio() const;
+    void ShowOffset(double offset, int thumbTop);
     void PressArrow(int direction);
+    void StopArrows();
     void OnAutoRepeat();
 
     // Front to back.
@@ -66,6 +81,7 @@ private:
     tk::Label Label1;       // inside Picture2
     tk::Image Image5{true}; // inside Picture2
     tk::Container Scroll;   // inside Picture1: the rows
+    tk::Container stripes_; // inside Scroll, behind the rows: adding a row stays constant time
     tk::Image Thumb;
     tk::Image Arrow1;
     tk::Image Arrow0;
@@ -74,7 +90,7 @@ private:
     tk::Timer Timer1{*this, 100, false};
 
     // Element 0 of each family is the template of the rows and stripes created later.
-    std::vector<std::unique_ptr<tk::Label>> lblDynamic;
+    std::vector<std::unique_ptr<iListRow>> lblDynamic;
     std::vector<std::unique_ptr<tk::Image>> Img1; // null where a row has no stripe
 
     tk::FontDesc rowFont_;
@@ -83,9 +99,12 @@ private:
     int nextRowTop_ = -200;
     int rowCount_ = 0;
     int stripeFlag_ = 0;
+    int selectedRow_ = 0;
     int arrowDirection_ = 0;
     float dragStartY_ = 0;
-    double contentOffset_ = 0; // twips the rows are scrolled up by
+    bool dragging_ = false;
+    double contentOffset_ = 0; // twips the rows are scrolled up by, where they really are
+    int offsetThumbTop_ = 0;   // the thumb top that offset belongs to
     bool thumbMoved_ = false;
 };
 

@@ -162,6 +162,14 @@ void TitleBar::HookButton(tk::Image& button, const bool& flag, const tk::Picture
         Timer2.SetEnabled(true);
         ButtonDown_ = false;
     });
+    // The mouse went elsewhere before the release (Alt+Tab, another window took it): the normal
+    // (or disabled) picture, and the hover poller takes the button again. No action.
+    button.PressCancelled.Handle([this, &button, &flag, &released] {
+        if (!ButtonDown_) return;
+        button.SetPicture(flag ? released : pictures_.Dis);
+        Timer2.SetEnabled(true);
+        ButtonDown_ = false;
+    });
     button.Click.Handle([this, &flag, action] {
         if (flag) (this->*action)();
     });

@@ -3,6 +3,7 @@
 #include "Handles.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace zendra::tk {
@@ -75,11 +76,22 @@ void Container::AddBack(Element& element) {
 }
 
 void Container::Remove(Element& element) noexcept {
-    auto found = std::find(children_.begin(), children_.end(), &element);
-    if (found == children_.end()) return;
-    children_.erase(found);
+    // From the front: the elements added last usually go first.
+    auto found = std::find(children_.rbegin(), children_.rend(), &element);
+    if (found == children_.rend()) return;
+    children_.erase(std::next(found).base());
     element.parent_ = nullptr;
     Root().Forget(element);
+    Invalidate();
+}
+
+void Container::Clear() noexcept {
+    Container& root = Root();
+    for (Element* child : children_) {
+        child->parent_ = nullptr;
+        root.Forget(*child);
+    }
+    children_.clear();
     Invalidate();
 }
 

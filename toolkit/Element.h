@@ -67,6 +67,9 @@ public:
     Event<const MouseArgs&> MouseUp;
     Event<> Click;
     Event<> DblClick;
+    // The press this element held ended without a release (another window took the mouse, or
+    // the system cancelled the mode): put the normal look back. No MouseUp or Click follows.
+    Event<> PressCancelled;
 
 protected:
     // Pixel rectangle of the element for a container origin in twips.
@@ -93,6 +96,8 @@ public:
     void AddFront(Element& element);
     void AddBack(Element& element);
     void Remove(Element& element) noexcept;
+    // Lets go of every element at once (a long list going away removes them one by one otherwise).
+    void Clear() noexcept;
     const std::vector<Element*>& Children() const noexcept { return children_; } // back to front
 
     // A container with an opaque background fills it with BackColor before its elements.

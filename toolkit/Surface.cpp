@@ -36,7 +36,8 @@ Surface::Surface() : alive_(std::make_shared<bool>(true)) {}
 Surface::~Surface() noexcept { *alive_ = false; }
 
 void Surface::RequestRepaint() const noexcept {
-    if (window_ == nullptr) return;
+    if (window_ == nullptr || repaintPending_) return;
+    repaintPending_ = true;
     // Transparent windows in front of this one, children or siblings, show it: they repaint too.
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     if (!(GetWindowLongW(window_, GWL_STYLE) & WS_CHILD)) return;
@@ -55,6 +56,8 @@ void Surface::Forget(const Element& element) noexcept {
 }
 
 void Surface::PaintAll(HDC dc) const {
+    // Cleared first: a change made while painting asks for the next paint.
+    repaintPending_ = false;
     RECT client{0, 0, TwipsToPixels(Width()), TwipsToPixels(Height())};
     if (window_ != nullptr) GetClientRect(window_, &client);
     if (Opaque()) {
@@ -117,15 +120,23 @@ void Surface::Raise(Element* target, Event<const MouseArgs&> Element::* event, i
     (target->*event)(args);
 }
 
+void Surface::CancelPress() {
+    Element* pressed = captured_;
+    captured_ = nullptr;
+    buttonsDown_ = 0;
+    clickPending_ = false;
+    if (pressed != nullptr) pressed->PressCancelled();
+}
+
 bool Surface::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CAPTURECHANGED) {
-        // Someone else took the mouse (a modal dialog, a move loop): the press is over.
-        if (reinterpret_cast<HWND>(lParam) != window_) {
-            captured_ = nullptr;
-            buttonsDown_ = 0;
-            clickPending_ = false;
-        }
+        // Someone else took the mouse (a modal dialog, a move loop, Alt+Tab): the press is over.
+        if (reinterpret_cast<HWND>(lParam) != window_) CancelPress();
         return true;
+    }
+    if (message == WM_CANCELMODE) {
+        CancelPress();
+        return false; // the default procedure releases the mouse
     }
     const bool isMouse = message == WM_MOUSEMOVE || ButtonOf(message) != 0;
     if (!isMouse) return false;
@@ -163,6 +174,8 @@ bool Surface::HandleMouse(UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     default: { // a button went up
+        // A release whose press this surface never saw, or whose press was cancelled.
+        if ((buttonsDown_ & button) == 0) return true;
         Element* target = captured_ != nullptr ? captured_ : Target(x, y);
         const bool click = button == kLeftButton && clickPending_ &&
                            (target == this ? x >= 0 && y >= 0 && x < Width() && y < Height()

@@ -118,13 +118,32 @@ TEST_F(CheckboxTest, APressReleasedOutsideKeepsThePressedCellUntilTheWatchRestor
     EXPECT_EQ(events, (Log{"exit"}));
 }
 
-TEST_F(CheckboxTest, DisablingShowsTheDisabledCellAndGreyCaptionAndTakesNoInput) {
+TEST_F(CheckboxTest, APressWhoseMouseIsTakenAwayShowsTheNormalCellAndDoesNotClick) {
+    test::MoveTo(box.Hwnd(), 8, 9);
+    test::LeftDown();
+    EXPECT_EQ(box.ShownCell(), 2);
+    test::TakeCaptureAway();
+    EXPECT_EQ(box.ShownCell(), 0);
+    test::LeftUp();
+    EXPECT_EQ(box.Value(), 0);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(CheckboxTest, ADisabledBoxLooksDisabledAndRaisesMouseEventsButNoClick) {
+    box.MouseDown.Handle([this](short b, short, float, float) { events.push_back("down:" + std::to_string(b)); });
+    box.MouseUp.Handle([this](short b, short, float, float) { events.push_back("up:" + std::to_string(b)); });
     box.SetValue(1);
     box.SetEnabled(false);
     EXPECT_EQ(box.ShownCell(), 7);
     EXPECT_EQ(box.CaptionLabel().ForeColor(), OSXcheckbox::kDisabledTextColor);
-    test::ClickAt(box.Hwnd(), 8, 9);
+    test::MoveTo(box.Hwnd(), 8, 9);
+    EXPECT_EQ(box.ShownCell(), 7); // no hover
+    test::LeftDown();
+    EXPECT_EQ(box.ShownCell(), 7); // no pressed cell
+    test::LeftUp();
     EXPECT_EQ(box.Value(), 1);
+    EXPECT_EQ(events, (Log{"down:1", "up:1"}));
+    EXPECT_NE(GetFocus(), box.Hwnd());
     box.SetEnabled(true);
     EXPECT_EQ(box.ShownCell(), 4);
     EXPECT_EQ(box.CaptionLabel().ForeColor(), 0u);

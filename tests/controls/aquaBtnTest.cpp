@@ -112,6 +112,27 @@ TEST_F(AquaTest, AModalDialogInMouseUpSeesThePressedLookAndClickFollowsIt) {
     EXPECT_EQ(Shown(), Look::Normal);
 }
 
+TEST_F(AquaTest, APressWhoseMouseIsTakenAwayShowsTheNormalLookAndRaisesNothingMore) {
+    test::MoveTo(button.Hwnd(), 40, 10);
+    test::LeftDown();
+    test::TakeCaptureAway();
+    EXPECT_EQ(Shown(), Look::Normal);
+    test::LeftUp(); // over the button: the release of a cancelled press
+    EXPECT_EQ(events, (Log{"down(1,0)@normal"}));
+
+    // The system cancelling the mode does the same; a button disabled meanwhile looks disabled.
+    events.clear();
+    test::Pump(600); // not a double click
+    button.MouseDown.Handle([this](short, short, float, float) { button.SetEnabled(false); });
+    test::LeftDown();
+    EXPECT_EQ(Shown(), Look::Pressed);
+    SendMessageW(button.Hwnd(), WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(Shown(), Look::Disabled);
+    EXPECT_NE(GetCapture(), button.Hwnd());
+    test::LeftUp();
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(AquaTest, AReleaseOutsideRaisesMouseUpButNoClick) {
     test::MoveTo(button.Hwnd(), 40, 10);
     test::LeftDown();

@@ -77,6 +77,18 @@ inline void ClickAt(HWND window, int x, int y) {
     LeftUp();
 }
 
+// Another window takes the mouse and lets it go again, as a window popping up (or Alt+Tab) does
+// between a press and its release. The real button stays down.
+inline void TakeCaptureAway() {
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetCapture(other);
+    Pump(20);
+    ReleaseCapture();
+    DestroyWindow(other);
+    Pump(20);
+}
+
 // What the window paints (with its transparent parts filled from its parent).
 inline tk::DibSection Snapshot(HWND window) {
     RECT r{};
