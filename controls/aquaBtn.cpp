@@ -50,8 +50,10 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
     ApplyBackground();
 
     Label1.MouseDown.Handle([this](const tk::MouseArgs& a) {
+        pressCancelled_ = false;
         MouseDown(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
-        ShowPressed();
+        // A handler that took the mouse away (a modal box) has ended the press already.
+        if (!pressCancelled_) ShowPressed();
     });
     Label1.MouseUp.Handle([this](const tk::MouseArgs& a) {
         MouseUp(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
@@ -63,6 +65,7 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
     // The mouse went elsewhere before the release: the look of the state the button is in, and
     // no event (a MouseUp would run the host's release action).
     Label1.PressCancelled.Handle([this] {
+        pressCancelled_ = true;
         if (Label1.Enabled())
             ShowNormal();
         else

@@ -74,6 +74,7 @@ private:
     Look disabled_;
     tk::OleColor backColor_ = 0x8000000Fu;
     short backStyle_ = 0;
+    bool pressCancelled_ = false;
 };
 
 } // namespace zendra

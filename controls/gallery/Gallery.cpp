@@ -92,18 +92,19 @@ void Gallery::CreateControls() {
     CreateControl(list_, 300, 4500, 6655, 1755);
     list_.AddItem(L"Splitted Files                                         Size");
     for (int i = 0; i < 40; ++i) {
-        std::wstring name = L"report.doc." + std::wstring(i < 10 ? L"00" : L"0") + std::to_wstring(i);
-        name.resize(53, L' ');
-        list_.AddItem(name + std::to_wstring(1048576 - i * 1000));
+        const std::wstring name =
+            L"report.doc." + std::wstring(i < 10 ? L"00" : L"0") + std::to_wstring(i);
+        list_.AddItem(name, 1048576 - i * 1000);
     }
-    Caption(7500, 4200, L"The same list, not scrolled");
+    Caption(7500, 4200, L"A short list, not scrolled: sizes of 1 to 13 digits, a long name");
     CreateControl(shortList_, 7500, 4500, 6655, 1755);
     shortList_.AddItem(L"Splitted Files                                         Size");
-    for (int i = 0; i < 5; ++i) {
-        std::wstring name = L"clip.avi.00" + std::to_wstring(i);
-        name.resize(53, L' ');
-        shortList_.AddItem(name + std::to_wstring(500000));
-    }
+    shortList_.AddItem(L"movie.mkv", 1610612736);
+    shortList_.AddItem(L"movie.mkv.000", 104857614);
+    shortList_.AddItem(L"movie.mkv.tpl", 7);
+    shortList_.AddItem(L"disk-image-of-the-old-file-server-before-the-move.img", 9876543210987);
+    shortList_.AddItem(L"a-name-far-longer-than-its-column-of-fifty-three-characters.iso",
+                       1099511627776);
 }
 
 void Gallery::Pose() {

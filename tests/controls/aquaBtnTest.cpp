@@ -131,6 +131,14 @@ TEST_F(AquaTest, APressWhoseMouseIsTakenAwayShowsTheNormalLookAndRaisesNothingMo
     EXPECT_NE(GetCapture(), button.Hwnd());
     test::LeftUp();
     EXPECT_TRUE(events.empty());
+
+    // A MouseDown handler that takes the mouse away (a modal box) leaves no pressed look behind.
+    button.SetEnabled(true);
+    button.MouseDown.Handle([](short, short, float, float) { test::TakeCaptureAway(); });
+    test::Pump(600);
+    test::LeftDown();
+    EXPECT_EQ(Shown(), Look::Normal);
+    test::LeftUp();
 }
 
 TEST_F(AquaTest, AReleaseOutsideRaisesMouseUpButNoClick) {

@@ -72,6 +72,27 @@ TEST_F(ButtonsTest, AReleaseOffTheButtonRunsNothingAndHandsTheButtonBackToTheHov
     EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }, 500));
 }
 
+TEST_F(ButtonsTest, APressWhoseMouseIsTakenAwayRunsNothingAndTheButtonsFollowThePollersAgain) {
+    bar().SetZoomEnabled(false);
+    MoveTo(group(), kClose.x, kClose.y);
+    LeftDown();
+    EXPECT_TRUE(Shows(bar().CloseButton(), pics().Xdown));
+    TakeCaptureAway();
+    EXPECT_FALSE(bar().ButtonDown());
+    LeftUp(); // over the button: the release of a cancelled press
+    EXPECT_TRUE(host.IsLoaded());
+    EXPECT_EQ(host.unloads, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }, 500));
+
+    // Away and back: the zoom button, whose flag is off, shows its disabled picture again.
+    SolidWindow other(RGB(0, 0, 255), 700, 100, 100, 100);
+    other.Show();
+    ASSERT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis2); }, 500));
+    host.Show();
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == host.Hwnd(); }, 500));
+    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis); }, 500));
+}
+
 TEST_F(ButtonsTest, ClosingUnloadsTheHostThroughItsOwnUnloadStep) {
     ClickAt(group(), kClose.x, kClose.y);
     EXPECT_EQ(host.unloads, 1);

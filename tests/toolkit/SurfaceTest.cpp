@@ -61,6 +61,7 @@ struct SurfaceTest : ::testing::Test {
         e.MouseUp.Handle(mouse("up"));
         e.Click.Handle([this, name] { log.push_back(name + ".click"); });
         e.DblClick.Handle([this, name] { log.push_back(name + ".dblclick"); });
+        e.PressCancelled.Handle([this, name] { log.push_back(name + ".cancelled"); });
     }
     test::HostForm host;
     Board board;
@@ -100,6 +101,21 @@ TEST_F(SurfaceTest, TheReleaseGoesToThePressedElementAndOutsideMakesNoClick) {
     test::LeftUp();
     EXPECT_EQ(log, (Log{"left.down(1)", "left.up(1)"}));
     EXPECT_GT(last.x, 3000); // relative to the label, beyond the control
+}
+
+TEST_F(SurfaceTest, APressWhoseMouseIsTakenAwayIsCancelledAndItsReleaseIgnored) {
+    test::MoveTo(board.Hwnd(), 40, 30);
+    test::LeftDown();
+    test::TakeCaptureAway();
+    test::LeftUp();
+    EXPECT_EQ(log, (Log{"left.down(1)", "left.cancelled"}));
+    EXPECT_EQ(board.Elements().Captured(), nullptr);
+    // The next press is a press like any other.
+    log.clear();
+    test::Pump(600); // not a double click
+    test::LeftDown();
+    test::LeftUp();
+    EXPECT_EQ(log, (Log{"left.down(1)", "left.up(1)", "left.click"}));
 }
 
 TEST_F(SurfaceTest, TheRightButtonRaisesDownAndUpButNoClick) {
