@@ -14,7 +14,7 @@ constexpr int kStripeAbove = 20;
 constexpr int kContentGrowth = 300;
 constexpr int kThumbStep = 100;
 constexpr int kContentRatio = 5;
-constexpr int kThumbOrigin = 400;  // the thumb top at which the content offset is 0
+constexpr int kThumbOrigin = 400; // the thumb top at which the content offset is 0
 constexpr int kThumbStart = 360;
 constexpr int kContentStart = 240; // the rows' top at creation: just below the header
 constexpr double kArrowStep = static_cast<double>(kThumbStep) * kContentRatio;
@@ -161,7 +161,9 @@ void iList::OnResize() {
     Arrow1.SetTop(h - Arrow1.Height());
     // The rows keep their place as far as the new size allows; the thumb follows them.
     if (thumbMoved_) {
-        const double offset = std::clamp(contentOffset_, OffsetFor(ThumbMin()), OffsetFor(ThumbMax()));
+        const double first = OffsetFor(ThumbMin());
+        const double offset =
+            std::clamp(contentOffset_, first, std::max(first, OffsetFor(ThumbMax())));
         ShowOffset(offset, ThumbFor(offset));
     }
 }

@@ -13,7 +13,6 @@ class iListRow : public tk::Label {
 public:
     // Where in the caption the size begins; npos for a row of plain text.
     void SetSizeColumn(std::size_t start);
-    std::size_t SizeColumn() const noexcept { return sizeColumn_; }
 
     void Paint(HDC dc, int originX, int originY) const override;
 

@@ -130,8 +130,8 @@ TEST_F(CheckboxTest, APressWhoseMouseIsTakenAwayShowsTheNormalCellAndDoesNotClic
 }
 
 TEST_F(CheckboxTest, ADisabledBoxLooksDisabledAndRaisesMouseEventsButNoClick) {
-    box.MouseDown.Handle([this](short b, short, float, float) { events.push_back("down:" + std::to_string(b)); });
-    box.MouseUp.Handle([this](short b, short, float, float) { events.push_back("up:" + std::to_string(b)); });
+    box.MouseDown.Handle([this](short, short, float, float) { events.push_back("down"); });
+    box.MouseUp.Handle([this](short, short, float, float) { events.push_back("up"); });
     box.SetValue(1);
     box.SetEnabled(false);
     EXPECT_EQ(box.ShownCell(), 7);
@@ -142,7 +142,7 @@ TEST_F(CheckboxTest, ADisabledBoxLooksDisabledAndRaisesMouseEventsButNoClick) {
     EXPECT_EQ(box.ShownCell(), 7); // no pressed cell
     test::LeftUp();
     EXPECT_EQ(box.Value(), 1);
-    EXPECT_EQ(events, (Log{"down:1", "up:1"}));
+    EXPECT_EQ(events, (Log{"down", "up"}));
     EXPECT_NE(GetFocus(), box.Hwnd());
     box.SetEnabled(true);
     EXPECT_EQ(box.ShownCell(), 4);

@@ -80,7 +80,6 @@ TEST_F(ButtonsTest, APressWhoseMouseIsTakenAwayRunsNothingAndTheButtonsFollowThe
     TakeCaptureAway();
     EXPECT_FALSE(bar().ButtonDown());
     LeftUp(); // over the button: the release of a cancelled press
-    EXPECT_TRUE(host.IsLoaded());
     EXPECT_EQ(host.unloads, 0);
     EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }, 500));
 
@@ -89,7 +88,6 @@ TEST_F(ButtonsTest, APressWhoseMouseIsTakenAwayRunsNothingAndTheButtonsFollowThe
     other.Show();
     ASSERT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis2); }, 500));
     host.Show();
-    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == host.Hwnd(); }, 500));
     EXPECT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis); }, 500));
 }
 
