@@ -16,10 +16,8 @@ void Control::Create(HWND parent, int left, int top, int width, int height) {
     height_ = height;
     surface_.Move(0, 0, width, height);
     CreateHandle(0, kClassName, name_.c_str(),
-                 WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible_ ? WS_VISIBLE : 0) |
-                     (windowEnabled_ ? 0 : WS_DISABLED),
-                 TwipsToPixels(left),
-                 TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height), parent);
+                 WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible_ ? WS_VISIBLE : 0),
+                 TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height), parent);
     surface_.Attach(Hwnd());
     Move(left, top, width, height);
 }
@@ -49,11 +47,6 @@ void Control::Move(int left, int top, int width, int height) {
 void Control::SetVisible(bool visible) {
     visible_ = visible;
     if (Hwnd() != nullptr) ShowWindow(Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
-}
-
-void Control::SetWindowEnabled(bool enabled) {
-    windowEnabled_ = enabled;
-    if (Hwnd() != nullptr) EnableWindow(Hwnd(), enabled);
 }
 
 void Control::Repaint() const noexcept {

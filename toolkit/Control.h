@@ -30,9 +30,6 @@ public:
     void SetHeight(int height) { Move(left_, top_, width_, height); }
     bool Visible() const noexcept { return visible_; }
     void SetVisible(bool visible);
-    // A disabled control window receives no mouse or key input at all.
-    bool WindowEnabled() const noexcept { return windowEnabled_; }
-    void SetWindowEnabled(bool enabled);
 
     // The design values: reading sets properties from a bag, writing stores them.
     virtual void ReadProperties(const PropertyBag&) {}
@@ -60,7 +57,6 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool visible_ = true;
-    bool windowEnabled_ = true;
     bool resizing_ = false;
 };
 
