@@ -9,9 +9,11 @@
 namespace zendra {
 
 // Cuts SourcePath into pieces of PieceSize bytes named SourcePath.000, .001, ... beside it,
-// then writes the index SourcePath.tpl. On failure returns false with the reason in Message
-// and leaves no piece or index of this call behind.
-bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber, std::string& Message,
-                   std::int32_t PieceSize, const Progress& progress = {});
+// then writes the index SourcePath.tpl. Each is written under a temporary name and renamed into
+// place once all are complete, so an existing name is replaced, never written through. On failure,
+// or when `progress` returns false (then Message is CancelledMessage), returns false with the
+// reason in Message and leaves no piece or index of this call behind.
+bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
+                   std::string& Message, std::int32_t PieceSize, const Progress& progress = {});
 
 } // namespace zendra
