@@ -48,6 +48,16 @@ TEST_F(CliTest, SplitInfoJoinRoundTrip) {
     EXPECT_EQ(test::ReadBytes(target / "in.dat"), bytes);
 }
 
+#ifndef _WIN32
+TEST_F(CliTest, InfoShowsTheLengthOfASourceOverTwoGibibytes) {
+    test::WriteBytes(dir / "huge.bin", {});
+    std::filesystem::resize_file(dir / "huge.bin", 3ll << 30); // sparse: no disk taken
+    ASSERT_EQ(Run({"split", U8(dir / "huge.bin"), "--size", "1G"}), 0) << err.str();
+    ASSERT_EQ(Run({"info", U8(dir / "huge.bin.tpl")}), 0) << err.str();
+    EXPECT_NE(out.str().find("3221225472 bytes"), std::string::npos) << out.str();
+}
+#endif
+
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);
     test::WriteBytes(dir / "a.bin", bytes);

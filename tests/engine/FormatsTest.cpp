@@ -44,6 +44,36 @@ TEST(IndexFormat, DecodeRefusesRecordsCutShort) {
     EXPECT_FALSE(DecodeIndex(Bytes{1, 0, 0, 0, 0xFF, 0xFF, 'a', 2, 0, 0, 0, 0, 0}));
 }
 
+// Over 2,147,483,647 bytes the classic record stays first and whole, FileSize -1 in it, and the
+// marked 64-bit length follows; up to that size the index is the classic record alone.
+TEST(IndexFormat, LongSizeRecordFollowsTheClassicOneOnlyWhenNeeded) {
+    SplitIndex index;
+    index.FilePath = "C:\\ab";
+    index.PieceCount = 3;
+    index.FileSize = 2147483647;
+    EXPECT_EQ(EncodeIndex(index).size(), 17u);
+    index.FileSize = 0x123456789A;
+    const Bytes bytes = EncodeIndex(index);
+    ASSERT_EQ(bytes.size(), 17u + 16);
+    const Bytes tail{'Z', 'D', 'R', '6', '4', 'L', 'E', 'N', 0x9A, 0x78, 0x56, 0x34, 0x12, 0, 0, 0};
+    EXPECT_EQ(Bytes(bytes.begin() + 17, bytes.end()), tail);
+    EXPECT_EQ(DecodeIndex(bytes)->FileSize, 0x123456789A);
+
+    // A reader of the classic record alone sees its fields, FileSize -1.
+    const auto classic = DecodeIndex(Bytes(bytes.begin(), bytes.begin() + 17));
+    ASSERT_TRUE(classic);
+    EXPECT_EQ(classic->FileSize, -1);
+    EXPECT_EQ(classic->FilePath, "C:\\ab");
+    EXPECT_EQ(classic->PieceCount, 3);
+
+    Bytes stray = bytes; // the marker after a classic record whose FileSize is not -1
+    stray[0] = 5;
+    EXPECT_EQ(DecodeIndex(stray)->FileSize, -251); // 05 FF FF FF
+    Bytes cut = bytes; // a damaged marker is no long size
+    cut[20] = 'x';
+    EXPECT_EQ(DecodeIndex(cut)->FileSize, -1);
+}
+
 TEST(PieceFormat, HeaderAndTrailerOfAThousandBytePiece) {
     const auto header = EncodePieceHeader(1000);
     const std::array<std::uint8_t, 10> expected{0x01, 0x00, 0xE8, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
@@ -82,8 +84,10 @@ TEST_F(JoinTest, AllPiecesComeFromOneFolderTheNamedOneFirst) {
     for (const auto& name :
          {"report.doc.000", "report.doc.001", "report.doc.002", "report.doc.tpl"})
         std::filesystem::copy_file(dir / name, carried / name);
-    SplitSample(50, 20); // version 2, same sizes, in the folder the index names
+    original = test::RandomBytes(50, 999); // version 2, same sizes, in the folder the index names
+    test::WriteBytes(source, original);
     std::string message;
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 20)) << message;
     ASSERT_TRUE(JoinPieces(carried / "report.doc.tpl", out.Folder(), message)) << message;
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original) << "the named folder comes first";
 
@@ -276,6 +280,7 @@ TEST_F(JoinFailure, CancelledHalfWay) {
 // process's file size limit gives the same failure on any file system.
 TEST_F(JoinFailure, OutputTheFileSystemCannotHold) {
     SplitSample(3 << 20, 1 << 20);
+    test::WriteBytes(dir / "big.bin", Bytes(3 << 20, 1));
     struct rlimit before {};
     getrlimit(RLIMIT_FSIZE, &before);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -284,6 +289,8 @@ TEST_F(JoinFailure, OutputTheFileSystemCannotHold) {
     setrlimit(RLIMIT_FSIZE, &limit);
     std::string message;
     const bool joined = Join(message);
+    std::string splitMessage;
+    const bool split = SplitToPieces(dir / "big.bin", 0, splitMessage, 1 << 21);
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(joined);
@@ -292,6 +299,10 @@ TEST_F(JoinFailure, OutputTheFileSystemCannotHold) {
               std::string::npos)
         << message;
     EXPECT_TRUE(out.Names().empty()) << "no temporary file left";
+    EXPECT_FALSE(split);
+    EXPECT_NE(splitMessage.find("big.bin.000\": the file system cannot hold"), std::string::npos)
+        << splitMessage;
+    EXPECT_EQ(dir.Names().size(), 6u) << "the two sources and the earlier split only";
 }
 
 // Pipes, folders and devices at the names a join reads or writes: a clear message at once.
@@ -319,6 +330,46 @@ TEST_F(JoinFailure, SpecialFilesAreRefusedAtOnce) {
     EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"});
     EXPECT_FALSE(SplitToPieces("/dev/null", 0, message, 10));
     EXPECT_NE(message.find("\"/dev/null\" is not a regular file"), std::string::npos) << message;
+}
+#endif
+
+#ifndef _WIN32
+// A 5 GiB source as a sparse file: a few marked bytes around the 2 GiB and 4 GiB boundaries, holes
+// elsewhere, so that it costs no disk. Its pieces and joined copy stay sparse.
+TEST_F(JoinTest, FiveGibibyteSparseSourceSplitsAndJoins) {
+    constexpr std::int64_t kLength = 5ll << 30;
+    const std::int64_t marks[] = {0, 2147483644, (3ll << 30) - 2, (4ll << 30) - 3, kLength - 7}; // across boundaries
+    {
+        std::fstream file(source, std::ios::binary | std::ios::out | std::ios::trunc);
+        for (const std::int64_t at : marks) file.seekp(at).write("markers", 7);
+    }
+    std::filesystem::resize_file(source, kLength);
+    for (const std::int32_t pieceSize : {1 << 30, 2147483647}) {
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(source, 0, message, pieceSize)) << message;
+        const auto index = DecodeIndex(test::ReadBytes(IndexName(source)));
+        ASSERT_TRUE(index);
+        EXPECT_EQ(index->FileSize, kLength);
+        EXPECT_EQ(index->PieceCount, pieceSize == (1 << 30) ? 5 : 3);
+        ASSERT_TRUE(Join(message)) << message;
+        const auto joined = out / "report.doc";
+        ASSERT_EQ(std::filesystem::file_size(joined), static_cast<std::uintmax_t>(kLength));
+        std::ifstream in(joined, std::ios::binary);
+        for (const std::int64_t at : marks) {
+            char text[8] = {};
+            in.seekg(at).read(text, 7);
+            EXPECT_STREQ(text, "markers") << at;
+        }
+        struct stat info {};
+        stat(joined.c_str(), &info);
+        EXPECT_LT(info.st_blocks * 512, 64 << 20) << "the copy stays sparse";
+    }
+    SplitIndex longer = *DecodeIndex(test::ReadBytes(IndexName(source)));
+    longer.FileSize += 1;
+    test::WriteBytes(IndexName(source), EncodeIndex(longer));
+    std::string message;
+    EXPECT_FALSE(Join(message));
+    EXPECT_NE(message.find("index file records 5368709121"), std::string::npos) << message;
 }
 #endif
 
