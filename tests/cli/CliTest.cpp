@@ -168,7 +168,9 @@ struct InterruptingBuffer : std::stringbuf {
         if (!pressed) {
             pressed = true;
 #ifdef _WIN32
-            if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) unavailable = true;
+            // A console of this process's own, so that the key press reaches no other program.
+            FreeConsole();
+            if (!AllocConsole() || !GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) unavailable = true;
             Sleep(100); // the handler runs on a thread of its own
 #else
             std::raise(SIGINT);

@@ -14,7 +14,8 @@ TEST(IndexFormat, FiveBytePathGivesSeventeenBytesInFieldOrder) {
     index.PieceCount = 3;
     index.FirstNumber = -2;
     const Bytes bytes = EncodeIndex(index);
-    const Bytes expected{0x04, 0x03, 0x02, 0x01, 5, 0, 'C', ':', '\\', 'a', 'b', 3, 0, 0xFE, 0xFF, 0xFF, 0xFF};
+    const Bytes expected{0x04, 0x03, 0x02, 0x01, 5,    0,    'C',  ':', '\\',
+                         'a',  'b',  3,    0,    0xFE, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(bytes, expected);
 }
 
@@ -39,7 +40,9 @@ TEST(IndexFormat, DecodeRefusesRecordsCutShort) {
     index.FilePath = "abcde";
     const Bytes full = EncodeIndex(index);
     for (std::size_t cut = 0; cut < full.size(); ++cut)
-        EXPECT_FALSE(DecodeIndex(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut)))) << cut;
+        EXPECT_FALSE(
+            DecodeIndex(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut))))
+            << cut;
     // A path length that runs past the end of the file.
     EXPECT_FALSE(DecodeIndex(Bytes{1, 0, 0, 0, 0xFF, 0xFF, 'a', 2, 0, 0, 0, 0, 0}));
 }
@@ -69,14 +72,15 @@ TEST(IndexFormat, LongSizeRecordFollowsTheClassicOneOnlyWhenNeeded) {
     Bytes stray = bytes; // the marker after a classic record whose FileSize is not -1
     stray[0] = 5;
     EXPECT_EQ(DecodeIndex(stray)->FileSize, -251); // 05 FF FF FF
-    Bytes cut = bytes; // a damaged marker is no long size
+    Bytes cut = bytes;                             // a damaged marker is no long size
     cut[20] = 'x';
     EXPECT_EQ(DecodeIndex(cut)->FileSize, -1);
 }
 
 TEST(PieceFormat, HeaderAndTrailerOfAThousandBytePiece) {
     const auto header = EncodePieceHeader(1000);
-    const std::array<std::uint8_t, 10> expected{0x01, 0x00, 0xE8, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
+    const std::array<std::uint8_t, 10> expected{0x01, 0x00, 0xE8, 0x03, 0x00,
+                                                0x00, 0x01, 0x00, 0x00, 0x00};
     EXPECT_EQ(header, expected);
     const std::array<std::uint8_t, 4> trailer{0xE8, 0x03, 0x00, 0x00};
     EXPECT_EQ(EncodePieceTrailer(1000), trailer);
@@ -103,8 +107,10 @@ TEST(PieceNames, NumbersHaveAtLeastThreeDigits) {
 }
 
 TEST(PieceNames, ArePlainConcatenationOntoTheSourcePath) {
-    EXPECT_EQ(PieceName("dir/Report.DOC", 2).native(), std::filesystem::path("dir/Report.DOC.002").native());
-    EXPECT_EQ(IndexName("dir/Report.DOC").native(), std::filesystem::path("dir/Report.DOC.tpl").native());
+    EXPECT_EQ(PieceName("dir/Report.DOC", 2).native(),
+              std::filesystem::path("dir/Report.DOC.002").native());
+    EXPECT_EQ(IndexName("dir/Report.DOC").native(),
+              std::filesystem::path("dir/Report.DOC.tpl").native());
 }
 
 } // namespace

@@ -338,10 +338,12 @@ TEST_F(JoinFailure, SpecialFilesAreRefusedAtOnce) {
 // elsewhere, so that it costs no disk. Its pieces and joined copy stay sparse.
 TEST_F(JoinTest, FiveGibibyteSparseSourceSplitsAndJoins) {
     constexpr std::int64_t kLength = 5ll << 30;
-    const std::int64_t marks[] = {0, 2147483644, (3ll << 30) - 2, (4ll << 30) - 3, kLength - 7}; // across boundaries
+    const std::int64_t marks[] = {0, 2147483644, (3ll << 30) - 2, (4ll << 30) - 3,
+                                  kLength - 7}; // across boundaries
     {
         std::fstream file(source, std::ios::binary | std::ios::out | std::ios::trunc);
-        for (const std::int64_t at : marks) file.seekp(at).write("markers", 7);
+        for (const std::int64_t at : marks)
+            file.seekp(at).write("markers", 7);
     }
     std::filesystem::resize_file(source, kLength);
     for (const std::int32_t pieceSize : {1 << 30, 2147483647}) {

@@ -150,7 +150,8 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
     if (grown)
         EXPECT_NE(message.find("changed while it was being split"), std::string::npos) << message;
     else
-        EXPECT_EQ(std::filesystem::path::preferred_separator, '\\') << "only Windows refuses the writer";
+        EXPECT_EQ(std::filesystem::path::preferred_separator, '\\')
+            << "only Windows refuses the writer";
     EXPECT_EQ(dir.Names(), names);
 }
 
@@ -160,8 +161,7 @@ TEST_F(SplitTest, LinksAtOutputNamesNeverWriteThrough) {
     test::WriteBytes(dir / "other.bin", other);
     using Link = void (*)(const std::filesystem::path&, const std::filesystem::path&);
     const std::pair<const char*, Link> kinds[] = {
-        {"hard",
-         [](const auto& to, const auto& at) { std::filesystem::create_hard_link(to, at); }},
+        {"hard", [](const auto& to, const auto& at) { std::filesystem::create_hard_link(to, at); }},
         {"symbolic",
          [](const auto& to, const auto& at) { std::filesystem::create_symlink(to, at); }}};
     for (const auto& [kind, link] : kinds) {
