@@ -3,10 +3,13 @@
 # Usage: bench/bench.sh [path/to/zendra-cli] [rounds]
 #   BENCH_SIZE_MIB (512) and BENCH_PIECE_MIB (64) set the file; BENCH_DIR where it lies.
 #   bench/bench.sh --sparse [zendra-cli]: a 5 GiB sparse file against a 1 GiB one of the same make.
+#   bench/bench.sh --checksum [zendra-cli] [rounds]: split and join of a 1 GiB file with and without
+#   the checksum file.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SPARSE=0
+SPARSE=0 CHECKSUM=0
 if [ "${1:-}" = --sparse ]; then SPARSE=1; shift; fi
+if [ "${1:-}" = --checksum ]; then CHECKSUM=1; BENCH_SIZE_MIB=${BENCH_SIZE_MIB:-1024}; shift; fi
 CLI=${1:-$ROOT/build/native/cli/zendra-cli}
 ROUNDS=${2:-5}
 SIZE_MIB=${BENCH_SIZE_MIB:-512}
@@ -60,6 +63,42 @@ PY
     exit 0
 fi
 
+# Prints the median per-pair ratio of each pair of result names given as "ours:theirs:label".
+report() {
+    python3 - "$work/results" "$@" <<'PY'
+import collections, statistics, sys
+rows = collections.defaultdict(list)
+for name, sec, kib in (line.split() for line in open(sys.argv[1])):
+    rows[name].append((float(sec), int(kib)))
+for pair in sys.argv[2:]:
+    ours, theirs, label = pair.split(":", 2)
+    a, b = rows[ours], rows[theirs]
+    ratio = statistics.median(x[0] / y[0] for x, y in zip(a, b))
+    print(f"  {label:40} {statistics.median(x[0] for x in a):6.3f} s vs {statistics.median(y[0] for y in b):6.3f} s"
+          f"  ratio {ratio:4.2f}x  peak {max(x[1] for x in a) / 1024:5.1f} MiB")
+PY
+}
+
+if [ "$CHECKSUM" = 1 ]; then
+    mkdir -p "$work/src" "$work/out"
+    head -c $((SIZE_MIB << 20)) /dev/urandom > "$work/src/big.bin"
+    "$CLI" split "$work/src/big.bin" --size $PIECE --quiet --checksum
+    cp "$work/src/big.bin.xxh128" "$work/sums"
+    "$CLI" join "$work/src/big.bin.tpl" --output "$work/out" --quiet
+    for round in $(seq 1 "$ROUNDS"); do
+        measure split.plain "$CLI" split "$work/src/big.bin" --size $PIECE --quiet
+        measure split.checked "$CLI" split "$work/src/big.bin" --size $PIECE --quiet --checksum
+        rm "$work/src/big.bin.xxh128"
+        measure join.plain "$CLI" join "$work/src/big.bin.tpl" --output "$work/out" --quiet
+        cp "$work/sums" "$work/src/big.bin.xxh128"
+        measure join.checked "$CLI" join "$work/src/big.bin.tpl" --output "$work/out" --quiet
+        echo "round $round of $ROUNDS done" >&2
+    done
+    echo "$SIZE_MIB MiB file, pieces of $((PIECE >> 20)) MiB, warm cache; median of $ROUNDS pairs"
+    report "split.checked:split.plain:split --checksum vs split" "join.checked:join.plain:join checking vs join without"
+    exit 0
+fi
+
 mkdir -p "$work/src" "$work/gnu" "$work/out" "$work/empty"
 head -c $((SIZE_MIB << 20)) /dev/urandom > "$work/src/big.bin"
 cp "$work/src/big.bin" "$work/gnu/big.bin"
@@ -87,17 +126,7 @@ for round in $(seq 1 "$ROUNDS"); do
     echo "round $round of $ROUNDS done" >&2
 done
 
-python3 - "$work/results" "$SIZE_MIB" "$((PIECE >> 20))" <<'PY'
-import collections, statistics, sys
-rows = collections.defaultdict(list)
-for name, sec, kib in (line.split() for line in open(sys.argv[1])):
-    rows[name].append((float(sec), int(kib)))
-print(f"{sys.argv[2]} MiB file, pieces of {sys.argv[3]} MiB, warm cache; median of {len(rows['split.zendra'])} pairs")
-for ours, theirs, label in [("split.zendra", "split.gnu", "split over existing pieces vs GNU split"),
-                            ("join.zendra", "join.cat", "join over an existing file vs cat"),
-                            ("join-new.zendra", "join-new.cat", "join into an empty folder vs cat")]:
-    a, b = rows[ours], rows[theirs]
-    ratio = statistics.median(x[0] / y[0] for x, y in zip(a, b))
-    print(f"  {label:40} {statistics.median(x[0] for x in a):6.3f} s vs {statistics.median(y[0] for y in b):6.3f} s"
-          f"  ratio {ratio:4.2f}x  peak {max(x[1] for x in a) / 1024:5.1f} MiB")
-PY
+echo "$SIZE_MIB MiB file, pieces of $((PIECE >> 20)) MiB, warm cache; median of $ROUNDS pairs"
+report "split.zendra:split.gnu:split over existing pieces vs GNU split" \
+    "join.zendra:join.cat:join over an existing file vs cat" \
+    "join-new.zendra:join-new.cat:join into an empty folder vs cat"

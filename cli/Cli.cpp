@@ -21,16 +21,21 @@ constexpr char kVersion[] = "zendra-cli 1.0 (v22)\n";
 
 const char* const kUsageText =
     "Usage:\n"
-    "  zendra-cli split FILE (--size SIZE | --pieces N) [--quiet]\n"
+    "  zendra-cli split FILE (--size SIZE | --pieces N) [--checksum] [--quiet]\n"
     "      Cuts FILE into pieces (FILE.000, FILE.001, ...) beside it, then writes the index\n"
     "      file FILE.tpl.\n"
     "      --size SIZE   bytes per piece: a number, optionally followed by K, M, G (or KiB, MiB,\n"
     "                    GiB: powers of 1024) or KB, MB, GB (powers of 1000); at most 2147483647\n"
     "      --pieces N    N pieces of one size, the last shorter\n"
+    "      --checksum    also writes FILE.xxh128, the XXH128 checksums of FILE and of every\n"
+    "                    piece, which every join checks (xxhsum -H2 -c FILE.xxh128 does too)\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--quiet]\n"
     "      Joins the pieces named by INDEX.tpl into DIR (default: the index's folder).\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
+    "  zendra-cli verify INDEX.tpl\n"
+    "      Checks the pieces against the checksum file beside the index, writing nothing.\n"
+    "      example: zendra-cli verify video.mkv.tpl\n"
     "  zendra-cli info INDEX.tpl\n"
     "      Shows what the index records and checks its pieces, writing nothing.\n"
     "      example: zendra-cli info video.mkv.tpl\n"
@@ -54,6 +59,7 @@ struct Options {
     std::optional<std::string> pieces;
     std::optional<std::string> output;
     bool quiet = false;
+    bool checksum = false;
 };
 
 fs::path PathOf(const std::string& utf8) {
@@ -126,6 +132,8 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
             optionsEnded = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
+        } else if (arg == "--checksum") {
+            options.checksum = true;
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
                    value(options.output, "--output") || value(options.output, "-o")) {
         } else {
@@ -133,7 +141,8 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         }
     }
     if (options.command.empty()) return "no command given";
-    if (options.command != "split" && options.command != "join" && options.command != "info")
+    if (options.command != "split" && options.command != "join" && options.command != "info" &&
+        options.command != "verify")
         return "unknown command " + options.command;
     if (options.operands.size() != 1) return options.command + " takes exactly one file";
     if (options.operands[0].empty()) return "the file name is empty";
@@ -142,6 +151,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.command != "split" && (options.size || options.pieces))
         return "--size and --pieces go with split";
     if (options.command != "join" && options.output) return "--output goes with join";
+    if (options.command != "split" && options.checksum) return "--checksum goes with split";
     if (options.output && options.output->empty()) return "the output folder is empty";
     if (options.size && !ParseSize(*options.size)) return kSizeForms;
     return {};
@@ -211,7 +221,9 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     bool done;
     {
         ProgressBar bar(err, showProgress);
-        done = SplitToPieces(source, 0, message, size, bar.Callback());
+        SplitOptions splitOptions;
+        splitOptions.WriteChecksums = options.checksum;
+        done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
     if (!options.quiet)
@@ -254,7 +266,25 @@ int Info(const Options& options, std::ostream& out, std::ostream& err) {
         << "Joins into:  " << DisplayPath(plan.OutputName) << '\n';
     for (const auto& piece : plan.Pieces)
         out << "  " << piece.Size << " bytes  " << DisplayPath(piece.Location) << '\n';
+    if (!plan.ChecksumFile.empty())
+        out << "Checksums:   " << DisplayPath(plan.ChecksumFile) << '\n';
     out << "All pieces are present and complete.\n";
+    return kOk;
+}
+
+int Verify(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+    const fs::path index = PathOf(options.operands[0]);
+    JoinPlan plan;
+    std::string message;
+    bool done;
+    {
+        ProgressBar bar(err, showProgress);
+        done = ReadJoinPlan(index, plan, message) && VerifyPieces(plan, message, bar.Callback());
+    }
+    if (!done) return Failed(err, message);
+    if (!options.quiet)
+        out << "All " << plan.Pieces.size() << " pieces match \"" << DisplayPath(plan.ChecksumFile)
+            << "\".\n";
     return kOk;
 }
 
@@ -289,6 +319,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         try {
             if (options.command == "split") return Split(options, out, err, showProgress);
             if (options.command == "join") return Join(options, out, err, showProgress);
+            if (options.command == "verify") return Verify(options, out, err, showProgress);
             return Info(options, out, err);
         } catch (const std::invalid_argument& wrong) {
             err << "zendra-cli: " << wrong.what() << '\n';

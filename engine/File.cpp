@@ -9,7 +9,7 @@
 namespace zendra {
 
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                        const CopyProgress& progress) {
+                        const CopyProgress& progress, const CopySink& sink) {
     // A plain read/write through one buffer measured as fast as cat's kernel copy here: the piece's
     // bytes start at an unaligned offset, which the kernel's copy handles poorly.
     constexpr std::size_t kChunk = 1 << 20;
@@ -23,6 +23,7 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
         if (got == 0)
             throw EngineError("\"" + DisplayPath(source.ShownAs()) +
                               "\" ended early: it was changed while it was being read.");
+        if (sink) sink(buffer.data(), got);
         WriteAll(buffer.data(), got);
         count -= got;
         if (progress) progress(got);

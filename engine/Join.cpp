@@ -1,6 +1,7 @@
 #include "Join.h"
 
 #include "AnsiPath.h"
+#include "Checksum.h"
 #include "EngineError.h"
 #include "File.h"
 #include "PlatformPath.h"
@@ -85,6 +86,66 @@ std::int32_t ReadPieceSize(const std::filesystem::path& location) {
     return static_cast<std::int32_t>(*size);
 }
 
+// Passes `count` bytes of `file` from `offset` to `sink`, or all up to its end when it is shorter.
+void ReadThrough(File& file, std::uint64_t offset, std::uint64_t count, const CopySink& sink,
+                 const CopyProgress& progress = {}) {
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)));
+    file.Seek(offset);
+    while (count > 0) {
+        const std::size_t got = file.Read(
+            buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size())));
+        if (got == 0) return;
+        sink(buffer.data(), got);
+        count -= got;
+        if (progress) progress(got);
+    }
+}
+
+CopySink Into(Hash128& hash) {
+    return [&hash](const std::uint8_t* bytes, std::size_t count) { hash.Update(bytes, count); };
+}
+
+std::string ReadSmallFile(const std::filesystem::path& path, std::uint64_t limit) {
+    File file = File::OpenForReading(path);
+    std::string text;
+    ReadThrough(file, 0, std::min(file.Size(), limit),
+                [&](const std::uint8_t* bytes, std::size_t count) {
+                    text.append(reinterpret_cast<const char*>(bytes), count);
+                });
+    return text;
+}
+
+void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
+    const std::filesystem::path file = ChecksumName(FolderOf(indexPath) + plan.OutputName.native());
+    if (KindOf(file) == EntryKind::Missing) return;
+    const std::string bad = "The checksum file \"" + DisplayPath(file) + "\" ";
+    const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
+    if (!list) throw EngineError(bad + "is damaged: a line is not a checksum and a file name.");
+    const auto lookup = [&](const std::filesystem::path& path) {
+        const auto found = list->find(DisplayPath(path.filename()));
+        if (found == list->end())
+            throw EngineError(bad + "has no line for \"" + DisplayPath(path.filename()) +
+                              "\"; it belongs to another split. Nothing was joined.");
+        return found->second;
+    };
+    for (const auto& piece : plan.Pieces)
+        plan.PieceChecksums.push_back(lookup(piece.Location));
+    plan.OutputChecksum = lookup(plan.OutputName);
+    plan.ChecksumFile = file;
+}
+
+std::string DamagedPiece(const JoinPlan& plan, std::size_t i) {
+    return "The piece \"" + DisplayPath(plan.Pieces[i].Location) +
+           "\" is damaged: its checksum does not match the one in \"" +
+           DisplayPath(plan.ChecksumFile) + "\".";
+}
+
+std::string DamagedWhole(const JoinPlan& plan) {
+    return "The pieces join into bytes that do not match the checksum of \"" +
+           DisplayPath(plan.OutputName) + "\" in \"" + DisplayPath(plan.ChecksumFile) + "\".";
+}
+
 // A progress hook for the copy that turns the caller's cancel into the failure that cleans up.
 CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
     return [&progress, total, &done](std::uint64_t bytes) {
@@ -103,10 +164,28 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
     const std::filesystem::path temporary = out.Path();
     try {
         const CopyProgress advanced = Reporting(progress, total, done);
-        for (const auto& piece : plan.Pieces) {
-            File in = File::OpenForReading(piece.Location);
-            out.CopyFrom(in, kPieceHeaderSize, static_cast<std::uint64_t>(piece.Size), advanced);
+        const bool checking = !plan.ChecksumFile.empty();
+        Hash128 whole;
+        for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
+            const auto size = static_cast<std::uint64_t>(plan.Pieces[i].Size);
+            File in = File::OpenForReading(plan.Pieces[i].Location);
+            if (!checking) {
+                out.CopyFrom(in, kPieceHeaderSize, size, advanced);
+                continue;
+            }
+            Hash128 hash; // of the whole piece file, as xxhsum computes it
+            ReadThrough(in, 0, kPieceHeaderSize, Into(hash));
+            out.CopyFrom(in, kPieceHeaderSize, size, advanced,
+                         [&](const std::uint8_t* bytes, std::size_t count) {
+                             hash.Update(bytes, count);
+                             whole.Update(bytes, count);
+                         });
+            ReadThrough(in, kPieceHeaderSize + size, UINT64_MAX, Into(hash));
+            if (hash.Hex() != plan.PieceChecksums[i])
+                throw EngineError(DamagedPiece(plan, i) + " Nothing was joined.");
         }
+        if (checking && whole.Hex() != plan.OutputChecksum)
+            throw EngineError(DamagedWhole(plan) + " Nothing was joined.");
         out.Close();
         MoveFileOver(temporary, output);
     } catch (...) {
@@ -142,6 +221,7 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
             throw EngineError("The pieces hold " + std::to_string(total) +
                               " bytes but the index file records " +
                               std::to_string(plan.Index.FileSize) + "; nothing was joined.");
+        ReadChecksums(plan, IndexPath);
         Plan = std::move(plan);
         return true;
     } catch (const std::exception& error) {
@@ -154,6 +234,42 @@ bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFo
                      std::string& Message, const Progress& progress) {
     try {
         WriteOutput(Plan, OutputFolder.native() + Plan.OutputName.native(), progress);
+        return true;
+    } catch (const std::exception& error) {
+        Message = error.what();
+        return false;
+    }
+}
+
+bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& progress) {
+    try {
+        if (Plan.ChecksumFile.empty())
+            throw EngineError(
+                "There is no checksum file beside the index to check the pieces against.");
+        const auto total = static_cast<std::uint64_t>(Plan.Index.FileSize);
+        std::uint64_t done = 0;
+        const CopyProgress advanced = Reporting(progress, total, done);
+        Hash128 whole;
+        std::string damaged;
+        for (std::size_t i = 0; i < Plan.Pieces.size(); ++i) {
+            const auto size = static_cast<std::uint64_t>(Plan.Pieces[i].Size);
+            File in = File::OpenForReading(Plan.Pieces[i].Location);
+            Hash128 hash;
+            ReadThrough(in, 0, kPieceHeaderSize, Into(hash));
+            ReadThrough(
+                in, kPieceHeaderSize, size,
+                [&](const std::uint8_t* bytes, std::size_t count) {
+                    hash.Update(bytes, count);
+                    whole.Update(bytes, count);
+                },
+                advanced);
+            ReadThrough(in, kPieceHeaderSize + size, UINT64_MAX, Into(hash));
+            if (hash.Hex() == Plan.PieceChecksums[i]) continue;
+            if (!damaged.empty()) damaged += '\n';
+            damaged += DamagedPiece(Plan, i);
+        }
+        if (!damaged.empty()) throw EngineError(damaged);
+        if (whole.Hex() != Plan.OutputChecksum) throw EngineError(DamagedWhole(Plan));
         return true;
     } catch (const std::exception& error) {
         Message = error.what();

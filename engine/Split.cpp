@@ -1,11 +1,13 @@
 #include "Split.h"
 
 #include "AnsiPath.h"
+#include "Checksum.h"
 #include "EngineError.h"
 #include "File.h"
 #include "Formats.h"
 #include "PlatformPath.h"
 
+#include <optional>
 #include <vector>
 
 namespace zendra {
@@ -69,27 +71,69 @@ struct Staged {
     std::filesystem::path final;
 };
 
+// The checksums of a split in the making: the source's, and each finished piece file's.
+struct Checksums {
+    Hash128 source;
+    ChecksumList list;
+};
+
+std::string FileNameText(const std::filesystem::path& path) {
+    return DisplayPath(path.filename());
+}
+
+void StageFile(const std::filesystem::path& name, const std::string& text,
+               std::vector<Staged>& staged) {
+    File out = File::CreateBeside(name);
+    staged.push_back({out.Path(), name});
+    out.WriteAll(text.data(), text.size());
+    out.Close();
+}
+
 void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset,
-                std::uint32_t size, const CopyProgress& advanced, std::vector<Staged>& staged) {
+                std::uint32_t size, const CopyProgress& advanced, std::vector<Staged>& staged,
+                Checksums* checksums) {
     File piece = File::CreateBeside(name);
     staged.push_back({piece.Path(), name});
     const auto header = EncodePieceHeader(size);
-    piece.WriteAll(header.data(), header.size());
-    piece.CopyFrom(input, offset, size, advanced);
     const auto trailer = EncodePieceTrailer(size);
+    Hash128 hash;
+    CopySink sink;
+    if (checksums) {
+        hash.Update(header.data(), header.size());
+        sink = [&](const std::uint8_t* bytes, std::size_t count) {
+            hash.Update(bytes, count);
+            checksums->source.Update(bytes, count);
+        };
+    }
+    piece.WriteAll(header.data(), header.size());
+    piece.CopyFrom(input, offset, size, advanced, sink);
     piece.WriteAll(trailer.data(), trailer.size());
     piece.Close();
+    if (checksums) {
+        hash.Update(trailer.data(), trailer.size());
+        checksums->list[FileNameText(name)] = hash.Hex();
+    }
 }
 
 } // namespace
 
 bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
-                   std::string& Message, std::int32_t PieceSize, const Progress& progress) {
+                   std::string& Message, std::int32_t PieceSize, const Progress& progress,
+                   const SplitOptions& options) {
     std::vector<Staged> staged;
     std::size_t moved = 0;
     try {
         File input = File::OpenForReading(SourcePath);
         const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize);
+        std::optional<Checksums> checksums;
+        if (options.WriteChecksums) {
+            if (FileNameText(SourcePath).find_first_of("\r\n") != std::string::npos)
+                throw EngineError("\"" + DisplayPath(SourcePath) +
+                                  "\" has a line break in its name, which a checksum file cannot "
+                                  "list; nothing was written.");
+            CheckOutputName(ChecksumName(SourcePath), input.Identity());
+            checksums.emplace();
+        }
         const auto total = static_cast<std::uint64_t>(plan.length);
         std::uint64_t done = 0;
         if (progress && !progress(0, total)) throw EngineError(CancelledMessage);
@@ -102,7 +146,8 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
             const auto size =
                 static_cast<std::uint32_t>(std::min<std::int64_t>(PieceSize, plan.length - offset));
             WritePiece(input, PieceName(SourcePath, FirstNumber + k),
-                       static_cast<std::uint64_t>(offset), size, advanced, staged);
+                       static_cast<std::uint64_t>(offset), size, advanced, staged,
+                       checksums ? &*checksums : nullptr);
         }
         SplitIndex index;
         index.FileSize = static_cast<std::int64_t>(input.Size());
@@ -113,15 +158,19 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         index.PieceCount = static_cast<std::int16_t>(plan.pieceCount);
         index.FirstNumber = FirstNumber;
         input.Close();
+        if (checksums) {
+            checksums->list[FileNameText(SourcePath)] = checksums->source.Hex();
+            StageFile(ChecksumName(SourcePath), EncodeChecksums(checksums->list), staged);
+        }
         const auto bytes = EncodeIndex(index);
-        File out = File::CreateBeside(IndexName(SourcePath));
-        staged.push_back({out.Path(), IndexName(SourcePath)});
-        out.WriteAll(bytes.data(), bytes.size());
-        out.Close();
+        StageFile(IndexName(SourcePath), std::string(bytes.begin(), bytes.end()), staged);
         // Every piece and the index are complete: only now do they replace what bore their names,
         // so that a failed or cancelled split leaves an older split of the same file as it was.
         for (; moved < staged.size(); ++moved)
             MoveFileOver(staged[moved].temporary, staged[moved].final);
+        // An older split's checksums would make every join of these pieces fail.
+        if (!checksums && KindOf(ChecksumName(SourcePath)) == EntryKind::Regular)
+            RemoveFileQuietly(ChecksumName(SourcePath));
         return true;
     } catch (const std::exception& error) {
         for (std::size_t i = moved; i < staged.size(); ++i)
@@ -131,6 +180,7 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
             for (std::size_t i = 0; i < moved; ++i)
                 RemoveFileQuietly(staged[i].final);
             RemoveFileQuietly(IndexName(SourcePath));
+            RemoveFileQuietly(ChecksumName(SourcePath));
         }
         Message = error.what();
         return false;

@@ -13,7 +13,15 @@ namespace zendra {
 // place once all are complete, so an existing name is replaced, never written through. On failure,
 // or when `progress` returns false (then Message is CancelledMessage), returns false with the
 // reason in Message and leaves no piece or index of this call behind.
+struct SplitOptions {
+    // Also writes NAME.xxh128 beside the index (see Checksum.h): the checksum of the source and of
+    // every piece file, which every join then checks. Without it, a checksum file an older split
+    // left under that name is removed.
+    bool WriteChecksums = false;
+};
+
 bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
-                   std::string& Message, std::int32_t PieceSize, const Progress& progress = {});
+                   std::string& Message, std::int32_t PieceSize, const Progress& progress = {},
+                   const SplitOptions& options = {});
 
 } // namespace zendra

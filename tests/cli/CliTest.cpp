@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <sstream>
 
 #ifdef _WIN32
@@ -57,6 +58,29 @@ TEST_F(CliTest, InfoShowsTheLengthOfASourceOverTwoGibibytes) {
     EXPECT_NE(out.str().find("3221225472 bytes"), std::string::npos) << out.str();
 }
 #endif
+
+TEST_F(CliTest, ChecksumsOnSplitVerifyAndXxhsumAgree) {
+    test::WriteBytes(dir / "c.bin", test::RandomBytes(2500, 13));
+    ASSERT_EQ(Run({"split", U8(dir / "c.bin"), "--size", "1000", "--checksum"}), 0) << err.str();
+    ASSERT_EQ(Run({"verify", U8(dir / "c.bin.tpl")}), 0) << err.str();
+    EXPECT_NE(out.str().find("All 3 pieces match"), std::string::npos) << out.str();
+#ifndef _WIN32
+    if (std::system("xxhsum --version >/dev/null 2>&1") == 0) {
+        const std::string check =
+            "cd '" + U8(dir.Path()) + "' && xxhsum -H2 -c c.bin.xxh128 >/dev/null 2>&1";
+        EXPECT_EQ(std::system(check.c_str()), 0) << "the checksum tool alone accepts the file";
+    }
+#endif
+    auto piece = test::ReadBytes(dir / "c.bin.001");
+    piece[500] ^= 1;
+    test::WriteBytes(dir / "c.bin.001", piece);
+    EXPECT_EQ(Run({"verify", U8(dir / "c.bin.tpl")}), 1);
+    EXPECT_NE(err.str().find("c.bin.001\" is damaged"), std::string::npos) << err.str();
+    std::filesystem::remove(dir / "c.bin.xxh128");
+    EXPECT_EQ(Run({"verify", U8(dir / "c.bin.tpl")}), 1);
+    EXPECT_NE(err.str().find("no checksum file"), std::string::npos) << err.str();
+    EXPECT_EQ(Run({"join", U8(dir / "c.bin.tpl"), "--checksum"}), 2);
+}
 
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);

@@ -1,4 +1,5 @@
 #include "Formats.h"
+#include "Checksum.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,22 @@ TEST(IndexFormat, LongSizeRecordFollowsTheClassicOneOnlyWhenNeeded) {
     Bytes cut = bytes;                             // a damaged marker is no long size
     cut[20] = 'x';
     EXPECT_EQ(DecodeIndex(cut)->FileSize, -1);
+}
+
+TEST(ChecksumFile, LinesAreThoseOfXxhsumH2) {
+    Hash128 empty, abc;
+    abc.Update("a", 1);
+    abc.Update("bc", 2);
+    EXPECT_EQ(empty.Hex(), "99aa06d3014798d86001c324468d497f"); // `xxhsum -H2` of nothing
+    EXPECT_EQ(abc.Hex(), "06b05ab6733a618578af5f94892f3950");
+    const ChecksumList list{{"a b.bin", abc.Hex()}, {"a b.bin.000", empty.Hex()}};
+    const std::string text = EncodeChecksums(list);
+    EXPECT_EQ(text, "06b05ab6733a618578af5f94892f3950  a b.bin\n"
+                    "99aa06d3014798d86001c324468d497f  a b.bin.000\n");
+    EXPECT_EQ(DecodeChecksums(text), list);
+    EXPECT_EQ(DecodeChecksums("06b05ab6733a618578af5f94892f3950  a b.bin\r\n")->size(), 1u);
+    EXPECT_FALSE(DecodeChecksums("06b05ab6733a618578af5f94892f395  a b.bin\n")); // 31 digits
+    EXPECT_FALSE(DecodeChecksums("06B05AB6733A618578AF5F94892F3950 a b.bin\n"));
 }
 
 TEST(PieceFormat, HeaderAndTrailerOfAThousandBytePiece) {

@@ -1,5 +1,6 @@
 #include "Join.h"
 #include "AnsiPath.h"
+#include "Checksum.h"
 #include "Formats.h"
 #include "Split.h"
 #include "TempDir.h"
@@ -388,6 +389,74 @@ TEST_F(JoinTest, ALinkAtTheOutputNameIsReplacedNotWrittenThrough) {
     ASSERT_TRUE(Join(message)) << message;
     EXPECT_EQ(test::ReadBytes(dir / "other.bin"), other);
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+}
+
+struct ChecksumTest : JoinFailure {
+    void SplitChecked(std::size_t length, std::uint32_t seed) {
+        original = test::RandomBytes(length, seed);
+        test::WriteBytes(source, original);
+        std::string message;
+        SplitOptions options;
+        options.WriteChecksums = true;
+        ASSERT_TRUE(SplitToPieces(source, 0, message, 20, {}, options)) << message;
+    }
+    std::filesystem::path sums = dir / "report.doc.xxh128";
+};
+
+TEST_F(ChecksumTest, EveryPieceAndTheWholeAreListedAndChecked) {
+    SplitChecked(50, 1);
+    const Bytes text = test::ReadBytes(sums);
+    const auto list = DecodeChecksums(std::string(text.begin(), text.end()));
+    ASSERT_TRUE(list);
+    Hash128 whole;
+    whole.Update(original.data(), original.size());
+    EXPECT_EQ(list->at("report.doc"), whole.Hex());
+    Hash128 last;
+    const Bytes piece = test::ReadBytes(dir / "report.doc.002");
+    last.Update(piece.data(), piece.size());
+    EXPECT_EQ(list->at("report.doc.002"), last.Hex()) << "the whole piece file, as xxhsum reads it";
+    std::string message;
+    ASSERT_TRUE(Join(message)) << message;
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+
+    // A split without checksums removes the older split's, which no longer match.
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 25)) << message;
+    EXPECT_FALSE(std::filesystem::exists(sums));
+}
+
+TEST_F(ChecksumTest, AFlippedByteAnywhereInAnyPieceIsNamed) {
+    for (const auto& [name, at] :
+         {std::pair{"report.doc.000", 3}, {"report.doc.001", 15}, {"report.doc.002", 21}}) {
+        SplitChecked(50, 2);
+        Bytes piece = test::ReadBytes(dir / name);
+        piece[static_cast<std::size_t>(at)] ^= 0x10; // in the header, the data, the trailer
+        test::WriteBytes(dir / name, piece);
+        JoinPlan plan;
+        std::string message;
+        if (at != 3) { // a damaged header is already refused by its form
+            ASSERT_TRUE(ReadJoinPlan(IndexName(source), plan, message)) << message;
+            EXPECT_FALSE(VerifyPieces(plan, message));
+            EXPECT_NE(message.find(std::string(name) + "\" is damaged: its checksum"),
+                      std::string::npos)
+                << message;
+        }
+        ExpectNothingWritten(std::string(name) + "\" is damaged");
+    }
+}
+
+TEST_F(ChecksumTest, AMissingLineOrAnotherSplitsFileFails) {
+    SplitChecked(50, 3);
+    const Bytes ours = test::ReadBytes(sums);
+    std::string text(ours.begin(), ours.end());
+    text.erase(text.find("\n") + 1, 34 + 15); // the line of report.doc.000
+    test::WriteBytes(sums, Bytes(text.begin(), text.end()));
+    ExpectNothingWritten("has no line for \"report.doc.000\"");
+
+    SplitChecked(50, 4);
+    const Bytes version2 = test::ReadBytes(sums);
+    SplitChecked(50, 3);
+    test::WriteBytes(sums, version2);
+    ExpectNothingWritten("report.doc.000\" is damaged: its checksum does not match");
 }
 
 TEST(JoinPlanTest, ListsEveryPieceWithItsSize) {
