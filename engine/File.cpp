@@ -9,7 +9,7 @@
 namespace zendra {
 
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                        const CopyProgress& progress, const CopySink& sink) {
+                        const CopyProgress& progress) {
     // A plain read/write through one buffer measured as fast as cat's kernel copy here: the piece's
     // bytes start at an unaligned offset, which the kernel's copy handles poorly.
     constexpr std::size_t kChunk = 1 << 20;
@@ -23,10 +23,23 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
         if (got == 0)
             throw EngineError("\"" + DisplayPath(source.ShownAs()) +
                               "\" ended early: it was changed while it was being read.");
-        if (sink) sink(buffer.data(), got);
         WriteAll(buffer.data(), got);
         count -= got;
         if (progress) progress(got);
+    }
+}
+
+void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink) {
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)));
+    Seek(offset);
+    while (count > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+        const std::size_t got = Read(buffer.data(), want);
+        if (got == 0) return;
+        sink(buffer.data(), got);
+        count -= got;
     }
 }
 

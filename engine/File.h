@@ -12,9 +12,8 @@ namespace zendra {
 
 // Called with the number of bytes just copied; may throw to stop the copy.
 using CopyProgress = std::function<void(std::uint64_t)>;
-// Shown every byte copied, in order (the holes of a sparse source as zeros), to check it on the
-// way.
-using CopySink = std::function<void(const std::uint8_t*, std::size_t)>;
+// Shown bytes read, in order.
+using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 
 // The same file has the same identity under every name: hard links, symbolic links, other
 // spellings.
@@ -51,7 +50,10 @@ class File {
     // Appends `count` bytes of `source`, starting at `sourceOffset`, at this file's position.
     // Where the source has holes, so does the copy.
     void CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                  const CopyProgress& progress, const CopySink& sink = {});
+                  const CopyProgress& progress);
+    // Shows `sink` the `count` bytes from `offset`, or those up to the end when the file is
+    // shorter.
+    void ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink);
     // Closes now and reports a failure that closing reveals.
     void Close();
 
@@ -63,7 +65,7 @@ class File {
     File(std::intptr_t handle, std::filesystem::path path, std::filesystem::path shown)
         : handle_(handle), path_(std::move(path)), shown_(std::move(shown)) {}
     void CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                      const CopyProgress& progress, const CopySink& sink);
+                      const CopyProgress& progress);
     [[noreturn]] void Fail(const char* action) const;
 
     std::intptr_t handle_;

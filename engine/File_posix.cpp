@@ -48,12 +48,6 @@ bool ReserveSpace(int fd, off_t count) {
 
 constexpr off_t kLargeRun = 1 << 20;
 
-void ShowZeros(const CopySink& sink, off_t count) {
-    static const std::uint8_t zeros[64 << 10] = {};
-    for (; count > 0; count -= static_cast<off_t>(sizeof zeros))
-        sink(zeros, static_cast<std::size_t>(std::min<off_t>(count, sizeof zeros)));
-}
-
 [[noreturn]] void ThrowChanged(const std::filesystem::path& source) {
     throw EngineError("\"" + DisplayPath(source) +
                       "\" ended early: it was changed while it was being read.");
@@ -199,7 +193,7 @@ void File::WriteAll(const void* data, std::size_t size) {
 }
 
 void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                    const CopyProgress& progress, const CopySink& sink) {
+                    const CopyProgress& progress) {
     // Runs of the source that hold data are copied; holes are skipped here too, so that a sparse
     // file's pieces and its joined copy stay sparse.
     const int in = Fd(source.handle_);
@@ -218,7 +212,6 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
         data = std::min(data, end);
         if (data > position) {
             if (::lseek(Fd(handle_), data - position, SEEK_CUR) < 0) Fail("write");
-            if (sink) ShowZeros(sink, data - position);
             if (progress) progress(static_cast<std::uint64_t>(data - position));
             position = data;
             endsInHole = true;
@@ -228,16 +221,14 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
         if (hole <= position) hole = end;
         hole = std::min(hole, end);
         off_t viewed = position;
-        // For a few bytes the calls would cost more than they save. The views are not for a sink,
-        // which would read them here, where a source cut short would end the program.
+        // For a few bytes the calls would cost more than they save.
         if (hole - position >= kLargeRun) {
             if (!ReserveSpace(Fd(handle_), hole - position)) Fail("write");
-            if (!sink)
-                viewed = CopyByViews(in, Fd(handle_), position, hole, progress, source.ShownAs(),
-                                     shown_);
+            viewed =
+                CopyByViews(in, Fd(handle_), position, hole, progress, source.ShownAs(), shown_);
         }
         CopyByBuffer(source, static_cast<std::uint64_t>(viewed),
-                     static_cast<std::uint64_t>(hole - viewed), progress, sink);
+                     static_cast<std::uint64_t>(hole - viewed), progress);
         position = hole;
         endsInHole = false;
     }

@@ -165,8 +165,8 @@ void File::WriteAll(const void* data, std::size_t size) {
 }
 
 void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                    const CopyProgress& progress, const CopySink& sink) {
-    CopyByBuffer(source, sourceOffset, count, progress, sink);
+                    const CopyProgress& progress) {
+    CopyByBuffer(source, sourceOffset, count, progress);
 }
 
 void File::Close() {

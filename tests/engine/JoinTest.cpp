@@ -266,9 +266,13 @@ TEST_F(JoinFailure, UnwritableOutputFolderLeavesNothing) {
 }
 
 TEST_F(JoinFailure, CancelledHalfWay) {
-    SplitSample(3 << 20, 1 << 20);
-    test::WriteBytes(out / "report.doc", Bytes{1, 2, 3});
+    original = test::RandomBytes(3 << 20, 5);
+    test::WriteBytes(source, original);
     std::string message;
+    SplitOptions checked; // the checking beside the copy stops too
+    checked.WriteChecksums = true;
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 1 << 20, {}, checked)) << message;
+    test::WriteBytes(out / "report.doc", Bytes{1, 2, 3});
     EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
                             [](std::uint64_t done, std::uint64_t) { return done < (2 << 20); }));
     EXPECT_EQ(message, CancelledMessage);
