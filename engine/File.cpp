@@ -10,8 +10,8 @@ namespace zendra {
 
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                         const CopyProgress& progress) {
-    // A plain read/write through one buffer measured as fast as cat's kernel copy here: the piece's
-    // bytes start at an unaligned offset, which the kernel's copy handles poorly.
+    // The copy where no faster one applies: small runs, and Windows. 1 MiB measured faster than
+    // 256 KiB and 4 MiB, and gives the progress (and so a cancel) a say often enough.
     constexpr std::size_t kChunk = 1 << 20;
     std::vector<std::uint8_t> buffer(
         static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)));

@@ -160,12 +160,6 @@ void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced, bool all) {
         throw EngineError(DamagedWhole(plan) + (all ? "" : " Nothing was joined."));
 }
 
-// Sets the flag when it goes out of scope, however that happens.
-struct RaiseOnExit {
-    std::atomic<bool>& flag;
-    ~RaiseOnExit() { flag = true; }
-};
-
 // A progress hook for the copy that turns the caller's cancel into the failure that cleans up.
 CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
     return [&progress, total, &done](std::uint64_t bytes) {
@@ -204,7 +198,7 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
                 }
             });
         }
-        const RaiseOnExit stopChecking{stop};
+        const StopOnExit stopChecking{stop};
         const CopyProgress copied = [&](std::uint64_t bytes) {
             if (damaged) checking->Finish();
             advanced(bytes);

@@ -2,6 +2,7 @@
 // every system from XP on has). Used to check checksums while the copy runs.
 #pragma once
 
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -28,6 +29,13 @@ class Worker {
     std::function<void()> job_;
     std::exception_ptr failure_;
     std::unique_ptr<Thread> thread_;
+};
+
+// Raises a job's stop flag when it goes out of scope, however that happens: an operation that
+// fails or is cancelled ends the job beside it too.
+struct StopOnExit {
+    std::atomic<bool>& stop;
+    ~StopOnExit() { stop = true; }
 };
 
 } // namespace zendra
