@@ -78,7 +78,7 @@ class View {
 // instead of ending the program. Returns how far it got; a source that cannot be viewed stops it.
 off_t CopyByViews(int in, int out, off_t position, off_t end, const CopyProgress& progress,
                   const std::filesystem::path& source, const std::filesystem::path& target) {
-    constexpr off_t kWindow = 8 << 20; // progress reported at least this often
+    constexpr off_t kWindow = 4 << 20; // progress (and so a cancel) at least this often
     static const off_t page = ::sysconf(_SC_PAGESIZE);
     while (position < end) {
         const off_t base = position / page * page;
