@@ -1,4 +1,5 @@
 #include "Cli.h"
+#include "Interrupt.h"
 
 #include <windows.h>
 
@@ -19,7 +20,9 @@ std::string Utf8(const wchar_t* text) {
 // Wide arguments, so that any path the user can type reaches the engine unchanged.
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
+    zendra::InstallInterruptHandler();
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        args.push_back(Utf8(argv[i]));
     return zendra::RunCli(args, std::cout, std::cerr, _isatty(_fileno(stderr)) != 0);
 }

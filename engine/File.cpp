@@ -2,28 +2,72 @@
 
 #include "EngineError.h"
 
+#include <chrono>
+#include <cstdio>
 #include <vector>
 
 namespace zendra {
 
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                         const CopyProgress& progress) {
-    constexpr std::size_t kChunk = 256 << 10; // fits the cache; larger buffers measured slower
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)));
+    // The copy where no faster one applies: small runs, and Windows. 1 MiB measured faster than
+    // 256 KiB and 4 MiB, and gives the progress (and so a cancel) a say often enough.
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)));
     source.Seek(sourceOffset);
     while (count > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
         const std::size_t got = source.Read(buffer.data(), want);
-        if (got == 0) throw EngineError("\"" + DisplayPath(source.Path()) + "\" ended early");
+        if (got == 0)
+            throw EngineError("\"" + DisplayPath(source.ShownAs()) +
+                              "\" ended early: it was changed while it was being read.");
         WriteAll(buffer.data(), got);
         count -= got;
         if (progress) progress(got);
     }
 }
 
+void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink) {
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)));
+    Seek(offset);
+    while (count > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+        const std::size_t got = Read(buffer.data(), want);
+        if (got == 0) return;
+        sink(buffer.data(), got);
+        count -= got;
+    }
+}
+
 std::string DisplayPath(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
+}
+
+void CheckWritableName(const std::filesystem::path& path) {
+    const EntryKind kind = KindOf(path);
+    if (kind == EntryKind::Folder)
+        throw EngineError("\"" + DisplayPath(path) + "\" is a folder; nothing was written.");
+    if (kind == EntryKind::Other)
+        throw EngineError(
+            "\"" + DisplayPath(path) +
+            "\" is not a regular file (a pipe, device or socket); nothing was written.");
+}
+
+std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, unsigned attempt) {
+    static unsigned counter = 0;
+    const auto clock = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    char name[32];
+    std::snprintf(
+        name, sizeof name, ".zendra-%06llx.tmp",
+        (clock ^ (static_cast<unsigned long long>(++counter) << 20) ^ attempt * 0x9E3779B9ull) &
+            0xFFFFFF);
+    return target.parent_path() / name;
 }
 
 } // namespace zendra

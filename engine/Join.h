@@ -12,19 +12,32 @@ namespace zendra {
 // What a join will read and write, found and checked before anything is written.
 struct JoinPlan {
     SplitIndex Index;
-    std::filesystem::path SourcePath;   // the index's FilePath as this system names it
-    std::vector<PieceBuffer> Pieces;    // in order, each where it was found
-    std::filesystem::path OutputName;   // a plain file name: the source's own
+    std::filesystem::path SourcePath; // the index's FilePath as this system names it
+    std::vector<PieceBuffer> Pieces;  // in order, each where it was found
+    std::filesystem::path OutputName; // a plain file name: the source's own
+    // From the checksum file beside the index (see Checksum.h), when there is one: what each
+    // piece file and the joined file hash to. Empty without one.
+    std::filesystem::path ChecksumFile;
+    std::vector<std::string> PieceChecksums;
+    std::string OutputChecksum;
 };
 
 // Reads the index and checks every piece it names: present, well formed, and together exactly
-// the index's FileSize. A piece missing where FilePath says is looked for beside the index.
+// the index's FileSize. All pieces come from one folder: FilePath's when every piece is there,
+// else the index's own when every piece is there. A checksum file beside the index must list every
+// piece and the source.
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message);
 
-// Writes the file a plan describes into OutputFolder followed directly by its OutputName; the output
-// appears whole or not at all.
-bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder, std::string& Message,
-                     const Progress& progress = {});
+// Writes the file a plan describes into OutputFolder followed directly by its OutputName; the
+// output appears whole or not at all (it is written under a short temporary name and renamed over
+// the final one). A progress that returns false cancels: nothing is left and Message is
+// CancelledMessage.
+bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder,
+                     std::string& Message, const Progress& progress = {});
+
+// Checks every piece file, and the bytes they join into, against the plan's checksums without
+// writing anything; fails naming every damaged piece, or when there is no checksum file.
+bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& progress = {});
 
 // Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
 // The output appears whole or not at all; on failure returns false with the reason in Message.

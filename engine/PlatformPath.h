@@ -1,12 +1,25 @@
-// The file-name part of a path as this platform reads it.
+// How this platform reads the source path an index records.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 namespace zendra {
 
-// The text after the last separator: "\" everywhere, and "/" too where it separates folders
-// without being a name's character. An index written on Windows still names its pieces on Linux.
-std::filesystem::path::string_type LastPathSegment(const std::filesystem::path::string_type& path);
+using PathText = std::filesystem::path::string_type;
+
+// The folder (with its trailing separator) and the file name an index's FilePath gives on this
+// system. On Windows "\" separates. On Linux "/" separates and "\" is a name's character, except in
+// a path written on Windows (it holds "\" and no "/"), whose folder means nothing here: only its
+// name is used.
+struct RecordedSource {
+    std::optional<PathText> Folder;
+    PathText Name;
+};
+RecordedSource ReadRecordedSource(const PathText& path);
+
+// Whether a name can be created in a folder as one file there, on this system. The split accepts
+// exactly the names the join accepts.
+bool IsPlainFileName(const PathText& name);
 
 } // namespace zendra

@@ -1,16 +1,22 @@
 #include "Split.h"
 
 #include "AnsiPath.h"
+#include "Checksum.h"
 #include "EngineError.h"
 #include "File.h"
 #include "Formats.h"
+#include "PlatformPath.h"
+#include "Worker.h"
 
+#include <atomic>
+#include <optional>
 #include <vector>
 
 namespace zendra {
 namespace {
 
-const char* const kTooSmall = "\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f\xef\xbc\x81"; // 文件太小！
+const char* const kTooSmall =
+    "\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f\xef\xbc\x81"; // 文件太小！
 
 struct Plan {
     std::int64_t length = 0;
@@ -18,15 +24,21 @@ struct Plan {
     std::string indexText;
 };
 
+// A piece or index name must not be a folder or a special file, nor another name of the source.
+void CheckOutputName(const std::filesystem::path& name, const FileIdentity& source) {
+    CheckWritableName(name);
+    if (IdentityOf(name) == source)
+        throw EngineError("\"" + DisplayPath(name) +
+                          "\" is another name of the file being split (a link to it); "
+                          "nothing was written.");
+}
+
 // Every refusal happens here, before anything is written.
-Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstNumber, std::int32_t pieceSize) {
+Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstNumber,
+           std::int32_t pieceSize) {
     if (pieceSize < 1) throw EngineError("The piece size must be at least 1 byte.");
     Plan plan;
-    const std::uint64_t size = input.Size();
-    if (size > static_cast<std::uint64_t>(kMaxSourceSize))
-        throw EngineError("\"" + DisplayPath(source) +
-                          "\" is larger than 2,147,483,647 bytes; the index file cannot record its size.");
-    plan.length = static_cast<std::int64_t>(size);
+    plan.length = static_cast<std::int64_t>(input.Size());
     if (plan.length <= static_cast<std::int64_t>(pieceSize) + 1) throw EngineError(kTooSmall);
     const std::int64_t count = (plan.length + pieceSize - 1) / pieceSize;
     if (count > kMaxPieceCount)
@@ -35,21 +47,48 @@ Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstN
     if (static_cast<std::int64_t>(firstNumber) + count - 1 > INT32_MAX)
         throw EngineError("The piece numbers would run past 2,147,483,647.");
     plan.pieceCount = static_cast<std::int32_t>(count);
-    const auto text = ToIndexText(source);
+    std::filesystem::path recorded = source;
+    const auto text = ToIndexText(recorded.make_preferred());
     if (!text)
+        throw EngineError(
+            "\"" + DisplayPath(source) +
+            "\" has characters that the system's code page cannot store in the index file. "
+            "Rename the file or its folder and try again.");
+    if (text->size() > kMaxIndexPathBytes)
+        throw EngineError("The path is too long for the index file.");
+    if (!IsPlainFileName(ReadRecordedSource(FromIndexText(*text).native()).Name))
         throw EngineError("\"" + DisplayPath(source) +
-                          "\" has characters that the system's code page cannot store in the index file. "
-                          "Rename the file or its folder and try again.");
-    if (text->size() > kMaxIndexPathBytes) throw EngineError("The path is too long for the index file.");
+                          "\" is not a file name that a join could write back.");
     plan.indexText = *text;
+    const FileIdentity identity = input.Identity();
+    for (std::int32_t k = 0; k < plan.pieceCount; ++k)
+        CheckOutputName(PieceName(source, firstNumber + k), identity);
+    CheckOutputName(IndexName(source), identity);
     return plan;
 }
 
-// `written` learns of the file once it is ours to remove, should the split fail later.
-void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset, std::uint32_t size,
-                const CopyProgress& advanced, std::vector<std::filesystem::path>& written) {
-    File piece = File::Open(name, OpenMode::CreateTruncate);
-    written.push_back(name);
+// A file written whole under a temporary name, waiting to replace its final name.
+struct Staged {
+    std::filesystem::path temporary;
+    std::filesystem::path final;
+};
+
+std::string FileNameText(const std::filesystem::path& path) {
+    return DisplayPath(path.filename());
+}
+
+void StageFile(const std::filesystem::path& name, const std::string& text,
+               std::vector<Staged>& staged) {
+    File out = File::CreateBeside(name);
+    staged.push_back({out.Path(), name});
+    out.WriteAll(text.data(), text.size());
+    out.Close();
+}
+
+void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset,
+                std::uint32_t size, const CopyProgress& advanced, std::vector<Staged>& staged) {
+    File piece = File::CreateBeside(name);
+    staged.push_back({piece.Path(), name});
     const auto header = EncodePieceHeader(size);
     piece.WriteAll(header.data(), header.size());
     piece.CopyFrom(input, offset, size, advanced);
@@ -58,43 +97,107 @@ void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t of
     piece.Close();
 }
 
+// The checksums of the files a split writes: every piece file's (header, bytes, trailer) and the
+// source's. Reads the source on its own, so that it runs beside the copy; stops once `stop` is set.
+ChecksumList HashSplit(const std::filesystem::path& source, const Plan& plan,
+                       std::int32_t firstNumber, std::int32_t pieceSize,
+                       const std::atomic<bool>& stop) {
+    File input = File::OpenForReading(source);
+    Hash128 whole;
+    ChecksumList list;
+    for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
+        const std::int64_t offset = static_cast<std::int64_t>(k) * pieceSize;
+        const auto size =
+            static_cast<std::uint32_t>(std::min<std::int64_t>(pieceSize, plan.length - offset));
+        const auto header = EncodePieceHeader(size);
+        const auto trailer = EncodePieceTrailer(size);
+        Hash128 piece;
+        piece.Update(header.data(), header.size());
+        input.ReadRange(static_cast<std::uint64_t>(offset), size,
+                        [&](const std::uint8_t* bytes, std::size_t count) {
+                            if (stop) throw EngineError(CancelledMessage);
+                            piece.Update(bytes, count);
+                            whole.Update(bytes, count);
+                        });
+        piece.Update(trailer.data(), trailer.size());
+        list[FileNameText(PieceName(source, firstNumber + k))] = piece.Hex();
+    }
+    list[FileNameText(source)] = whole.Hex();
+    return list;
+}
+
 } // namespace
 
-bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber, std::string& Message,
-                   std::int32_t PieceSize, const Progress& progress) {
-    std::vector<std::filesystem::path> written;
+bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
+                   std::string& Message, std::int32_t PieceSize, const Progress& progress,
+                   const SplitOptions& options) {
+    std::vector<Staged> staged;
+    std::size_t moved = 0;
     try {
-        File input = File::Open(SourcePath, OpenMode::Read);
+        File input = File::OpenForReading(SourcePath);
         const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize);
+        // The checksums are computed beside the copy, on a thread of their own (see WriteOutput
+        // in Join.cpp).
+        ChecksumList checksums;
+        std::atomic<bool> stop = false;
+        std::optional<Worker> hashing;
+        if (options.WriteChecksums) {
+            if (FileNameText(SourcePath).find_first_of("\r\n") != std::string::npos)
+                throw EngineError("\"" + DisplayPath(SourcePath) +
+                                  "\" has a line break in its name, which a checksum file cannot "
+                                  "list; nothing was written.");
+            CheckOutputName(ChecksumName(SourcePath), input.Identity());
+            hashing.emplace(
+                [&] { checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop); });
+        }
+        const StopOnExit stopHashing{stop}; // a failed or cancelled split ends the hashing too
+        const auto total = static_cast<std::uint64_t>(plan.length);
         std::uint64_t done = 0;
+        if (progress && !progress(0, total)) throw EngineError(CancelledMessage);
         const CopyProgress advanced = [&](std::uint64_t bytes) {
             done += bytes;
-            if (progress) progress(done, static_cast<std::uint64_t>(plan.length));
+            if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
         };
         for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
             const std::int64_t offset = static_cast<std::int64_t>(k) * PieceSize;
-            const auto size = static_cast<std::uint32_t>(std::min<std::int64_t>(PieceSize, plan.length - offset));
-            WritePiece(input, PieceName(SourcePath, FirstNumber + k), static_cast<std::uint64_t>(offset), size,
-                       advanced, written);
+            const auto size =
+                static_cast<std::uint32_t>(std::min<std::int64_t>(PieceSize, plan.length - offset));
+            WritePiece(input, PieceName(SourcePath, FirstNumber + k),
+                       static_cast<std::uint64_t>(offset), size, advanced, staged);
         }
         SplitIndex index;
-        index.FileSize = static_cast<std::int32_t>(input.Size());
+        index.FileSize = static_cast<std::int64_t>(input.Size());
         if (index.FileSize != plan.length)
-            throw EngineError("\"" + DisplayPath(SourcePath) + "\" changed while it was being split.");
+            throw EngineError("\"" + DisplayPath(SourcePath) +
+                              "\" changed while it was being split.");
         index.FilePath = plan.indexText;
         index.PieceCount = static_cast<std::int16_t>(plan.pieceCount);
         index.FirstNumber = FirstNumber;
         input.Close();
+        if (hashing) {
+            hashing->Finish();
+            StageFile(ChecksumName(SourcePath), EncodeChecksums(checksums), staged);
+        }
         const auto bytes = EncodeIndex(index);
-        File out = File::Open(IndexName(SourcePath), OpenMode::CreateTruncate);
-        written.push_back(IndexName(SourcePath));
-        out.WriteAll(bytes.data(), bytes.size());
-        out.Close();
+        StageFile(IndexName(SourcePath), std::string(bytes.begin(), bytes.end()), staged);
+        // Every piece and the index are complete: only now do they replace what bore their names,
+        // so that a failed or cancelled split leaves an older split of the same file as it was.
+        for (; moved < staged.size(); ++moved)
+            MoveFileOver(staged[moved].temporary, staged[moved].final);
+        // An older split's checksums would make every join of these pieces fail.
+        if (!hashing && KindOf(ChecksumName(SourcePath)) == EntryKind::Regular)
+            RemoveFileQuietly(ChecksumName(SourcePath));
         return true;
     } catch (const std::exception& error) {
-        // Pieces already cut over an older split's would no longer match its index: remove both.
-        if (!written.empty()) written.push_back(IndexName(SourcePath));
-        for (const auto& name : written) RemoveFileQuietly(name);
+        for (std::size_t i = moved; i < staged.size(); ++i)
+            RemoveFileQuietly(staged[i].temporary);
+        // Pieces already in place would no longer match an older index: remove both.
+        if (moved > 0) {
+            for (std::size_t i = 0; i < moved; ++i)
+                RemoveFileQuietly(staged[i].final);
+            RemoveFileQuietly(IndexName(SourcePath));
+            RemoveFileQuietly(ChecksumName(SourcePath));
+        }
         Message = error.what();
         return false;
     }

@@ -9,9 +9,19 @@
 namespace zendra {
 
 // Cuts SourcePath into pieces of PieceSize bytes named SourcePath.000, .001, ... beside it,
-// then writes the index SourcePath.tpl. On failure returns false with the reason in Message
-// and leaves no piece or index of this call behind.
-bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber, std::string& Message,
-                   std::int32_t PieceSize, const Progress& progress = {});
+// then writes the index SourcePath.tpl. Each is written under a temporary name and renamed into
+// place once all are complete, so an existing name is replaced, never written through. On failure,
+// or when `progress` returns false (then Message is CancelledMessage), returns false with the
+// reason in Message and leaves no piece or index of this call behind.
+struct SplitOptions {
+    // Also writes NAME.xxh128 beside the index (see Checksum.h): the checksum of the source and of
+    // every piece file, which every join then checks. Without it, a checksum file an older split
+    // left under that name is removed.
+    bool WriteChecksums = false;
+};
+
+bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
+                   std::string& Message, std::int32_t PieceSize, const Progress& progress = {},
+                   const SplitOptions& options = {});
 
 } // namespace zendra

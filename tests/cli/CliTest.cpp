@@ -1,10 +1,17 @@
 #include "Cli.h"
-#include "Formats.h"
 #include "../engine/TempDir.h"
+#include "Formats.h"
+#include "Interrupt.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace zendra {
 namespace {
@@ -37,8 +44,42 @@ TEST_F(CliTest, SplitInfoJoinRoundTrip) {
     EXPECT_NE(out.str().find("Pieces:      3"), std::string::npos) << out.str();
 
     TempDir target;
-    ASSERT_EQ(Run({"join", U8(dir / "in.dat.tpl"), "--output", U8(target.Path()), "--quiet"}), 0) << err.str();
+    ASSERT_EQ(Run({"join", U8(dir / "in.dat.tpl"), "--output", U8(target.Path()), "--quiet"}), 0)
+        << err.str();
     EXPECT_EQ(test::ReadBytes(target / "in.dat"), bytes);
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, InfoShowsTheLengthOfASourceOverTwoGibibytes) {
+    test::WriteBytes(dir / "huge.bin", {});
+    std::filesystem::resize_file(dir / "huge.bin", 3ll << 30); // sparse: no disk taken
+    ASSERT_EQ(Run({"split", U8(dir / "huge.bin"), "--size", "1G"}), 0) << err.str();
+    ASSERT_EQ(Run({"info", U8(dir / "huge.bin.tpl")}), 0) << err.str();
+    EXPECT_NE(out.str().find("3221225472 bytes"), std::string::npos) << out.str();
+}
+#endif
+
+TEST_F(CliTest, ChecksumsOnSplitVerifyAndXxhsumAgree) {
+    test::WriteBytes(dir / "c.bin", test::RandomBytes(2500, 13));
+    ASSERT_EQ(Run({"split", U8(dir / "c.bin"), "--size", "1000", "--checksum"}), 0) << err.str();
+    ASSERT_EQ(Run({"verify", U8(dir / "c.bin.tpl")}), 0) << err.str();
+    EXPECT_NE(out.str().find("All 3 pieces match"), std::string::npos) << out.str();
+#ifndef _WIN32
+    if (std::system("xxhsum --version >/dev/null 2>&1") == 0) {
+        const std::string check =
+            "cd '" + U8(dir.Path()) + "' && xxhsum -H2 -c c.bin.xxh128 >/dev/null 2>&1";
+        EXPECT_EQ(std::system(check.c_str()), 0) << "the checksum tool alone accepts the file";
+    }
+#endif
+    auto piece = test::ReadBytes(dir / "c.bin.001");
+    piece[500] ^= 1;
+    test::WriteBytes(dir / "c.bin.001", piece);
+    EXPECT_EQ(Run({"verify", U8(dir / "c.bin.tpl")}), 1);
+    EXPECT_NE(err.str().find("c.bin.001\" is damaged"), std::string::npos) << err.str();
+    std::filesystem::remove(dir / "c.bin.xxh128");
+    EXPECT_EQ(Run({"verify", U8(dir / "c.bin.tpl")}), 1);
+    EXPECT_NE(err.str().find("no checksum file"), std::string::npos) << err.str();
+    EXPECT_EQ(Run({"join", U8(dir / "c.bin.tpl"), "--checksum"}), 2);
 }
 
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
@@ -53,7 +94,8 @@ TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
 TEST_F(CliTest, OperationFailuresExitOneWithTheReasonOnStderr) {
     test::WriteBytes(dir / "small.bin", test::RandomBytes(6, 1));
     EXPECT_EQ(Run({"split", U8(dir / "small.bin"), "--size", "5"}), 1);
-    EXPECT_NE(err.str().find("\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f"), std::string::npos)
+        << err.str();
     EXPECT_TRUE(out.str().empty());
     EXPECT_EQ(Run({"join", U8(dir / "none.tpl")}), 1);
     EXPECT_NE(err.str().find("none.tpl"), std::string::npos) << err.str();
@@ -69,6 +111,14 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"split", "x", "--size", "0"},
         {"split", "x", "--size", "12abc"},
         {"split", "x", "--size", "2147483648"},
+        {"split", "x", "--size", "2G"},
+        {"split", "x", "--size", "10X"},
+        {"split", "x", "--size", "-5"},
+        {"split", "x", "--size", "1", "--pieces", "3"},
+        {"split", "x", "--pieces", "1"},
+        {"split", "", "--size", "10"},
+        {"join", ""},
+        {"join", "a.tpl", "--", "--quiet"},
         {"join"},
         {"join", "a.tpl", "b.tpl"},
         {"join", "a.tpl", "--size", "5"},
@@ -82,10 +132,101 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
     EXPECT_TRUE(dir.Names().empty());
 }
 
-TEST_F(CliTest, HelpGoesToStdout) {
+TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
     EXPECT_EQ(Run({"--help"}), 0);
-    EXPECT_NE(out.str().find("zendra-cli split FILE --size BYTES"), std::string::npos);
+    for (const char* option :
+         {"--size", "--pieces", "--output", "--quiet", "--version", "--", "example:"})
+        EXPECT_NE(out.str().find(option), std::string::npos) << option;
     EXPECT_TRUE(err.str().empty());
+    EXPECT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(out.str().rfind("zendra-cli ", 0), 0u);
+}
+
+TEST_F(CliTest, SizesInGnuSplitsForms) {
+    const std::pair<const char*, std::uint64_t> forms[] = {
+        {"3000", 3000},  {"3K", 3072},     {"3KiB", 3072},   {"3KB", 3000},
+        {"1M", 1 << 20}, {"1MB", 1000000}, {"1MiB", 1 << 20}};
+    test::WriteBytes(dir / "s.bin", test::RandomBytes(2200000, 3));
+    for (const auto& [form, bytes] : forms) {
+        ASSERT_EQ(Run({"split", U8(dir / "s.bin"), "--size", form}), 0) << form << err.str();
+        EXPECT_EQ(std::filesystem::file_size(dir / "s.bin.000"), bytes + 14) << form;
+    }
+    for (const auto& name : dir.Names())
+        if (name != "s.bin") std::filesystem::remove(dir / name);
+    ASSERT_EQ(Run({"split", U8(dir / "s.bin"), "--pieces", "3"}), 0) << err.str();
+    EXPECT_EQ(std::filesystem::file_size(dir / "s.bin.000"), 733334u + 14);
+    EXPECT_EQ(std::filesystem::file_size(dir / "s.bin.002"), 733332u + 14);
+    EXPECT_FALSE(std::filesystem::exists(dir / "s.bin.003"));
+    test::WriteBytes(dir / "ten.bin", test::RandomBytes(10, 3));
+    EXPECT_EQ(Run({"split", U8(dir / "ten.bin"), "--pieces", "6"}), 1)
+        << "10 bytes make 5 pieces of 2";
+    EXPECT_NE(err.str().find("make 5"), std::string::npos) << err.str();
+}
+
+TEST_F(CliTest, DoubleDashQuietAndFilesNamedLikeOptions) {
+    test::WriteBytes(dir / "-q", test::RandomBytes(30, 3));
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const int status = Run({"split", "--quiet", "--size=10", "--", "-q"});
+    std::filesystem::current_path(cwd);
+    ASSERT_EQ(status, 0) << err.str();
+    EXPECT_TRUE(out.str().empty() && err.str().empty()) << out.str() << err.str();
+    EXPECT_TRUE(std::filesystem::exists(dir / "-q.tpl"));
+}
+
+TEST_F(CliTest, AVanishedWorkingFolderIsAMessageNotACrash) {
+    const auto cwd = std::filesystem::current_path();
+    {
+        TempDir gone;
+        std::filesystem::current_path(gone.Path());
+    }
+    const int status = Run({"split", "x.bin", "--size", "10"});
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.str().find("x.bin"), std::string::npos) << err.str();
+}
+
+// A stream that presses Ctrl+C the first time the progress bar draws.
+struct InterruptingBuffer : std::stringbuf {
+    int overflow(int c) override {
+        if (!pressed) {
+            pressed = true;
+#ifdef _WIN32
+            // A console of this process's own, so that the key press reaches no other program.
+            FreeConsole();
+            if (!AllocConsole() || !GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) unavailable = true;
+            Sleep(100); // the handler runs on a thread of its own
+#else
+            std::raise(SIGINT);
+#endif
+        }
+        return std::stringbuf::overflow(c);
+    }
+    bool pressed = false;
+    bool unavailable = false;
+};
+
+TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
+    test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
+    for (const std::string command : {"split", "join"}) {
+        InstallInterruptHandler();
+        if (command == "join") {
+            ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0);
+            std::filesystem::remove(dir / "big.bin");
+        }
+        const auto names = dir.Names();
+        InterruptingBuffer buffer;
+        std::ostream interrupting(&buffer);
+        const std::vector<std::string> args =
+            command == "split"
+                ? std::vector<std::string>{"split", U8(dir / "big.bin"), "--size", "1M"}
+                : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
+        const int status = RunCli(args, out, interrupting, true);
+        if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
+        EXPECT_EQ(status, 130) << command << buffer.str();
+        EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
+    }
+    InstallInterruptHandler(); // forgets this test's Ctrl+C
 }
 
 TEST_F(CliTest, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {

@@ -1,4 +1,5 @@
 #include "Formats.h"
+#include "Checksum.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,8 @@ TEST(IndexFormat, FiveBytePathGivesSeventeenBytesInFieldOrder) {
     index.PieceCount = 3;
     index.FirstNumber = -2;
     const Bytes bytes = EncodeIndex(index);
-    const Bytes expected{0x04, 0x03, 0x02, 0x01, 5, 0, 'C', ':', '\\', 'a', 'b', 3, 0, 0xFE, 0xFF, 0xFF, 0xFF};
+    const Bytes expected{0x04, 0x03, 0x02, 0x01, 5,    0,    'C',  ':', '\\',
+                         'a',  'b',  3,    0,    0xFE, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(bytes, expected);
 }
 
@@ -39,14 +41,63 @@ TEST(IndexFormat, DecodeRefusesRecordsCutShort) {
     index.FilePath = "abcde";
     const Bytes full = EncodeIndex(index);
     for (std::size_t cut = 0; cut < full.size(); ++cut)
-        EXPECT_FALSE(DecodeIndex(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut)))) << cut;
+        EXPECT_FALSE(
+            DecodeIndex(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut))))
+            << cut;
     // A path length that runs past the end of the file.
     EXPECT_FALSE(DecodeIndex(Bytes{1, 0, 0, 0, 0xFF, 0xFF, 'a', 2, 0, 0, 0, 0, 0}));
 }
 
+// Over 2,147,483,647 bytes the classic record stays first and whole, FileSize -1 in it, and the
+// marked 64-bit length follows; up to that size the index is the classic record alone.
+TEST(IndexFormat, LongSizeRecordFollowsTheClassicOneOnlyWhenNeeded) {
+    SplitIndex index;
+    index.FilePath = "C:\\ab";
+    index.PieceCount = 3;
+    index.FileSize = 2147483647;
+    EXPECT_EQ(EncodeIndex(index).size(), 17u);
+    index.FileSize = 0x123456789A;
+    const Bytes bytes = EncodeIndex(index);
+    ASSERT_EQ(bytes.size(), 17u + 16);
+    const Bytes tail{'Z', 'D', 'R', '6', '4', 'L', 'E', 'N', 0x9A, 0x78, 0x56, 0x34, 0x12, 0, 0, 0};
+    EXPECT_EQ(Bytes(bytes.begin() + 17, bytes.end()), tail);
+    EXPECT_EQ(DecodeIndex(bytes)->FileSize, 0x123456789A);
+
+    // A reader of the classic record alone sees its fields, FileSize -1.
+    const auto classic = DecodeIndex(Bytes(bytes.begin(), bytes.begin() + 17));
+    ASSERT_TRUE(classic);
+    EXPECT_EQ(classic->FileSize, -1);
+    EXPECT_EQ(classic->FilePath, "C:\\ab");
+    EXPECT_EQ(classic->PieceCount, 3);
+
+    Bytes stray = bytes; // the marker after a classic record whose FileSize is not -1
+    stray[0] = 5;
+    EXPECT_EQ(DecodeIndex(stray)->FileSize, -251); // 05 FF FF FF
+    Bytes cut = bytes;                             // a damaged marker is no long size
+    cut[20] = 'x';
+    EXPECT_EQ(DecodeIndex(cut)->FileSize, -1);
+}
+
+TEST(ChecksumFile, LinesAreThoseOfXxhsumH2) {
+    Hash128 empty, abc;
+    abc.Update("a", 1);
+    abc.Update("bc", 2);
+    EXPECT_EQ(empty.Hex(), "99aa06d3014798d86001c324468d497f"); // `xxhsum -H2` of nothing
+    EXPECT_EQ(abc.Hex(), "06b05ab6733a618578af5f94892f3950");
+    const ChecksumList list{{"a b.bin", abc.Hex()}, {"a b.bin.000", empty.Hex()}};
+    const std::string text = EncodeChecksums(list);
+    EXPECT_EQ(text, "06b05ab6733a618578af5f94892f3950  a b.bin\n"
+                    "99aa06d3014798d86001c324468d497f  a b.bin.000\n");
+    EXPECT_EQ(DecodeChecksums(text), list);
+    EXPECT_EQ(DecodeChecksums("06b05ab6733a618578af5f94892f3950  a b.bin\r\n")->size(), 1u);
+    EXPECT_FALSE(DecodeChecksums("06b05ab6733a618578af5f94892f395  a b.bin\n")); // 31 digits
+    EXPECT_FALSE(DecodeChecksums("06B05AB6733A618578AF5F94892F3950 a b.bin\n"));
+}
+
 TEST(PieceFormat, HeaderAndTrailerOfAThousandBytePiece) {
     const auto header = EncodePieceHeader(1000);
-    const std::array<std::uint8_t, 10> expected{0x01, 0x00, 0xE8, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
+    const std::array<std::uint8_t, 10> expected{0x01, 0x00, 0xE8, 0x03, 0x00,
+                                                0x00, 0x01, 0x00, 0x00, 0x00};
     EXPECT_EQ(header, expected);
     const std::array<std::uint8_t, 4> trailer{0xE8, 0x03, 0x00, 0x00};
     EXPECT_EQ(EncodePieceTrailer(1000), trailer);
@@ -73,8 +124,10 @@ TEST(PieceNames, NumbersHaveAtLeastThreeDigits) {
 }
 
 TEST(PieceNames, ArePlainConcatenationOntoTheSourcePath) {
-    EXPECT_EQ(PieceName("dir/Report.DOC", 2).native(), std::filesystem::path("dir/Report.DOC.002").native());
-    EXPECT_EQ(IndexName("dir/Report.DOC").native(), std::filesystem::path("dir/Report.DOC.tpl").native());
+    EXPECT_EQ(PieceName("dir/Report.DOC", 2).native(),
+              std::filesystem::path("dir/Report.DOC.002").native());
+    EXPECT_EQ(IndexName("dir/Report.DOC").native(),
+              std::filesystem::path("dir/Report.DOC.tpl").native());
 }
 
 } // namespace

@@ -1,10 +1,19 @@
-#include "AnsiPath.h"
-#include "Formats.h"
 #include "Join.h"
+#include "AnsiPath.h"
+#include "Checksum.h"
+#include "Formats.h"
 #include "Split.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
 
 namespace zendra {
 namespace {
@@ -26,7 +35,8 @@ struct JoinTest : ::testing::Test {
     }
     bool Join(std::string& message) { return JoinPieces(IndexName(source), out.Folder(), message); }
     // An index written by hand, for the cases a split never makes.
-    void WriteIndex(const std::string& filePath, std::int32_t fileSize, std::int16_t count, std::int32_t first = 0) {
+    void WriteIndex(const std::string& filePath, std::int32_t fileSize, std::int16_t count,
+                    std::int32_t first = 0) {
         SplitIndex index;
         index.FileSize = fileSize;
         index.FilePath = filePath;
@@ -39,7 +49,8 @@ struct JoinTest : ::testing::Test {
 
 TEST_F(JoinTest, RoundTripsAreByteIdentical) {
     const std::pair<std::size_t, std::int32_t> cases[] = {
-        {7, 5}, {10, 5}, {11, 5}, {2000, 999}, {1 << 20, 4096}, {(1 << 20) + 1, 1 << 19}, {3001, 1}};
+        {7, 5},   {10, 5}, {11, 5}, {2000, 999}, {1 << 20, 4096}, {(1 << 20) + 1, 1 << 19},
+        {3001, 1}};
     for (const auto& [length, pieceSize] : cases) {
         SplitSample(length, pieceSize);
         std::string message;
@@ -65,13 +76,38 @@ TEST_F(JoinTest, IndexMovedAwayStillJoinsFromTheFolderItNames) {
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
 }
 
-TEST_F(JoinTest, PiecesCarriedWithTheirIndexAreFoundBesideIt) {
+// Both folders may hold pieces of the same name from different splits: one folder serves the whole
+// join.
+TEST_F(JoinTest, AllPiecesComeFromOneFolderTheNamedOneFirst) {
     SplitSample(50, 20);
+    const Bytes version1 = original;
     TempDir carried;
-    for (const auto& name : {"report.doc.000", "report.doc.001", "report.doc.002", "report.doc.tpl"})
-        std::filesystem::rename(dir / name, carried / name);
+    for (const auto& name :
+         {"report.doc.000", "report.doc.001", "report.doc.002", "report.doc.tpl"})
+        std::filesystem::copy_file(dir / name, carried / name);
+    original = test::RandomBytes(50, 999); // version 2, same sizes, in the folder the index names
+    test::WriteBytes(source, original);
     std::string message;
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 20)) << message;
     ASSERT_TRUE(JoinPieces(carried / "report.doc.tpl", out.Folder(), message)) << message;
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), original) << "the named folder comes first";
+
+    std::filesystem::remove(dir / "report.doc.001");
+    ASSERT_TRUE(JoinPieces(carried / "report.doc.tpl", out.Folder(), message)) << message;
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), version1) << "never a mix of the two";
+
+    std::filesystem::remove(carried / "report.doc.002");
+    EXPECT_FALSE(JoinPieces(carried / "report.doc.tpl", out.Folder(), message));
+    EXPECT_NE(message.find(test::U8(dir / "report.doc.001")), std::string::npos) << message;
+    EXPECT_NE(message.find(test::U8(carried / "report.doc.002")), std::string::npos) << message;
+}
+
+TEST_F(JoinTest, FirstNumberOtherThanZero) {
+    original = test::RandomBytes(45, 3);
+    test::WriteBytes(source, original);
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(source, 7, message, 20)) << message;
+    ASSERT_TRUE(Join(message)) << message;
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
 }
 
@@ -129,7 +165,16 @@ TEST_F(JoinFailure, PieceShorterThanItsHeaderSays) {
     Bytes piece = test::ReadBytes(dir / "report.doc.000");
     piece.resize(piece.size() - 5);
     test::WriteBytes(dir / "report.doc.000", piece);
-    ExpectNothingWritten("report.doc.000");
+    ExpectNothingWritten(
+        "report.doc.000\" is damaged: it holds fewer bytes than its header announces");
+}
+
+TEST_F(JoinFailure, PieceWithoutItsTrailer) {
+    SplitSample(50, 20);
+    Bytes piece = test::ReadBytes(dir / "report.doc.002");
+    piece.resize(piece.size() - 4);
+    test::WriteBytes(dir / "report.doc.002", piece);
+    ExpectNothingWritten("its last 4 bytes, which repeat its length, are missing");
 }
 
 TEST_F(JoinFailure, PieceWithAForeignHeader) {
@@ -167,16 +212,46 @@ TEST_F(JoinFailure, MissingIndex) {
 }
 
 TEST_F(JoinFailure, OutputNamesThatLeaveTheFolderAreRefused) {
-    std::vector<std::string> names{"..", ".", "c:x", "bell\x07", "tab\t"};
-    // Where "/" separates folders the index's last segment is the name; elsewhere it is refused.
-    if (std::filesystem::path::preferred_separator == '\\') names.push_back("a/b");
-    for (const std::string& name : names) {
-        WriteIndex(IndexText(dir.Folder()) + "sub\\" + name, 6, 2);
-        std::string message;
-        EXPECT_FALSE(Join(message)) << name;
-        EXPECT_NE(message.find("not a plain file name"), std::string::npos) << name << ": " << message;
-        EXPECT_TRUE(out.Names().empty()) << name;
+    std::vector<std::string> paths{"C:\\sub\\..", "C:\\sub\\.", "C:\\sub\\"};
+    if (std::filesystem::path::preferred_separator == '\\') {
+        for (const char* name : {"c:x", "bell\x07", "tab\t", "a/b"})
+            paths.push_back(std::string("C:\\sub\\") + name);
+    } else {
+        for (const char* name : {"..", ".", ""})
+            paths.push_back(std::string("/sub/") + name);
     }
+    for (const std::string& path : paths) {
+        WriteIndex(path, 6, 2);
+        std::string message;
+        EXPECT_FALSE(Join(message)) << path;
+        EXPECT_NE(message.find("not a plain file name"), std::string::npos)
+            << path << ": " << message;
+        EXPECT_TRUE(out.Names().empty()) << path;
+    }
+}
+
+// Names that are ordinary on Linux round-trip; a backslash is part of the name there.
+TEST_F(JoinTest, UnusualNamesRoundTrip) {
+    if (std::filesystem::path::preferred_separator == '\\')
+        GTEST_SKIP() << "Windows names cannot hold these";
+    for (const std::string name :
+         {"backup-10:00.bin", "tab\there", "-leading", "draft\\report.txt"}) {
+        source = dir / name;
+        SplitSample(30, 10);
+        test::WriteBytes(out / "report.txt", Bytes{9});
+        std::string message;
+        ASSERT_TRUE(Join(message)) << name << ": " << message;
+        EXPECT_EQ(test::ReadBytes(out / name), original) << name;
+        EXPECT_EQ(test::ReadBytes(out / "report.txt"), Bytes{9}) << "an unrelated file stays";
+    }
+}
+
+TEST_F(JoinTest, NameOfTheLongestLengthSplitsAndJoins) {
+    source = dir / std::string(251, 'n'); // its pieces and index just fit the 255-byte limit
+    SplitSample(30, 10);
+    std::string message;
+    ASSERT_TRUE(Join(message)) << message;
+    EXPECT_EQ(test::ReadBytes(out / std::string(251, 'n')), original);
 }
 
 TEST_F(JoinFailure, UnwritableOutputFolderLeavesNothing) {
@@ -188,6 +263,204 @@ TEST_F(JoinFailure, UnwritableOutputFolderLeavesNothing) {
     EXPECT_FALSE(JoinPieces(IndexName(source), folder, message));
     EXPECT_NE(message.find("report.doc"), std::string::npos) << message;
     EXPECT_TRUE(out.Names().empty());
+}
+
+TEST_F(JoinFailure, CancelledHalfWay) {
+    original = test::RandomBytes(3 << 20, 5);
+    test::WriteBytes(source, original);
+    std::string message;
+    SplitOptions checked; // the checking beside the copy stops too
+    checked.WriteChecksums = true;
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 1 << 20, {}, checked)) << message;
+    test::WriteBytes(out / "report.doc", Bytes{1, 2, 3});
+    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
+                            [](std::uint64_t done, std::uint64_t) { return done < (2 << 20); }));
+    EXPECT_EQ(message, CancelledMessage);
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"}) << "no temporary file left";
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
+}
+
+#ifndef _WIN32
+// A file system that cannot hold the output (FAT32's 4 GiB limit) fails the write with EFBIG; the
+// process's file size limit gives the same failure on any file system.
+TEST_F(JoinFailure, OutputTheFileSystemCannotHold) {
+    SplitSample(3 << 20, 1 << 20);
+    test::WriteBytes(dir / "big.bin", Bytes(3 << 20, 1));
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = before;
+    limit.rlim_cur = 2 << 20;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string message;
+    const bool joined = Join(message);
+    std::string splitMessage;
+    const bool split = SplitToPieces(dir / "big.bin", 0, splitMessage, 1 << 21);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(joined);
+    EXPECT_NE(message.find("Cannot write \"" + test::U8(out / "report.doc") +
+                           "\": the file system cannot hold"),
+              std::string::npos)
+        << message;
+    EXPECT_TRUE(out.Names().empty()) << "no temporary file left";
+    EXPECT_FALSE(split);
+    EXPECT_NE(splitMessage.find("big.bin.000\": the file system cannot hold"), std::string::npos)
+        << splitMessage;
+    EXPECT_EQ(dir.Names().size(), 6u) << "the two sources and the earlier split only";
+}
+
+// Pipes, folders and devices at the names a join reads or writes: a clear message at once.
+TEST_F(JoinFailure, SpecialFilesAreRefusedAtOnce) {
+    SplitSample(50, 20);
+    const auto fifo = [](const std::filesystem::path& at) {
+        std::filesystem::remove(at);
+        ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
+    };
+    fifo(dir / "report.doc.001");
+    ExpectNothingWritten("report.doc.001\" is not a regular file");
+    std::filesystem::remove(dir / "report.doc.001");
+    std::filesystem::create_directory(dir / "report.doc.001");
+    ExpectNothingWritten("report.doc.001\" is a folder");
+    fifo(IndexName(source));
+    ExpectNothingWritten("report.doc.tpl\" is not a regular file");
+
+    std::filesystem::remove(dir / "report.doc.001");
+    std::filesystem::remove(IndexName(source));
+    SplitSample(50, 20);
+    std::string message;
+    fifo(out / "report.doc");
+    EXPECT_FALSE(Join(message));
+    EXPECT_NE(message.find("report.doc\" is not a regular file"), std::string::npos) << message;
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"});
+    EXPECT_FALSE(SplitToPieces("/dev/null", 0, message, 10));
+    EXPECT_NE(message.find("\"/dev/null\" is not a regular file"), std::string::npos) << message;
+}
+#endif
+
+#ifndef _WIN32
+// A 5 GiB source as a sparse file: a few marked bytes around the 2 GiB and 4 GiB boundaries, holes
+// elsewhere, so that it costs no disk. Its pieces and joined copy stay sparse.
+TEST_F(JoinTest, FiveGibibyteSparseSourceSplitsAndJoins) {
+    constexpr std::int64_t kLength = 5ll << 30;
+    const std::int64_t marks[] = {0, 2147483644, (3ll << 30) - 2, (4ll << 30) - 3,
+                                  kLength - 7}; // across boundaries
+    {
+        std::fstream file(source, std::ios::binary | std::ios::out | std::ios::trunc);
+        for (const std::int64_t at : marks)
+            file.seekp(at).write("markers", 7);
+    }
+    std::filesystem::resize_file(source, kLength);
+    for (const std::int32_t pieceSize : {1 << 30, 2147483647}) {
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(source, 0, message, pieceSize)) << message;
+        const auto index = DecodeIndex(test::ReadBytes(IndexName(source)));
+        ASSERT_TRUE(index);
+        EXPECT_EQ(index->FileSize, kLength);
+        EXPECT_EQ(index->PieceCount, pieceSize == (1 << 30) ? 5 : 3);
+        ASSERT_TRUE(Join(message)) << message;
+        const auto joined = out / "report.doc";
+        ASSERT_EQ(std::filesystem::file_size(joined), static_cast<std::uintmax_t>(kLength));
+        std::ifstream in(joined, std::ios::binary);
+        for (const std::int64_t at : marks) {
+            char text[8] = {};
+            in.seekg(at).read(text, 7);
+            EXPECT_STREQ(text, "markers") << at;
+        }
+        struct stat info {};
+        stat(joined.c_str(), &info);
+        EXPECT_LT(info.st_blocks * 512, 64 << 20) << "the copy stays sparse";
+    }
+    SplitIndex longer = *DecodeIndex(test::ReadBytes(IndexName(source)));
+    longer.FileSize += 1;
+    test::WriteBytes(IndexName(source), EncodeIndex(longer));
+    std::string message;
+    EXPECT_FALSE(Join(message));
+    EXPECT_NE(message.find("index file records 5368709121"), std::string::npos) << message;
+}
+#endif
+
+TEST_F(JoinTest, ALinkAtTheOutputNameIsReplacedNotWrittenThrough) {
+    SplitSample(30, 10);
+    const Bytes other = test::RandomBytes(40, 8);
+    test::WriteBytes(dir / "other.bin", other);
+    try {
+        std::filesystem::create_symlink(dir / "other.bin", out / "report.doc");
+    } catch (const std::filesystem::filesystem_error&) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
+    std::string message;
+    ASSERT_TRUE(Join(message)) << message;
+    EXPECT_EQ(test::ReadBytes(dir / "other.bin"), other);
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+}
+
+struct ChecksumTest : JoinFailure {
+    void SplitChecked(std::size_t length, std::uint32_t seed) {
+        original = test::RandomBytes(length, seed);
+        test::WriteBytes(source, original);
+        std::string message;
+        SplitOptions options;
+        options.WriteChecksums = true;
+        ASSERT_TRUE(SplitToPieces(source, 0, message, 20, {}, options)) << message;
+    }
+    std::filesystem::path sums = dir / "report.doc.xxh128";
+};
+
+TEST_F(ChecksumTest, EveryPieceAndTheWholeAreListedAndChecked) {
+    SplitChecked(50, 1);
+    const Bytes text = test::ReadBytes(sums);
+    const auto list = DecodeChecksums(std::string(text.begin(), text.end()));
+    ASSERT_TRUE(list);
+    Hash128 whole;
+    whole.Update(original.data(), original.size());
+    EXPECT_EQ(list->at("report.doc"), whole.Hex());
+    Hash128 last;
+    const Bytes piece = test::ReadBytes(dir / "report.doc.002");
+    last.Update(piece.data(), piece.size());
+    EXPECT_EQ(list->at("report.doc.002"), last.Hex()) << "the whole piece file, as xxhsum reads it";
+    std::string message;
+    ASSERT_TRUE(Join(message)) << message;
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+
+    // A split without checksums removes the older split's, which no longer match.
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 25)) << message;
+    EXPECT_FALSE(std::filesystem::exists(sums));
+}
+
+TEST_F(ChecksumTest, AFlippedByteAnywhereInAnyPieceIsNamed) {
+    for (const auto& [name, at] :
+         {std::pair{"report.doc.000", 3}, {"report.doc.001", 15}, {"report.doc.002", 21}}) {
+        SplitChecked(50, 2);
+        Bytes piece = test::ReadBytes(dir / name);
+        piece[static_cast<std::size_t>(at)] ^= 0x10; // in the header, the data, the trailer
+        test::WriteBytes(dir / name, piece);
+        JoinPlan plan;
+        std::string message;
+        if (at != 3) { // a damaged header is already refused by its form
+            ASSERT_TRUE(ReadJoinPlan(IndexName(source), plan, message)) << message;
+            EXPECT_FALSE(VerifyPieces(plan, message));
+            EXPECT_NE(message.find(std::string(name) + "\" is damaged: its checksum"),
+                      std::string::npos)
+                << message;
+        }
+        ExpectNothingWritten(std::string(name) + "\" is damaged");
+    }
+}
+
+TEST_F(ChecksumTest, AMissingLineOrAnotherSplitsFileFails) {
+    SplitChecked(50, 3);
+    const Bytes ours = test::ReadBytes(sums);
+    std::string text(ours.begin(), ours.end());
+    text.erase(text.find("\n") + 1, 34 + 15); // the line of report.doc.000
+    test::WriteBytes(sums, Bytes(text.begin(), text.end()));
+    ExpectNothingWritten("has no line for \"report.doc.000\"");
+
+    SplitChecked(50, 4);
+    const Bytes version2 = test::ReadBytes(sums);
+    SplitChecked(50, 3);
+    test::WriteBytes(sums, version2);
+    ExpectNothingWritten("report.doc.000\" is damaged: its checksum does not match");
 }
 
 TEST(JoinPlanTest, ListsEveryPieceWithItsSize) {

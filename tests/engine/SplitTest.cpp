@@ -1,8 +1,10 @@
-#include "Formats.h"
 #include "Split.h"
+#include "Formats.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace zendra {
 namespace {
@@ -42,7 +44,8 @@ TEST_F(SplitTest, PieceSizesFollowTheWorkedExamples) {
         EXPECT_EQ(index->FileSize, static_cast<std::int32_t>(c.length));
         EXPECT_EQ(index->PieceCount, static_cast<std::int16_t>(c.files.size()));
         EXPECT_EQ(index->FirstNumber, 0);
-        for (std::int32_t n = 0; n < 3; ++n) std::filesystem::remove(PieceName(source, n));
+        for (std::int32_t n = 0; n < 3; ++n)
+            std::filesystem::remove(PieceName(source, n));
     }
 }
 
@@ -50,9 +53,12 @@ TEST_F(SplitTest, PiecesCarryTheSourceBytesInOrder) {
     std::string message;
     ASSERT_TRUE(Split(11, 5, message));
     const Bytes all = test::ReadBytes(source);
-    EXPECT_EQ(test::ReadBytes(PieceName(source, 0)), test::PieceFileBytes(Bytes(all.begin(), all.begin() + 5)));
-    EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), test::PieceFileBytes(Bytes(all.begin() + 5, all.begin() + 10)));
-    EXPECT_EQ(test::ReadBytes(PieceName(source, 2)), test::PieceFileBytes(Bytes(all.begin() + 10, all.end())));
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 0)),
+              test::PieceFileBytes(Bytes(all.begin(), all.begin() + 5)));
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 1)),
+              test::PieceFileBytes(Bytes(all.begin() + 5, all.begin() + 10)));
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 2)),
+              test::PieceFileBytes(Bytes(all.begin() + 10, all.end())));
 }
 
 TEST_F(SplitTest, IndexRecordsThePathAsGivenAndTheFirstNumber) {
@@ -96,21 +102,93 @@ TEST_F(SplitTest, RefusalsWriteNothing) {
 
 TEST_F(SplitTest, MostPiecesPossibleIsAccepted) {
     if (std::filesystem::path::preferred_separator == '\\')
-        GTEST_SKIP() << "32,767 files take minutes under Wine; the native run covers the shared count logic";
+        GTEST_SKIP()
+            << "32,767 files take minutes under Wine; the native run covers the shared count logic";
     std::string message;
     ASSERT_TRUE(Split(32767 * 2, 2, message)) << message;
     EXPECT_TRUE(std::filesystem::exists(dir / "data.bin.32766"));
     EXPECT_FALSE(std::filesystem::exists(dir / "data.bin.32767"));
 }
 
-TEST_F(SplitTest, APieceThatCannotBeWrittenLeavesNoPiecesAndNoStaleIndex) {
+TEST_F(SplitTest, AFolderAtAPieceNameIsRefusedBeforeAnOlderSplitIsTouched) {
     std::string message;
     ASSERT_TRUE(Split(30, 10, message)); // an older split with its index
+    const Bytes olderPiece = test::ReadBytes(PieceName(source, 0)),
+                olderIndex = test::ReadBytes(IndexName(source));
     std::filesystem::remove(PieceName(source, 2));
-    std::filesystem::create_directory(PieceName(source, 2)); // the third piece cannot be created
+    std::filesystem::create_directory(PieceName(source, 2));
     EXPECT_FALSE(Split(30, 10, message));
-    EXPECT_NE(message.find("data.bin.002"), std::string::npos) << message;
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"data.bin", "data.bin.002"}));
+    EXPECT_NE(message.find("data.bin.002\" is a folder"), std::string::npos) << message;
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"data.bin", "data.bin.000", "data.bin.001",
+                                                     "data.bin.002", "data.bin.tpl"}));
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 0)), olderPiece);
+    EXPECT_EQ(test::ReadBytes(IndexName(source)), olderIndex);
+}
+
+// Progress hooks that act half-way: cancel, or change the source under the split.
+TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
+    std::string message;
+    ASSERT_TRUE(Split(3 << 20, 1 << 20, message));
+    const Bytes olderPiece = test::ReadBytes(PieceName(source, 1));
+    const auto names = dir.Names();
+    const Bytes data = test::RandomBytes(3 << 20, 77);
+    test::WriteBytes(source, data);
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20,
+                               [](std::uint64_t done, std::uint64_t) { return done < (2 << 20); }));
+    EXPECT_EQ(message, CancelledMessage);
+    EXPECT_EQ(dir.Names(), names) << "no temporary file, no new piece";
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), olderPiece);
+
+    // Windows refuses the writer while the split reads; elsewhere the split must notice.
+    bool tried = false, grown = false;
+    const auto grow = [&](std::uint64_t done, std::uint64_t) {
+        if (!tried && done >= (1 << 20))
+            tried = grown = static_cast<bool>(std::ofstream(source, std::ios::app) << "more");
+        return true;
+    };
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20, grow) && grown);
+    if (grown)
+        EXPECT_NE(message.find("changed while it was being split"), std::string::npos) << message;
+    else
+        EXPECT_EQ(std::filesystem::path::preferred_separator, '\\')
+            << "only Windows refuses the writer";
+    EXPECT_EQ(dir.Names(), names);
+}
+
+// A link at a piece or index name: the split never writes through it.
+TEST_F(SplitTest, LinksAtOutputNamesNeverWriteThrough) {
+    const Bytes data = test::RandomBytes(30, 5), other = test::RandomBytes(50, 6);
+    test::WriteBytes(dir / "other.bin", other);
+    using Link = void (*)(const std::filesystem::path&, const std::filesystem::path&);
+    const std::pair<const char*, Link> kinds[] = {
+        {"hard", [](const auto& to, const auto& at) { std::filesystem::create_hard_link(to, at); }},
+        {"symbolic",
+         [](const auto& to, const auto& at) { std::filesystem::create_symlink(to, at); }}};
+    for (const auto& [kind, link] : kinds) {
+        for (const auto& at : {PieceName(source, 1), IndexName(source)}) {
+            for (auto& name : dir.Names())
+                if (name != "other.bin") std::filesystem::remove(dir / name);
+            test::WriteBytes(source, data);
+            try {
+                link(source, at);
+            } catch (const std::filesystem::filesystem_error&) {
+                GTEST_SKIP() << "no " << kind << " links here";
+            }
+            std::string message;
+            EXPECT_FALSE(SplitToPieces(source, 0, message, 10)) << kind;
+            EXPECT_NE(message.find("another name of the file being split"), std::string::npos)
+                << message;
+            EXPECT_EQ(dir.Names().size(), 3u) << "nothing written";
+            EXPECT_EQ(test::ReadBytes(source), data);
+
+            std::filesystem::remove(at);
+            link(dir / "other.bin", at); // a link to another of the user's files is replaced
+            ASSERT_TRUE(SplitToPieces(source, 0, message, 10)) << kind << ": " << message;
+            EXPECT_EQ(test::ReadBytes(dir / "other.bin"), other) << kind;
+            EXPECT_EQ(test::ReadBytes(source), data) << kind;
+            EXPECT_FALSE(std::filesystem::is_symlink(at));
+        }
+    }
 }
 
 TEST_F(SplitTest, OlderLongerFilesAreCutToLength) {
@@ -119,7 +197,8 @@ TEST_F(SplitTest, OlderLongerFilesAreCutToLength) {
     std::string message;
     ASSERT_TRUE(Split(8, 4, message));
     EXPECT_EQ(std::filesystem::file_size(PieceName(source, 0)), 18u);
-    EXPECT_EQ(std::filesystem::file_size(IndexName(source)), 12 + DecodeIndex(test::ReadBytes(IndexName(source)))->FilePath.size());
+    EXPECT_EQ(std::filesystem::file_size(IndexName(source)),
+              12 + DecodeIndex(test::ReadBytes(IndexName(source)))->FilePath.size());
 }
 
 TEST_F(SplitTest, ProgressReachesTheWholeLength) {

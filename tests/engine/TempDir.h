@@ -14,7 +14,7 @@ namespace zendra::test {
 using Bytes = std::vector<std::uint8_t>;
 
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::mt19937_64 seed{std::random_device{}()};
         path_ = std::filesystem::temp_directory_path() / ("zendra-test-" + std::to_string(seed()));
@@ -33,7 +33,8 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     // The folder as the engine's callers pass it: with its trailing separator.
     std::filesystem::path Folder() const {
-        return path_.native() + std::filesystem::path::string_type(1, std::filesystem::path::preferred_separator);
+        return path_.native() +
+               std::filesystem::path::string_type(1, std::filesystem::path::preferred_separator);
     }
 
     std::vector<std::string> Names() const {
@@ -44,25 +45,32 @@ public:
         return names;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 inline Bytes RandomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 random(seed);
     Bytes bytes(size);
-    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
     return bytes;
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string U8(const std::filesystem::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 // The bytes a piece file holds for `data`.
@@ -73,7 +81,8 @@ inline Bytes PieceFileBytes(const Bytes& data) {
     const std::uint8_t header[10] = {1, 0, le(0), le(1), le(2), le(3), 1, 0, 0, 0};
     std::copy(header, header + 10, out.begin());
     std::copy(data.begin(), data.end(), out.begin() + 10);
-    for (int i = 0; i < 4; ++i) out[10 + data.size() + static_cast<std::size_t>(i)] = le(i);
+    for (int i = 0; i < 4; ++i)
+        out[10 + data.size() + static_cast<std::size_t>(i)] = le(i);
     return out;
 }
 

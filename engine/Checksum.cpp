@@ -1,0 +1,71 @@
+#include "Checksum.h"
+
+// Compiled into this file, so that the 32-bit Windows build needs no library of its own.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zendra {
+
+struct Hash128::State {
+    XXH3_state_t xxh;
+};
+
+Hash128::Hash128() : state_(std::make_unique<State>()) {
+    XXH3_128bits_reset(&state_->xxh);
+}
+Hash128::Hash128(Hash128&&) noexcept = default;
+Hash128& Hash128::operator=(Hash128&&) noexcept = default;
+Hash128::~Hash128() = default;
+
+void Hash128::Update(const void* data, std::size_t size) {
+    XXH3_128bits_update(&state_->xxh, data, size);
+}
+
+std::string Hash128::Hex() const {
+    XXH128_canonical_t canonical;
+    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(&state_->xxh));
+    std::string hex;
+    for (const unsigned char byte : canonical.digest) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", byte);
+        hex += two;
+    }
+    return hex;
+}
+
+std::filesystem::path ChecksumName(const std::filesystem::path& source) {
+    const std::string suffix = ".xxh128";
+    return source.native() + std::filesystem::path::string_type(suffix.begin(), suffix.end());
+}
+
+std::string EncodeChecksums(const ChecksumList& list) {
+    std::string text;
+    for (const auto& [name, hex] : list)
+        text += hex + "  " + name + "\n";
+    return text;
+}
+
+std::optional<ChecksumList> DecodeChecksums(const std::string& text) {
+    ChecksumList list;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back(); // written on Windows
+        if (line.empty()) continue;
+        const bool hex =
+            line.size() > 34 && std::all_of(line.begin(), line.begin() + 32, [](char c) {
+                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+            });
+        if (!hex || line.compare(32, 2, "  ") != 0) return std::nullopt;
+        list[line.substr(34)] = line.substr(0, 32);
+    }
+    return list;
+}
+
+} // namespace zendra

@@ -1,0 +1,39 @@
+// The checksum file beside the index: NAME.xxh128, one line per file in the format of `xxhsum -H2`
+// (XXH3 128-bit, 32 hex digits, two spaces, the file's name), so `xxhsum -H2 -c` checks it alone.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zendra {
+
+// XXH3 128-bit over a stream of bytes.
+class Hash128 {
+  public:
+    Hash128();
+    Hash128(Hash128&&) noexcept;
+    Hash128& operator=(Hash128&&) noexcept;
+    ~Hash128();
+    void Update(const void* data, std::size_t size);
+    // The 32 lower-case hex digits xxhsum prints.
+    std::string Hex() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+std::filesystem::path ChecksumName(const std::filesystem::path& source);
+
+// File name (UTF-8, no folder) -> hex digits.
+using ChecksumList = std::map<std::string, std::string>;
+
+std::string EncodeChecksums(const ChecksumList& list);
+// Nothing when a line is not a checksum line of this format.
+std::optional<ChecksumList> DecodeChecksums(const std::string& text);
+
+} // namespace zendra

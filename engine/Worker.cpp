@@ -1,0 +1,20 @@
+#include "Worker.h"
+
+#include <utility>
+
+namespace zendra {
+
+void Worker::RunJob(Worker& worker) noexcept {
+    try {
+        worker.job_();
+    } catch (...) {
+        worker.failure_ = std::current_exception();
+    }
+}
+
+void Worker::Finish() {
+    Wait();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+} // namespace zendra

@@ -1,0 +1,41 @@
+#include "Worker.h"
+
+#include <windows.h>
+
+namespace zendra {
+
+struct Worker::Thread {
+    HANDLE handle;
+};
+
+namespace {
+
+DWORD WINAPI Start(void* worker) {
+    Worker::RunJob(*static_cast<Worker*>(worker));
+    return 0;
+}
+
+} // namespace
+
+// CreateThread, not std::thread: the runtime behind the latter imports functions XP lacks.
+Worker::Worker(std::function<void()> job)
+    : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
+    thread_->handle = CreateThread(nullptr, 0, Start, this, 0, nullptr);
+    if (!thread_->handle) {
+        thread_.reset();
+        RunJob(*this);
+    }
+}
+
+Worker::~Worker() {
+    Wait();
+}
+
+void Worker::Wait() noexcept {
+    if (!thread_) return;
+    WaitForSingleObject(thread_->handle, INFINITE);
+    CloseHandle(thread_->handle);
+    thread_.reset();
+}
+
+} // namespace zendra
