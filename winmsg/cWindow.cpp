@@ -3,8 +3,7 @@
 #include "Handles.h"
 
 #include <algorithm>
-#include <string_view>
-#include <utility>
+#include <vector>
 
 namespace zendra {
 namespace {
@@ -37,6 +36,10 @@ const wchar_t* StandardClassName(int number) noexcept {
 } // namespace
 
 cWindow::~cWindow() noexcept {
+    // A callback may end this object while it destroys a window: those calls must not touch it.
+    for (Destruction* frame = destroying_; frame; frame = frame->outer)
+        frame->ended = true;
+    destroying_ = nullptr;
     // The messages of the destruction reach no callback.
     table_.Remove(kAllMessages);
     while (!record_.empty()) {
@@ -113,10 +116,6 @@ LRESULT cWindow::CallDefWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-std::wstring cWindow::WindowKey(HWND hWnd) {
-    return L"h" + std::to_wstring(reinterpret_cast<std::uintptr_t>(hWnd));
-}
-
 LRESULT CALLBACK cWindow::ClassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
     cWindow* self = ObjectOfClass(static_cast<ATOM>(GetClassWord(hWnd, GCW_ATOM)));
     if (!self) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -136,8 +135,7 @@ LRESULT cWindow::Orphaned(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) no
     // A window without its callback ends itself. During creation, refusing WM_NCCREATE makes the
     // creation fail cleanly; messages of a destruction already under way take their usual path.
     if (uMsg == WM_NCCREATE) return FALSE;
-    if (uMsg == WM_GETMINMAXINFO || uMsg == WM_DESTROY || uMsg == WM_NCDESTROY ||
-        std::find(destroying_.begin(), destroying_.end(), hWnd) != destroying_.end())
+    if (uMsg == WM_GETMINMAXINFO || uMsg == WM_DESTROY || uMsg == WM_NCDESTROY || Destroying(hWnd))
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     Forget(hWnd);
     Destroy(hWnd);
@@ -145,15 +143,16 @@ LRESULT cWindow::Orphaned(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) no
 }
 
 void cWindow::Destroy(HWND hWnd) noexcept {
-    // Without memory for the guard the window is destroyed all the same.
-    bool guarded = true;
-    try {
-        destroying_.push_back(hWnd);
-    } catch (...) {
-        guarded = false;
-    }
+    Destruction frame{hWnd, false, destroying_};
+    destroying_ = &frame;
     DestroyWindow(hWnd);
-    if (guarded) destroying_.erase(std::find(destroying_.begin(), destroying_.end(), hWnd));
+    if (!frame.ended) destroying_ = frame.outer;
+}
+
+bool cWindow::Destroying(HWND hWnd) const noexcept {
+    for (const Destruction* frame = destroying_; frame; frame = frame->outer)
+        if (frame->hWnd == hWnd) return true;
+    return false;
 }
 
 void cWindow::Forget(HWND hWnd) noexcept {
