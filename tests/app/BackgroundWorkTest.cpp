@@ -20,16 +20,25 @@ int Since(Clock::time_point start) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-// Real input without pumping: the work's own loop delivers it.
+// Real input, without pumping: the work's own loop delivers it.
+void Input(DWORD type, WORD key, DWORD down, DWORD up) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = type;
+    if (type == INPUT_KEYBOARD) {
+        input[0].ki.wVk = input[1].ki.wVk = key;
+        input[1].ki.dwFlags = up;
+    } else {
+        input[0].mi.dwFlags = down;
+        input[1].mi.dwFlags = up;
+    }
+    SendInput(2, input, sizeof(INPUT));
+}
+
 void ClickCentre(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    Input(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
 }
 
 struct BackgroundWorkTest : ::testing::Test {
@@ -55,7 +64,8 @@ struct BackgroundWorkTest : ::testing::Test {
         };
     }
     // `action` runs on the user-interface thread every 20 ms while the work runs.
-    void RunWith(BackgroundWork::Job job, std::function<void(int elapsed)> action) {
+    void RunWith(const BackgroundWork::Job& job, std::function<void(int elapsed)> action) {
+        finished = false;
         onTick = std::move(action);
         start = Clock::now();
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
@@ -64,7 +74,7 @@ struct BackgroundWorkTest : ::testing::Test {
         ranFor = Since(start);
     }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (current->onTick) current->onTick(Since(current->start));
+        current->onTick(Since(current->start));
     }
     bool WindowShown() {
         const HWND w = work->ProgressWindow().Hwnd();
@@ -89,10 +99,12 @@ TEST_F(BackgroundWorkTest, ShortWorkShowsNothingAndLeavesTheOwnerAsItWas) {
     EXPECT_TRUE(finished);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_FALSE(work->WindowShown());
-    EXPECT_FALSE(work->ProgressWindow().IsLoaded());
     EXPECT_FALSE(work->CancelRequested());
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
     EXPECT_EQ(GetFocus(), button.Hwnd());
+    EXPECT_THROW(work->Run([](const Progress&) { throw std::runtime_error("disk gone"); }),
+                 std::runtime_error);
+    EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
 }
 
 TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTakesNoInput) {
@@ -101,13 +113,11 @@ TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTake
     std::atomic<bool> measuring{true};
     std::atomic<int> slowest{0}, unanswered{0};
     std::thread prober([&] {
-        while (measuring) {
+        for (DWORD_PTR result = 0; measuring; Sleep(5)) {
             const auto asked = Clock::now();
-            DWORD_PTR result = 0;
             if (!SendMessageTimeoutW(owner.Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 100, &result))
                 ++unanswered;
             slowest = std::max<int>(slowest, Since(asked));
-            Sleep(5);
         }
     });
     const BackgroundWork::Job sleeper = Sleeper(1500);
@@ -125,7 +135,7 @@ TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTake
             if (firstShown < 0) {
                 firstShown = elapsed;
                 windowOwner = GetWindow(work->ProgressWindow().Hwnd(), GW_OWNER);
-                ClickCentre(button.Hwnd()); // the owner's button, under the pointer
+                ClickCentre(button.Hwnd()); // the owner's button, beside the window
             }
             bytes = work->ProgressWindow().lblBytes.Caption();
         });
@@ -139,25 +149,24 @@ TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTake
     EXPECT_EQ(unanswered, 0);
     EXPECT_LT(slowest, 100);
     EXPECT_FALSE(work->ProgressWindow().IsLoaded());
-    EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
-    test::ClickAt(button.Hwnd(), 40, 10); // and input reaches the owner again
+    test::ClickAt(button.Hwnd(), 40, 10); // input reaches the owner again
     EXPECT_EQ(ownerClicks, 1);
+    // Where the system has it (Windows 7, 6.1, and later) the taskbar button shows progress.
+    if (LOBYTE(GetVersion()) * 10 + HIBYTE(LOWORD(GetVersion())) >= 61) {
+        EXPECT_TRUE(TaskbarProgress(owner.Hwnd()).Available());
+    }
 }
 
-TEST_F(BackgroundWorkTest, CancelButtonEscAndClosingStopTheWork) {
+TEST_F(BackgroundWorkTest, CancelButtonEscClosingTheWindowOrTheOwnerStopTheWork) {
     const std::function<void(frmProgress&)> ways[] = {
         [](frmProgress& window) { ClickCentre(window.cmdCancel.Hwnd()); },
         [](frmProgress& window) {
             SetForegroundWindow(window.Hwnd());
-            INPUT key[2]{};
-            key[0].type = key[1].type = INPUT_KEYBOARD;
-            key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
-            key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(2, key, sizeof(INPUT));
+            Input(INPUT_KEYBOARD, VK_ESCAPE, 0, KEYEVENTF_KEYUP);
         },
-        [](frmProgress& window) { PostMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }};
+        [](frmProgress& window) { PostMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+        [this](frmProgress&) { PostMessageW(owner.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }};
     for (const auto& way : ways) {
-        finished = false;
         int askedAt = -1;
         RunWith(Sleeper(5000), [&](int elapsed) {
             if (askedAt < 0 && WindowShown()) {
@@ -169,39 +178,12 @@ TEST_F(BackgroundWorkTest, CancelButtonEscAndClosingStopTheWork) {
         EXPECT_TRUE(work->CancelRequested());
         EXPECT_LT(ranFor - askedAt, 400);
         EXPECT_FALSE(work->ProgressWindow().IsLoaded());
-        EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+        EXPECT_TRUE(owner.IsLoaded());
     }
 }
 
-TEST_F(BackgroundWorkTest, TaskbarButtonShowsProgressWhereTheSystemOffersIt) {
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExW(&version);
-    TaskbarProgress taskbar(owner.Hwnd());
-    // Windows 7 is 6.1; before it the calls do nothing.
-    if (version.dwMajorVersion * 10 + version.dwMinorVersion >= 61) {
-        EXPECT_TRUE(taskbar.Available());
-    }
-}
-
-TEST_F(BackgroundWorkTest, WhatTheJobThrowsComesOutOfRun) {
-    EXPECT_THROW(work->Run([](const Progress&) { throw std::runtime_error("disk gone"); }),
-                 std::runtime_error);
-    EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
-}
-
-TEST_F(BackgroundWorkTest, ClosingTheOwnerCancelsAndEndingTheProgramIsPassedOn) {
-    bool posted = false;
-    RunWith(Sleeper(5000), [&](int) {
-        if (!std::exchange(posted, true)) PostMessageW(owner.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    EXPECT_FALSE(finished);
-    EXPECT_TRUE(work->CancelRequested());
-    EXPECT_TRUE(owner.IsLoaded());
-    posted = false;
-    RunWith(Sleeper(5000), [&](int) {
-        if (!std::exchange(posted, true)) PostQuitMessage(3);
-    });
+TEST_F(BackgroundWorkTest, RequestToEndTheProgramCancelsAndIsPassedOn) {
+    RunWith(Sleeper(5000), [](int) { PostQuitMessage(3); });
     EXPECT_FALSE(finished);
     EXPECT_TRUE(work->CancelRequested());
     MSG msg{};
