@@ -20,6 +20,16 @@ struct ClassOwner {
 };
 thread_local std::vector<ClassOwner> classOwners;
 
+// Classes whose object ended while one of their windows was still being destroyed (a callback
+// may end the object then): the system keeps such a class until it is asked again.
+thread_local std::vector<ATOM> classesLeftOver;
+
+void UnregisterLeftOverClasses() noexcept {
+    std::erase_if(classesLeftOver, [](ATOM atom) {
+        return UnregisterClassW(MAKEINTATOM(atom), GetModuleHandleW(nullptr)) != FALSE;
+    });
+}
+
 cWindow* ObjectOfClass(ATOM atom) noexcept {
     for (const auto& entry : classOwners)
         if (entry.atom == atom) return entry.object;
@@ -48,7 +58,12 @@ cWindow::~cWindow() noexcept {
         Destroy(hWnd);
     }
     if (atom_) {
-        UnregisterClassW(MAKEINTATOM(atom_), Instance());
+        if (!UnregisterClassW(MAKEINTATOM(atom_), Instance())) {
+            try {
+                classesLeftOver.push_back(atom_);
+            } catch (...) {
+            }
+        }
         std::erase_if(classOwners,
                       [this](const ClassOwner& entry) { return entry.object == this; });
     }
@@ -63,6 +78,7 @@ bool cWindow::WindowClassRegister(const std::wstring& sClass, COLORREF colBackgr
                                   HCURSOR hCursor, HICON hIcon, HICON hIconSm, int cbClassExtra,
                                   int cbWndExtra) {
     if (atom_) return false;
+    UnregisterLeftOverClasses();
     className_ = sClass;
     classOwners.reserve(classOwners.size() + 1);
     tk::UniqueBrush background(CreateSolidBrush(colBackground));

@@ -311,6 +311,9 @@ TEST_F(WindowTest, CallbackMayEndTheObjectWhileItDestroysTheWindow) {
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_TRUE(std::all_of(std::begin(storage), std::end(storage),
                             [](std::byte b) { return b == std::byte{0xA5}; }));
+    // The class, kept by the system while its window was still there, can be registered again.
+    cWindow next;
+    EXPECT_TRUE(next.WindowClassRegister(ClassName(), 0, 0, nullptr, nullptr, nullptr, 0, 0));
 }
 
 TEST_F(WindowTest, CallDefWndProcIsTheDefaultProcessing) {
