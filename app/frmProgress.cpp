@@ -39,7 +39,7 @@ void frmProgress::CreateControls() {
     CreateControl(cmdCancel, 3600, 1320, 1200, 345);
     cmdCancel.Click.Handle([this] { RequestCancel(); });
     lblBytes.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
-    PlaceLabel(Elements(), lblBytes, BytesDoneText(0, 0).c_str(), 300, 1065, 3200, 255);
+    PlaceLabel(Elements(), lblBytes, BytesDoneText(0, 0).c_str(), 300, 1065, 4500, 255);
     Shape1.SetBorderColor(tk::SystemColor(COLOR_ACTIVEBORDER));
     Elements().AddFront(Shape1);
 }
