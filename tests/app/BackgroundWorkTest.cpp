@@ -20,25 +20,13 @@ int Since(Clock::time_point start) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-// Real input, without pumping: the work's own loop delivers it.
-void Input(DWORD type, WORD key, DWORD down, DWORD up) {
-    INPUT input[2]{};
-    input[0].type = input[1].type = type;
-    if (type == INPUT_KEYBOARD) {
-        input[0].ki.wVk = input[1].ki.wVk = key;
-        input[1].ki.dwFlags = up;
-    } else {
-        input[0].mi.dwFlags = down;
-        input[1].mi.dwFlags = up;
-    }
-    SendInput(2, input, sizeof(INPUT));
-}
-
+// A real click, without pumping: the work's own loop delivers it.
 void ClickCentre(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    Input(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
 struct BackgroundWorkTest : ::testing::Test {
@@ -162,7 +150,8 @@ TEST_F(BackgroundWorkTest, CancelButtonEscClosingTheWindowOrTheOwnerStopTheWork)
         [](frmProgress& window) { ClickCentre(window.cmdCancel.Hwnd()); },
         [](frmProgress& window) {
             SetForegroundWindow(window.Hwnd());
-            Input(INPUT_KEYBOARD, VK_ESCAPE, 0, KEYEVENTF_KEYUP);
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
         },
         [](frmProgress& window) { PostMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
         [this](frmProgress&) { PostMessageW(owner.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }};
