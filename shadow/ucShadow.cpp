@@ -90,7 +90,7 @@ void ucShadow::SetColor(tk::OleColor value) {
     if (value == color_) return;
     color_ = value;
     Changed("Color");
-    if (!isLayered_) return;
+    // Resolved even while there is no shadow, which may come back with the display.
     resolved_ = ResolveColor(color_);
     RenderShadows();
 }

@@ -17,6 +17,15 @@ struct SubclassedWindow {
 // Windows belong to the thread that created them, and so do their subclassers.
 thread_local std::vector<std::unique_ptr<SubclassedWindow>> subclassedWindows;
 
+// Each listed window carries its entry under this property. Our procedure misses the end of a
+// window when other code bypasses it; the property then tells a dead entry (or one whose handle
+// the system has given to a new window) from a live one.
+constexpr wchar_t kEntryProperty[] = L"Zendra.cSubclass";
+
+bool Alive(const SubclassedWindow& window) noexcept {
+    return GetPropW(window.hWnd, kEntryProperty) == &window;
+}
+
 SubclassedWindow* Find(HWND hWnd) noexcept {
     for (const auto& window : subclassedWindows)
         if (window->hWnd == hWnd) return window.get();
@@ -37,12 +46,14 @@ cSubclass::~cSubclass() noexcept {
 }
 
 bool cSubclass::Subclass(HWND hWnd, iSubclass& Owner) noexcept {
-    // Attaching elsewhere without detaching would leave the first window routed to this object.
-    UnSubclass();
+    // Attaching elsewhere without detaching would leave the first window routed to this object;
+    // the message tables stay as the caller set them.
+    Detach();
     owner_ = &Owner;
     ownerLife_ = Owner.Watch();
     if (!IsWindow(hWnd) || GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId())
         return false;
+    ForgetDeadWindows();
     try {
         SubclassedWindow* window = Find(hWnd);
         if (!window) {
@@ -50,9 +61,13 @@ bool cSubclass::Subclass(HWND hWnd, iSubclass& Owner) noexcept {
             auto fresh = std::make_unique<SubclassedWindow>(SubclassedWindow{hWnd, nullptr, {}});
             fresh->chain.reserve(1);
             subclassedWindows.reserve(subclassedWindows.size() + 1);
+            if (!SetPropW(hWnd, kEntryProperty, fresh.get())) return false;
             fresh->previous = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Dispatch)));
-            if (!fresh->previous) return false;
+            if (!fresh->previous) {
+                RemovePropW(hWnd, kEntryProperty);
+                return false;
+            }
             window = fresh.get();
             subclassedWindows.push_back(std::move(fresh));
         }
@@ -75,12 +90,27 @@ void cSubclass::Detach() noexcept {
     SubclassedWindow* window = Find(std::exchange(hWnd_, nullptr));
     if (!window) return;
     std::erase(window->chain, this);
-    if (!window->chain.empty()) return;
+    if (!window->chain.empty() || !Alive(*window)) return;
     // A procedure installed on top of ours still calls ours: then ours stays, passing messages
     // through, until the window ends.
     if (CurrentProcedure(window->hWnd) != &Dispatch) return;
     SetWindowLongPtrW(window->hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->previous));
-    std::erase_if(subclassedWindows, [window](const auto& entry) { return entry.get() == window; });
+    ForgetWindow(window->hWnd);
+}
+
+void cSubclass::ForgetWindow(HWND hWnd) noexcept {
+    SubclassedWindow* gone = Find(hWnd);
+    if (!gone) return;
+    // A handle kept beyond this point could name another window.
+    for (cSubclass* subclass : gone->chain)
+        subclass->hWnd_ = nullptr;
+    if (Alive(*gone)) RemovePropW(hWnd, kEntryProperty);
+    std::erase_if(subclassedWindows, [gone](const auto& entry) { return entry.get() == gone; });
+}
+
+void cSubclass::ForgetDeadWindows() noexcept {
+    for (std::size_t i = subclassedWindows.size(); i-- > 0;)
+        if (!Alive(*subclassedWindows[i])) ForgetWindow(subclassedWindows[i]->hWnd);
 }
 
 void cSubclass::AddMsg(std::int32_t uMsg, std::int32_t When) {
@@ -107,16 +137,7 @@ LRESULT CALLBACK cSubclass::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     const SubclassedWindow* window = Find(hWnd);
     if (!window) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     const LRESULT result = Forward(hWnd, window->chain.size(), hWnd, uMsg, wParam, lParam);
-    if (uMsg == WM_NCDESTROY) {
-        // The window is gone: a handle kept beyond this message could name another window.
-        if (SubclassedWindow* gone = Find(hWnd)) {
-            for (cSubclass* subclass : gone->chain)
-                subclass->hWnd_ = nullptr;
-            gone->chain.clear();
-            std::erase_if(subclassedWindows,
-                          [gone](const auto& entry) { return entry.get() == gone; });
-        }
-    }
+    if (uMsg == WM_NCDESTROY) ForgetWindow(hWnd);
     return result;
 }
 
@@ -140,6 +161,7 @@ LRESULT cSubclass::Forward(HWND window, std::size_t level, HWND hWnd, UINT uMsg,
 
 LRESULT cSubclass::Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
     const HWND window = hWnd_;
+    const std::size_t level = Level();
     Frame frame(*this);
     // Leaves the frame list as it was, unless the object has ended meanwhile.
     struct Leave {
@@ -157,9 +179,9 @@ LRESULT cSubclass::Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noe
         owner_->Before(bHandled, lReturn, hWnd, uMsg, wParam, lParam);
         if (bHandled) return lReturn;
     }
-    // An object that ended in its callback no longer has a place in the chain: the message
-    // goes on to the window's first procedure.
-    lReturn = Forward(window, frame.ended ? 0 : Level(), hWnd, uMsg, wParam, lParam);
+    // An object that ended in its callback no longer has a place in the chain: the message goes
+    // on from the place it had, so the subclassers attached before it still see it.
+    lReturn = Forward(window, frame.ended ? level : Level(), hWnd, uMsg, wParam, lParam);
     if (frame.ended || !after_.Selects(uMsg)) return lReturn;
     if (ownerLife_.expired()) return DetachOrphaned();
     owner_->After(lReturn, hWnd, uMsg, wParam, lParam);

@@ -58,6 +58,10 @@ class cSubclass {
     std::size_t Level() const noexcept;
     LRESULT Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     void Detach() noexcept;
+    // Drops a window's entry, leaving its subclassers detached.
+    static void ForgetWindow(HWND hWnd) noexcept;
+    // Drops the entries of windows that ended without our procedure seeing it.
+    static void ForgetDeadWindows() noexcept;
     LRESULT DetachOrphaned() noexcept;
     MessageTable& TableFor(std::int32_t When) noexcept {
         return When == kBefore ? before_ : after_;

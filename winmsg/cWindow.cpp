@@ -3,8 +3,7 @@
 #include "Handles.h"
 
 #include <algorithm>
-#include <string_view>
-#include <utility>
+#include <vector>
 
 namespace zendra {
 namespace {
@@ -20,6 +19,16 @@ struct ClassOwner {
     cWindow* object;
 };
 thread_local std::vector<ClassOwner> classOwners;
+
+// Classes whose object ended while one of their windows was still being destroyed (a callback
+// may end the object then): the system keeps such a class until it is asked again.
+thread_local std::vector<ATOM> classesLeftOver;
+
+void UnregisterLeftOverClasses() noexcept {
+    std::erase_if(classesLeftOver, [](ATOM atom) {
+        return UnregisterClassW(MAKEINTATOM(atom), GetModuleHandleW(nullptr)) != FALSE;
+    });
+}
 
 cWindow* ObjectOfClass(ATOM atom) noexcept {
     for (const auto& entry : classOwners)
@@ -37,6 +46,10 @@ const wchar_t* StandardClassName(int number) noexcept {
 } // namespace
 
 cWindow::~cWindow() noexcept {
+    // A callback may end this object while it destroys a window: those calls must not touch it.
+    for (Destruction* frame = destroying_; frame; frame = frame->outer)
+        frame->ended = true;
+    destroying_ = nullptr;
     // The messages of the destruction reach no callback.
     table_.Remove(kAllMessages);
     while (!record_.empty()) {
@@ -45,7 +58,12 @@ cWindow::~cWindow() noexcept {
         Destroy(hWnd);
     }
     if (atom_) {
-        UnregisterClassW(MAKEINTATOM(atom_), Instance());
+        if (!UnregisterClassW(MAKEINTATOM(atom_), Instance())) {
+            try {
+                classesLeftOver.push_back(atom_);
+            } catch (...) {
+            }
+        }
         std::erase_if(classOwners,
                       [this](const ClassOwner& entry) { return entry.object == this; });
     }
@@ -60,6 +78,7 @@ bool cWindow::WindowClassRegister(const std::wstring& sClass, COLORREF colBackgr
                                   HCURSOR hCursor, HICON hIcon, HICON hIconSm, int cbClassExtra,
                                   int cbWndExtra) {
     if (atom_) return false;
+    UnregisterLeftOverClasses();
     className_ = sClass;
     classOwners.reserve(classOwners.size() + 1);
     tk::UniqueBrush background(CreateSolidBrush(colBackground));
@@ -113,10 +132,6 @@ LRESULT cWindow::CallDefWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-std::wstring cWindow::WindowKey(HWND hWnd) {
-    return L"h" + std::to_wstring(reinterpret_cast<std::uintptr_t>(hWnd));
-}
-
 LRESULT CALLBACK cWindow::ClassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
     cWindow* self = ObjectOfClass(static_cast<ATOM>(GetClassWord(hWnd, GCW_ATOM)));
     if (!self) return DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -136,8 +151,7 @@ LRESULT cWindow::Orphaned(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) no
     // A window without its callback ends itself. During creation, refusing WM_NCCREATE makes the
     // creation fail cleanly; messages of a destruction already under way take their usual path.
     if (uMsg == WM_NCCREATE) return FALSE;
-    if (uMsg == WM_GETMINMAXINFO || uMsg == WM_DESTROY || uMsg == WM_NCDESTROY ||
-        std::find(destroying_.begin(), destroying_.end(), hWnd) != destroying_.end())
+    if (uMsg == WM_GETMINMAXINFO || uMsg == WM_DESTROY || uMsg == WM_NCDESTROY || Destroying(hWnd))
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
     Forget(hWnd);
     Destroy(hWnd);
@@ -145,15 +159,16 @@ LRESULT cWindow::Orphaned(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) no
 }
 
 void cWindow::Destroy(HWND hWnd) noexcept {
-    // Without memory for the guard the window is destroyed all the same.
-    bool guarded = true;
-    try {
-        destroying_.push_back(hWnd);
-    } catch (...) {
-        guarded = false;
-    }
+    Destruction frame{hWnd, false, destroying_};
+    destroying_ = &frame;
     DestroyWindow(hWnd);
-    if (guarded) destroying_.erase(std::find(destroying_.begin(), destroying_.end(), hWnd));
+    if (!frame.ended) destroying_ = frame.outer;
+}
+
+bool cWindow::Destroying(HWND hWnd) const noexcept {
+    for (const Destruction* frame = destroying_; frame; frame = frame->outer)
+        if (frame->hWnd == hWnd) return true;
+    return false;
 }
 
 void cWindow::Forget(HWND hWnd) noexcept {

@@ -46,13 +46,19 @@ class cWindow {
     const MessageTable& Table() const noexcept { return table_; }
     // The windows held, in creation order.
     const std::vector<HWND>& Windows() const noexcept { return record_; }
-    // The key under which the record knows a window: "h" followed by the handle in decimal.
-    static std::wstring WindowKey(HWND hWnd);
 
   private:
+    // One DestroyWindow of this object under way; tells it whether the object ended meanwhile.
+    struct Destruction {
+        HWND hWnd;
+        bool ended;
+        Destruction* outer;
+    };
+
     static LRESULT CALLBACK ClassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Orphaned(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
     void Destroy(HWND hWnd) noexcept;
+    bool Destroying(HWND hWnd) const noexcept;
     void Forget(HWND hWnd) noexcept;
 
     MessageTable table_;
@@ -61,8 +67,9 @@ class cWindow {
     iWindow* owner_ = nullptr;
     std::weak_ptr<const void> ownerLife_;
     std::vector<HWND> record_;
-    // Windows inside a DestroyWindow of this object: their messages must not start another.
-    std::vector<HWND> destroying_;
+    // Windows inside a DestroyWindow of this object, innermost first: their messages must not
+    // start another.
+    Destruction* destroying_ = nullptr;
 };
 
 } // namespace zendra

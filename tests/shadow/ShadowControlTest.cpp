@@ -1,3 +1,4 @@
+#include "LayeredPictures.h"
 #include "RealShadowSystem.h"
 #include "ShadowHost.h"
 
@@ -380,7 +381,7 @@ TEST_F(ShadowControl, LookChangedWhileHiddenIsDrawnWhenTheOwnerShows) {
     ExpectPlacedBeside(Shadow(), Owner());
 }
 
-TEST_F(ShadowControl, DisplayChangesEndAndRecreateTheShadowWindows) {
+TEST_F(ShadowControl, DisplayChangesEndAndRecreateTheShadowWindowsInTheLatestColour) {
     Open();
     Show();
     const HWND oldRight = Shadow().RightWindow();
@@ -389,13 +390,21 @@ TEST_F(ShadowControl, DisplayChangesEndAndRecreateTheShadowWindows) {
     EXPECT_FALSE(Shadow().IsLayered());
     EXPECT_FALSE(IsWindow(oldRight));
     EXPECT_EQ(Shadow().RightWindow(), nullptr);
-    MoveOwner(120, 90); // still followed, with nothing to move
+    MoveOwner(120, 90);            // still followed, with nothing to move
+    Shadow().SetColor(0x8000000D); // the selection colour, set while there is no shadow
     system.bits = 32;
+    const test::LayeredPictures seen;
     SendMessageW(Owner(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
     EXPECT_TRUE(Shadow().IsLayered());
     EXPECT_TRUE(Shown(Shadow().RightWindow()));
     EXPECT_TRUE(Shown(Shadow().BottomWindow()));
     ExpectPlacedBeside(Shadow(), Owner());
+    // The returning shadow wears the new colour, at full strength next to the owner.
+    const COLORREF selection = GetSysColor(COLOR_HIGHLIGHT);
+    ASSERT_NE(selection, 0u);
+    EXPECT_EQ(seen.LastFor(Shadow().RightWindow())->At(0, ShadowHost::kHeight / 2),
+              0xFF000000u | GetRValue(selection) << 16 | GetGValue(selection) << 8 |
+                  GetBValue(selection));
 }
 
 TEST_F(ShadowControl, ThemeChangeAsksForTheStyleAgainAndRedraws) {

@@ -1,6 +1,7 @@
 #include "ShadowPaint.h"
 #include "DibSection.h"
 #include "Handles.h"
+#include "LayeredPictures.h"
 #include "cWindow.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,34 @@ TEST(ShadowRender, StripIsPlacedAndSizedOnItsLayeredWindow) {
     RenderShadows(right.Get(), bottom.Get(), owner, look, 120);
     ExpectPlacedAt(right.Get(), RightStripRect(owner, 10));
     ExpectPlacedAt(bottom.Get(), BottomStripRect(owner, 10));
+}
+
+// The pixels and blend that the windows receive, against the soft profile's formulas for depth
+// 10 and the colour red 255, green 128, blue 0 (pixels 0xAARRGGBB, premultiplied).
+TEST(ShadowRender, WindowsReceiveTheProfileRightSideUpWithTheConstantAlpha) {
+    const tk::UniqueWindow right = LayeredWindow();
+    const tk::UniqueWindow bottom = LayeredWindow();
+    const test::LayeredPictures seen;
+    RenderShadows(right.Get(), bottom.Get(), {100, 120, 60, 40}, {10, true, 0x000080FF, true}, 128);
+    const test::LayeredPicture& r = *seen.LastFor(right.Get());
+    const test::LayeredPicture& b = *seen.LastFor(bottom.Get());
+    ASSERT_EQ(r.lines.size(), 10u * 40);
+    ASSERT_EQ(b.lines.size(), 50u * 10);
+    for (const auto* picture : {&r, &b}) {
+        EXPECT_EQ(picture->blend.SourceConstantAlpha, 128);
+        EXPECT_EQ(picture->blend.AlphaFormat, AC_SRC_ALPHA);
+        for (int c = 0; c < picture->width; ++c) // both fade out to nothing at their lowest line
+            EXPECT_EQ(picture->At(c, 0), 0u) << c;
+    }
+    EXPECT_EQ(r.At(0, 20), 0xFFFF8000u); // full strength next to the owner
+    EXPECT_EQ(r.At(9, 20), 0x19190D00u); // a tenth of it at the outer column
+    EXPECT_EQ(r.At(3, 5), 0x58582C00u);  // 127 * 7 / 10 = 88
+    EXPECT_EQ(r.At(4, 39), 0x0F0F0800u); // the highest line, 25 * 6 / 10, beside the corner
+    for (const auto& [c, row] : {std::pair{9, 39}, {5, 39}, {7, 38}, {8, 37}, {9, 35}})
+        EXPECT_EQ(r.At(c, row), 0u) << c << "," << row; // the quarter-round corner
+    EXPECT_EQ(b.At(20, 9), 0xE5E57300u);                // the line next to the owner: 229
+    EXPECT_EQ(b.At(3, 9), 0x44442200u);                 // 76 * 9 / 10 = 68
+    EXPECT_EQ(b.At(49, 9), 0xE5E57300u);                // never cut
 }
 
 TEST(ShadowRender, EmptyStripStillReplacesThePicture) {

@@ -266,12 +266,31 @@ TEST_F(SubclassTest, ObjectEndedInsideItsOwnCallbackLetsTheMessageFinish) {
     EXPECT_EQ(CurrentProcedure(), TargetWindow::Procedure());
 }
 
-TEST_F(SubclassTest, SubclassingAnotherWindowReleasesTheFirst) {
+TEST_F(SubclassTest, SubclassingAnotherWindowReleasesTheFirstAndKeepsTheTables) {
     TargetWindow second;
     ASSERT_TRUE(subclass.Subclass(target.Get(), recorder));
+    subclass.AddMsg(Num(Msg(1)), kBefore);
+    subclass.AddMsg(Num(Msg(2)), kAfter);
     ASSERT_TRUE(subclass.Subclass(second.Get(), recorder));
     EXPECT_EQ(CurrentProcedure(), TargetWindow::Procedure());
     EXPECT_EQ(subclass.Window(), second.Get());
+    SendMessageW(second.Get(), Msg(1), 0, 0);
+    SendMessageW(second.Get(), Msg(2), 0, 0);
+    EXPECT_EQ(target.log, (Log{"before 1 w0", "after 2 w0 r2000"}));
+}
+
+TEST_F(SubclassTest, WindowThatEndsWhileOtherCodeBypassesOursIsForgotten) {
+    ASSERT_TRUE(subclass.Subclass(target.Get(), recorder));
+    // Other code puts back the procedure it found before ours: ours never sees the window end.
+    SetWindowLongPtrW(target.Get(), GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(TargetWindow::Procedure()));
+    DestroyWindow(target.Get());
+    // The next attach drops the dead window's entry, which a later window given the same handle
+    // (the system reuses handle values) would otherwise join without being subclassed.
+    TargetWindow next;
+    cSubclass other;
+    ASSERT_TRUE(other.Subclass(next.Get(), recorder));
+    EXPECT_EQ(subclass.Window(), nullptr);
 }
 
 TEST_F(SubclassTest, DestroyedWindowLeavesTheObjectDetached) {
@@ -347,6 +366,19 @@ TEST_F(ChainTest, HandledInTheOuterStopsTheInner) {
     };
     EXPECT_EQ(Send(Msg(1)), 5);
     EXPECT_EQ(target.log, (Log{"B.before 1 w0"}));
+}
+
+TEST_F(ChainTest, SubclasserEndedInItsCallbackPassesTheMessageOnToTheEarlierOnes) {
+    auto third = std::make_unique<cSubclass>();
+    Recorder thirdRecorder{target.log, "C."};
+    ASSERT_TRUE(third->Subclass(target.Get(), thirdRecorder));
+    third->AddMsg(Num(Msg(1)), kBefore);
+    thirdRecorder.onBefore = [&third](bool&, LRESULT&, HWND&, UINT&, WPARAM&, LPARAM&) {
+        third.reset();
+    };
+    EXPECT_EQ(Send(Msg(1)), 1000);
+    EXPECT_EQ(target.log, (Log{"C.before 1 w0", "B.before 1 w0", "A.before 1 w0", "proc 1 w0",
+                               "A.after 1 w0 r1000", "B.after 1 w0 r1000"}));
 }
 
 TEST_F(ChainTest, PreviousProcedureOfTheLaterIsTheEarlierSubclasser) {

@@ -1,0 +1,165 @@
+#include "BackgroundWork.h"
+
+#include "TaskbarProgress.h"
+
+#include <utility>
+
+namespace zendra {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZendraBackgroundWork";
+// Posted by the worker when it has news; at most one waits in the queue at a time.
+constexpr UINT kProgressMessage = WM_APP + 1;
+// The worker posts news at most this often (milliseconds): enough for the eye and the bar.
+constexpr DWORD kReportInterval = 40;
+constexpr int kTwipsPerPixel = 15;
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static void Close(HANDLE handle) noexcept { CloseHandle(handle); }
+};
+using UniqueKernelHandle = tk::UniqueHandle<KernelHandleTraits>;
+
+} // namespace
+
+BackgroundWork::BackgroundWork(HWND owner, std::wstring caption)
+    : owner_(owner), window_(std::move(caption)) {
+    RegisterClassOnce(kClassName, 0, nullptr);
+    // A message-only window: it receives the worker's news and the show timer, and is never seen.
+    CreateHandle(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
+    report_ = [this](std::uint64_t done, std::uint64_t total) { return Report(done, total); };
+    showTimer_.Tick.Handle([this] { Appear(); });
+    // The window also asks when it is closed at the end of the work: that is no request.
+    window_.CancelRequested.Handle([this] {
+        if (running_) cancel_ = true;
+    });
+}
+
+BackgroundWork::~BackgroundWork() noexcept = default;
+
+void BackgroundWork::Run(const Job& job) {
+    cancel_ = false;
+    done_ = 0;
+    total_ = 0;
+    reportPosted_ = false;
+    lastPost_ = GetTickCount();
+    error_ = nullptr;
+    shown_ = false;
+    job_ = &job;
+    const HWND focus = GetFocus();
+    // Nonzero: the owner was disabled already, and stays so afterwards.
+    const bool ownerWasEnabled = !EnableWindow(owner_, FALSE);
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
+    if (thread) {
+        running_ = true;
+        showTimer_.SetEnabled(true);
+        Wait(thread.Get());
+        End();
+    } else {
+        job(report_);
+    }
+    // The owner first, so that the activation passes back to it and not to another program.
+    if (ownerWasEnabled) EnableWindow(owner_, TRUE);
+    if (window_.IsLoaded()) window_.Unload();
+    if (focus && IsWindow(focus)) SetFocus(focus);
+    job_ = nullptr;
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+}
+
+DWORD WINAPI BackgroundWork::Worker(void* self) noexcept {
+    auto& work = *static_cast<BackgroundWork*>(self);
+    try {
+        (*work.job_)(work.report_);
+    } catch (...) {
+        work.error_ = std::current_exception();
+    }
+    return 0;
+}
+
+bool BackgroundWork::Report(std::uint64_t done, std::uint64_t total) noexcept {
+    done_ = done;
+    total_ = total;
+    const DWORD now = GetTickCount();
+    if (now - lastPost_ >= kReportInterval && !reportPosted_.exchange(true)) {
+        lastPost_ = now;
+        PostMessageW(Hwnd(), kProgressMessage, 0, 0);
+    }
+    return !cancel_;
+}
+
+void BackgroundWork::Wait(HANDLE thread) {
+    bool quit = false;
+    WPARAM quitCode = 0;
+    // Woken by the end of the worker or by any message; every message is handled at once.
+    while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
+           WAIT_OBJECT_0) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                cancel_ = true;
+                continue;
+            }
+            if (window_.PreTranslate(msg)) continue;
+            if (ClosesOwner(msg)) {
+                // The owner stays while its work runs: closing it cancels the work instead.
+                cancel_ = true;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
+bool BackgroundWork::ClosesOwner(const MSG& msg) const noexcept {
+    const bool close = msg.message == WM_CLOSE ||
+                       (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE);
+    const HWND top = GetAncestor(owner_, GA_ROOT);
+    return close && msg.hwnd && (msg.hwnd == top || IsChild(top, msg.hwnd));
+}
+
+void BackgroundWork::End() noexcept {
+    running_ = false;
+    showTimer_.SetEnabled(false);
+    taskbar_.reset();
+}
+
+LRESULT BackgroundWork::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kProgressMessage) {
+        reportPosted_ = false;
+        if (running_ && window_.IsLoaded()) ShowProgress();
+        return 0;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+void BackgroundWork::ShowProgress() {
+    const std::uint64_t done = done_, total = total_;
+    window_.SetProgress(done, total);
+    if (taskbar_) taskbar_->Set(done, total);
+}
+
+void BackgroundWork::Appear() {
+    showTimer_.SetEnabled(false);
+    // A request to cancel before the window shows needs no window.
+    if (!running_ || cancel_) return;
+    window_.Load();
+    // Owned by the owner's top-level window: above it, without a taskbar button of its own.
+    const HWND top = GetAncestor(owner_, GA_ROOT);
+    SetWindowLongPtrW(window_.Hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(top));
+    RECT over{};
+    GetWindowRect(top, &over);
+    const int left = (over.left + over.right) / 2 * kTwipsPerPixel - window_.Width() / 2;
+    const int topEdge = (over.top + over.bottom) / 2 * kTwipsPerPixel - window_.Height() / 2;
+    window_.Move(left, topEdge, window_.Width(), window_.Height());
+    taskbar_ = std::make_unique<TaskbarProgress>(top);
+    ShowProgress();
+    window_.Show();
+    shown_ = true;
+}
+
+} // namespace zendra

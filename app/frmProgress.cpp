@@ -1,0 +1,80 @@
+#include "frmProgress.h"
+
+#include "FormHelpers.h"
+
+namespace zendra {
+
+namespace {
+
+constexpr int kWidth = 5100; // twips: 340 x 122 pixels
+constexpr int kHeight = 1830;
+
+std::wstring Grouped(std::uint64_t value) {
+    std::wstring digits = std::to_wstring(value);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, L',');
+    return digits;
+}
+
+} // namespace
+
+std::wstring BytesDoneText(std::uint64_t done, std::uint64_t total) {
+    return Grouped(done) + L" of " + Grouped(total) + L" bytes";
+}
+
+frmProgress::frmProgress(std::wstring caption) : tk::Form(L"Zendra", kWidth, kHeight) {
+    SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    SetDesign({{L"Tiger1",
+                {{"Caption", std::move(caption)}, {"MinEnabled", false}, {"ZoomEnabled", false}}},
+               {L"ucShadow1", {}},
+               {L"cmdCancel",
+                {{"BackColor", std::int64_t{tk::SystemColor(COLOR_CAPTIONTEXT)}},
+                 {"Caption", std::wstring(L"Cancel")}}}});
+}
+
+void frmProgress::CreateControls() {
+    CreateControl(Tiger1, 0, 0, kWidth, 345);
+    CreateControl(ucShadow1, 0, 0, 480, 480);
+    CreateControl(ProgressBar1, 300, 630, 4500, 345);
+    CreateControl(cmdCancel, 3600, 1320, 1200, 345);
+    cmdCancel.Click.Handle([this] { RequestCancel(); });
+    lblBytes.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    PlaceLabel(Elements(), lblBytes, BytesDoneText(0, 0).c_str(), 300, 1065, 4500, 255);
+    Shape1.SetBorderColor(tk::SystemColor(COLOR_ACTIVEBORDER));
+    Elements().AddFront(Shape1);
+}
+
+void frmProgress::OnLoad() {
+    cancelRequested_ = false;
+    cmdCancel.SetEnabled(true);
+    ConfigureShadow(ucShadow1);
+    Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
+    Skipping([&] { Tiger1.SetWidth(Width()); });
+}
+
+void frmProgress::OnUnload() {
+    // Closing the window (its close button, Alt+F4) cancels too.
+    RequestCancel();
+}
+
+void frmProgress::SetProgress(std::uint64_t done, std::uint64_t total) {
+    ProgressBar1.SetProgress(done, total);
+    lblBytes.SetCaption(BytesDoneText(done, total));
+}
+
+bool frmProgress::PreTranslate(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE || !Hwnd()) return false;
+    if (msg.hwnd != Hwnd() && !IsChild(Hwnd(), msg.hwnd)) return false;
+    RequestCancel();
+    return true;
+}
+
+void frmProgress::RequestCancel() {
+    if (cancelRequested_) return;
+    cancelRequested_ = true;
+    // The button shows that the request was taken while the work winds down.
+    Skipping([&] { cmdCancel.SetEnabled(false); });
+    CancelRequested();
+}
+
+} // namespace zendra

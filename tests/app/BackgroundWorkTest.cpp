@@ -1,0 +1,183 @@
+#include "BackgroundWork.h"
+#include "TaskbarProgress.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+using namespace zendra;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int Since(Clock::time_point start) {
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// A real click, without pumping: the work's own loop delivers it.
+void ClickCentre(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+struct BackgroundWorkTest : ::testing::Test {
+    void SetUp() override {
+        tk::Form::SetOnLastUnloaded([] {});
+        owner.Load();
+        owner.CreateControl(button, 300, 300, 1500, 345);
+        button.Click.Handle([this] { ++ownerClicks; });
+        owner.Show();
+        test::Pump(50);
+        work = std::make_unique<BackgroundWork>(owner.Hwnd(), L"Splitting...");
+        current = this;
+    }
+    // A job of `ms` milliseconds that reports every 10 ms and stops when told to.
+    BackgroundWork::Job Sleeper(int ms) {
+        return [this, ms](const Progress& progress) {
+            const auto began = Clock::now();
+            for (int i = 0; Since(began) < ms; ++i) {
+                if (!progress(static_cast<std::uint64_t>(i), 1000)) return;
+                Sleep(10);
+            }
+            finished = true;
+        };
+    }
+    // `action` runs on the user-interface thread every 20 ms while the work runs.
+    void RunWith(const BackgroundWork::Job& job, std::function<void(int elapsed)> action) {
+        finished = false;
+        onTick = std::move(action);
+        start = Clock::now();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
+        work->Run(job);
+        KillTimer(nullptr, timer);
+        ranFor = Since(start);
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        current->onTick(Since(current->start));
+    }
+    bool WindowShown() {
+        const HWND w = work->ProgressWindow().Hwnd();
+        return w && IsWindowVisible(w);
+    }
+
+    static inline BackgroundWorkTest* current = nullptr;
+    test::HostForm owner{6000, 4500, RGB(255, 255, 255)};
+    aquaBtn button{L"cmdSplit"};
+    std::unique_ptr<BackgroundWork> work;
+    std::function<void(int)> onTick;
+    Clock::time_point start;
+    std::atomic<bool> finished{false};
+    int ownerClicks = 0;
+    int ranFor = 0;
+};
+
+TEST_F(BackgroundWorkTest, ShortWorkShowsNothingAndLeavesTheOwnerAsItWas) {
+    SetFocus(button.Hwnd());
+    bool ownerDisabled = false;
+    RunWith(Sleeper(150), [&](int) { ownerDisabled = !IsWindowEnabled(owner.Hwnd()); });
+    EXPECT_TRUE(finished);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_FALSE(work->WindowShown());
+    EXPECT_FALSE(work->CancelRequested());
+    EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+    EXPECT_EQ(GetFocus(), button.Hwnd());
+    EXPECT_THROW(work->Run([](const Progress&) { throw std::runtime_error("disk gone"); }),
+                 std::runtime_error);
+    EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+}
+
+TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTakesNoInput) {
+    // Another thread measures how long the user-interface thread takes to answer while the work
+    // runs; the job ends only after the last answer.
+    std::atomic<bool> measuring{true};
+    std::atomic<int> slowest{0}, unanswered{0};
+    std::thread prober([&] {
+        for (DWORD_PTR result = 0; measuring; Sleep(5)) {
+            const auto asked = Clock::now();
+            if (!SendMessageTimeoutW(owner.Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 100, &result))
+                ++unanswered;
+            slowest = std::max<int>(slowest, Since(asked));
+        }
+    });
+    const BackgroundWork::Job sleeper = Sleeper(1500);
+    int firstShown = -1;
+    HWND windowOwner = nullptr;
+    std::wstring bytes;
+    RunWith(
+        [&](const Progress& progress) {
+            sleeper(progress);
+            measuring = false;
+            prober.join();
+        },
+        [&](int elapsed) {
+            if (!WindowShown()) return;
+            if (firstShown < 0) {
+                firstShown = elapsed;
+                windowOwner = GetWindow(work->ProgressWindow().Hwnd(), GW_OWNER);
+                ClickCentre(button.Hwnd()); // the owner's button, beside the window
+            }
+            bytes = work->ProgressWindow().lblBytes.Caption();
+        });
+    EXPECT_TRUE(finished);
+    EXPECT_GE(firstShown, 450);
+    EXPECT_LE(firstShown, 800);
+    EXPECT_EQ(windowOwner, owner.Hwnd());
+    EXPECT_NE(bytes.find(L" of 1,000 bytes"), std::wstring::npos) << bytes.c_str();
+    EXPECT_NE(bytes, L"0 of 1,000 bytes");
+    EXPECT_EQ(ownerClicks, 0);
+    EXPECT_EQ(unanswered, 0);
+    EXPECT_LT(slowest, 100);
+    EXPECT_FALSE(work->ProgressWindow().IsLoaded());
+    test::ClickAt(button.Hwnd(), 40, 10); // input reaches the owner again
+    EXPECT_EQ(ownerClicks, 1);
+    // Where the system has it (Windows 7, 6.1, and later) the taskbar button shows progress.
+    if (LOBYTE(GetVersion()) * 10 + HIBYTE(LOWORD(GetVersion())) >= 61) {
+        EXPECT_TRUE(TaskbarProgress(owner.Hwnd()).Available());
+    }
+}
+
+TEST_F(BackgroundWorkTest, CancelButtonEscClosingTheWindowOrTheOwnerStopTheWork) {
+    const std::function<void(frmProgress&)> ways[] = {
+        [](frmProgress& window) { ClickCentre(window.cmdCancel.Hwnd()); },
+        [](frmProgress& window) {
+            SetForegroundWindow(window.Hwnd());
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        },
+        [](frmProgress& window) { PostMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+        [this](frmProgress&) { PostMessageW(owner.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    for (const auto& way : ways) {
+        int askedAt = -1;
+        RunWith(Sleeper(5000), [&](int elapsed) {
+            if (askedAt < 0 && WindowShown()) {
+                askedAt = elapsed;
+                way(work->ProgressWindow());
+            }
+        });
+        EXPECT_FALSE(finished);
+        EXPECT_TRUE(work->CancelRequested());
+        EXPECT_LT(ranFor - askedAt, 400);
+        EXPECT_FALSE(work->ProgressWindow().IsLoaded());
+        EXPECT_TRUE(owner.IsLoaded());
+    }
+}
+
+TEST_F(BackgroundWorkTest, RequestToEndTheProgramCancelsAndIsPassedOn) {
+    RunWith(Sleeper(5000), [](int) { PostQuitMessage(3); });
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(work->CancelRequested());
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 3u);
+}
+
+} // namespace
