@@ -86,6 +86,7 @@ protected:
     void CreateControls() override;
     void OnLoad() override;
     void OnUnload() override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void CreateTabs();
@@ -124,8 +125,12 @@ private:
 
     AppServices& services_;
     tk::ToolTips tips_;
-    // Where the last join read its pieces and wrote its output: what "Delete splitted files?"
+    // The source of the last split: what "Delete original file?" may remove, whatever the field
+    // holds by then.
+    std::wstring splitSource_;
+    // The index of the last join and where it read its pieces and wrote its output: what "Delete splitted files?"
     // may remove, and what it must keep.
+    std::wstring joinedIndex_;
     std::vector<std::filesystem::path> joinedPieces_;
     std::filesystem::path joinedOutput_;
 };

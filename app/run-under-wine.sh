@@ -17,9 +17,6 @@ exe=$build/app/Zendra.exe
 [ -f "$build/app/WinSubHook.tlb" ] || echo "Note: no WinSubHook.tlb beside Zendra.exe; the program will say so and end." >&2
 export WINEPREFIX=${WINEPREFIX:-${ZENDRA_WINEPREFIX:-$root/build/wineprefix}}
 export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
-# The window's background is the caption-text colour, white on Windows; Wine's light scheme has it
-# black, so give the build's prefix the standard value.
-wine reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1 || true
 
 if [ -n "$shot" ]; then
     display=

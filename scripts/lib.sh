@@ -82,20 +82,24 @@ stop_xvfb() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
 
-# The build's own Wine prefix: created once, with Chinese fonts mapped onto the UI faces.
+# The build's own Wine prefix: created once, with Chinese fonts mapped onto the UI faces and
+# otherwise as Wine makes it; one made to an older recipe is made again.
 ensure_wine_prefix() {
-    if [ -f "$WINEPREFIX/.zendra-ready" ]; then
+    local kind="stock colours, Windows 10"
+    if [ "$(cat "$WINEPREFIX/.zendra-ready" 2>/dev/null)" = "$kind" ]; then
         return 0
     fi
+    # Its Windows XP twin is a copy of it: made again after it.
+    rm -rf "$WIN_BUILD/wineprefix-xp"
     log "creating Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
     wine regedit /S "$ROOT/scripts/wine-fonts.reg" >/dev/null 2>&1
-    # The windows' background is the caption-text colour, white on Windows but black in Wine's scheme.
-    wine reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1
+    # Wine's stock colour scheme, reporting Windows 10; tests/shadow/wine-xp-run makes the XP twin.
+    wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
     # Without a window manager, Wine otherwise waits 2 s for one whenever an active window goes away.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.zendra-ready"
+    echo "$kind" >"$WINEPREFIX/.zendra-ready"
 }

@@ -119,6 +119,7 @@ protected:
     tk::FakeFileDialog dialog;
     tk::FakeSettingsStore settings;
     FakeTypeLibrary typeLibrary;
+    tk::FakeFileSystem fakeFiles; // for Start: it must outlive the window, which closes in TearDown
     std::unique_ptr<tk::IFileSystem> realFiles = tk::MakeWin32FileSystem();
     // The settings' application name: the executable's base name (a faked file system is given
     // the same).

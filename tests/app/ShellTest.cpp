@@ -34,10 +34,9 @@ TEST_F(Shell, AMissingTypeLibraryIsNamedAndEndsTheProgramBeforeAnyWindow) {
 }
 
 TEST_F(Shell, ATypeLibraryThatIsThereButCannotBeRegisteredIsIgnored) {
-    tk::FakeFileSystem files;
-    files.Add(L"C:\\Program\\WinSubHook.tlb", 10);
+    fakeFiles.Add(L"C:\\Program\\WinSubHook.tlb", 10);
     typeLibrary.fail = true;
-    Start(&files);
+    Start(&fakeFiles);
     EXPECT_TRUE(messages.calls.empty());
     EXPECT_EQ(programEnds, 0);
     EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
@@ -135,6 +134,25 @@ TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {
     form->aboutWindow.Unload();
     ClickAt(form->about.Hwnd(), 13, 11);
     EXPECT_TRUE(form->aboutWindow.IsLoaded());
+}
+
+// Every background the windows give as white shows the window colour (white in every standard
+// scheme), also where the caption-text colour is dark, as in Wine's stock scheme.
+TEST_F(Shell, WhiteBackgroundsAreTheWindowColour) {
+    Start();
+    const COLORREF white = GetSysColor(COLOR_WINDOW);
+    const tk::DibSection split = Snapshot(form->Hwnd());
+    EXPECT_EQ(split.Color(441, 100), white) << "the window's right edge";
+    EXPECT_EQ(split.Color(268, 132), white) << "the \"Bytes\" label";
+    form->SetFrame(L"TOOLS");
+    const tk::DibSection options = Snapshot(form->Hwnd());
+    EXPECT_EQ(options.Color(20, 70), white) << "the options pane";
+    EXPECT_EQ(options.Color(400, 280), white) << "the options pane";
+    EXPECT_EQ(Snapshot(form->chkDelSource.Hwnd()).Color(1, 1), white) << "a check box";
+    EXPECT_EQ(Snapshot(form->SavePrefs.Hwnd()).Color(0, 0), white) << "a button's corner";
+    form->aboutWindow.Show();
+    Pump(20);
+    EXPECT_EQ(Snapshot(form->aboutWindow.Hwnd()).Color(5, 100), white) << "the About window";
 }
 
 struct ShadowSearch {

@@ -62,7 +62,9 @@ protected:
             CloseHandle(process.hProcess);
             CloseHandle(process.hThread);
         }
-        RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + appName).c_str());
+        const std::wstring settings = L"Software\\VB and VBA Program Settings\\" + appName;
+        RegDeleteKeyW(HKEY_CURRENT_USER, (settings + L"\\Options").c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, settings.c_str());
         std::error_code ignored;
         fs::remove_all(dir, ignored);
     }
