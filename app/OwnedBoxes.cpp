@@ -9,7 +9,7 @@ namespace zendra {
 namespace {
 
 class OwnedMessageBox : public tk::IMessageBox {
-public:
+  public:
     explicit OwnedMessageBox(const BoxOwner& owner) : owner_(owner) {}
 
     tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
@@ -19,22 +19,26 @@ public:
                                           MB_ICONINFORMATION};
         const UINT flags = kButtons[static_cast<int>(buttons)] | kIcons[static_cast<int>(icon)];
         switch (MessageBoxW(owner_.Get(), text.c_str(), tk::MessageTitle(title).c_str(), flags)) {
-        case IDYES: return tk::MsgResult::Yes;
-        case IDNO: return tk::MsgResult::No;
-        case IDCANCEL: return tk::MsgResult::Cancel;
-        default: return tk::MsgResult::Ok;
+        case IDYES:
+            return tk::MsgResult::Yes;
+        case IDNO:
+            return tk::MsgResult::No;
+        case IDCANCEL:
+            return tk::MsgResult::Cancel;
+        default:
+            return tk::MsgResult::Ok;
         }
     }
 
-private:
+  private:
     const BoxOwner& owner_;
 };
 
 class OwnedFileDialog : public tk::IFileDialog {
-public:
+  public:
     explicit OwnedFileDialog(const BoxOwner& owner) : owner_(owner) {}
 
-protected:
+  protected:
     std::optional<std::wstring> AskOpen() override {
         std::wstring filter; // "description\0pattern\0...\0"
         for (const auto& [description, pattern] : ParseFilter(Filter()))
@@ -56,7 +60,7 @@ protected:
         return std::wstring(buffer.c_str());
     }
 
-private:
+  private:
     const BoxOwner& owner_;
 };
 

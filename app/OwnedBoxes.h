@@ -13,11 +13,11 @@ namespace zendra {
 
 // The window that owns the boxes; before it has a handle (start-up) they have no owner.
 class BoxOwner {
-public:
+  public:
     void Set(HWND window) noexcept { window_ = window; }
     HWND Get() const noexcept { return IsWindow(window_) ? window_ : nullptr; }
 
-private:
+  private:
     HWND window_ = nullptr;
 };
 

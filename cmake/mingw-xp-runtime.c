@@ -16,17 +16,18 @@ static ULONGLONG WINAPI PerformanceMilliseconds(void) {
     return ticks / hertz * 1000 + ticks % hertz * 1000 / hertz;
 }
 
+typedef ULONGLONG(WINAPI* TickCount64)(void);
 static ULONGLONG WINAPI FirstCall(void);
 
 /* The slot the runtime calls through: the resolver first, then the chosen function. A pointer
  * store is atomic on x86, so racing first calls only resolve twice. */
-ULONGLONG(WINAPI *volatile zendraGetTickCount64)(void) __asm__("__imp__GetTickCount64@0") = FirstCall;
+TickCount64 volatile zendraGetTickCount64 __asm__("__imp__GetTickCount64@0") = FirstCall;
 
 static ULONGLONG WINAPI FirstCall(void) {
-    ULONGLONG(WINAPI *chosen)(void) = PerformanceMilliseconds;
+    TickCount64 chosen = PerformanceMilliseconds;
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     FARPROC system = kernel != NULL ? GetProcAddress(kernel, "GetTickCount64") : NULL;
-    if (system != NULL) chosen = (ULONGLONG(WINAPI *)(void))(void *)system;
+    if (system != NULL) chosen = (TickCount64)(void*)system;
     zendraGetTickCount64 = chosen;
     return chosen();
 }

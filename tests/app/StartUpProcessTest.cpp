@@ -136,6 +136,21 @@ TEST_F(StartUp, WithTheTypeLibraryTheMainWindowShowsAndClosingEndsTheProcess) {
     if (key != nullptr) RegCloseKey(key);
 }
 
+TEST_F(StartUp, LogoffSavesTheOptionsAndEndsTheProgram) {
+    fs::copy_file(built / "WinSubHook.tlb", dir / "WinSubHook.tlb");
+    Launch();
+    HWND main = WaitForWindow(L"ZendraForm");
+    ASSERT_NE(main, nullptr);
+    const std::wstring options = L"Software\\VB and VBA Program Settings\\" + appName + L"\\Options";
+    HKEY key = nullptr;
+    EXPECT_TRUE(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, options.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    if (key != nullptr) RegCloseKey(key);
+    SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(WaitForExit(), 0u);
+}
+
 TEST_F(StartUp, AFileOfThatNameThatIsNoTypeLibraryDoesNotStopTheProgram) {
     std::ofstream(dir / "WinSubHook.tlb", std::ios::binary) << "not a type library";
     Launch();
