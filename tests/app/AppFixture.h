@@ -28,6 +28,18 @@ public:
     bool fail = false;
 };
 
+// A box that lets a field change while it waits (as a window left enabled did).
+class RetypingBox : public tk::FakeMessageBox {
+public:
+    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
+                       const std::wstring& title) override {
+        if (field != nullptr) field->SetText(retyped);
+        return FakeMessageBox::Show(text, buttons, icon, title);
+    }
+    tk::TextBox* field = nullptr;
+    std::wstring retyped;
+};
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -273,18 +273,6 @@ TEST_F(SplitPane, BoxesAreModalToTheWindowAndKeysTypedDuringTheSplitAnswerNone) 
     main.Unload();
 }
 
-// A box that lets the split's field change while it waits (as a window left enabled did).
-class RetypingBox : public tk::FakeMessageBox {
-public:
-    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
-                       const std::wstring& title) override {
-        if (field != nullptr) field->SetText(retyped);
-        return FakeMessageBox::Show(text, buttons, icon, title);
-    }
-    tk::TextBox* field = nullptr;
-    std::wstring retyped;
-};
-
 TEST_F(SplitPane, YesDeletesTheFileThatWasSplitWhateverTheFieldHoldsByThen) {
     RetypingBox box;
     AppServices retyping{box, dialog, *realFiles, settings, typeLibrary};
