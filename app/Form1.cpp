@@ -8,6 +8,7 @@
 #include "Artwork.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace zendra {
 
@@ -145,6 +146,7 @@ void Form1::HookTab(PictureTab& tab, void (Form1::*action)()) {
 
 void Form1::OnLoad() {
     if (services_.boxOwner != nullptr) services_.boxOwner->Set(Hwnd());
+    DragAcceptFiles(Hwnd(), TRUE);
     Leopard1.SetWidth(Width());
     ConfigureShadow(ucShadow1);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
@@ -161,6 +163,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The session may end without another word to the program: keep the options now.
         SaveRegistry();
         return TRUE;
+    case WM_DROPFILES:
+        Form_DropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_ENDSESSION:
         // Unloaded as at a close; the process ends when this returns.
         if (wParam) UnloadAll(false);

@@ -18,6 +18,8 @@
 #include "TextBox.h"
 #include "ToolTips.h"
 
+#include <shellapi.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -102,10 +104,15 @@ private:
     void cmdBrowseJoin_MouseUp();
     void cmdJoin_Click();
     void SavePrefs_Click();
+    void Form_DropFiles(HDROP drop);
     void ShowSplitPane() { SetFrame(L"SPLIT"); }
     void ShowJoinPane() { SetFrame(L"JOIN"); }
     void ShowOptionsPane() { SetFrame(L"TOOLS"); }
     void ShowAbout();
+
+    // What Browse does with the chosen file (lower-cased; "" after a cancel), on its pane.
+    void UseFileToSplit(const std::wstring& chosen);
+    void UseIndex(const std::wstring& chosen);
 
     // A box with the program's title and an OK button; the window is repainted once it closes.
     void Say(const std::wstring& text);

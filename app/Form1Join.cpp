@@ -21,8 +21,9 @@ void Form1::CreateJoinPane() {
     cmdJoin.Click.Handle([this] { cmdJoin_Click(); });
 }
 
-void Form1::cmdBrowseJoin_MouseUp() {
-    const std::wstring chosen = Lower(LocateSplittedFile());
+void Form1::cmdBrowseJoin_MouseUp() { UseIndex(Lower(LocateSplittedFile())); }
+
+void Form1::UseIndex(const std::wstring& chosen) {
     if (!chosen.empty()) {
         txtJoin.SetText(chosen);
         if (txtJoinDest.Text().empty()) txtJoinDest.SetText(GetFolderPath(txtJoin.Text()));

@@ -26,8 +26,10 @@ void Form1::CreateSplitPane() {
     cmdSplit.Click.Handle([this] { cmdSplit_Click(); });
 }
 
-void Form1::cmdBrowse_MouseUp() {
-    txtSplit.SetText(Lower(LocateFile()));
+void Form1::cmdBrowse_MouseUp() { UseFileToSplit(Lower(LocateFile())); }
+
+void Form1::UseFileToSplit(const std::wstring& chosen) {
+    txtSplit.SetText(chosen);
     if (txtSplitDest.Text().empty()) txtSplitDest.SetText(GetFolderPath(txtSplit.Text()));
     Text2.Focus();
 }

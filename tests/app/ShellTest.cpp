@@ -2,7 +2,10 @@
 // program when its last window goes.
 #include "AppFixture.h"
 
+#include "Split.h"
 #include "TextRules.h"
+
+#include <shlobj.h>
 
 namespace zendra::test {
 
@@ -153,6 +156,54 @@ TEST_F(Shell, WhiteBackgroundsAreTheWindowColour) {
     form->aboutWindow.Show();
     Pump(20);
     EXPECT_EQ(Snapshot(form->aboutWindow.Hwnd()).Color(5, 100), white) << "the About window";
+}
+
+// A drop as the shell posts it: a DROPFILES block with the paths, each ended by a null, and one
+// more null; the window frees it.
+void DropOn(HWND window, const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    const SIZE_T bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = {200, 150};
+    header->fWide = TRUE;
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
+    GlobalUnlock(memory);
+    PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    Pump(30);
+}
+
+TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
+    const std::wstring file = Write(L"Report.DOC", std::string(30, 'x'));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(file), 0, message, 10));
+    Start();
+    EXPECT_NE(GetWindowLongW(form->Hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+    // Refused, changing nothing: a folder, two files, a file to split while the split pane hides.
+    const std::wstring index = dir.wstring() + L"\\Report.DOC.tpl";
+    DropOn(form->Hwnd(), {dir.wstring()});
+    DropOn(form->Hwnd(), {file, index});
+    form->SetFrame(L"TOOLS");
+    DropOn(form->Hwnd(), {file});
+    EXPECT_EQ(messages.calls.size(), 3u);
+    EXPECT_TRUE(form->FraOptions.Visible());
+    EXPECT_EQ(form->txtSplit.Text(), L"");
+
+    form->SetFrame(L"SPLIT");
+    DropOn(form->Hwnd(), {file});
+    EXPECT_EQ(form->txtSplit.Text(), folder + L"report.doc");
+    EXPECT_EQ(form->txtSplitDest.Text(), folder);
+    EXPECT_EQ(GetFocus(), form->Text2.Hwnd());
+    // An index goes to the join pane, from any pane, and lists its split's files.
+    DropOn(form->Hwnd(), {index});
+    EXPECT_TRUE(form->FraJoin.Visible());
+    EXPECT_EQ(form->txtJoin.Text(), folder + L"report.doc.tpl");
+    EXPECT_EQ(form->txtJoinDest.Text(), folder);
+    EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces and the index
+    EXPECT_EQ(messages.calls.size(), 3u);
 }
 
 struct ShadowSearch {

@@ -6,6 +6,7 @@
 # through GetProcAddress, or add it to the list only after checking that XP SP3 has it.
 # Usage: xp-imports.sh LIST PROGRAM.exe...
 set -euo pipefail
+export LC_ALL=C # one collation for sort and comm
 list=$1
 shift
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
