@@ -59,16 +59,20 @@ configure_and_build() {
     cmake --build "$WIN_BUILD" -j "$jobs"
 }
 
-# A virtual screen for the Windows programs, with compositing so per-pixel alpha blends.
+# A virtual screen for the Windows programs, with compositing so per-pixel alpha blends. The
+# server picks a free display itself (-displayfd): lock files in /tmp do not show displays that
+# other sessions on the machine hold.
 start_xvfb() {
-    local n
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 +extension Composite -nolisten tcp >/dev/null 2>&1 &
+    local number i
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension Composite -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
+    for i in $(seq 1 100); do
+        [ -s "$number" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n 1 "$number")"
+    rm -f "$number"
     for i in $(seq 1 100); do
         xdpyinfo >/dev/null 2>&1 && return 0
         sleep 0.1
