@@ -3,6 +3,7 @@
 // registration of the type library.
 #pragma once
 
+#include "OwnedBoxes.h"
 #include "Services.h"
 
 #include <memory>
@@ -25,6 +26,8 @@ struct AppServices {
     tk::IFileSystem& files;
     tk::ISettingsStore& settings;
     ITypeLibrary& typeLibrary;
+    // Told the main window once it exists, when the boxes and the dialog are owned ones.
+    BoxOwner* boxOwner = nullptr;
 };
 
 } // namespace zendra

@@ -8,6 +8,7 @@
 #include "Artwork.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace zendra {
 
@@ -15,21 +16,19 @@ namespace {
 
 constexpr int kWidth = 6660; // twips: 444 x 319 pixels
 constexpr int kHeight = 4785;
-// The buttons store the window's own background colour.
-constexpr tk::OleColor kButtonBack = tk::SystemColor(COLOR_CAPTIONTEXT);
 
 tk::FontDesc OptionFont() {
     return tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET};
 }
 
 tk::PropertyBag Button(const wchar_t* caption) {
-    return {{"BackColor", std::int64_t{kButtonBack}}, {"Caption", std::wstring(caption)}};
+    return {{"BackColor", std::int64_t{kWindowWhite}}, {"Caption", std::wstring(caption)}};
 }
 
 tk::PropertyBag CheckBox(const wchar_t* caption) {
     return {{"Caption", std::wstring(caption)},
             {"Font", OptionFont()},
-            {"BackColor", std::int64_t{tk::SystemColor(COLOR_CAPTIONTEXT)}}};
+            {"BackColor", std::int64_t{kWindowWhite}}};
 }
 
 // The stored design of the window's controls.
@@ -58,7 +57,7 @@ Form1::Form1(AppServices& services)
       Prefs(L"Prefs", IDB_TAB_PREFS, IDB_TAB_PREFS_DOWN),
       about(L"about", IDB_TAB_ABOUT, IDB_TAB_ABOUT_DOWN),
       services_(services) {
-    SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    SetBackColor(kWindowWhite);
     SetIcon(IDI_ZENDRA);
     SetDesign(StoredDesign());
 }
@@ -94,12 +93,10 @@ void Form1::CreateControls() {
     FraSplit.Move(0, 810, 6585, 2205);
     FraJoin.Move(24, 810, 6585, 2205);
     FraOptions.Move(60, 840, 6375, 3565);
-    for (Pane* pane : {&FraSplit, &FraJoin}) {
+    for (Pane* pane : {&FraSplit, &FraJoin, &FraOptions}) {
         pane->SetOpaque(true);
-        pane->SetBackColor(tk::SystemColor(COLOR_WINDOW));
+        pane->SetBackColor(kWindowWhite);
     }
-    FraOptions.SetOpaque(true);
-    FraOptions.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
     Elements().AddFront(FraSplit);
     Elements().AddFront(FraJoin);
     Elements().AddFront(FraOptions);
@@ -148,6 +145,8 @@ void Form1::HookTab(PictureTab& tab, void (Form1::*action)()) {
 }
 
 void Form1::OnLoad() {
+    if (services_.boxOwner != nullptr) services_.boxOwner->Set(Hwnd());
+    DragAcceptFiles(Hwnd(), TRUE);
     Leopard1.SetWidth(Width());
     ConfigureShadow(ucShadow1);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
@@ -157,6 +156,24 @@ void Form1::OnLoad() {
 }
 
 void Form1::OnUnload() { SaveRegistry(); }
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        // The session may end without another word to the program: keep the options now.
+        SaveRegistry();
+        return TRUE;
+    case WM_DROPFILES:
+        Form_DropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_ENDSESSION:
+        // Unloaded as at a close; the process ends when this returns.
+        if (wParam) UnloadAll(false);
+        return 0;
+    default:
+        return Form::HandleMessage(message, wParam, lParam);
+    }
+}
 
 void Form1::SetFrame(const std::wstring& name) {
     FraSplit.Show(false);

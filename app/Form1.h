@@ -18,6 +18,8 @@
 #include "TextBox.h"
 #include "ToolTips.h"
 
+#include <shellapi.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -86,6 +88,7 @@ protected:
     void CreateControls() override;
     void OnLoad() override;
     void OnUnload() override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void CreateTabs();
@@ -101,10 +104,15 @@ private:
     void cmdBrowseJoin_MouseUp();
     void cmdJoin_Click();
     void SavePrefs_Click();
+    void Form_DropFiles(HDROP drop);
     void ShowSplitPane() { SetFrame(L"SPLIT"); }
     void ShowJoinPane() { SetFrame(L"JOIN"); }
     void ShowOptionsPane() { SetFrame(L"TOOLS"); }
     void ShowAbout();
+
+    // What Browse does with the chosen file (lower-cased; "" after a cancel), on its pane.
+    void UseFileToSplit(const std::wstring& chosen);
+    void UseIndex(const std::wstring& chosen);
 
     // A box with the program's title and an OK button; the window is repainted once it closes.
     void Say(const std::wstring& text);
@@ -124,8 +132,12 @@ private:
 
     AppServices& services_;
     tk::ToolTips tips_;
-    // Where the last join read its pieces and wrote its output: what "Delete splitted files?"
+    // The source of the last split: what "Delete original file?" may remove, whatever the field
+    // holds by then.
+    std::wstring splitSource_;
+    // The index of the last join and where it read its pieces and wrote its output: what "Delete splitted files?"
     // may remove, and what it must keep.
+    std::wstring joinedIndex_;
     std::vector<std::filesystem::path> joinedPieces_;
     std::filesystem::path joinedOutput_;
 };

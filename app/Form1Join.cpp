@@ -21,8 +21,9 @@ void Form1::CreateJoinPane() {
     cmdJoin.Click.Handle([this] { cmdJoin_Click(); });
 }
 
-void Form1::cmdBrowseJoin_MouseUp() {
-    const std::wstring chosen = Lower(LocateSplittedFile());
+void Form1::cmdBrowseJoin_MouseUp() { UseIndex(Lower(LocateSplittedFile())); }
+
+void Form1::UseIndex(const std::wstring& chosen) {
     if (!chosen.empty()) {
         txtJoin.SetText(chosen);
         if (txtJoinDest.Text().empty()) txtJoinDest.SetText(GetFolderPath(txtJoin.Text()));
@@ -49,7 +50,9 @@ void Form1::cmdJoin_Click() {
         done = ReadJoinPlan(index, plan, message) &&
                WriteJoinedFile(plan, std::filesystem::path(folder), message, KeepPainted());
     }
+    DiscardQueuedInput();
     if (!done) return Say(FromUtf8(message));
+    joinedIndex_ = TrimSpaces(index.wstring());
     joinedPieces_.clear();
     for (const PieceBuffer& piece : plan.Pieces) joinedPieces_.push_back(piece.Location);
     joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
@@ -58,9 +61,9 @@ void Form1::cmdJoin_Click() {
 }
 
 void Form1::DelSplittedConfirm() {
-    if (!ReadsAsOne(Option(L"DelSplitConfirm"))) return;
+    if (joinedIndex_.empty() || !ReadsAsOne(Option(L"DelSplitConfirm"))) return;
     if (Ask(L"Delete splitted files?") != tk::MsgResult::Yes) return;
-    std::vector<std::wstring> doomed{TrimSpaces(txtJoin.Text())};
+    std::vector<std::wstring> doomed{joinedIndex_};
     for (const auto& piece : joinedPieces_) doomed.push_back(piece.wstring());
     for (const std::wstring& path : doomed) {
         // The joined file is kept whatever the index's names say.

@@ -15,7 +15,7 @@ void Form1::CreateSplitPane() {
     PlaceLabel(FraSplit, Label3, L"Size:", 630, 1140, 495, 255);
     PlaceLabel(FraSplit, Label6, L"Bytes", 4020, 1170, 465, 225);
     Label6.SetOpaque(true);
-    Label6.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    Label6.SetBackColor(kWindowWhite);
     FraSplit.Create(*this, txtSplit, 1320, 150, 3735, 345);
     FraSplit.Create(*this, cmdBrowse, 5310, 150, 1005, 345);
     FraSplit.Create(*this, txtSplitDest, 1320, 600, 4995, 345);
@@ -26,8 +26,10 @@ void Form1::CreateSplitPane() {
     cmdSplit.Click.Handle([this] { cmdSplit_Click(); });
 }
 
-void Form1::cmdBrowse_MouseUp() {
-    txtSplit.SetText(Lower(LocateFile()));
+void Form1::cmdBrowse_MouseUp() { UseFileToSplit(Lower(LocateFile())); }
+
+void Form1::UseFileToSplit(const std::wstring& chosen) {
+    txtSplit.SetText(chosen);
     if (txtSplitDest.Text().empty()) txtSplitDest.SetText(GetFolderPath(txtSplit.Text()));
     Text2.Focus();
 }
@@ -60,22 +62,25 @@ void Form1::cmdSplit_Click() {
         return Say(L"The size must be a whole number of bytes from 1 to 2147483647.");
 
     RepaintNow();
+    const std::wstring source = txtSplit.Text();
     std::string message;
     bool done;
     {
         WaitCursor wait;
-        done = SplitToPieces(std::filesystem::path(txtSplit.Text()), 0, message, *size, KeepPainted());
+        done = SplitToPieces(std::filesystem::path(source), 0, message, *size, KeepPainted());
     }
+    DiscardQueuedInput();
     if (!done) return Say(FromUtf8(message));
+    splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");
     if (ReadsAsOne(Option(L"DelSource"))) DelSourceConfirm();
 }
 
 void Form1::DelSourceConfirm() {
-    if (!ReadsAsOne(Option(L"DelSourceConfirm"))) return;
+    if (splitSource_.empty() || !ReadsAsOne(Option(L"DelSourceConfirm"))) return;
     if (Ask(L"Delete original file?") != tk::MsgResult::Yes) return;
-    RemoveFile(TrimSpaces(txtSplit.Text()));
+    RemoveFile(splitSource_);
 }
 
 void Form1::AddListViewItem(const std::wstring& Mode) {

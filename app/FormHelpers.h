@@ -11,6 +11,11 @@
 
 namespace zendra {
 
+// The windows' white background: the window colour, white in every standard scheme (Wine's stock
+// one included) and right in high-contrast schemes. The caption-text colour, which once served,
+// is white only in XP's standard scheme and dark elsewhere.
+inline constexpr tk::OleColor kWindowWhite = tk::SystemColor(COLOR_WINDOW);
+
 // A step that may fail without stopping the ones after it.
 template <typename F> void Skipping(F&& step) noexcept {
     try {
@@ -55,6 +60,16 @@ public:
 private:
     HCURSOR previous_;
 };
+
+// Drops the mouse and keyboard input that arrived while a split or join ran: the window took none
+// then, and keys typed meanwhile must not answer the boxes that follow.
+inline void DiscardQueuedInput() noexcept {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
 
 // A progress callback that, about ten times a second, paints what needs painting, so that a long
 // split or join never leaves a half-drawn window behind. Only paint messages are handled: no

@@ -24,7 +24,7 @@ void PlaceCentred(tk::Container& form, tk::Label& label, const wchar_t* caption,
 } // namespace
 
 Frmabout::Frmabout() : tk::Form(L"Form2", 3480, 2895) {
-    SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    SetBackColor(kWindowWhite);
     SetDesign({{L"Tiger1",
                 {{"Caption", std::wstring(L"About Zendra")},
                  {"MinEnabled", false},

@@ -48,13 +48,7 @@ std::optional<std::int32_t> PieceSizeFromText(const std::wstring& text) {
     return value;
 }
 
-bool ReadsAsOne(const std::wstring& text) {
-    const std::wstring t = TrimSpaces(text);
-    if (t.empty()) return false;
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(t.c_str(), &end);
-    return end == t.c_str() + t.size() && value == 1.0;
-}
+bool ReadsAsOne(const std::wstring& text) { return ToLong(text) == 1; }
 
 bool IsSizeKey(wchar_t typed) noexcept {
     return (typed >= L'0' && typed <= L'9') || typed == L'.' || typed == 8;

@@ -21,7 +21,8 @@ std::optional<std::int32_t> ToLong(const std::wstring& text);
 // after rounding, or nothing.
 std::optional<std::int32_t> PieceSizeFromText(const std::wstring& text);
 
-// Whether a stored option reads as the number 1 (only that counts as on).
+// Whether a stored option reads as the number 1 (only that counts as on), converted as the check
+// boxes load it (ToLong), so that a box shows on exactly when its option acts on.
 bool ReadsAsOne(const std::wstring& text);
 
 // Whether the size field lets a typed character through: digits, "." and Backspace.

@@ -4,12 +4,21 @@
 
 #include <oleauto.h>
 
-// Exported by oleaut32 since Vista, but not every SDK's headers declare it.
-extern "C" HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* path, OLECHAR* helpFolder);
-
 namespace zendra {
 
 namespace {
+
+// Per-user registration needs no administrator, but oleaut32 has it only since Vista: on XP the
+// library is registered for the machine, as every program did then (a failure there, for want of
+// the right to write the machine's registry, lets start-up go on like any failed registration).
+using RegisterForUser = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
+
+RegisterForUser PerUserRegistration() noexcept {
+    const HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll");
+    if (oleaut == nullptr) return nullptr;
+    return reinterpret_cast<RegisterForUser>(
+        reinterpret_cast<void*>(GetProcAddress(oleaut, "RegisterTypeLibForUser")));
+}
 
 class Win32TypeLibrary : public ITypeLibrary {
 public:
@@ -18,7 +27,9 @@ public:
         HRESULT result = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
         if (FAILED(result)) Fail(L"The type library cannot be loaded", result);
         std::wstring writable = path; // the registration takes non-const strings
-        result = RegisterTypeLibForUser(library, writable.data(), nullptr);
+        const RegisterForUser forUser = PerUserRegistration();
+        result = forUser != nullptr ? forUser(library, writable.data(), nullptr)
+                                    : RegisterTypeLib(library, writable.data(), nullptr);
         library->Release();
         if (FAILED(result)) Fail(L"The type library cannot be registered", result);
     }

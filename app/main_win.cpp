@@ -7,12 +7,13 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace zendra;
     try {
-        auto messages = tk::MakeWin32MessageBox();
-        auto dialog = tk::MakeWin32FileDialog();
+        BoxOwner owner;
+        auto messages = MakeOwnedMessageBox(owner);
+        auto dialog = MakeOwnedFileDialog(owner);
         auto files = tk::MakeWin32FileSystem();
         auto settings = tk::MakeWin32SettingsStore();
         auto typeLibrary = MakeWin32TypeLibrary();
-        AppServices services{*messages, *dialog, *files, *settings, *typeLibrary};
+        AppServices services{*messages, *dialog, *files, *settings, *typeLibrary, &owner};
         Form1 main(services);
         if (!main.Initialize()) return 1;
         main.Show();

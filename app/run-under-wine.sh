@@ -17,18 +17,15 @@ exe=$build/app/Zendra.exe
 [ -f "$build/app/WinSubHook.tlb" ] || echo "Note: no WinSubHook.tlb beside Zendra.exe; the program will say so and end." >&2
 export WINEPREFIX=${WINEPREFIX:-${ZENDRA_WINEPREFIX:-$root/build/wineprefix}}
 export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
-# The window's background is the caption-text colour, white on Windows; Wine's light scheme has it
-# black, so give the build's prefix the standard value.
-wine reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1 || true
 
 if [ -n "$shot" ]; then
-    display=
-    for n in $(seq 150 199); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
-    done
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # The server picks a free display itself.
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     xvfb=$!
-    export DISPLAY=":$display"
+    for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$number")"
+    rm -f "$number"
     trap 'kill $app 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
     for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     wine "$exe" >/dev/null 2>&1 &

@@ -13,7 +13,7 @@ export WINEARCH=win32
 PACKAGES=(cmake ninja-build g++ libgtest-dev googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils xcompmgr
-          fonts-wqy-zenhei fonts-liberation time coreutils libxxhash-dev xxhash)
+          fonts-wqy-zenhei fonts-liberation time coreutils zip libxxhash-dev xxhash)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -59,16 +59,20 @@ configure_and_build() {
     cmake --build "$WIN_BUILD" -j "$jobs"
 }
 
-# A virtual screen for the Windows programs, with compositing so per-pixel alpha blends.
+# A virtual screen for the Windows programs, with compositing so per-pixel alpha blends. The
+# server picks a free display itself (-displayfd): lock files in /tmp do not show displays that
+# other sessions on the machine hold.
 start_xvfb() {
-    local n
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 +extension Composite -nolisten tcp >/dev/null 2>&1 &
+    local number i
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension Composite -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
+    for i in $(seq 1 100); do
+        [ -s "$number" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n 1 "$number")"
+    rm -f "$number"
     for i in $(seq 1 100); do
         xdpyinfo >/dev/null 2>&1 && return 0
         sleep 0.1
@@ -82,20 +86,24 @@ stop_xvfb() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
 
-# The build's own Wine prefix: created once, with Chinese fonts mapped onto the UI faces.
+# The build's own Wine prefix: created once, with Chinese fonts mapped onto the UI faces and
+# otherwise as Wine makes it; one made to an older recipe is made again.
 ensure_wine_prefix() {
-    if [ -f "$WINEPREFIX/.zendra-ready" ]; then
+    local kind="stock colours, Windows 10"
+    if [ "$(cat "$WINEPREFIX/.zendra-ready" 2>/dev/null)" = "$kind" ]; then
         return 0
     fi
+    # Its Windows XP twin is a copy of it: made again after it.
+    rm -rf "$WIN_BUILD/wineprefix-xp"
     log "creating Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1 || true
     wine regedit /S "$ROOT/scripts/wine-fonts.reg" >/dev/null 2>&1
-    # The windows' background is the caption-text colour, white on Windows but black in Wine's scheme.
-    wine reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1
+    # Wine's stock colour scheme, reporting Windows 10; tests/shadow/wine-xp-run makes the XP twin.
+    wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
     # Without a window manager, Wine otherwise waits 2 s for one whenever an active window goes away.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.zendra-ready"
+    echo "$kind" >"$WINEPREFIX/.zendra-ready"
 }

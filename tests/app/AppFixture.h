@@ -28,6 +28,18 @@ public:
     bool fail = false;
 };
 
+// A box that lets a field change while it waits (as a window left enabled did).
+class RetypingBox : public tk::FakeMessageBox {
+public:
+    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
+                       const std::wstring& title) override {
+        if (field != nullptr) field->SetText(retyped);
+        return FakeMessageBox::Show(text, buttons, icon, title);
+    }
+    tk::TextBox* field = nullptr;
+    std::wstring retyped;
+};
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -119,6 +131,7 @@ protected:
     tk::FakeFileDialog dialog;
     tk::FakeSettingsStore settings;
     FakeTypeLibrary typeLibrary;
+    tk::FakeFileSystem fakeFiles; // for Start: it must outlive the window, which closes in TearDown
     std::unique_ptr<tk::IFileSystem> realFiles = tk::MakeWin32FileSystem();
     // The settings' application name: the executable's base name (a faked file system is given
     // the same).

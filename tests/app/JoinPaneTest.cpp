@@ -126,6 +126,29 @@ TEST_F(JoinPane, AFailedJoinShowsTheEnginesMessageAndOffersNoDeletion) {
     EXPECT_TRUE(Exists(source + L".000"));
 }
 
+TEST_F(JoinPane, YesDeletesTheSplitThatWasJoinedWhateverTheFieldHoldsByThen) {
+    const std::wstring index = Prepared();
+    const std::wstring other = Prepared(L"other.doc");
+    RetypingBox box;
+    AppServices retyping{box, dialog, *realFiles, settings, typeLibrary};
+    Form1 main(retyping);
+    ASSERT_TRUE(main.Initialize());
+    main.Show();
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    box.field = &main.txtJoin;
+    box.retyped = other;
+    box.answers = {MsgResult::Ok, MsgResult::Yes};
+    main.txtJoin.SetText(index);
+    main.txtJoinDest.SetText(Subfolder(L"out") + L"\\");
+    Press(main.cmdJoin);
+    ASSERT_EQ(box.calls.size(), 2u);
+    EXPECT_FALSE(Exists(index));
+    EXPECT_TRUE(Exists(other));
+    EXPECT_TRUE(Exists(other.substr(0, other.size() - 4) + L".000"));
+    main.Unload();
+}
+
 TEST_F(JoinPane, AFolderThatCannotBeWrittenIsReportedNotJoined) {
     const std::wstring index = Prepared();
     Start();

@@ -121,13 +121,19 @@ TEST_F(Options, RoundTripThroughTheRealRegistry) {
         EXPECT_EQ(second.chkDelSplitConfirm.Value(), 2);
         second.Unload();
     }
-    const std::wstring key = L"Software\\VB and VBA Program Settings\\" + app + L"\\Options";
+    const std::wstring appKey = L"Software\\VB and VBA Program Settings\\" + app;
+    const std::wstring key = appKey + L"\\Options";
+    HKEY options = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &options), ERROR_SUCCESS);
     wchar_t value[16] = {};
-    DWORD bytes = sizeof(value);
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"DelSource", RRF_RT_REG_SZ, nullptr, value, &bytes),
+    DWORD type = 0, bytes = sizeof(value) - sizeof(wchar_t);
+    EXPECT_EQ(RegQueryValueExW(options, L"DelSource", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes),
               ERROR_SUCCESS);
+    RegCloseKey(options);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_STREQ(value, L"1");
-    RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + app).c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
     EXPECT_TRUE(messages.calls.empty());
 }
 

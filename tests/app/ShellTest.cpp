@@ -2,7 +2,10 @@
 // program when its last window goes.
 #include "AppFixture.h"
 
+#include "Split.h"
 #include "TextRules.h"
+
+#include <shlobj.h>
 
 namespace zendra::test {
 
@@ -34,10 +37,9 @@ TEST_F(Shell, AMissingTypeLibraryIsNamedAndEndsTheProgramBeforeAnyWindow) {
 }
 
 TEST_F(Shell, ATypeLibraryThatIsThereButCannotBeRegisteredIsIgnored) {
-    tk::FakeFileSystem files;
-    files.Add(L"C:\\Program\\WinSubHook.tlb", 10);
+    fakeFiles.Add(L"C:\\Program\\WinSubHook.tlb", 10);
     typeLibrary.fail = true;
-    Start(&files);
+    Start(&fakeFiles);
     EXPECT_TRUE(messages.calls.empty());
     EXPECT_EQ(programEnds, 0);
     EXPECT_TRUE(IsWindowVisible(form->Hwnd()));
@@ -135,6 +137,73 @@ TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {
     form->aboutWindow.Unload();
     ClickAt(form->about.Hwnd(), 13, 11);
     EXPECT_TRUE(form->aboutWindow.IsLoaded());
+}
+
+// Every background the windows give as white shows the window colour (white in every standard
+// scheme), also where the caption-text colour is dark, as in Wine's stock scheme.
+TEST_F(Shell, WhiteBackgroundsAreTheWindowColour) {
+    Start();
+    const COLORREF white = GetSysColor(COLOR_WINDOW);
+    const tk::DibSection split = Snapshot(form->Hwnd());
+    EXPECT_EQ(split.Color(441, 100), white) << "the window's right edge";
+    EXPECT_EQ(split.Color(268, 132), white) << "the \"Bytes\" label";
+    form->SetFrame(L"TOOLS");
+    const tk::DibSection options = Snapshot(form->Hwnd());
+    EXPECT_EQ(options.Color(20, 70), white) << "the options pane";
+    EXPECT_EQ(options.Color(400, 280), white) << "the options pane";
+    EXPECT_EQ(Snapshot(form->chkDelSource.Hwnd()).Color(1, 1), white) << "a check box";
+    EXPECT_EQ(Snapshot(form->SavePrefs.Hwnd()).Color(0, 0), white) << "a button's corner";
+    form->aboutWindow.Show();
+    Pump(20);
+    EXPECT_EQ(Snapshot(form->aboutWindow.Hwnd()).Color(5, 100), white) << "the About window";
+}
+
+// A drop as the shell posts it: a DROPFILES block with the paths, each ended by a null, and one
+// more null; the window frees it.
+void DropOn(HWND window, const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    const SIZE_T bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = {200, 150};
+    header->fWide = TRUE;
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
+    GlobalUnlock(memory);
+    PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    Pump(30);
+}
+
+TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
+    const std::wstring file = Write(L"Report.DOC", std::string(30, 'x'));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(file), 0, message, 10));
+    Start();
+    EXPECT_NE(GetWindowLongW(form->Hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+    // Refused, changing nothing: a folder, two files, a file to split while the split pane hides.
+    const std::wstring index = dir.wstring() + L"\\Report.DOC.tpl";
+    DropOn(form->Hwnd(), {dir.wstring()});
+    DropOn(form->Hwnd(), {file, index});
+    form->SetFrame(L"TOOLS");
+    DropOn(form->Hwnd(), {file});
+    EXPECT_EQ(messages.calls.size(), 3u);
+    EXPECT_TRUE(form->FraOptions.Visible());
+    EXPECT_EQ(form->txtSplit.Text(), L"");
+
+    form->SetFrame(L"SPLIT");
+    DropOn(form->Hwnd(), {file});
+    EXPECT_EQ(form->txtSplit.Text(), folder + L"report.doc");
+    EXPECT_EQ(form->txtSplitDest.Text(), folder);
+    EXPECT_EQ(GetFocus(), form->Text2.Hwnd());
+    // An index goes to the join pane, from any pane, and lists its split's files.
+    DropOn(form->Hwnd(), {index});
+    EXPECT_TRUE(form->FraJoin.Visible());
+    EXPECT_EQ(form->txtJoin.Text(), folder + L"report.doc.tpl");
+    EXPECT_EQ(form->txtJoinDest.Text(), folder);
+    EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces and the index
+    EXPECT_EQ(messages.calls.size(), 3u);
 }
 
 struct ShadowSearch {

@@ -208,6 +208,93 @@ TEST_F(SplitPane, ASourceThatCannotBeDeletedIsReportedAndKept) {
     EXPECT_TRUE(form->IsLoaded());
 }
 
+// Real boxes, answered by a thread timer that notes each one's text, its owner and whether the
+// main window was disabled under it; the question is answered No, any other box OK.
+struct BoxWatch {
+    HWND main = nullptr;
+    std::vector<std::wstring> texts;
+    std::vector<HWND> owners;
+    bool mainEnabled = false;
+};
+BoxWatch* watch = nullptr;
+
+BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
+    wchar_t kind[16] = {};
+    GetClassNameW(window, kind, 16);
+    if (std::wstring(kind) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    wchar_t text[128] = {};
+    GetDlgItemTextW(window, 0xFFFF, text, 128);
+    if (!watch->texts.empty() && watch->texts.back() == text) return FALSE; // answered already
+    watch->texts.push_back(text);
+    watch->owners.push_back(GetWindow(window, GW_OWNER));
+    watch->mainEnabled = watch->mainEnabled || IsWindowEnabled(watch->main);
+    PostMessageW(window, WM_COMMAND, std::wstring(text).find(L'?') != std::wstring::npos ? IDNO : IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+}
+
+TEST_F(SplitPane, BoxesAreModalToTheWindowAndKeysTypedDuringTheSplitAnswerNone) {
+    BoxOwner owner;
+    const auto boxes = MakeOwnedMessageBox(owner);
+    AppServices real{*boxes, dialog, *realFiles, settings, typeLibrary, &owner};
+    Form1 main(real);
+    ASSERT_TRUE(main.Initialize());
+    main.Show();
+    const std::wstring source = Write(L"src.bin", std::string(30, 'x'));
+    SetOption(L"DelSource", L"1");
+    SetOption(L"DelSourceConfirm", L"1");
+    main.txtSplit.SetText(source);
+    main.Text2.SetText(L"10");
+    main.aboutWindow.Show(); // another window is active when the boxes open
+    Pump(30);
+    BoxWatch seen;
+    seen.main = main.Hwnd();
+    watch = &seen;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerBoxes);
+    // The click first (posted messages come before input), then two Enters typed while the split
+    // runs: they would close "Successfully splitted!" and answer Yes to the question unseen.
+    PostMessageW(main.cmdSplit.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    PostMessageW(main.cmdSplit.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    for (int i = 0; i < 2; ++i) {
+        keybd_event(VK_RETURN, 0, 0, 0);
+        keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+    }
+    PumpUntil([&] { return seen.texts.size() >= 2; }, 5000);
+    KillTimer(nullptr, timer);
+    watch = nullptr;
+    EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
+    EXPECT_EQ(seen.owners, std::vector<HWND>(seen.texts.size(), main.Hwnd()));
+    EXPECT_FALSE(seen.mainEnabled);
+    EXPECT_TRUE(Exists(source));
+    EXPECT_TRUE(IsWindowEnabled(main.Hwnd()));
+    main.Unload();
+}
+
+TEST_F(SplitPane, YesDeletesTheFileThatWasSplitWhateverTheFieldHoldsByThen) {
+    RetypingBox box;
+    AppServices retyping{box, dialog, *realFiles, settings, typeLibrary};
+    Form1 main(retyping);
+    ASSERT_TRUE(main.Initialize());
+    main.Show();
+    const std::wstring source = Write(L"src.bin", std::string(30, 'x'));
+    const std::wstring other = Write(L"never-split.bin", "keep me");
+    SetOption(L"DelSource", L"1");
+    SetOption(L"DelSourceConfirm", L"1");
+    box.field = &main.txtSplit;
+    box.retyped = other;
+    box.answers = {MsgResult::Ok, MsgResult::Yes};
+    main.txtSplit.SetText(source);
+    main.Text2.SetText(L"10");
+    Press(main.cmdSplit);
+    ASSERT_EQ(box.calls.size(), 2u);
+    EXPECT_FALSE(Exists(source));
+    EXPECT_TRUE(Exists(other));
+    main.Unload();
+}
+
 } // namespace
 
 } // namespace zendra::test

@@ -62,7 +62,9 @@ protected:
             CloseHandle(process.hProcess);
             CloseHandle(process.hThread);
         }
-        RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + appName).c_str());
+        const std::wstring settings = L"Software\\VB and VBA Program Settings\\" + appName;
+        RegDeleteKeyW(HKEY_CURRENT_USER, (settings + L"\\Options").c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, settings.c_str());
         std::error_code ignored;
         fs::remove_all(dir, ignored);
     }
@@ -132,6 +134,21 @@ TEST_F(StartUp, WithTheTypeLibraryTheMainWindowShowsAndClosingEndsTheProcess) {
                             KEY_READ, &key),
               ERROR_SUCCESS);
     if (key != nullptr) RegCloseKey(key);
+}
+
+TEST_F(StartUp, LogoffSavesTheOptionsAndEndsTheProgram) {
+    fs::copy_file(built / "WinSubHook.tlb", dir / "WinSubHook.tlb");
+    Launch();
+    HWND main = WaitForWindow(L"ZendraForm");
+    ASSERT_NE(main, nullptr);
+    const std::wstring options = L"Software\\VB and VBA Program Settings\\" + appName + L"\\Options";
+    HKEY key = nullptr;
+    EXPECT_TRUE(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, options.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    if (key != nullptr) RegCloseKey(key);
+    SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(WaitForExit(), 0u);
 }
 
 TEST_F(StartUp, AFileOfThatNameThatIsNoTypeLibraryDoesNotStopTheProgram) {

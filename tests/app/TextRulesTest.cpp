@@ -42,6 +42,9 @@ TEST(Options, OnlyOneCountsAsOn) {
     EXPECT_TRUE(ReadsAsOne(L"1"));
     EXPECT_TRUE(ReadsAsOne(L" 1 "));
     for (const wchar_t* text : {L"0", L"2", L"", L"yes", L"1.5", L"11", L"-1"}) EXPECT_FALSE(ReadsAsOne(text)) << text;
+    // Read as the check box loads it: on exactly when the box would show it on.
+    for (const wchar_t* text : {L"0x1", L"1e0", L"1.4", L"+1", L"0.6", L" 1.0"})
+        EXPECT_EQ(ReadsAsOne(text), ToLong(text) == 1) << text;
 }
 
 TEST(SizeKeys, DigitsPointAndBackspacePass) {

@@ -123,8 +123,6 @@ SPLIT_BROWSE="387 75"; SIZE_FIELD="140 139"; SPLIT_BUTTON="230 176"
 JOIN_BROWSE="369 93"; JOIN_OUTPUT="220 139"; JOIN_BUTTON="232 176"
 CHK_DEL_SOURCE="70 103"; CHK_DEL_SPLIT_CONFIRM="70 210"
 
-# The dialog boxes show in the standard colours: white text-on-caption colour, as on Windows.
-"$wine_run" reg add 'HKCU\Control Panel\Colors' /v TitleText /d '255 255 255' /f >/dev/null 2>&1
 "$wine_run" reg delete 'HKCU\Software\VB and VBA Program Settings\Zendra' /f >/dev/null 2>&1 || true
 
 head -c 100000 /dev/urandom > "$work/sample.bin"
