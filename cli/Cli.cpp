@@ -312,7 +312,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             problem = wrong.what();
         }
         if (!problem.empty()) {
-            err << "zendra-cli: " << problem << "\n\n" << kUsageText;
+            // As the GNU tools do: the mistake and where to read more, not the whole help.
+            err << "zendra-cli: " << problem << "\nTry 'zendra-cli --help' for the commands, options and examples.\n";
             return kUsage;
         }
         const bool showProgress = terminal && !options.quiet;
