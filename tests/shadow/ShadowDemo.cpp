@@ -2,6 +2,8 @@
 //   shadow_demo look SECONDS     a main-sized and an About-sized window with their shadows
 //   shadow_demo fade FLAGFILE    a window fading out over 3 s; FLAGFILE appears when it starts
 //   shadow_demo measure          what following the owner's moves costs, printed
+//   shadow_demo keyed SECONDS    plain and key-coloured windows side by side (the program's
+//                                title bars key their windows on magenta)
 // The shadow shows only where the system reports Windows XP (run it in such a Wine prefix).
 #include "Form.h"
 #include "Label.h"
@@ -31,8 +33,9 @@ class Desktop : public tk::Form {
 class DemoWindow : public tk::Form {
   public:
     DemoWindow(const wchar_t* caption, int left, int top, int width, int height,
-               const ShadowSystem& system = RealShadowSystem())
-        : Form(caption, width * 15, height * 15), shadow(L"ucShadow1", true, system) {
+               const ShadowSystem& system = RealShadowSystem(), bool keyed = false)
+        : Form(caption, width * 15, height * 15), shadow(L"ucShadow1", true, system),
+          keyed_(keyed) {
         SetDesign({{L"ucShadow1", {}}});
         SetBackColor(RGB(250, 250, 250));
         Move(left * 15, top * 15, width * 15, height * 15);
@@ -58,9 +61,14 @@ class DemoWindow : public tk::Form {
         shadow.SetColor(0);
         shadow.SetDepth(10);
         shadow.SetTransparency(128);
+        if (!keyed_) return;
+        // As the title bars do it: layered, keyed on magenta.
+        SetWindowLongW(Hwnd(), GWL_EXSTYLE, GetWindowLongW(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(Hwnd(), RGB(255, 0, 255), 0, LWA_COLORKEY);
     }
 
   private:
+    bool keyed_;
     tk::Label text_;
     tk::Shape border_;
 };
@@ -87,6 +95,23 @@ int Look(int seconds) {
     std::printf("layered %d, xp %d, luna %d\n", main.shadow.IsLayered(), main.shadow.IsXP(),
                 main.shadow.IsLuna());
     std::fflush(stdout);
+    PumpFor(seconds * 1000);
+    return 0;
+}
+
+// Under Wine a key-coloured window's X shape covers its window surface, whose size is rounded up
+// to 32 pixels; xcompmgr leaves that margin unpainted, and the shadow blends over what was there.
+// The 448 x 320 window has no margin.
+int Keyed(int seconds) {
+    Desktop desktop;
+    desktop.Show();
+    const ShadowSystem& system = RealShadowSystem();
+    DemoWindow plain(L"plain 444 x 319", 60, 60, 444, 319, system);
+    DemoWindow keyed(L"keyed 444 x 319", 600, 60, 444, 319, system, true);
+    DemoWindow aligned(L"keyed 448 x 320", 60, 480, 448, 320, system, true);
+    DemoWindow about(L"keyed 232 x 193", 600, 480, 232, 193, system, true);
+    for (DemoWindow* window : {&plain, &keyed, &aligned, &about})
+        window->Show();
     PumpFor(seconds * 1000);
     return 0;
 }
@@ -200,5 +225,6 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "look";
     if (mode == "fade" && argc > 2) return Fade(argv[2]);
     if (mode == "measure") return Measure();
+    if (mode == "keyed") return Keyed(argc > 2 ? std::atoi(argv[2]) : 5);
     return Look(argc > 2 ? std::atoi(argv[2]) : 5);
 }

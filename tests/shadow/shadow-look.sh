@@ -2,7 +2,8 @@
 # Screenshots of the drop shadow as a user sees it: a main-sized and an About-sized window with
 # their soft shadows over a light desktop, and a window in the middle of a fade-out. Runs the demo
 # under Wine in the prefix that reports Windows XP, inside a virtual screen with a compositing
-# manager (per-pixel alpha needs one). Also prints what following the owner's moves costs.
+# manager (per-pixel alpha needs one); and plain beside key-coloured windows (the title bars key
+# theirs). Also prints what following the owner's moves costs.
 # Usage: shadow-look.sh [OUTPUT-FOLDER]   (DISPLAY=:n to use a running virtual screen)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -30,7 +31,15 @@ if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=":$n"
     for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
-xcompmgr >/dev/null 2>&1 &
+# picom where installed: xcompmgr leaves a margin beside key-coloured windows unpainted (see
+# the shadow README), so their shadows come out dark there. No shadows or fades of its own.
+if command -v picom >/dev/null; then
+    echo "compositing manager: picom"
+    picom --config /dev/null --backend xrender >/dev/null 2>&1 &
+else
+    echo "compositing manager: xcompmgr"
+    xcompmgr >/dev/null 2>&1 &
+fi
 pids+=($!)
 
 "$here/wine-xp-run" "$xp"
@@ -44,6 +53,17 @@ import -window root "$out/shadow-windows.png"
 wait "$demo_pid" || true
 cat "$log"
 
+# Plain and key-coloured windows side by side, with the X shapes Wine gives the keyed ones.
+wine "$demo" keyed 6 >"$log" 2>&1 </dev/null &
+demo_pid=$!
+sleep 4
+import -window root "$out/shadow-keyed.png"
+for name in "keyed 444 x 319" "keyed 448 x 320" "keyed 232 x 193"; do
+    id=$(xdotool search --name "^$name\$" | head -n 1)
+    echo "$name: X shape $(xwininfo -shape -id "$id" | sed -n 's/.*shape extents: *//p')"
+done
+wait "$demo_pid" || true
+
 flag=$(mktemp -u)
 wine "$demo" fade "Z:${flag//\//\\}" >"$log" 2>&1 </dev/null &
 demo_pid=$!
@@ -56,4 +76,4 @@ rm -f "$flag"
 wine "$demo" measure >"$log" 2>&1 </dev/null || true
 cat "$log"
 rm -f "$log"
-echo "screenshots: $out/shadow-windows.png $out/shadow-fading.png"
+echo "screenshots: $out/shadow-windows.png $out/shadow-keyed.png $out/shadow-fading.png"
