@@ -2,6 +2,7 @@
 // files (used by the join pane too) and the deletion of the source.
 #include "Form1.h"
 
+#include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "PathHelpers.h"
 #include "Split.h"
@@ -64,13 +65,17 @@ void Form1::cmdSplit_Click() {
     RepaintNow();
     const std::wstring source = txtSplit.Text();
     std::string message;
-    bool done;
+    bool done = false;
     {
         WaitCursor wait;
-        done = SplitToPieces(std::filesystem::path(source), 0, message, *size, KeepPainted());
+        BackgroundWork work(Hwnd(), L"Splitting...");
+        work.Run([&](const Progress& progress) {
+            done = SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
+        });
     }
     DiscardQueuedInput();
-    if (!done) return Say(FromUtf8(message));
+    // A cancelled split has removed what it wrote.
+    if (!done) return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));
     splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");
