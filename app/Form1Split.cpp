@@ -106,7 +106,7 @@ void Form1::AddListViewItem(const std::wstring& Mode) {
         return Say(L"The files of the split cannot be listed: " + error.Description());
     }
     for (const tk::FileEntry& file : files)
-        if (file.name.find(base) != std::wstring::npos) ListView2.AddItem(ListRow(file.name, file.size));
+        if (file.name.find(base) != std::wstring::npos) ListView2.AddItem(file.name, file.size);
 }
 
 bool Form1::RemoveFile(const std::wstring& path) {

@@ -113,6 +113,14 @@ TEST_F(Shell, ATabShowsItsPressedPictureWhileHeldAndSwitchesOnReleaseAnywhere) {
     EXPECT_TRUE(form->Join.PressedShown());
     RightUp();
     EXPECT_TRUE(form->FraJoin.Visible());
+
+    // A press that loses the mouse to another window shows the picture again and switches nothing.
+    MoveTo(form->Split.Hwnd(), 13, 11);
+    LeftDown();
+    ReleaseCapture();
+    EXPECT_FALSE(form->Split.PressedShown());
+    LeftUp();
+    EXPECT_TRUE(form->FraJoin.Visible());
 }
 
 TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {

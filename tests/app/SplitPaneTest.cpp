@@ -115,10 +115,15 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
     EXPECT_EQ(form->txtSplitDest.Text(), folder);
     std::vector<std::wstring> rows = Rows();
     std::sort(rows.begin(), rows.end());
+    // The name padded to 53 characters, then the size.
+    const auto row = [](std::wstring name, std::uintmax_t size) {
+        name.resize(53, L' ');
+        return name + std::to_wstring(size);
+    };
     const std::vector<std::wstring> expected{
-        ListRow(L"clip.avi", 25),     ListRow(L"clip.avi.000", 24), ListRow(L"clip.avi.001", 24),
-        ListRow(L"clip.avi.002", 19), ListRow(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
-        ListRow(L"myclip.avi", 4)};
+        row(L"clip.avi", 25),     row(L"clip.avi.000", 24), row(L"clip.avi.001", 24),
+        row(L"clip.avi.002", 19), row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        row(L"myclip.avi", 4)};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(rows[0].size(), 55u);
     EXPECT_EQ(rows[0].substr(0, 8), L"clip.avi");
