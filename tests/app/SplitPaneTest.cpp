@@ -369,8 +369,8 @@ void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST_F(SplitPane, BoxesAreModalToTheWindowAndKeysTypedDuringTheSplitAnswerNone) {
-    BoxOwner owner;
-    const auto boxes = MakeOwnedMessageBox(owner);
+    tk::BoxOwner owner;
+    const auto boxes = tk::MakeWin32MessageBox(owner);
     AppServices real{*boxes, dialog, *realFiles, settings, typeLibrary, &owner};
     Form1 main(real);
     ASSERT_TRUE(main.Initialize());
