@@ -75,7 +75,8 @@ void Form1::cmdSplit_Click() {
     }
     DiscardQueuedInput();
     // A cancelled split has removed what it wrote.
-    if (!done) return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));
+    if (!done)
+        return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));
     splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");

@@ -24,12 +24,12 @@ std::wstring BytesDoneText(std::uint64_t done, std::uint64_t total) {
 
 frmProgress::frmProgress(std::wstring caption) : tk::Form(L"Zendra", kWidth, kHeight) {
     SetBackColor(kWindowWhite);
-    SetDesign({{L"Tiger1",
-                {{"Caption", std::move(caption)}, {"MinEnabled", false}, {"ZoomEnabled", false}}},
-               {L"ucShadow1", {}},
-               {L"cmdCancel",
-                {{"BackColor", std::int64_t{kWindowWhite}},
-                 {"Caption", std::wstring(L"Cancel")}}}});
+    SetDesign(
+        {{L"Tiger1",
+          {{"Caption", std::move(caption)}, {"MinEnabled", false}, {"ZoomEnabled", false}}},
+         {L"ucShadow1", {}},
+         {L"cmdCancel",
+          {{"BackColor", std::int64_t{kWindowWhite}}, {"Caption", std::wstring(L"Cancel")}}}});
 }
 
 void frmProgress::CreateControls() {
