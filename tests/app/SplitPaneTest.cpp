@@ -257,20 +257,22 @@ void CALLBACK WatchProgress(HWND, UINT, UINT_PTR, DWORD) {
 // for one that never came within 100 ms.
 int Watched(ProgressWatch& seen, const std::function<void()>& work) {
     progressWatch = &seen;
-    std::atomic<bool> asking{true};
+    std::atomic<bool> asking{true}, asked{false};
     std::atomic<int> slowest{0};
     std::thread prober([&] {
         for (DWORD_PTR result = 0; asking; Sleep(5)) {
-            const auto asked = std::chrono::steady_clock::now();
+            const auto at = std::chrono::steady_clock::now();
             const bool answered =
                 SendMessageTimeoutW(seen.main, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
-            slowest = std::max(slowest.load(), answered ? Since(asked) : 1000);
+            slowest = std::max(slowest.load(), answered ? Since(at) : 1000);
         }
+        asked = true;
     });
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, WatchProgress);
     work();
     KillTimer(nullptr, timer);
     asking = false;
+    PumpUntil([&] { return asked.load(); }); // the last question still gets its answer
     prober.join();
     progressWatch = nullptr;
     return slowest;
