@@ -4,9 +4,7 @@
 
 #include "TextRules.h"
 
-#include <atomic>
 #include <iostream>
-#include <thread>
 
 namespace zendra::test {
 
@@ -219,14 +217,8 @@ TEST_F(SplitPane, ASourceThatCannotBeDeletedIsReportedAndKept) {
     EXPECT_TRUE(form->IsLoaded());
 }
 
-int Since(std::chrono::steady_clock::time_point start) {
-    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - start)
-                                .count());
-}
-
-// What a thread timer sees every 20 ms while a split runs in the window: the progress window (a
-// form owned by the main window) and, from another thread, how long the window takes to answer.
+// What a thread timer sees every 20 ms while a split or join runs in the window: the progress
+// window, a form owned by the main window.
 struct ProgressWatch {
     HWND main = nullptr;
     std::function<void(HWND)> onShown; // once, when the progress window first shows
@@ -252,28 +244,15 @@ void CALLBACK WatchProgress(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindProgress, 0);
 }
 
-// Runs `work` (which splits or joins in the window) while the timer watches and another thread
-// asks the main window for WM_NULL's answer every 5 ms; returns the slowest answer (ms), or 1000
-// for one that never came within 100 ms.
+// Runs `work` (which splits or joins in the window) while the timer watches; returns the slowest
+// answer of the window meanwhile (SlowestReply).
 int Watched(ProgressWatch& seen, const std::function<void()>& work) {
     progressWatch = &seen;
-    std::atomic<bool> asking{true}, asked{false};
-    std::atomic<int> slowest{0};
-    std::thread prober([&] {
-        for (DWORD_PTR result = 0; asking; Sleep(5)) {
-            const auto at = std::chrono::steady_clock::now();
-            const bool answered =
-                SendMessageTimeoutW(seen.main, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
-            slowest = std::max(slowest.load(), answered ? Since(at) : 1000);
-        }
-        asked = true;
+    const int slowest = SlowestReply(seen.main, [&] {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, WatchProgress);
+        work();
+        KillTimer(nullptr, timer);
     });
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, WatchProgress);
-    work();
-    KillTimer(nullptr, timer);
-    asking = false;
-    PumpUntil([&] { return asked.load(); }); // the last question still gets its answer
-    prober.join();
     progressWatch = nullptr;
     return slowest;
 }
