@@ -3,7 +3,6 @@
 // registration of the type library.
 #pragma once
 
-#include "OwnedBoxes.h"
 #include "Services.h"
 
 #include <memory>
@@ -27,7 +26,7 @@ struct AppServices {
     tk::ISettingsStore& settings;
     ITypeLibrary& typeLibrary;
     // Told the main window once it exists, when the boxes and the dialog are owned ones.
-    BoxOwner* boxOwner = nullptr;
+    tk::BoxOwner* boxOwner = nullptr;
 };
 
 } // namespace zendra

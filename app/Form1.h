@@ -135,10 +135,11 @@ private:
     // The source of the last split: what "Delete original file?" may remove, whatever the field
     // holds by then.
     std::wstring splitSource_;
-    // The index of the last join and where it read its pieces and wrote its output: what "Delete splitted files?"
+    // The index of the last join, the pieces it read and the checksum file it checked them
+    // against (where it found them), and where it wrote its output: what "Delete splitted files?"
     // may remove, and what it must keep.
     std::wstring joinedIndex_;
-    std::vector<std::filesystem::path> joinedPieces_;
+    std::vector<std::filesystem::path> joinedFiles_;
     std::filesystem::path joinedOutput_;
 };
 

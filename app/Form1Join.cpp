@@ -1,6 +1,7 @@
 // The join pane: choosing an index, the join itself and the deletion of the split's files.
 #include "Form1.h"
 
+#include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Join.h"
 #include "PathHelpers.h"
@@ -44,17 +45,23 @@ void Form1::cmdJoin_Click() {
     RepaintNow();
     std::string message;
     JoinPlan plan;
-    bool done;
+    bool done = false;
     {
         WaitCursor wait;
-        done = ReadJoinPlan(index, plan, message) &&
-               WriteJoinedFile(plan, std::filesystem::path(folder), message, KeepPainted());
+        BackgroundWork work(Hwnd(), L"Joining...");
+        work.Run([&](const Progress& progress) {
+            done = ReadJoinPlan(index, plan, message) &&
+                   WriteJoinedFile(plan, std::filesystem::path(folder), message, progress);
+        });
     }
     DiscardQueuedInput();
-    if (!done) return Say(FromUtf8(message));
+    // A cancelled join has removed its temporary file; an existing output was never touched.
+    if (!done)
+        return Say(message == CancelledMessage ? L"The join was cancelled." : FromUtf8(message));
     joinedIndex_ = TrimSpaces(index.wstring());
-    joinedPieces_.clear();
-    for (const PieceBuffer& piece : plan.Pieces) joinedPieces_.push_back(piece.Location);
+    joinedFiles_.clear();
+    for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);
+    if (!plan.ChecksumFile.empty()) joinedFiles_.push_back(plan.ChecksumFile);
     joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
     Say(L"Successfully joined!");
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
@@ -64,7 +71,7 @@ void Form1::DelSplittedConfirm() {
     if (joinedIndex_.empty() || !ReadsAsOne(Option(L"DelSplitConfirm"))) return;
     if (Ask(L"Delete splitted files?") != tk::MsgResult::Yes) return;
     std::vector<std::wstring> doomed{joinedIndex_};
-    for (const auto& piece : joinedPieces_) doomed.push_back(piece.wstring());
+    for (const auto& file : joinedFiles_) doomed.push_back(file.wstring());
     for (const std::wstring& path : doomed) {
         // The joined file is kept whatever the index's names say.
         std::error_code error;

@@ -2,6 +2,7 @@
 // files (used by the join pane too) and the deletion of the source.
 #include "Form1.h"
 
+#include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "PathHelpers.h"
 #include "Split.h"
@@ -64,13 +65,18 @@ void Form1::cmdSplit_Click() {
     RepaintNow();
     const std::wstring source = txtSplit.Text();
     std::string message;
-    bool done;
+    bool done = false;
     {
         WaitCursor wait;
-        done = SplitToPieces(std::filesystem::path(source), 0, message, *size, KeepPainted());
+        BackgroundWork work(Hwnd(), L"Splitting...");
+        work.Run([&](const Progress& progress) {
+            done = SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
+        });
     }
     DiscardQueuedInput();
-    if (!done) return Say(FromUtf8(message));
+    // A cancelled split has removed what it wrote.
+    if (!done)
+        return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));
     splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");
@@ -101,7 +107,7 @@ void Form1::AddListViewItem(const std::wstring& Mode) {
         return Say(L"The files of the split cannot be listed: " + error.Description());
     }
     for (const tk::FileEntry& file : files)
-        if (file.name.find(base) != std::wstring::npos) ListView2.AddItem(ListRow(file.name, file.size));
+        if (file.name.find(base) != std::wstring::npos) ListView2.AddItem(file.name, file.size);
 }
 
 bool Form1::RemoveFile(const std::wstring& path) {

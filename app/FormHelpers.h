@@ -2,7 +2,6 @@
 #pragma once
 
 #include "Label.h"
-#include "Progress.h"
 #include "ucShadow.h"
 
 #include <windows.h>
@@ -69,21 +68,6 @@ inline void DiscardQueuedInput() noexcept {
     }
     while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     }
-}
-
-// A progress callback that, about ten times a second, paints what needs painting, so that a long
-// split or join never leaves a half-drawn window behind. Only paint messages are handled: no
-// click can start anything while the engine runs.
-inline Progress KeepPainted() {
-    return [last = GetTickCount()](std::uint64_t, std::uint64_t) mutable {
-        const DWORD now = GetTickCount();
-        if (now - last < 100) return true;
-        last = now;
-        MSG msg{};
-        for (int i = 0; i < 64 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
-            DispatchMessageW(&msg);
-        return true;
-    };
 }
 
 } // namespace zendra

@@ -21,6 +21,8 @@ PictureTab::PictureTab(std::wstring name, int pictureId, int pressedId) : tk::Co
     Elements().AddFront(pressed_);
     picture_.MouseDown.Handle([this](const tk::MouseArgs& a) { MouseDown(a); });
     picture_.MouseUp.Handle([this](const tk::MouseArgs& a) { MouseUp(a); });
+    // A press that lost the mouse ends without a release: the tab looks as before it.
+    picture_.PressCancelled.Handle([this] { ShowPressed(false); });
 }
 
 void PictureTab::ShowPressed(bool pressed) {

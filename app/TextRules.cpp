@@ -54,12 +54,6 @@ bool IsSizeKey(wchar_t typed) noexcept {
     return (typed >= L'0' && typed <= L'9') || typed == L'.' || typed == 8;
 }
 
-std::wstring ListRow(const std::wstring& name, std::uint64_t size) {
-    std::wstring row = name;
-    row.resize(kNameColumn, L' ');
-    return row + std::to_wstring(size);
-}
-
 std::wstring ListHeader() { return L"Splitted Files" + std::wstring(41, L' ') + L"Size"; }
 
 std::wstring WithTrailingSeparator(const std::wstring& folder) {

@@ -1,5 +1,5 @@
 // The text rules of the main window that need no window: number conversion of typed and stored
-// values, the piece list's row format, the size field's key filter and small path touches.
+// values, the piece list's header, the size field's key filter and small path touches.
 #pragma once
 
 #include <cstdint>
@@ -27,10 +27,6 @@ bool ReadsAsOne(const std::wstring& text);
 
 // Whether the size field lets a typed character through: digits, "." and Backspace.
 bool IsSizeKey(wchar_t typed) noexcept;
-
-// A row of the piece list: the name padded with spaces or cut to 53 characters, then the size.
-inline constexpr std::size_t kNameColumn = 53;
-std::wstring ListRow(const std::wstring& name, std::uint64_t size);
 
 // The header row: "Splitted Files", 41 spaces, "Size".
 std::wstring ListHeader();

@@ -23,13 +23,13 @@ std::wstring BytesDoneText(std::uint64_t done, std::uint64_t total) {
 }
 
 frmProgress::frmProgress(std::wstring caption) : tk::Form(L"Zendra", kWidth, kHeight) {
-    SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
-    SetDesign({{L"Tiger1",
-                {{"Caption", std::move(caption)}, {"MinEnabled", false}, {"ZoomEnabled", false}}},
-               {L"ucShadow1", {}},
-               {L"cmdCancel",
-                {{"BackColor", std::int64_t{tk::SystemColor(COLOR_CAPTIONTEXT)}},
-                 {"Caption", std::wstring(L"Cancel")}}}});
+    SetBackColor(kWindowWhite);
+    SetDesign(
+        {{L"Tiger1",
+          {{"Caption", std::move(caption)}, {"MinEnabled", false}, {"ZoomEnabled", false}}},
+         {L"ucShadow1", {}},
+         {L"cmdCancel",
+          {{"BackColor", std::int64_t{kWindowWhite}}, {"Caption", std::wstring(L"Cancel")}}}});
 }
 
 void frmProgress::CreateControls() {
@@ -38,7 +38,7 @@ void frmProgress::CreateControls() {
     CreateControl(ProgressBar1, 300, 630, 4500, 345);
     CreateControl(cmdCancel, 3600, 1320, 1200, 345);
     cmdCancel.Click.Handle([this] { RequestCancel(); });
-    lblBytes.SetBackColor(tk::SystemColor(COLOR_CAPTIONTEXT));
+    lblBytes.SetBackColor(kWindowWhite);
     PlaceLabel(Elements(), lblBytes, BytesDoneText(0, 0).c_str(), 300, 1065, 4500, 255);
     Shape1.SetBorderColor(tk::SystemColor(COLOR_ACTIVEBORDER));
     Elements().AddFront(Shape1);

@@ -7,9 +7,9 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace zendra;
     try {
-        BoxOwner owner;
-        auto messages = MakeOwnedMessageBox(owner);
-        auto dialog = MakeOwnedFileDialog(owner);
+        tk::BoxOwner owner;
+        auto messages = tk::MakeWin32MessageBox(owner);
+        auto dialog = tk::MakeWin32FileDialog(owner);
         auto files = tk::MakeWin32FileSystem();
         auto settings = tk::MakeWin32SettingsStore();
         auto typeLibrary = MakeWin32TypeLibrary();

@@ -3,6 +3,8 @@
 // Each has a Win32 implementation (Services_win.cpp) and a fake (FakeServices.h).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -121,9 +123,22 @@ public:
                        const std::wstring& key, const std::wstring& value) = 0;
 };
 
-// The Win32 implementations.
-std::unique_ptr<IMessageBox> MakeWin32MessageBox();
-std::unique_ptr<IFileDialog> MakeWin32FileDialog();
+// The window that owns the real message boxes and the open-file dialog: they are modal to it
+// (it is disabled while they wait) whichever window was active when they opened, even when the
+// user had switched to another program meanwhile. Before it is set, or once the window is gone,
+// they have no owner.
+class BoxOwner {
+public:
+    void Set(HWND window) noexcept { window_ = window; }
+    HWND Get() const noexcept { return IsWindow(window_) ? window_ : nullptr; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// The Win32 implementations; the boxes and the dialog keep a reference to their owner.
+std::unique_ptr<IMessageBox> MakeWin32MessageBox(const BoxOwner& owner);
+std::unique_ptr<IFileDialog> MakeWin32FileDialog(const BoxOwner& owner);
 std::unique_ptr<IFileSystem> MakeWin32FileSystem();
 // Values live under HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>.
 std::unique_ptr<ISettingsStore> MakeWin32SettingsStore();

@@ -28,6 +28,8 @@ std::wstring SystemMessage(DWORD code) {
 
 class Win32MessageBox : public IMessageBox {
 public:
+    explicit Win32MessageBox(const BoxOwner& owner) : owner_(owner) {}
+
     MsgResult Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
                    const std::wstring& title) override {
         UINT flags = 0;
@@ -45,7 +47,7 @@ public:
         case MsgIcon::Information: flags |= MB_ICONINFORMATION; break;
         }
         const int answer =
-            MessageBoxW(GetActiveWindow(), text.c_str(), MessageTitle(title).c_str(), flags);
+            MessageBoxW(owner_.Get(), text.c_str(), MessageTitle(title).c_str(), flags);
         switch (answer) {
         case IDYES: return MsgResult::Yes;
         case IDNO: return MsgResult::No;
@@ -53,11 +55,17 @@ public:
         default: return MsgResult::Ok;
         }
     }
+
+private:
+    const BoxOwner& owner_;
 };
 
 // ---- File-open dialog ----
 
 class Win32FileDialog : public IFileDialog {
+public:
+    explicit Win32FileDialog(const BoxOwner& owner) : owner_(owner) {}
+
 protected:
     std::optional<std::wstring> AskOpen() override {
         std::wstring filter;
@@ -73,7 +81,7 @@ protected:
         start.copy(buffer.data(), std::min(start.size(), buffer.size() - 1));
         OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = GetActiveWindow();
+        ofn.hwndOwner = owner_.Get();
         ofn.lpstrFilter = filter.size() > 1 ? filter.c_str() : nullptr;
         ofn.lpstrFile = buffer.data();
         ofn.nMaxFile = static_cast<DWORD>(buffer.size());
@@ -83,6 +91,9 @@ protected:
         if (!GetOpenFileNameW(&ofn)) return std::nullopt;
         return std::wstring(buffer.c_str());
     }
+
+private:
+    const BoxOwner& owner_;
 };
 
 // ---- File system ----
@@ -208,8 +219,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<IMessageBox> MakeWin32MessageBox() { return std::make_unique<Win32MessageBox>(); }
-std::unique_ptr<IFileDialog> MakeWin32FileDialog() { return std::make_unique<Win32FileDialog>(); }
+std::unique_ptr<IMessageBox> MakeWin32MessageBox(const BoxOwner& owner) {
+    return std::make_unique<Win32MessageBox>(owner);
+}
+std::unique_ptr<IFileDialog> MakeWin32FileDialog(const BoxOwner& owner) {
+    return std::make_unique<Win32FileDialog>(owner);
+}
 std::unique_ptr<IFileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
 std::unique_ptr<ISettingsStore> MakeWin32SettingsStore() {
     return std::make_unique<Win32SettingsStore>();

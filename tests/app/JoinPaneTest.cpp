@@ -15,12 +15,13 @@ using tk::MsgResult;
 
 class JoinPane : public AppTest {
 protected:
-    // Splits `name` (30 bytes) into pieces of 10 beside it; returns the index's path.
-    std::wstring Prepared(const std::wstring& name = L"report.doc") {
+    // Splits `name` (30 bytes) into pieces of 10 beside it, with or without the checksum file
+    // NAME.xxh128; returns the index's path.
+    std::wstring Prepared(const std::wstring& name = L"report.doc", bool checksums = false) {
         content = "0123456789abcdefghijKLMNOPQRST";
         source = Write(name, content);
         std::string message;
-        EXPECT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10));
+        EXPECT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10, {}, {checksums}));
         return source + L".tpl";
     }
     void Browse(const std::optional<std::wstring>& answer) {
@@ -50,7 +51,7 @@ TEST_F(JoinPane, EmptyIndexFieldGivesItsMessage) {
 }
 
 TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
-    const std::wstring index = Prepared();
+    const std::wstring index = Prepared(L"report.doc", true);
     Start();
     Browse(Lower(index));
     ASSERT_EQ(dialog.calls.size(), 1u);
@@ -58,7 +59,7 @@ TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
     EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
     EXPECT_EQ(form->txtJoin.Text(), index);
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
-    EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces, the index
+    EXPECT_EQ(form->ListView2.RowCount(), 6); // the source, three pieces, the index, the checksums
     EXPECT_TRUE(messages.calls.empty());
 
     // A cancel lists the earlier index again and changes neither field.
@@ -66,7 +67,7 @@ TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
     Browse(std::nullopt);
     EXPECT_EQ(form->txtJoin.Text(), index);
     EXPECT_EQ(form->txtJoinDest.Text(), L"e:\\out\\");
-    EXPECT_EQ(form->ListView2.RowCount(), 10);
+    EXPECT_EQ(form->ListView2.RowCount(), 12);
 }
 
 TEST_F(JoinPane, CancelWithoutAnyIndexListsAndSaysNothing) {
@@ -187,7 +188,7 @@ TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
                           {L"2", L"1", MsgResult::Yes, false, false},
                           {L"1", L"1", MsgResult::No, true, false},
                           {L"1", L"1", MsgResult::Yes, true, true}};
-    const std::wstring index = Prepared();
+    const std::wstring index = Prepared(L"report.doc", true);
     Write(L"myreport.doc", "keep");
     Start();
     for (const Case& c : cases) {
@@ -204,7 +205,7 @@ TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
             EXPECT_EQ(messages.calls[1].icon, MsgIcon::Question);
         }
         EXPECT_EQ(!Exists(index), c.deleted) << c.del << c.confirm;
-        for (const wchar_t* piece : {L".000", L".001", L".002"})
+        for (const wchar_t* piece : {L".000", L".001", L".002", L".xxh128"})
             EXPECT_EQ(!Exists(source + piece), c.deleted) << c.del << c.confirm;
     }
     // The joined file and every other file stay.

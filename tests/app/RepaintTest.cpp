@@ -1,8 +1,6 @@
-// The window is drawn again as soon as a box closes and while a long split or join runs, not only
-// when the message loop gets round to it.
+// The window is drawn again as soon as a box closes, not only when the message loop gets round to
+// it.
 #include "AppFixture.h"
-
-#include "FormHelpers.h"
 
 namespace zendra::test {
 
@@ -37,16 +35,6 @@ TEST_F(Repaint, TheWindowIsRedrawnBeforeTheHandlerReturnsFromABox) {
     ASSERT_EQ(box.calls.size(), 1u);
     EXPECT_FALSE(NeedsPainting(main.Hwnd()));
     main.Unload();
-}
-
-TEST_F(Repaint, ALongOperationPaintsWhatWasUncovered) {
-    Start();
-    const Progress progress = KeepPainted();
-    InvalidateRect(form->Hwnd(), nullptr, FALSE);
-    ASSERT_TRUE(NeedsPainting(form->Hwnd()));
-    Sleep(120);
-    progress(1, 2);
-    EXPECT_FALSE(NeedsPainting(form->Hwnd()));
 }
 
 } // namespace

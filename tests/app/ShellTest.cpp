@@ -4,6 +4,7 @@
 
 #include "Split.h"
 #include "TextRules.h"
+#include "frmProgress.h"
 
 #include <shlobj.h>
 
@@ -113,6 +114,14 @@ TEST_F(Shell, ATabShowsItsPressedPictureWhileHeldAndSwitchesOnReleaseAnywhere) {
     EXPECT_TRUE(form->Join.PressedShown());
     RightUp();
     EXPECT_TRUE(form->FraJoin.Visible());
+
+    // A press that loses the mouse to another window shows the picture again and switches nothing.
+    MoveTo(form->Split.Hwnd(), 13, 11);
+    LeftDown();
+    ReleaseCapture();
+    EXPECT_FALSE(form->Split.PressedShown());
+    LeftUp();
+    EXPECT_TRUE(form->FraJoin.Visible());
 }
 
 TEST_F(Shell, TheAboutPictureOpensOneAboutWindow) {
@@ -156,6 +165,14 @@ TEST_F(Shell, WhiteBackgroundsAreTheWindowColour) {
     form->aboutWindow.Show();
     Pump(20);
     EXPECT_EQ(Snapshot(form->aboutWindow.Hwnd()).Color(5, 100), white) << "the About window";
+    frmProgress progress(L"Splitting...");
+    progress.Load();
+    progress.Show();
+    Pump(20);
+    const tk::DibSection shown = Snapshot(progress.Hwnd());
+    EXPECT_EQ(shown.Color(5, 50), white) << "the progress window";
+    EXPECT_EQ(Snapshot(progress.cmdCancel.Hwnd()).Color(0, 0), white) << "a button's corner";
+    progress.Unload();
 }
 
 // A drop as the shell posts it: a DROPFILES block with the paths, each ended by a null, and one

@@ -4,6 +4,8 @@
 
 #include "TextRules.h"
 
+#include <iostream>
+
 namespace zendra::test {
 
 namespace {
@@ -115,10 +117,15 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
     EXPECT_EQ(form->txtSplitDest.Text(), folder);
     std::vector<std::wstring> rows = Rows();
     std::sort(rows.begin(), rows.end());
+    // The name padded to 53 characters, then the size.
+    const auto row = [](std::wstring name, std::uintmax_t size) {
+        name.resize(53, L' ');
+        return name + std::to_wstring(size);
+    };
     const std::vector<std::wstring> expected{
-        ListRow(L"clip.avi", 25),     ListRow(L"clip.avi.000", 24), ListRow(L"clip.avi.001", 24),
-        ListRow(L"clip.avi.002", 19), ListRow(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
-        ListRow(L"myclip.avi", 4)};
+        row(L"clip.avi", 25),     row(L"clip.avi.000", 24), row(L"clip.avi.001", 24),
+        row(L"clip.avi.002", 19), row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        row(L"myclip.avi", 4)};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(rows[0].size(), 55u);
     EXPECT_EQ(rows[0].substr(0, 8), L"clip.avi");
@@ -131,13 +138,15 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
     EXPECT_EQ(form->ListView2.HeaderText(), ListHeader());
 }
 
-TEST_F(SplitPane, LongNamesAreCutToTheNameColumn) {
+TEST_F(SplitPane, LongNamesKeepTheirWholeSize) {
     Start();
     const std::wstring name(60, L'n');
     const std::wstring source = Write(name, std::string(30, 'x'));
     Split(source, L"20");
     ASSERT_EQ(form->ListView2.RowCount(), 4);
-    for (const auto& row : Rows()) EXPECT_EQ(row.substr(0, 53), name.substr(0, 53));
+    const std::vector<std::wstring> rows = Rows();
+    for (const auto& row : rows) EXPECT_EQ(row.substr(0, 60), name);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), name + L"30"), rows.end());
 }
 
 TEST_F(SplitPane, MoreRowsThanTheListShowsAreAllKept) {
@@ -208,6 +217,114 @@ TEST_F(SplitPane, ASourceThatCannotBeDeletedIsReportedAndKept) {
     EXPECT_TRUE(form->IsLoaded());
 }
 
+// What a thread timer sees every 20 ms while a split or join runs in the window: the progress
+// window, a form owned by the main window.
+struct ProgressWatch {
+    HWND main = nullptr;
+    std::function<void(HWND)> onShown; // once, when the progress window first shows
+    int shownAt = -1;                  // milliseconds after the start
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+};
+ProgressWatch* progressWatch = nullptr;
+
+BOOL CALLBACK FindProgress(HWND window, LPARAM) {
+    wchar_t kind[16] = {};
+    GetClassNameW(window, kind, 16);
+    if (std::wstring(kind) != L"ZendraForm" || GetWindow(window, GW_OWNER) != progressWatch->main ||
+        !IsWindowVisible(window))
+        return TRUE;
+    if (progressWatch->shownAt < 0) {
+        progressWatch->shownAt = Since(progressWatch->start);
+        progressWatch->onShown(window);
+    }
+    return FALSE;
+}
+
+void CALLBACK WatchProgress(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), FindProgress, 0);
+}
+
+// Runs `work` (which splits or joins in the window) while the timer watches; returns the slowest
+// answer of the window meanwhile (SlowestReply).
+int Watched(ProgressWatch& seen, const std::function<void()>& work) {
+    progressWatch = &seen;
+    const int slowest = SlowestReply(seen.main, [&] {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, WatchProgress);
+        work();
+        KillTimer(nullptr, timer);
+    });
+    progressWatch = nullptr;
+    return slowest;
+}
+
+TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoinLeavesNoFiles) {
+    Start();
+    SetOption(L"DelSource", L"1");
+    SetOption(L"DelSourceConfirm", L"1");
+    // A short split shows no progress window and answers as it always did.
+    const std::wstring small = Write(L"small.bin", std::string(30, 'x'));
+    ProgressWatch quick{form->Hwnd(), [](HWND) {}};
+    messages.answers = {MsgResult::Ok, MsgResult::No};
+    Watched(quick, [&] { Split(small, L"10"); });
+    EXPECT_EQ(quick.shownAt, -1);
+    EXPECT_EQ(Said(),
+              (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
+
+    // 2 GiB (sparse: only the pieces take room) in pieces of 256 MiB.
+    const std::wstring big = folder + L"big.bin";
+    std::ofstream(std::filesystem::path(big), std::ios::binary).close();
+    std::filesystem::resize_file(big, 2ull << 30);
+    const auto files = [&] { return std::distance(std::filesystem::directory_iterator(dir), {}); };
+    const auto before = files();
+    // A real click on the Join tab while the progress window shows: it must not reach the window.
+    ProgressWatch whole{form->Hwnd(), [&](HWND) { ClickAt(form->Join.Hwnd(), 13, 11); }};
+    messages.calls.clear();
+    messages.answers = {MsgResult::Ok, MsgResult::No};
+    const int slowest = Watched(whole, [&] { Split(big, L"268435456"); });
+    std::cout << "Split of 2 GiB: " << Since(whole.start) << " ms, longest answer meanwhile "
+              << slowest << " ms\n";
+    EXPECT_GE(whole.shownAt, 400);
+    EXPECT_LT(slowest, 100);
+    EXPECT_TRUE(form->FraSplit.Visible());
+    EXPECT_EQ(Said(),
+              (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
+    EXPECT_EQ(files(), before + 9); // 8 pieces and the index
+
+    // Closing the progress window cancels a join: the earlier output stays as it was, and nothing
+    // else is left (no temporary file).
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    std::filesystem::create_directory(dir / L"out");
+    const std::wstring earlier = Write(L"out\\big.bin", "earlier output");
+    ProgressWatch closed{form->Hwnd(),
+                         [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    messages.calls.clear();
+    form->SetFrame(L"JOIN");
+    form->txtJoin.SetText(big + L".tpl");
+    form->txtJoinDest.SetText(folder + L"out\\");
+    Watched(closed, [&] { Press(form->cmdJoin); });
+    EXPECT_GE(closed.shownAt, 0);
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"The join was cancelled."});
+    EXPECT_EQ(Read(earlier), "earlier output");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / L"out"), {}), 1);
+    form->SetFrame(L"SPLIT");
+    for (int i = 0; i < 8; ++i) std::filesystem::remove(big + L".00" + std::to_wstring(i));
+    std::filesystem::remove(big + L".tpl");
+
+    // Esc in the progress window cancels: one plain message, no piece or index left.
+    ProgressWatch cancelled{form->Hwnd(), [](HWND window) {
+                                SetForegroundWindow(window);
+                                keybd_event(VK_ESCAPE, 0, 0, 0);
+                                keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+                            }};
+    messages.calls.clear();
+    Watched(cancelled, [&] { Split(big, L"268435456"); });
+    EXPECT_GE(cancelled.shownAt, 0);
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"The split was cancelled."});
+    EXPECT_EQ(files(), before + 1); // the folder "out"
+    EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
+}
+
 // Real boxes, answered by a thread timer that notes each one's text, its owner and whether the
 // main window was disabled under it; the question is answered No, any other box OK.
 struct BoxWatch {
@@ -237,8 +354,8 @@ void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST_F(SplitPane, BoxesAreModalToTheWindowAndKeysTypedDuringTheSplitAnswerNone) {
-    BoxOwner owner;
-    const auto boxes = MakeOwnedMessageBox(owner);
+    tk::BoxOwner owner;
+    const auto boxes = tk::MakeWin32MessageBox(owner);
     AppServices real{*boxes, dialog, *realFiles, settings, typeLibrary, &owner};
     Form1 main(real);
     ASSERT_TRUE(main.Initialize());

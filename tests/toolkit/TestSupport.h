@@ -1,12 +1,15 @@
-// Helpers for tests with real windows: pumping messages, real mouse input through SendInput,
-// and reading the pixels a window paints.
+// Helpers for tests with real windows: pumping messages, how long a window takes to answer, real
+// mouse input through SendInput, and reading the pixels a window paints.
 #pragma once
 
 #include "DibSection.h"
 #include "Form.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace zendra::test {
 
@@ -32,6 +35,35 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 2000) {
         Pump(5);
     }
     return true;
+}
+
+// Milliseconds since `start`.
+inline int Since(std::chrono::steady_clock::time_point start) {
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start)
+                                .count());
+}
+
+// Runs `work` on this thread while another thread asks `window` for an answer (WM_NULL) every
+// 5 ms; returns the slowest answer in milliseconds, 1000 for one that did not come within 100 ms.
+// This thread answers the last question before it returns.
+inline int SlowestReply(HWND window, const std::function<void()>& work) {
+    std::atomic<bool> asking{true}, ended{false};
+    std::atomic<int> slowest{0};
+    std::thread prober([&] {
+        for (DWORD_PTR result = 0; asking; Sleep(5)) {
+            const auto at = std::chrono::steady_clock::now();
+            const bool answered =
+                SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+            slowest = std::max(slowest.load(), answered ? Since(at) : 1000);
+        }
+        ended = true;
+    });
+    work();
+    asking = false;
+    PumpUntil([&] { return ended.load(); });
+    prober.join();
+    return slowest;
 }
 
 // A plain form for hosting controls, with a known background colour.
