@@ -21,6 +21,9 @@ struct KernelHandleTraits {
 };
 using UniqueKernelHandle = tk::UniqueHandle<KernelHandleTraits>;
 
+// Only the user-interface thread runs work, one at a time.
+BackgroundWork* running = nullptr;
+
 } // namespace
 
 BackgroundWork::BackgroundWork(HWND owner, std::wstring caption)
@@ -53,6 +56,8 @@ void BackgroundWork::Run(const Job& job) {
     UniqueKernelHandle thread(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
     if (thread) {
         running_ = true;
+        thread_ = thread.Get();
+        running = this;
         showTimer_.SetEnabled(true);
         Wait(thread.Get());
         End();
@@ -122,8 +127,19 @@ bool BackgroundWork::ClosesOwner(const MSG& msg) const noexcept {
     return close && msg.hwnd && (msg.hwnd == top || IsChild(top, msg.hwnd));
 }
 
+BackgroundWork* BackgroundWork::Running() noexcept { return running; }
+
+void BackgroundWork::Stop() noexcept {
+    if (!running_) return;
+    cancel_ = true;
+    // The worker never waits for this thread (it only posts), so this wait ends.
+    WaitForSingleObject(thread_, INFINITE);
+}
+
 void BackgroundWork::End() noexcept {
     running_ = false;
+    thread_ = nullptr;
+    running = nullptr;
     showTimer_.SetEnabled(false);
     taskbar_.reset();
 }

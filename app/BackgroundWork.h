@@ -44,6 +44,12 @@ class BackgroundWork : private tk::Window {
     // Whether the user asked to cancel during the last Run. The job's own result says whether it
     // stopped: an engine call cancelled in time fails with CancelledMessage.
     bool CancelRequested() const noexcept { return cancel_.load(); }
+    // The work running on this thread now, if any: a thread runs one at a time.
+    static BackgroundWork* Running() noexcept;
+    // Asks the job to stop and waits until it has ended, its clean-up done: for a session that
+    // ends while the work runs (the system ends the process once its windows have answered).
+    void Stop() noexcept;
+
     // Whether the progress window appeared during the last Run.
     bool WindowShown() const noexcept { return shown_; }
     frmProgress& ProgressWindow() noexcept { return window_; }
@@ -64,6 +70,7 @@ class BackgroundWork : private tk::Window {
     tk::Timer showTimer_{*this, kShowAfterMs, false};
     std::unique_ptr<TaskbarProgress> taskbar_;
     const Job* job_ = nullptr;
+    HANDLE thread_ = nullptr; // the worker, while it runs
     Progress report_;
     std::exception_ptr error_;
     bool shown_ = false;

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Module1.h"
 #include "mdlStartUp.h"
@@ -167,8 +168,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Form_DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_ENDSESSION:
-        // Unloaded as at a close; the process ends when this returns.
-        if (wParam) UnloadAll(false);
+        // Unloaded as at a close; the process ends when this returns, so a split or join still
+        // running must first stop and remove what it wrote.
+        if (wParam) {
+            if (BackgroundWork* work = BackgroundWork::Running()) work->Stop();
+            UnloadAll(false);
+        }
         return 0;
     default:
         return Form::HandleMessage(message, wParam, lParam);
