@@ -323,7 +323,6 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"The split was cancelled."});
     EXPECT_EQ(files(), before + 1); // the folder "out"
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
-
 }
 
 // Real boxes, answered by a thread timer that notes each one's text, its owner and whether the
