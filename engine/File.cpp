@@ -20,9 +20,7 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
         const std::size_t got = source.Read(buffer.data(), want);
-        if (got == 0)
-            throw EngineError("\"" + DisplayPath(source.ShownAs()) +
-                              "\" ended early: it was changed while it was being read.");
+        if (got == 0) ThrowChanged(source.ShownAs());
         WriteAll(buffer.data(), got);
         count -= got;
         if (progress) progress(got);
@@ -41,6 +39,18 @@ void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& 
         sink(buffer.data(), got);
         count -= got;
     }
+}
+
+CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
+    return [&progress, total, &done](std::uint64_t bytes) {
+        done += bytes;
+        if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
+    };
+}
+
+void ThrowChanged(const std::filesystem::path& source) {
+    throw EngineError("\"" + DisplayPath(source) +
+                      "\" ended early: it was changed while it was being read.");
 }
 
 std::string DisplayPath(const std::filesystem::path& path) {

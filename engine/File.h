@@ -2,6 +2,8 @@
 // Every failure throws EngineError with the platform's description and the user's file name.
 #pragma once
 
+#include "Progress.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -12,6 +14,9 @@ namespace zendra {
 
 // Called with the number of bytes just copied; may throw to stop the copy.
 using CopyProgress = std::function<void(std::uint64_t)>;
+// The copy's hook into an operation's progress: adds the bytes to `done` and tells `progress`;
+// a cancel there is thrown as the EngineError CancelledMessage, the failure that cleans up.
+CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done);
 // Shown bytes read, in order.
 using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 
@@ -86,6 +91,8 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, u
 
 // The path as UTF-8 text for messages.
 std::string DisplayPath(const std::filesystem::path& path);
+// The failure of a source that ends before the bytes a copy expects of it.
+[[noreturn]] void ThrowChanged(const std::filesystem::path& source);
 // Refuses, naming the file, a name where a file cannot be written in place: a folder or a special
 // file.
 void CheckWritableName(const std::filesystem::path& path);

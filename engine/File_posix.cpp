@@ -48,11 +48,6 @@ bool ReserveSpace(int fd, off_t count) {
 
 constexpr off_t kLargeRun = 1 << 20;
 
-[[noreturn]] void ThrowChanged(const std::filesystem::path& source) {
-    throw EngineError("\"" + DisplayPath(source) +
-                      "\" ended early: it was changed while it was being read.");
-}
-
 class View {
   public:
     View(int fd, off_t offset, std::size_t length)
