@@ -53,7 +53,7 @@ class File {
     void Seek(std::uint64_t offset);
     void WriteAll(const void* data, std::size_t size);
     // Appends `count` bytes of `source`, starting at `sourceOffset`, at this file's position.
-    // Where the source has holes, so does the copy.
+    // On Linux, where the source has holes, so does the copy.
     void CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                   const CopyProgress& progress);
     // Shows `sink` the `count` bytes from `offset`, or those up to the end when the file is
