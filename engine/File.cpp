@@ -2,6 +2,7 @@
 
 #include "EngineError.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -69,7 +70,7 @@ void CheckWritableName(const std::filesystem::path& path) {
 }
 
 std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, unsigned attempt) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter = 0; // split and join may run on any thread
     const auto clock = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     char name[32];
