@@ -67,6 +67,8 @@ void CheckWritableName(const std::filesystem::path& path) {
         throw EngineError(
             "\"" + DisplayPath(path) +
             "\" is not a regular file (a pipe, device or socket); nothing was written.");
+    if (kind == EntryKind::Regular && IsReadOnly(path))
+        throw EngineError("\"" + DisplayPath(path) + "\" is read-only; nothing was written.");
 }
 
 std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, unsigned attempt) {

@@ -81,6 +81,9 @@ class File {
 EntryKind KindOf(const std::filesystem::path& path);
 // The identity of the file a name leads to, links followed; nothing when none can be read.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+// Whether the user keeps an existing file from being written: read-only on Windows, without write
+// permission for this process elsewhere.
+bool IsReadOnly(const std::filesystem::path& path);
 // Removes a file; a failure is reported by the result, never thrown.
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept;
 // Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed).
@@ -93,8 +96,9 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, u
 std::string DisplayPath(const std::filesystem::path& path);
 // The failure of a source that ends before the bytes a copy expects of it.
 [[noreturn]] void ThrowChanged(const std::filesystem::path& source);
-// Refuses, naming the file, a name where a file cannot be written in place: a folder or a special
-// file.
+// Refuses, naming the file, a name where a file cannot be written in place: a folder, a special
+// file, or a read-only file (renaming over it would replace what the user protected; Windows
+// refuses that rename, but only once the whole file is written).
 void CheckWritableName(const std::filesystem::path& path);
 
 } // namespace zendra

@@ -254,6 +254,10 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
                         static_cast<std::uint64_t>(info.st_ino)};
 }
 
+bool IsReadOnly(const std::filesystem::path& path) {
+    return ::access(path.c_str(), W_OK) != 0 && errno == EACCES;
+}
+
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
     return ::unlink(path.c_str()) == 0;
 }

@@ -122,12 +122,11 @@ ChecksumList HashSplit(const std::filesystem::path& source, const Plan& plan,
         const auto trailer = EncodePieceTrailer(size);
         Hash128 piece;
         piece.Update(header.data(), header.size());
-        input.ReadRange(offset, size,
-                        [&](const std::uint8_t* bytes, std::size_t count) {
-                            if (stop) throw EngineError(CancelledMessage);
-                            piece.Update(bytes, count);
-                            whole.Update(bytes, count);
-                        });
+        input.ReadRange(offset, size, [&](const std::uint8_t* bytes, std::size_t count) {
+            if (stop) throw EngineError(CancelledMessage);
+            piece.Update(bytes, count);
+            whole.Update(bytes, count);
+        });
         piece.Update(trailer.data(), trailer.size());
         list[FileNameText(PieceName(source, firstNumber + k))] = piece.Hex();
     }
