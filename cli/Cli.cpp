@@ -313,7 +313,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (!problem.empty()) {
             // As the GNU tools do: the mistake and where to read more, not the whole help.
-            err << "zendra-cli: " << problem << "\nTry 'zendra-cli --help' for the commands, options and examples.\n";
+            err << "zendra-cli: " << problem
+                << "\nTry 'zendra-cli --help' for the commands, options and examples.\n";
             return kUsage;
         }
         const bool showProgress = terminal && !options.quiet;
