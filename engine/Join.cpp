@@ -164,26 +164,19 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
         // The checksums are checked beside the copy, on a thread of their own: measured, the same
         // work in line with the copy cost 37 % more time on a join of 1 GiB. A damaged piece found
         // there stops the copy at its next step.
-        std::atomic<bool> stop = false, damaged = false;
         std::optional<Worker> checking;
         if (!plan.ChecksumFile.empty()) {
-            checking.emplace([&] {
-                try {
-                    CheckPieces(
-                        plan,
-                        [&](std::uint64_t) {
-                            if (stop) throw EngineError(CancelledMessage);
-                        },
-                        false);
-                } catch (...) {
-                    damaged = true;
-                    throw;
-                }
+            checking.emplace([&](const std::atomic<bool>& stop) {
+                CheckPieces(
+                    plan,
+                    [&](std::uint64_t) {
+                        if (stop) throw EngineError(CancelledMessage);
+                    },
+                    false);
             });
         }
-        const StopOnExit stopChecking{stop};
         const CopyProgress copied = [&](std::uint64_t bytes) {
-            if (damaged) checking->Finish();
+            if (checking && checking->Failed()) checking->Finish();
             advanced(bytes);
         };
         for (const auto& piece : plan.Pieces) {

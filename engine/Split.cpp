@@ -147,18 +147,17 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         // The checksums are computed beside the copy, on a thread of their own (see WriteOutput
         // in Join.cpp).
         ChecksumList checksums;
-        std::atomic<bool> stop = false;
-        std::optional<Worker> hashing;
+        std::optional<Worker> hashing; // a failed or cancelled split ends the hashing too
         if (options.WriteChecksums) {
             if (FileNameText(SourcePath).find_first_of("\r\n") != std::string::npos)
                 throw EngineError("\"" + DisplayPath(SourcePath) +
                                   "\" has a line break in its name, which a checksum file cannot "
                                   "list; nothing was written.");
             CheckOutputName(ChecksumName(SourcePath), input.Identity());
-            hashing.emplace(
-                [&] { checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop); });
+            hashing.emplace([&](const std::atomic<bool>& stop) {
+                checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop);
+            });
         }
-        const StopOnExit stopHashing{stop}; // a failed or cancelled split ends the hashing too
         std::uint64_t done = 0;
         const CopyProgress advanced =
             Reporting(progress, static_cast<std::uint64_t>(plan.length), done);
