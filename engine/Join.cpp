@@ -157,7 +157,7 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
     std::uint64_t done = 0;
     const CopyProgress advanced =
         Reporting(progress, static_cast<std::uint64_t>(plan.Index.FileSize), done);
-    advanced(0);
+    advanced(0); // the caller may cancel before the first byte
     File out = File::CreateBeside(output);
     const std::filesystem::path temporary = out.Path();
     try {

@@ -161,7 +161,7 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         std::uint64_t done = 0;
         const CopyProgress advanced =
             Reporting(progress, static_cast<std::uint64_t>(plan.length), done);
-        advanced(0);
+        advanced(0); // the caller may cancel before the first byte
         for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
             const auto [offset, size] = PieceSpan(plan, PieceSize, k);
             WritePiece(input, PieceName(SourcePath, FirstNumber + k), offset, size, advanced,
