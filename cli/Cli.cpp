@@ -66,8 +66,8 @@ fs::path PathOf(const std::string& utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-// The full path, so that the index records where the pieces lie; fails with a message, never
-// throws.
+// The full path, so that the index records where the pieces lie. A failure is thrown with its
+// message, which RunCli reports as a failed operation.
 fs::path Absolute(const std::string& utf8) {
     std::error_code error;
     fs::path path = fs::absolute(PathOf(utf8), error);
@@ -313,7 +313,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (!problem.empty()) {
             // As the GNU tools do: the mistake and where to read more, not the whole help.
-            err << "zendra-cli: " << problem << "\nTry 'zendra-cli --help' for the commands, options and examples.\n";
+            err << "zendra-cli: " << problem
+                << "\nTry 'zendra-cli --help' for the commands, options and examples.\n";
             return kUsage;
         }
         const bool showProgress = terminal && !options.quiet;

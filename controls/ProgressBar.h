@@ -16,8 +16,6 @@ class ProgressBar : public tk::Control {
 
     // `done` of `total`: nothing filled for a total of 0, everything for done at or beyond total.
     void SetProgress(std::uint64_t done, std::uint64_t total);
-    std::uint64_t Done() const noexcept { return done_; }
-    std::uint64_t Total() const noexcept { return total_; }
     // The filled width in twips, a whole number of pixels.
     int FilledWidth() const noexcept { return fill_.Width(); }
 

@@ -2,6 +2,7 @@
 
 #include "EngineError.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -20,9 +21,7 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
         const std::size_t got = source.Read(buffer.data(), want);
-        if (got == 0)
-            throw EngineError("\"" + DisplayPath(source.ShownAs()) +
-                              "\" ended early: it was changed while it was being read.");
+        if (got == 0) ThrowChanged(source.ShownAs());
         WriteAll(buffer.data(), got);
         count -= got;
         if (progress) progress(got);
@@ -43,6 +42,18 @@ void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& 
     }
 }
 
+CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
+    return [&progress, total, &done](std::uint64_t bytes) {
+        done += bytes;
+        if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
+    };
+}
+
+void ThrowChanged(const std::filesystem::path& source) {
+    throw EngineError("\"" + DisplayPath(source) +
+                      "\" ended early: it was changed while it was being read.");
+}
+
 std::string DisplayPath(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -56,10 +67,12 @@ void CheckWritableName(const std::filesystem::path& path) {
         throw EngineError(
             "\"" + DisplayPath(path) +
             "\" is not a regular file (a pipe, device or socket); nothing was written.");
+    if (kind == EntryKind::Regular && IsReadOnly(path))
+        throw EngineError("\"" + DisplayPath(path) + "\" is read-only; nothing was written.");
 }
 
 std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, unsigned attempt) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter = 0; // split and join may run on any thread
     const auto clock = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     char name[32];

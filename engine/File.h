@@ -2,6 +2,8 @@
 // Every failure throws EngineError with the platform's description and the user's file name.
 #pragma once
 
+#include "Progress.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -12,6 +14,9 @@ namespace zendra {
 
 // Called with the number of bytes just copied; may throw to stop the copy.
 using CopyProgress = std::function<void(std::uint64_t)>;
+// The copy's hook into an operation's progress: adds the bytes to `done` and tells `progress`;
+// a cancel there is thrown as the EngineError CancelledMessage, the failure that cleans up.
+CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done);
 // Shown bytes read, in order.
 using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 
@@ -48,7 +53,7 @@ class File {
     void Seek(std::uint64_t offset);
     void WriteAll(const void* data, std::size_t size);
     // Appends `count` bytes of `source`, starting at `sourceOffset`, at this file's position.
-    // Where the source has holes, so does the copy.
+    // On Linux, where the source has holes, so does the copy.
     void CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                   const CopyProgress& progress);
     // Shows `sink` the `count` bytes from `offset`, or those up to the end when the file is
@@ -76,6 +81,9 @@ class File {
 EntryKind KindOf(const std::filesystem::path& path);
 // The identity of the file a name leads to, links followed; nothing when none can be read.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+// Whether the user keeps an existing file from being written: read-only on Windows, without write
+// permission for this process elsewhere.
+bool IsReadOnly(const std::filesystem::path& path);
 // Removes a file; a failure is reported by the result, never thrown.
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept;
 // Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed).
@@ -86,8 +94,11 @@ std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, u
 
 // The path as UTF-8 text for messages.
 std::string DisplayPath(const std::filesystem::path& path);
-// Refuses, naming the file, a name where a file cannot be written in place: a folder or a special
-// file.
+// The failure of a source that ends before the bytes a copy expects of it.
+[[noreturn]] void ThrowChanged(const std::filesystem::path& source);
+// Refuses, naming the file, a name where a file cannot be written in place: a folder, a special
+// file, or a read-only file (renaming over it would replace what the user protected; Windows
+// refuses that rename, but only once the whole file is written).
 void CheckWritableName(const std::filesystem::path& path);
 
 } // namespace zendra

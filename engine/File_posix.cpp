@@ -48,11 +48,6 @@ bool ReserveSpace(int fd, off_t count) {
 
 constexpr off_t kLargeRun = 1 << 20;
 
-[[noreturn]] void ThrowChanged(const std::filesystem::path& source) {
-    throw EngineError("\"" + DisplayPath(source) +
-                      "\" ended early: it was changed while it was being read.");
-}
-
 class View {
   public:
     View(int fd, off_t offset, std::size_t length)
@@ -257,6 +252,10 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
                         static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool IsReadOnly(const std::filesystem::path& path) {
+    return ::access(path.c_str(), W_OK) != 0 && errno == EACCES;
 }
 
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {

@@ -195,6 +195,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
     return IdentityFrom(info);
 }
 
+bool IsReadOnly(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
     try {
         return DeleteFileW(SystemName(path).c_str()) != 0;

@@ -14,19 +14,20 @@
 namespace zendra {
 namespace {
 
+std::string ReadSmallFile(const std::filesystem::path& path, std::uint64_t limit) {
+    File file = File::OpenForReading(path);
+    std::string text;
+    file.ReadRange(0, std::min(file.Size(), limit),
+                   [&](const std::uint8_t* bytes, std::size_t count) {
+                       text.append(reinterpret_cast<const char*>(bytes), count);
+                   });
+    return text;
+}
+
 SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
-    File file = File::OpenForReading(indexPath);
-    const std::uint64_t size = std::min<std::uint64_t>(
-        file.Size(), kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const std::size_t n = file.Read(bytes.data() + got, bytes.size() - got);
-        if (n == 0) break;
-        got += n;
-    }
-    bytes.resize(got);
-    file.Close();
+    const std::string text =
+        ReadSmallFile(indexPath, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize);
+    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
     const std::string damaged = "The index file \"" + DisplayPath(indexPath) + "\" is damaged: ";
     const auto index = DecodeIndex(bytes);
     if (!index) throw EngineError(damaged + "it is shorter than the record it announces.");
@@ -93,16 +94,6 @@ ByteSink Into(Hash128& hash) {
     return [&hash](const std::uint8_t* bytes, std::size_t count) { hash.Update(bytes, count); };
 }
 
-std::string ReadSmallFile(const std::filesystem::path& path, std::uint64_t limit) {
-    File file = File::OpenForReading(path);
-    std::string text;
-    file.ReadRange(0, std::min(file.Size(), limit),
-                   [&](const std::uint8_t* bytes, std::size_t count) {
-                       text.append(reinterpret_cast<const char*>(bytes), count);
-                   });
-    return text;
-}
-
 void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
     const std::filesystem::path file = ChecksumName(FolderOf(indexPath) + plan.OutputName.native());
     if (KindOf(file) == EntryKind::Missing) return;
@@ -160,47 +151,32 @@ void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced, bool all) {
         throw EngineError(DamagedWhole(plan) + (all ? "" : " Nothing was joined."));
 }
 
-// A progress hook for the copy that turns the caller's cancel into the failure that cleans up.
-CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
-    return [&progress, total, &done](std::uint64_t bytes) {
-        done += bytes;
-        if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
-    };
-}
-
 void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
                  const Progress& progress) {
     CheckWritableName(output);
-    const auto total = static_cast<std::uint64_t>(plan.Index.FileSize);
     std::uint64_t done = 0;
-    if (progress && !progress(0, total)) throw EngineError(CancelledMessage);
+    const CopyProgress advanced =
+        Reporting(progress, static_cast<std::uint64_t>(plan.Index.FileSize), done);
+    advanced(0); // the caller may cancel before the first byte
     File out = File::CreateBeside(output);
     const std::filesystem::path temporary = out.Path();
     try {
-        const CopyProgress advanced = Reporting(progress, total, done);
         // The checksums are checked beside the copy, on a thread of their own: measured, the same
         // work in line with the copy cost 37 % more time on a join of 1 GiB. A damaged piece found
         // there stops the copy at its next step.
-        std::atomic<bool> stop = false, damaged = false;
         std::optional<Worker> checking;
         if (!plan.ChecksumFile.empty()) {
-            checking.emplace([&] {
-                try {
-                    CheckPieces(
-                        plan,
-                        [&](std::uint64_t) {
-                            if (stop) throw EngineError(CancelledMessage);
-                        },
-                        false);
-                } catch (...) {
-                    damaged = true;
-                    throw;
-                }
+            checking.emplace([&](const std::atomic<bool>& stop) {
+                CheckPieces(
+                    plan,
+                    [&](std::uint64_t) {
+                        if (stop) throw EngineError(CancelledMessage);
+                    },
+                    false);
             });
         }
-        const StopOnExit stopChecking{stop};
         const CopyProgress copied = [&](std::uint64_t bytes) {
-            if (damaged) checking->Finish();
+            if (checking && checking->Failed()) checking->Finish();
             advanced(bytes);
         };
         for (const auto& piece : plan.Pieces) {

@@ -24,6 +24,17 @@ struct Plan {
     std::string indexText;
 };
 
+// Where piece k starts in the source and how many bytes it holds: the last one is shorter.
+struct Span {
+    std::uint64_t offset;
+    std::uint32_t size;
+};
+Span PieceSpan(const Plan& plan, std::int32_t pieceSize, std::int32_t k) {
+    const std::int64_t offset = static_cast<std::int64_t>(k) * pieceSize;
+    return {static_cast<std::uint64_t>(offset),
+            static_cast<std::uint32_t>(std::min<std::int64_t>(pieceSize, plan.length - offset))};
+}
+
 // A piece or index name must not be a folder or a special file, nor another name of the source.
 void CheckOutputName(const std::filesystem::path& name, const FileIdentity& source) {
     CheckWritableName(name);
@@ -106,19 +117,16 @@ ChecksumList HashSplit(const std::filesystem::path& source, const Plan& plan,
     Hash128 whole;
     ChecksumList list;
     for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
-        const std::int64_t offset = static_cast<std::int64_t>(k) * pieceSize;
-        const auto size =
-            static_cast<std::uint32_t>(std::min<std::int64_t>(pieceSize, plan.length - offset));
+        const auto [offset, size] = PieceSpan(plan, pieceSize, k);
         const auto header = EncodePieceHeader(size);
         const auto trailer = EncodePieceTrailer(size);
         Hash128 piece;
         piece.Update(header.data(), header.size());
-        input.ReadRange(static_cast<std::uint64_t>(offset), size,
-                        [&](const std::uint8_t* bytes, std::size_t count) {
-                            if (stop) throw EngineError(CancelledMessage);
-                            piece.Update(bytes, count);
-                            whole.Update(bytes, count);
-                        });
+        input.ReadRange(offset, size, [&](const std::uint8_t* bytes, std::size_t count) {
+            if (stop) throw EngineError(CancelledMessage);
+            piece.Update(bytes, count);
+            whole.Update(bytes, count);
+        });
         piece.Update(trailer.data(), trailer.size());
         list[FileNameText(PieceName(source, firstNumber + k))] = piece.Hex();
     }
@@ -139,31 +147,25 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         // The checksums are computed beside the copy, on a thread of their own (see WriteOutput
         // in Join.cpp).
         ChecksumList checksums;
-        std::atomic<bool> stop = false;
-        std::optional<Worker> hashing;
+        std::optional<Worker> hashing; // a failed or cancelled split ends the hashing too
         if (options.WriteChecksums) {
             if (FileNameText(SourcePath).find_first_of("\r\n") != std::string::npos)
                 throw EngineError("\"" + DisplayPath(SourcePath) +
                                   "\" has a line break in its name, which a checksum file cannot "
                                   "list; nothing was written.");
             CheckOutputName(ChecksumName(SourcePath), input.Identity());
-            hashing.emplace(
-                [&] { checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop); });
+            hashing.emplace([&](const std::atomic<bool>& stop) {
+                checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop);
+            });
         }
-        const StopOnExit stopHashing{stop}; // a failed or cancelled split ends the hashing too
-        const auto total = static_cast<std::uint64_t>(plan.length);
         std::uint64_t done = 0;
-        if (progress && !progress(0, total)) throw EngineError(CancelledMessage);
-        const CopyProgress advanced = [&](std::uint64_t bytes) {
-            done += bytes;
-            if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
-        };
+        const CopyProgress advanced =
+            Reporting(progress, static_cast<std::uint64_t>(plan.length), done);
+        advanced(0); // the caller may cancel before the first byte
         for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
-            const std::int64_t offset = static_cast<std::int64_t>(k) * PieceSize;
-            const auto size =
-                static_cast<std::uint32_t>(std::min<std::int64_t>(PieceSize, plan.length - offset));
-            WritePiece(input, PieceName(SourcePath, FirstNumber + k),
-                       static_cast<std::uint64_t>(offset), size, advanced, staged);
+            const auto [offset, size] = PieceSpan(plan, PieceSize, k);
+            WritePiece(input, PieceName(SourcePath, FirstNumber + k), offset, size, advanced,
+                       staged);
         }
         SplitIndex index;
         index.FileSize = static_cast<std::int64_t>(input.Size());

@@ -6,9 +6,10 @@ namespace zendra {
 
 void Worker::RunJob(Worker& worker) noexcept {
     try {
-        worker.job_();
+        worker.job_(worker.stop_);
     } catch (...) {
         worker.failure_ = std::current_exception();
+        worker.failed_ = true;
     }
 }
 

@@ -11,12 +11,17 @@ namespace zendra {
 
 class Worker {
   public:
+    // The job is handed a flag raised when the worker ends before it does: it should stop soon.
+    using Job = std::function<void(const std::atomic<bool>& stop)>;
     // Starts the job; when no thread can be started, runs it here and now.
-    explicit Worker(std::function<void()> job);
+    explicit Worker(Job job);
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
-    // Waits for the job: it must not outlive what it reads.
+    // Raises the stop flag and waits for the job: it must not outlive what it reads. An operation
+    // that fails or is cancelled so ends the job beside it too.
     ~Worker();
+    // Whether the job has ended by throwing; Finish then throws what it threw.
+    bool Failed() const noexcept { return failed_; }
     // Waits for the job and throws what it threw.
     void Finish();
     // The thread's body: runs the job and keeps what it throws.
@@ -26,16 +31,11 @@ class Worker {
     struct Thread;
     void Wait() noexcept;
 
-    std::function<void()> job_;
+    Job job_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<bool> failed_ = false;
     std::exception_ptr failure_;
     std::unique_ptr<Thread> thread_;
-};
-
-// Raises a job's stop flag when it goes out of scope, however that happens: an operation that
-// fails or is cancelled ends the job beside it too.
-struct StopOnExit {
-    std::atomic<bool>& stop;
-    ~StopOnExit() { stop = true; }
 };
 
 } // namespace zendra

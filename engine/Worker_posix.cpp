@@ -17,8 +17,7 @@ void* Start(void* worker) {
 
 } // namespace
 
-Worker::Worker(std::function<void()> job)
-    : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
+Worker::Worker(Job job) : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
     if (pthread_create(&thread_->id, nullptr, Start, this) != 0) {
         thread_.reset();
         RunJob(*this);
@@ -26,6 +25,7 @@ Worker::Worker(std::function<void()> job)
 }
 
 Worker::~Worker() {
+    stop_ = true;
     Wait();
 }
 

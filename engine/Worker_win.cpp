@@ -18,8 +18,7 @@ DWORD WINAPI Start(void* worker) {
 } // namespace
 
 // CreateThread, not std::thread: the runtime behind the latter imports functions XP lacks.
-Worker::Worker(std::function<void()> job)
-    : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
+Worker::Worker(Job job) : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
     thread_->handle = CreateThread(nullptr, 0, Start, this, 0, nullptr);
     if (!thread_->handle) {
         thread_.reset();
@@ -28,6 +27,7 @@ Worker::Worker(std::function<void()> job)
 }
 
 Worker::~Worker() {
+    stop_ = true;
     Wait();
 }
 

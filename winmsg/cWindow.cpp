@@ -26,7 +26,7 @@ thread_local std::vector<ATOM> classesLeftOver;
 
 void UnregisterLeftOverClasses() noexcept {
     std::erase_if(classesLeftOver, [](ATOM atom) {
-        return UnregisterClassW(MAKEINTATOM(atom), GetModuleHandleW(nullptr)) != FALSE;
+        return UnregisterClassW(MAKEINTATOM(atom), Instance()) != FALSE;
     });
 }
 

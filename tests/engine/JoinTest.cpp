@@ -280,6 +280,48 @@ TEST_F(JoinFailure, CancelledHalfWay) {
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
 }
 
+// A read-only file is the user's to keep: it is refused before any byte is copied (Windows would
+// refuse the final rename only after the whole copy).
+TEST_F(JoinFailure, ReadOnlyFilesAtOutputNamesAreRefusedAtOnce) {
+    using std::filesystem::perms;
+    const auto readOnly = [](const std::filesystem::path& at, bool on) {
+        std::filesystem::permissions(
+            at, perms::owner_write | perms::group_write | perms::others_write,
+            on ? std::filesystem::perm_options::remove : std::filesystem::perm_options::add);
+    };
+    SplitSample(3 << 20, 1 << 20);
+    test::WriteBytes(out / "report.doc", Bytes{1, 2, 3});
+    readOnly(out / "report.doc", true);
+#ifndef _WIN32
+    if (std::ofstream(out / "report.doc", std::ios::app)) {
+        readOnly(out / "report.doc", false);
+        GTEST_SKIP() << "this process may write read-only files (root)";
+    }
+#endif
+    std::uint64_t copied = 0;
+    std::string message;
+    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
+                            [&](std::uint64_t done, std::uint64_t) {
+                                copied = done;
+                                return true;
+                            }));
+    readOnly(out / "report.doc", false);
+    EXPECT_NE(message.find("report.doc\" is read-only"), std::string::npos) << message;
+    EXPECT_EQ(copied, 0u);
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"});
+
+    const auto before = dir.Names();
+    readOnly(dir / "report.doc.002", true);
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20, [&](std::uint64_t done, std::uint64_t) {
+        copied = done;
+        return true;
+    }));
+    readOnly(dir / "report.doc.002", false);
+    EXPECT_NE(message.find("report.doc.002\" is read-only"), std::string::npos) << message;
+    EXPECT_EQ(copied, 0u);
+    EXPECT_EQ(dir.Names(), before) << "no temporary file left";
+}
+
 #ifndef _WIN32
 // A file system that cannot hold the output (FAT32's 4 GiB limit) fails the write with EFBIG; the
 // process's file size limit gives the same failure on any file system.
