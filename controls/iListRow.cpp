@@ -21,8 +21,7 @@ void iListRow::Paint(HDC dc, int originX, int originY) const {
         FillRect(dc, &r, brush.Get());
     }
     tk::SelectScope font(dc, tk::FontHandle(Font()));
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor = SetTextColor(dc, tk::ResolveColor(ForeColor()));
+    const tk::TextLookScope look(dc, tk::ResolveColor(ForeColor()));
     constexpr UINT kFlags = DT_NOPREFIX | DT_SINGLELINE;
 
     const std::wstring size = text.substr(sizeColumn_);
@@ -40,8 +39,6 @@ void iListRow::Paint(HDC dc, int originX, int originY) const {
     if (nameRect.right > nameRect.left)
         DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &nameRect,
                   kFlags | DT_END_ELLIPSIS);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
 }
 
 } // namespace zendra

@@ -87,6 +87,24 @@ private:
     HGDIOBJ old_;
 };
 
+// Text drawn transparently in one colour for the scope; the DC's mode and colour come back after.
+class TextLookScope {
+public:
+    TextLookScope(HDC dc, COLORREF color) noexcept
+        : dc_(dc), mode_(SetBkMode(dc, TRANSPARENT)), color_(SetTextColor(dc, color)) {}
+    TextLookScope(const TextLookScope&) = delete;
+    TextLookScope& operator=(const TextLookScope&) = delete;
+    ~TextLookScope() noexcept {
+        SetTextColor(dc_, color_);
+        SetBkMode(dc_, mode_);
+    }
+
+private:
+    HDC dc_;
+    int mode_;
+    COLORREF color_;
+};
+
 // Saves the DC's state (clip region, origin, colours) and restores it at the end of the scope.
 class SavedDcState {
 public:

@@ -72,14 +72,11 @@ void Label::Paint(HDC dc, int originX, int originY) const {
     }
     if (caption_.empty()) return;
     SelectScope font(dc, FontHandle(font_));
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor = SetTextColor(dc, ResolveColor(foreColor_));
+    const TextLookScope look(dc, ResolveColor(foreColor_));
     UINT flags = kTextFlags;
     if (alignment_ == Alignment::Center) flags |= DT_CENTER;
     if (alignment_ == Alignment::Right) flags |= DT_RIGHT;
     DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, flags);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
 }
 
 } // namespace zendra::tk
