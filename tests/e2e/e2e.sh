@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Zendra.exe as a user drives it: under Wine on $DISPLAY, only through the screen (xdotool).
 # Split a file through the real open-file dialog, answer the message box, check the pieces byte
-# for byte, join them into another folder, tick two options, close, start again and find them
+# for byte, join them into another folder, cancel a long split from its progress window (nothing
+# left), tick two options, close, start again and find them
 # ticked. Screenshots of every pane and of the About window go to the given folder.
 # Usage: e2e.sh PATH/TO/Zendra.exe SCREENSHOT_DIR
 set -euo pipefail
@@ -57,6 +58,14 @@ main_window() {
     local w
     for w in $(ours_named Zendra); do
         xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 444x319' && { echo "$w"; return 0; }
+    done
+    return 1
+}
+# The progress window: our "Zendra" window of 340 x 122 pixels.
+progress_window() {
+    local w
+    for w in $(ours_named Zendra); do
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 340x122' && { echo "$w"; return 0; }
     done
     return 1
 }
@@ -170,6 +179,28 @@ click $JOIN_BUTTON
 answer_box "Join Files" 6-join-done
 shoot "$W" 7-join-listed
 cmp -s "$work/sample.bin" "$work/joined/sample.bin" || fail "the joined file differs from the source"
+
+step "a long split shows its progress, and Cancel leaves nothing"
+# 4 GiB with holes: the pieces take room only for what is written before the cancel.
+truncate -s 4G "$work/large.bin"
+click $TAB_SPLIT
+sleep 0.2
+click $SPLIT_BROWSE
+open_in_dialog "$(winpath "$work/large.bin")"
+click $SIZE_FIELD
+xdotool key End shift+Home
+xdotool type --delay 5 "1000000000"
+click $SPLIT_BUTTON
+wait_for 'progress=$(progress_window)' 20 || fail "no progress window during a long split"
+sleep 0.3 # some progress to show
+shoot "$progress" 11-progress
+xdotool mousemove --window "$progress" 280 99
+sleep 0.1
+xdotool click 1 # Cancel
+answer_box "Cancel" 12-split-cancelled
+[ "$(find "$work" -maxdepth 1 -name 'large.bin?*' | wc -l)" -eq 0 ] ||
+    fail "a cancelled split left files: $(ls "$work")"
+rm "$work/large.bin"
 
 step "options"
 click $TAB_PREFS
