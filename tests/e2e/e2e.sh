@@ -2,8 +2,8 @@
 # Zendra.exe as a user drives it: under Wine on $DISPLAY, only through the screen (xdotool).
 # Split a file through the real open-file dialog, answer the message box, check the pieces byte
 # for byte, join them into another folder, cancel a long split from its progress window (nothing
-# left), tick two options, close, start again and find them
-# ticked. Screenshots of every pane and of the About window go to the given folder.
+# left), tick two options, close, start again and find them ticked. Screenshots of every pane, the
+# progress window and the About window go to the given folder.
 # Usage: e2e.sh PATH/TO/Zendra.exe SCREENSHOT_DIR
 set -euo pipefail
 
