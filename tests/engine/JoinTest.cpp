@@ -278,6 +278,18 @@ TEST_F(JoinFailure, CancelledHalfWay) {
     EXPECT_EQ(message, CancelledMessage);
     EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"}) << "no temporary file left";
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
+
+    // Once every byte is copied, the checking may still run: a cancel then still counts.
+    bool copied = false;
+    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
+                            [&](std::uint64_t done, std::uint64_t total) {
+                                if (copied) return false;
+                                copied = done == total;
+                                return true;
+                            }));
+    EXPECT_EQ(message, CancelledMessage);
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"});
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
 }
 
 // A read-only file is the user's to keep: it is refused before any byte is copied (Windows would

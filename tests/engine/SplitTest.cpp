@@ -139,6 +139,19 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
     EXPECT_EQ(dir.Names(), names) << "no temporary file, no new piece";
     EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), olderPiece);
 
+    // Once every byte is copied, the checksums may still be computed: a cancel then still counts.
+    SplitOptions checked;
+    checked.WriteChecksums = true;
+    bool copied = false;
+    const auto cancelAfterCopy = [&](std::uint64_t done, std::uint64_t total) {
+        if (copied) return false;
+        copied = done == total;
+        return true;
+    };
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20, cancelAfterCopy, checked));
+    EXPECT_EQ(message, CancelledMessage);
+    EXPECT_EQ(dir.Names(), names) << "no piece, no index, no checksum file";
+
     // Windows refuses the writer while the split reads; elsewhere the split must notice.
     bool tried = false, grown = false;
     const auto grow = [&](std::uint64_t done, std::uint64_t) {
