@@ -28,7 +28,8 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// What lies at a name; a final symbolic link is reported as such, not followed.
+// What lies at a name; a final symbolic link is reported as such, not followed, unless it leads to
+// a folder (or is a junction): that counts as a folder.
 enum class EntryKind { Missing, Regular, Link, Folder, Other };
 
 class File {

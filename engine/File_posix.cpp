@@ -242,7 +242,10 @@ void File::Close() {
 EntryKind KindOf(const std::filesystem::path& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return EntryKind::Missing;
-    if (S_ISLNK(info.st_mode)) return EntryKind::Link;
+    // A link to a folder counts as the folder, as on Windows, where no file can replace one.
+    if (S_ISLNK(info.st_mode))
+        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EntryKind::Folder
+                                                                         : EntryKind::Link;
     if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
     return S_ISREG(info.st_mode) ? EntryKind::Regular : EntryKind::Other;
 }

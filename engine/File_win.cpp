@@ -179,8 +179,9 @@ void File::Close() {
 EntryKind KindOf(const std::filesystem::path& path) {
     const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+    // A junction or a link to a folder cannot be replaced by a file: it counts as the folder.
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Folder;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
     return attributes & FILE_ATTRIBUTE_DEVICE ? EntryKind::Other : EntryKind::Regular;
 }
 

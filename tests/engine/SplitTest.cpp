@@ -123,6 +123,18 @@ TEST_F(SplitTest, AFolderAtAPieceNameIsRefusedBeforeAnOlderSplitIsTouched) {
                                                      "data.bin.002", "data.bin.tpl"}));
     EXPECT_EQ(test::ReadBytes(PieceName(source, 0)), olderPiece);
     EXPECT_EQ(test::ReadBytes(IndexName(source)), olderIndex);
+
+    // A link to a folder (a junction on Windows) counts as the folder: Windows cannot rename a file
+    // over it, and would fail only after the whole copy.
+    std::filesystem::rename(PieceName(source, 2), dir / "folder");
+    std::filesystem::remove(IndexName(source));
+    std::error_code unsupported; // Wine makes neither links to folders nor junctions
+    std::filesystem::create_directory_symlink(dir / "folder", IndexName(source), unsupported);
+    if (!unsupported) {
+        EXPECT_FALSE(Split(30, 10, message));
+        EXPECT_NE(message.find("data.bin.tpl\" is a folder"), std::string::npos) << message;
+        EXPECT_EQ(test::ReadBytes(PieceName(source, 0)), olderPiece);
+    }
 }
 
 // Progress hooks that act half-way: cancel, or change the source under the split.
