@@ -144,6 +144,8 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
     try {
         File input = File::OpenForReading(SourcePath);
         const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize);
+        // Checked whether or not it is written: a split without checksums removes it.
+        CheckOutputName(ChecksumName(SourcePath), input.Identity());
         // The checksums are computed beside the copy, on a thread of their own (see WriteOutput
         // in Join.cpp).
         ChecksumList checksums;
@@ -153,7 +155,6 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
                 throw EngineError("\"" + DisplayPath(SourcePath) +
                                   "\" has a line break in its name, which a checksum file cannot "
                                   "list; nothing was written.");
-            CheckOutputName(ChecksumName(SourcePath), input.Identity());
             hashing.emplace([&](const std::atomic<bool>& stop) {
                 checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop);
             });
@@ -182,13 +183,17 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         }
         const auto bytes = EncodeIndex(index);
         StageFile(IndexName(SourcePath), std::string(bytes.begin(), bytes.end()), staged);
+        // An older split's checksums would make every join of these pieces fail: removed before
+        // anything is replaced, so that when it cannot be, the older split stays whole.
+        if (!hashing && KindOf(ChecksumName(SourcePath)) != EntryKind::Missing &&
+            !RemoveFileQuietly(ChecksumName(SourcePath)))
+            throw EngineError("Cannot remove \"" + DisplayPath(ChecksumName(SourcePath)) +
+                              "\", the checksum file of an older split, which these pieces would "
+                              "not match (is it open in another program?); nothing was written.");
         // Every piece and the index are complete: only now do they replace what bore their names,
         // so that a failed or cancelled split leaves an older split of the same file as it was.
         for (; moved < staged.size(); ++moved)
             MoveFileOver(staged[moved].temporary, staged[moved].final);
-        // An older split's checksums would make every join of these pieces fail.
-        if (!hashing && KindOf(ChecksumName(SourcePath)) == EntryKind::Regular)
-            RemoveFileQuietly(ChecksumName(SourcePath));
         return true;
     } catch (const std::exception& error) {
         for (std::size_t i = moved; i < staged.size(); ++i)
