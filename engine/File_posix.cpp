@@ -265,6 +265,10 @@ bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
     return ::unlink(path.c_str()) == 0;
 }
 
+bool RemoveTemporaryQuietly(const std::filesystem::path& path, const FileIdentity&) noexcept {
+    return RemoveFileQuietly(path); // the other threads go on while Linux frees the space
+}
+
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) Throw("replace", to, errno);
 }

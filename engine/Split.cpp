@@ -82,6 +82,7 @@ Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstN
 struct Staged {
     std::filesystem::path temporary;
     std::filesystem::path final;
+    FileIdentity written; // known once the file is created
 };
 
 std::string FileNameText(const std::filesystem::path& path) {
@@ -91,7 +92,8 @@ std::string FileNameText(const std::filesystem::path& path) {
 void StageFile(const std::filesystem::path& name, const std::string& text,
                std::vector<Staged>& staged) {
     File out = File::CreateBeside(name);
-    staged.push_back({out.Path(), name});
+    staged.push_back({out.Path(), name, {}});
+    staged.back().written = out.Identity();
     out.WriteAll(text.data(), text.size());
     out.Close();
 }
@@ -99,7 +101,8 @@ void StageFile(const std::filesystem::path& name, const std::string& text,
 void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset,
                 std::uint32_t size, const CopyProgress& advanced, std::vector<Staged>& staged) {
     File piece = File::CreateBeside(name);
-    staged.push_back({piece.Path(), name});
+    staged.push_back({piece.Path(), name, {}});
+    staged.back().written = piece.Identity();
     const auto header = EncodePieceHeader(size);
     piece.WriteAll(header.data(), header.size());
     piece.CopyFrom(input, offset, size, advanced);
@@ -197,7 +200,7 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         return true;
     } catch (const std::exception& error) {
         for (std::size_t i = moved; i < staged.size(); ++i)
-            RemoveFileQuietly(staged[i].temporary);
+            RemoveTemporaryQuietly(staged[i].temporary, staged[i].written);
         // Pieces already in place would no longer match an older index: remove both.
         if (moved > 0) {
             for (std::size_t i = 0; i < moved; ++i)
