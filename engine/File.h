@@ -28,7 +28,8 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// What lies at a name; a final symbolic link is reported as such, not followed.
+// What lies at a name; a final symbolic link is reported as such, not followed, unless it leads to
+// a folder (or is a junction): that counts as a folder.
 enum class EntryKind { Missing, Regular, Link, Folder, Other };
 
 class File {
@@ -86,6 +87,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 bool IsReadOnly(const std::filesystem::path& path);
 // Removes a file; a failure is reported by the result, never thrown.
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept;
+// Removes a temporary file the engine wrote, known by the identity it had then: on Windows it is
+// emptied first (see File_win.cpp), which a file put under its name meanwhile, or one that has
+// other names, never is. A failure is reported by the result, never thrown.
+bool RemoveTemporaryQuietly(const std::filesystem::path& path,
+                            const FileIdentity& identity) noexcept;
 // Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed).
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
 // A short name, fresh for each attempt, in the folder of `target`: it never grows with the target's

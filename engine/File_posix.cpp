@@ -242,7 +242,10 @@ void File::Close() {
 EntryKind KindOf(const std::filesystem::path& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return EntryKind::Missing;
-    if (S_ISLNK(info.st_mode)) return EntryKind::Link;
+    // A link to a folder counts as the folder, as on Windows, where no file can replace one.
+    if (S_ISLNK(info.st_mode))
+        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EntryKind::Folder
+                                                                         : EntryKind::Link;
     if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
     return S_ISREG(info.st_mode) ? EntryKind::Regular : EntryKind::Other;
 }
@@ -260,6 +263,10 @@ bool IsReadOnly(const std::filesystem::path& path) {
 
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool RemoveTemporaryQuietly(const std::filesystem::path& path, const FileIdentity&) noexcept {
+    return RemoveFileQuietly(path); // the other threads go on while Linux frees the space
 }
 
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {

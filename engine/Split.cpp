@@ -82,6 +82,7 @@ Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstN
 struct Staged {
     std::filesystem::path temporary;
     std::filesystem::path final;
+    FileIdentity written; // known once the file is created
 };
 
 std::string FileNameText(const std::filesystem::path& path) {
@@ -91,7 +92,8 @@ std::string FileNameText(const std::filesystem::path& path) {
 void StageFile(const std::filesystem::path& name, const std::string& text,
                std::vector<Staged>& staged) {
     File out = File::CreateBeside(name);
-    staged.push_back({out.Path(), name});
+    staged.push_back({out.Path(), name, {}});
+    staged.back().written = out.Identity();
     out.WriteAll(text.data(), text.size());
     out.Close();
 }
@@ -99,7 +101,8 @@ void StageFile(const std::filesystem::path& name, const std::string& text,
 void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset,
                 std::uint32_t size, const CopyProgress& advanced, std::vector<Staged>& staged) {
     File piece = File::CreateBeside(name);
-    staged.push_back({piece.Path(), name});
+    staged.push_back({piece.Path(), name, {}});
+    staged.back().written = piece.Identity();
     const auto header = EncodePieceHeader(size);
     piece.WriteAll(header.data(), header.size());
     piece.CopyFrom(input, offset, size, advanced);
@@ -144,6 +147,8 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
     try {
         File input = File::OpenForReading(SourcePath);
         const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize);
+        // Checked whether or not it is written: a split without checksums removes it.
+        CheckOutputName(ChecksumName(SourcePath), input.Identity());
         // The checksums are computed beside the copy, on a thread of their own (see WriteOutput
         // in Join.cpp).
         ChecksumList checksums;
@@ -153,7 +158,6 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
                 throw EngineError("\"" + DisplayPath(SourcePath) +
                                   "\" has a line break in its name, which a checksum file cannot "
                                   "list; nothing was written.");
-            CheckOutputName(ChecksumName(SourcePath), input.Identity());
             hashing.emplace([&](const std::atomic<bool>& stop) {
                 checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop);
             });
@@ -177,22 +181,26 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         index.FirstNumber = FirstNumber;
         input.Close();
         if (hashing) {
-            hashing->Finish();
+            hashing->Finish([&] { advanced(0); }); // the hashing may lag: a cancel still counts
             StageFile(ChecksumName(SourcePath), EncodeChecksums(checksums), staged);
         }
         const auto bytes = EncodeIndex(index);
         StageFile(IndexName(SourcePath), std::string(bytes.begin(), bytes.end()), staged);
+        // An older split's checksums would make every join of these pieces fail: removed before
+        // anything is replaced, so that when it cannot be, the older split stays whole.
+        if (!hashing && KindOf(ChecksumName(SourcePath)) != EntryKind::Missing &&
+            !RemoveFileQuietly(ChecksumName(SourcePath)))
+            throw EngineError("Cannot remove \"" + DisplayPath(ChecksumName(SourcePath)) +
+                              "\", the checksum file of an older split, which these pieces would "
+                              "not match (is it open in another program?); nothing was written.");
         // Every piece and the index are complete: only now do they replace what bore their names,
         // so that a failed or cancelled split leaves an older split of the same file as it was.
         for (; moved < staged.size(); ++moved)
             MoveFileOver(staged[moved].temporary, staged[moved].final);
-        // An older split's checksums would make every join of these pieces fail.
-        if (!hashing && KindOf(ChecksumName(SourcePath)) == EntryKind::Regular)
-            RemoveFileQuietly(ChecksumName(SourcePath));
         return true;
     } catch (const std::exception& error) {
         for (std::size_t i = moved; i < staged.size(); ++i)
-            RemoveFileQuietly(staged[i].temporary);
+            RemoveTemporaryQuietly(staged[i].temporary, staged[i].written);
         // Pieces already in place would no longer match an older index: remove both.
         if (moved > 0) {
             for (std::size_t i = 0; i < moved; ++i)

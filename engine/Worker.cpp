@@ -18,4 +18,11 @@ void Worker::Finish() {
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
+void Worker::Finish(const std::function<void()>& meanwhile) {
+    do
+        meanwhile();
+    while (!Ended(50));
+    Finish();
+}
+
 } // namespace zendra

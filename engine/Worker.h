@@ -24,12 +24,18 @@ class Worker {
     bool Failed() const noexcept { return failed_; }
     // Waits for the job and throws what it threw.
     void Finish();
+    // The same, but asks `meanwhile` first and again about every 50 ms until the job ends, so that
+    // a cancel is still heard while the job lags behind its caller: what `meanwhile` throws ends
+    // the wait (and, once the worker is destroyed, the job).
+    void Finish(const std::function<void()>& meanwhile);
     // The thread's body: runs the job and keeps what it throws.
     static void RunJob(Worker& worker) noexcept;
 
   private:
     struct Thread;
     void Wait() noexcept;
+    // Whether the job has ended within `milliseconds`.
+    bool Ended(unsigned milliseconds) noexcept;
 
     Job job_;
     std::atomic<bool> stop_ = false;

@@ -1,6 +1,7 @@
 #include "Worker.h"
 
 #include <pthread.h>
+#include <time.h>
 
 namespace zendra {
 
@@ -32,6 +33,18 @@ Worker::~Worker() {
 void Worker::Wait() noexcept {
     if (thread_) pthread_join(thread_->id, nullptr);
     thread_.reset();
+}
+
+bool Worker::Ended(unsigned milliseconds) noexcept {
+    if (!thread_) return true;
+    timespec until{};
+    clock_gettime(CLOCK_REALTIME, &until);
+    until.tv_nsec += static_cast<long>(milliseconds) * 1000000;
+    until.tv_sec += until.tv_nsec / 1000000000;
+    until.tv_nsec %= 1000000000;
+    if (pthread_timedjoin_np(thread_->id, nullptr, &until) != 0) return false;
+    thread_.reset(); // joined: Wait must not join it again
+    return true;
 }
 
 } // namespace zendra

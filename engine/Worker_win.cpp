@@ -38,4 +38,8 @@ void Worker::Wait() noexcept {
     thread_.reset();
 }
 
+bool Worker::Ended(unsigned milliseconds) noexcept {
+    return !thread_ || WaitForSingleObject(thread_->handle, milliseconds) == WAIT_OBJECT_0;
+}
+
 } // namespace zendra

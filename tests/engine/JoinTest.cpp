@@ -278,6 +278,18 @@ TEST_F(JoinFailure, CancelledHalfWay) {
     EXPECT_EQ(message, CancelledMessage);
     EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"}) << "no temporary file left";
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
+
+    // Once every byte is copied, the checking may still run: a cancel then still counts.
+    bool copied = false;
+    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
+                            [&](std::uint64_t done, std::uint64_t total) {
+                                if (copied) return false;
+                                copied = done == total;
+                                return true;
+                            }));
+    EXPECT_EQ(message, CancelledMessage);
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"});
+    EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
 }
 
 // A read-only file is the user's to keep: it is refused before any byte is copied (Windows would
@@ -465,9 +477,30 @@ TEST_F(ChecksumTest, EveryPieceAndTheWholeAreListedAndChecked) {
     ASSERT_TRUE(Join(message)) << message;
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
 
-    // A split without checksums removes the older split's, which no longer match.
+    // A split without checksums removes the older split's, which no longer match; when it cannot,
+    // every later join would fail, so the split writes nothing.
+    const auto older = dir.Names();
+    const Bytes olderPiece = test::ReadBytes(dir / "report.doc.001");
+    const auto ExpectRefused = [&](const std::string& fragment) {
+        EXPECT_FALSE(SplitToPieces(source, 0, message, 25));
+        EXPECT_NE(message.find("report.doc.xxh128" + fragment), std::string::npos) << message;
+        EXPECT_EQ(dir.Names(), older);
+        EXPECT_EQ(test::ReadBytes(dir / "report.doc.001"), olderPiece);
+    };
+    using std::filesystem::perms;
+    const perms write = perms::owner_write | perms::group_write | perms::others_write;
+    std::filesystem::permissions(sums, write, std::filesystem::perm_options::remove);
+    if (!std::ofstream(sums, std::ios::app)) ExpectRefused("\" is read-only"); // unless root
+    std::filesystem::permissions(sums, write, std::filesystem::perm_options::add);
+    if (std::filesystem::path::preferred_separator == '\\') {
+        std::ifstream held(sums); // without sharing its removal
+        ExpectRefused("\", the checksum file of an older split");
+    }
     ASSERT_TRUE(SplitToPieces(source, 0, message, 25)) << message;
     EXPECT_FALSE(std::filesystem::exists(sums));
+    std::filesystem::create_directory(sums);
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 20));
+    EXPECT_NE(message.find("report.doc.xxh128\" is a folder"), std::string::npos) << message;
 }
 
 TEST_F(ChecksumTest, AFlippedByteAnywhereInAnyPieceIsNamed) {

@@ -123,6 +123,18 @@ TEST_F(SplitTest, AFolderAtAPieceNameIsRefusedBeforeAnOlderSplitIsTouched) {
                                                      "data.bin.002", "data.bin.tpl"}));
     EXPECT_EQ(test::ReadBytes(PieceName(source, 0)), olderPiece);
     EXPECT_EQ(test::ReadBytes(IndexName(source)), olderIndex);
+
+    // A link to a folder (a junction on Windows) counts as the folder: Windows cannot rename a file
+    // over it, and would fail only after the whole copy.
+    std::filesystem::rename(PieceName(source, 2), dir / "folder");
+    std::filesystem::remove(IndexName(source));
+    std::error_code unsupported; // Wine makes neither links to folders nor junctions
+    std::filesystem::create_directory_symlink(dir / "folder", IndexName(source), unsupported);
+    if (!unsupported) {
+        EXPECT_FALSE(Split(30, 10, message));
+        EXPECT_NE(message.find("data.bin.tpl\" is a folder"), std::string::npos) << message;
+        EXPECT_EQ(test::ReadBytes(PieceName(source, 0)), olderPiece);
+    }
 }
 
 // Progress hooks that act half-way: cancel, or change the source under the split.
@@ -138,6 +150,19 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
     EXPECT_EQ(message, CancelledMessage);
     EXPECT_EQ(dir.Names(), names) << "no temporary file, no new piece";
     EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), olderPiece);
+
+    // Once every byte is copied, the checksums may still be computed: a cancel then still counts.
+    SplitOptions checked;
+    checked.WriteChecksums = true;
+    bool copied = false;
+    const auto cancelAfterCopy = [&](std::uint64_t done, std::uint64_t total) {
+        if (copied) return false;
+        copied = done == total;
+        return true;
+    };
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20, cancelAfterCopy, checked));
+    EXPECT_EQ(message, CancelledMessage);
+    EXPECT_EQ(dir.Names(), names) << "no piece, no index, no checksum file";
 
     // Windows refuses the writer while the split reads; elsewhere the split must notice.
     bool tried = false, grown = false;
