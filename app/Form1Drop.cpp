@@ -2,6 +2,7 @@
 // each taken exactly as Browse takes the file it chose.
 #include "Form1.h"
 
+#include "BackgroundWork.h"
 #include "FormHelpers.h"
 
 namespace zendra {
@@ -35,6 +36,8 @@ bool IsIndexName(const std::wstring& path) {
 
 void Form1::Form_DropFiles(HDROP drop) {
     const DroppedFiles files(drop);
+    // The window, disabled, takes no input while a split or join runs; a box now would enable it.
+    if (BackgroundWork::Running() != nullptr) return;
     // A folder, a hidden or system file (which the dialog does not offer) or more than one file.
     const std::wstring path = files.Count() == 1 ? files.Path(0) : std::wstring();
     const bool usable = !path.empty() && services_.files.PlainFileExists(path);

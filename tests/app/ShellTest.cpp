@@ -2,6 +2,7 @@
 // program when its last window goes.
 #include "AppFixture.h"
 
+#include "BackgroundWork.h"
 #include "Split.h"
 #include "TextRules.h"
 #include "frmProgress.h"
@@ -221,6 +222,16 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
     EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces and the index
     EXPECT_EQ(messages.calls.size(), 3u);
+
+    // While a split or join runs the window takes no input: a drop then changes nothing and says
+    // nothing (a box would enable the window again).
+    form->SetFrame(L"SPLIT");
+    BackgroundWork work(form->Hwnd(), L"Splitting...");
+    work.Run([&](const Progress&) { DropOn(form->Hwnd(), {index}); });
+    Pump(30);
+    EXPECT_TRUE(form->FraSplit.Visible());
+    EXPECT_EQ(messages.calls.size(), 3u);
+    EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
 }
 
 struct ShadowSearch {
