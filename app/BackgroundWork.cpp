@@ -35,7 +35,7 @@ BackgroundWork::BackgroundWork(HWND owner, std::wstring caption)
     showTimer_.Tick.Handle([this] { Appear(); });
     // The window also asks when it is closed at the end of the work: that is no request.
     window_.CancelRequested.Handle([this] {
-        if (running_) cancel_ = true;
+        if (Busy()) cancel_ = true;
     });
 }
 
@@ -55,7 +55,6 @@ void BackgroundWork::Run(const Job& job) {
     const bool ownerWasEnabled = !EnableWindow(owner_, FALSE);
     UniqueKernelHandle thread(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
     if (thread) {
-        running_ = true;
         thread_ = thread.Get();
         running = this;
         showTimer_.SetEnabled(true);
@@ -130,14 +129,13 @@ bool BackgroundWork::ClosesOwner(const MSG& msg) const noexcept {
 BackgroundWork* BackgroundWork::Running() noexcept { return running; }
 
 void BackgroundWork::Stop() noexcept {
-    if (!running_) return;
+    if (!Busy()) return;
     cancel_ = true;
     // The worker never waits for this thread (it only posts), so this wait ends.
     WaitForSingleObject(thread_, INFINITE);
 }
 
 void BackgroundWork::End() noexcept {
-    running_ = false;
     thread_ = nullptr;
     running = nullptr;
     showTimer_.SetEnabled(false);
@@ -147,7 +145,7 @@ void BackgroundWork::End() noexcept {
 LRESULT BackgroundWork::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kProgressMessage) {
         reportPosted_ = false;
-        if (running_ && window_.IsLoaded()) ShowProgress();
+        if (Busy() && window_.IsLoaded()) ShowProgress();
         return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
@@ -162,7 +160,7 @@ void BackgroundWork::ShowProgress() {
 void BackgroundWork::Appear() {
     showTimer_.SetEnabled(false);
     // A request to cancel before the window shows needs no window.
-    if (!running_ || cancel_) return;
+    if (!Busy() || cancel_) return;
     window_.Load();
     // Owned by the owner's top-level window: above it, without a taskbar button of its own.
     const HWND top = GetAncestor(owner_, GA_ROOT);

@@ -62,6 +62,8 @@ class BackgroundWork : private tk::Window {
     void Appear();
     void ShowProgress();
     void End() noexcept;
+    // Whether the worker runs now: only then do its news, the show timer and a cancel count.
+    bool Busy() const noexcept { return thread_ != nullptr; }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -74,7 +76,6 @@ class BackgroundWork : private tk::Window {
     Progress report_;
     std::exception_ptr error_;
     bool shown_ = false;
-    bool running_ = false;
 
     // Shared with the worker thread.
     std::atomic<bool> cancel_{false};
