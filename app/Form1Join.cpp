@@ -55,6 +55,8 @@ void Form1::cmdJoin_Click() {
         });
     }
     DiscardQueuedInput();
+    // The session ended while the work ran: the windows are gone, nobody is left to answer.
+    if (!IsLoaded()) return;
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (!done)
         return Say(message == CancelledMessage ? L"The join was cancelled." : FromUtf8(message));

@@ -74,6 +74,8 @@ void Form1::cmdSplit_Click() {
         });
     }
     DiscardQueuedInput();
+    // The session ended while the work ran: the windows are gone, nobody is left to answer.
+    if (!IsLoaded()) return;
     // A cancelled split has removed what it wrote.
     if (!done)
         return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));

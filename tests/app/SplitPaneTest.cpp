@@ -323,6 +323,17 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"The split was cancelled."});
     EXPECT_EQ(files(), before + 1); // the folder "out"
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
+
+    // The session ends while a split runs: the split stops and removes what it wrote, the windows
+    // go, and nothing more is said or asked (nobody is left to answer).
+    ProgressWatch ended{form->Hwnd(),
+                        [](HWND window) { SendMessageW(GetWindow(window, GW_OWNER), WM_ENDSESSION, TRUE, 0); }};
+    messages.calls.clear();
+    Watched(ended, [&] { Split(big, L"268435456"); });
+    EXPECT_GE(ended.shownAt, 0);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_TRUE(messages.calls.empty());
+    EXPECT_EQ(files(), before + 1);
 }
 
 // Real boxes, answered by a thread timer that notes each one's text, its owner and whether the
