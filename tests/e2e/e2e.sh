@@ -53,22 +53,16 @@ ours_named() {
     local w
     for w in $(windows_named "$1"); do grep -qx "$w" <<<"$others" || echo "$w"; done
 }
-# The main window: our visible "Zendra" window that is 444 pixels wide.
-main_window() {
+# Our visible "Zendra" window of the given size in pixels.
+window_sized() {
     local w
     for w in $(ours_named Zendra); do
-        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 444x319' && { echo "$w"; return 0; }
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $1\$" && { echo "$w"; return 0; }
     done
     return 1
 }
-# The progress window: our "Zendra" window of 340 x 122 pixels.
-progress_window() {
-    local w
-    for w in $(ours_named Zendra); do
-        xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 340x122' && { echo "$w"; return 0; }
-    done
-    return 1
-}
+main_window() { window_sized 444x319; }
+progress_window() { window_sized 340x122; }
 # Our other "Zendra" windows: message boxes.
 message_box() {
     local w
