@@ -231,9 +231,12 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
 }
 
 bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder,
-                     std::string& Message, const Progress& progress) {
+                     std::string& Message, const Progress& progress, const JoinOptions& options) {
     try {
-        WriteOutput(Plan, OutputFolder.native() + Plan.OutputName.native(), progress);
+        const std::filesystem::path output = OutputFolder.native() + Plan.OutputName.native();
+        if (!options.Replace && KindOf(output) != EntryKind::Missing)
+            throw EngineError("\"" + DisplayPath(output) + "\" already exists; nothing was joined.");
+        WriteOutput(Plan, output, progress);
         return true;
     } catch (const std::exception& error) {
         Message = error.what();
@@ -257,10 +260,10 @@ bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& pr
 }
 
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
-                std::string& Message, const Progress& progress) {
+                std::string& Message, const Progress& progress, const JoinOptions& options) {
     JoinPlan plan;
     return ReadJoinPlan(IndexPath, plan, Message) &&
-           WriteJoinedFile(plan, OutputFolder, Message, progress);
+           WriteJoinedFile(plan, OutputFolder, Message, progress, options);
 }
 
 } // namespace zendra

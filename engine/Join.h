@@ -28,12 +28,19 @@ struct JoinPlan {
 // piece and the source.
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message);
 
+struct JoinOptions {
+    // Whether an existing file of the output's name is replaced. Without it the join refuses,
+    // writing nothing: the file there may be the intact original the pieces were cut from.
+    bool Replace = false;
+};
+
 // Writes the file a plan describes into OutputFolder followed directly by its OutputName; the
 // output appears whole or not at all (it is written under a short temporary name and renamed over
 // the final one). A progress that returns false cancels: nothing is left and Message is
 // CancelledMessage.
 bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder,
-                     std::string& Message, const Progress& progress = {});
+                     std::string& Message, const Progress& progress = {},
+                     const JoinOptions& options = {});
 
 // Checks every piece file, and the bytes they join into, against the plan's checksums without
 // writing anything; fails naming every damaged piece, or when there is no checksum file.
@@ -42,6 +49,7 @@ bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& pr
 // Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
 // The output appears whole or not at all; on failure returns false with the reason in Message.
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
-                std::string& Message, const Progress& progress = {});
+                std::string& Message, const Progress& progress = {},
+                const JoinOptions& options = {});
 
 } // namespace zendra

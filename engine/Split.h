@@ -17,7 +17,7 @@ struct SplitOptions {
     // Also writes NAME.xxh128 beside the index (see Checksum.h): the checksum of the source and of
     // every piece file, which every join then checks. Without it, a checksum file an older split
     // left under that name is removed, and the split fails, writing nothing, when it cannot be.
-    bool WriteChecksums = false;
+    bool WriteChecksums = true;
 };
 
 bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
