@@ -16,22 +16,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kOk = 0, kFailed = 1, kUsage = 2, kInterrupted = 130;
+constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 constexpr char kVersion[] = "zendra-cli 1.0 (v22)\n";
 
 const char* const kUsageText =
     "Usage:\n"
-    "  zendra-cli split FILE (--size SIZE | --pieces N) [--checksum] [--quiet]\n"
+    "  zendra-cli split FILE (--size SIZE | --pieces N) [--no-checksum] [--quiet]\n"
     "      Cuts FILE into pieces (FILE.000, FILE.001, ...) beside it, then writes the index\n"
-    "      file FILE.tpl.\n"
-    "      --size SIZE   bytes per piece: a number, optionally followed by K, M, G (or KiB, MiB,\n"
-    "                    GiB: powers of 1024) or KB, MB, GB (powers of 1000); at most 2147483647\n"
-    "      --pieces N    N pieces of one size, the last shorter\n"
-    "      --checksum    also writes FILE.xxh128, the XXH128 checksums of FILE and of every\n"
-    "                    piece, which every join checks (xxhsum -H2 -c FILE.xxh128 does too)\n"
+    "      file FILE.tpl and FILE.xxh128, the XXH128 checksums of FILE and of every piece, which\n"
+    "      every join checks (xxhsum -H2 -c FILE.xxh128 does too).\n"
+    "      --size SIZE     bytes per piece: a number, optionally followed by b (512), K or k, M or\n"
+    "                      m, G (or KiB, MiB, GiB: powers of 1024) or KB, MB, GB (powers of\n"
+    "                      1000); at most 2147483647\n"
+    "      --pieces N      N pieces of one size, the last shorter\n"
+    "      --no-checksum   writes no checksum file (and removes an older split's)\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
-    "  zendra-cli join INDEX.tpl [--output DIR] [--quiet]\n"
+    "  zendra-cli join INDEX.tpl [--output DIR] [--force] [--quiet]\n"
     "      Joins the pieces named by INDEX.tpl into DIR (default: the index's folder).\n"
+    "      --force         replaces an existing file of the output's name\n"
+    "      --codepage N    the Windows code page of the name in an index written on Windows\n"
+    "                      (default: UTF-8, else 1252)\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
     "      Checks the pieces against the checksum file beside the index, writing nothing.\n"
@@ -44,13 +48,13 @@ const char* const kUsageText =
     "  --             ends the options: what follows is a file name even if it starts with -\n"
     "  -h, --help     this text\n"
     "  --version      the program's version\n"
-    "Exit status: 0 done, 1 failed, 2 wrong command line, 130 stopped by Ctrl+C (nothing is left "
-    "behind).\n";
+    "Exit status: 0 done, 1 failed, 2 wrong command line, 130 stopped by Ctrl+C, 129 and 143 by a\n"
+    "closed terminal or a termination request (nothing is left behind).\n";
 
 const char* const kSizeForms =
-    "--size takes a number of bytes from 1 to 2147483647, optionally followed by K, M, G, KiB, "
-    "MiB, GiB "
-    "(powers of 1024) or KB, MB, GB (powers of 1000), as in 700M or 100MB";
+    "--size takes a number of bytes from 1 to 2147483647, optionally followed by b (512 bytes), "
+    "K, k, M, m, G, KiB, MiB, GiB (powers of 1024) or KB, MB, GB (powers of 1000), as in 700M, "
+    "64k or 100MB";
 
 struct Options {
     std::string command;
@@ -58,8 +62,11 @@ struct Options {
     std::optional<std::string> size;
     std::optional<std::string> pieces;
     std::optional<std::string> output;
+    std::optional<std::string> codepage;
     bool quiet = false;
+    bool noChecksum = false;
     bool checksum = false;
+    bool force = false;
 };
 
 fs::path PathOf(const std::string& utf8) {
@@ -91,24 +98,41 @@ std::optional<std::int64_t> WholeNumber(const std::string& text, std::size_t& us
     return value;
 }
 
-// GNU split's size forms: 1000, 64K, 700M, 2G, 100KB, 700MB, 1GB, 64KiB, 700MiB, 1GiB.
+// GNU split's size forms: 1000, 2b (512-byte blocks), 64K or 64k, 700M or 700m, 2G, the same
+// letters with iB (powers of 1024) or B (powers of 1000): 64KiB, 100KB, 700MB, 1GB. Like GNU
+// split, a lower-case g is refused.
 std::optional<std::int32_t> ParseSize(const std::string& text) {
     std::size_t used = 0;
     const auto number = WholeNumber(text, used);
     if (!number || text[0] == '-' || text[0] == '+') return std::nullopt;
-    const std::string suffix = text.substr(used);
-    static const struct {
-        const char* suffix;
-        std::int64_t factor;
-    } units[] = {{"", 1},          {"K", 1 << 10},    {"M", 1 << 20},   {"G", 1 << 30},
-                 {"KiB", 1 << 10}, {"MiB", 1 << 20},  {"GiB", 1 << 30}, {"KB", 1000},
-                 {"MB", 1000000},  {"GB", 1000000000}};
-    for (const auto& unit : units) {
-        if (suffix != unit.suffix) continue;
-        if (*number < 1 || *number > kMaxPieceSize / unit.factor) return std::nullopt;
-        return static_cast<std::int32_t>(*number * unit.factor);
+    std::string suffix = text.substr(used);
+    std::int64_t factor = 1;
+    if (suffix == "b") {
+        factor = 512;
+    } else if (!suffix.empty()) {
+        const std::string letters = "kKmMG";
+        const std::size_t letter = letters.find(suffix[0]);
+        if (letter == std::string::npos) return std::nullopt;
+        const int power = letter < 2 ? 1 : letter < 4 ? 2 : 3;
+        const std::string rest = suffix.substr(1);
+        const std::int64_t base = rest == "B" ? 1000 : rest.empty() || rest == "iB" ? 1024 : 0;
+        if (base == 0) return std::nullopt;
+        for (int i = 0; i < power; ++i)
+            factor *= base;
     }
-    return std::nullopt;
+    if (*number < 1 || *number > kMaxPieceSize / factor) return std::nullopt;
+    return static_cast<std::int32_t>(*number * factor);
+}
+
+std::optional<unsigned> ParseCodePage(const std::string& text) {
+    std::size_t used = 0;
+    const auto number = WholeNumber(text, used);
+    if (!number || used != text.size() || *number < 1 || *number > 65535) return std::nullopt;
+    return static_cast<unsigned>(*number);
+}
+
+unsigned CodePageOf(const Options& options) {
+    return options.codepage ? *ParseCodePage(*options.codepage) : 0;
 }
 
 // Collects the command, its operands and options; returns an error text when they are wrong.
@@ -134,8 +158,13 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
             options.quiet = true;
         } else if (arg == "--checksum") {
             options.checksum = true;
+        } else if (arg == "--no-checksum") {
+            options.noChecksum = true;
+        } else if (arg == "--force" || arg == "-f") {
+            options.force = true;
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
-                   value(options.output, "--output") || value(options.output, "-o")) {
+                   value(options.output, "--output") || value(options.output, "-o") ||
+                   value(options.codepage, "--codepage")) {
         } else {
             return "unknown option " + arg;
         }
@@ -151,7 +180,13 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.command != "split" && (options.size || options.pieces))
         return "--size and --pieces go with split";
     if (options.command != "join" && options.output) return "--output goes with join";
-    if (options.command != "split" && options.checksum) return "--checksum goes with split";
+    if (options.command != "split" && (options.checksum || options.noChecksum))
+        return "--checksum and --no-checksum go with split";
+    if (options.checksum && options.noChecksum) return "--checksum and --no-checksum exclude each other";
+    if (options.command != "join" && options.force) return "--force goes with join";
+    if (options.codepage && options.command == "split") return "--codepage goes with join, verify and info";
+    if (options.codepage && !ParseCodePage(*options.codepage))
+        return "--codepage takes a Windows code page number, such as 1252, 1251, 936 or 932";
     if (options.output && options.output->empty()) return "the output folder is empty";
     if (options.size && !ParseSize(*options.size)) return kSizeForms;
     return {};
@@ -187,7 +222,13 @@ class ProgressBar {
 
 int Failed(std::ostream& err, const std::string& message) {
     err << "zendra-cli: " << message << '\n';
-    return message == CancelledMessage ? kInterrupted : kFailed;
+    return message == CancelledMessage ? InterruptExitStatus() : kFailed;
+}
+
+// Lines about what a run found and mended first go where errors go, unless --quiet.
+Notice Telling(std::ostream& err, const Options& options) {
+    if (options.quiet) return {};
+    return [&err](const std::string& line) { err << "zendra-cli: " << line << '\n'; };
 }
 
 // The piece size that cuts the file into exactly `text` pieces, or a message why none does.
@@ -222,7 +263,8 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     {
         ProgressBar bar(err, showProgress);
         SplitOptions splitOptions;
-        splitOptions.WriteChecksums = options.checksum;
+        splitOptions.WriteChecksums = !options.noChecksum;
+        splitOptions.Notice = Telling(err, options);
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
@@ -238,11 +280,18 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
         FolderWithSeparator(options.output ? Absolute(*options.output) : index.parent_path());
     std::string message;
     JoinPlan plan;
+    if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);
+    const fs::path output = folder.native() + plan.OutputName.native();
+    if (!options.force && KindOf(output) != EntryKind::Missing)
+        return Failed(err, "\"" + DisplayPath(output) +
+                               "\" already exists; nothing was joined. Add --force to replace it.");
     bool done;
     {
         ProgressBar bar(err, showProgress);
-        done = ReadJoinPlan(index, plan, message) &&
-               WriteJoinedFile(plan, folder, message, bar.Callback());
+        JoinOptions joinOptions;
+        joinOptions.Replace = options.force;
+        joinOptions.Notice = Telling(err, options);
+        done = WriteJoinedFile(plan, folder, message, bar.Callback(), joinOptions);
     }
     if (!done) return Failed(err, message);
     if (!options.quiet)
@@ -255,7 +304,7 @@ int Info(const Options& options, std::ostream& out, std::ostream& err) {
     const fs::path index = PathOf(options.operands[0]);
     JoinPlan plan;
     std::string message;
-    if (!ReadJoinPlan(index, plan, message)) return Failed(err, message);
+    if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);
     out << "Index:       " << DisplayPath(index) << '\n'
         << "Source:      " << DisplayPath(plan.SourcePath) << '\n'
         << "File size:   " << plan.Index.FileSize << " bytes"
@@ -279,7 +328,8 @@ int Verify(const Options& options, std::ostream& out, std::ostream& err, bool sh
     bool done;
     {
         ProgressBar bar(err, showProgress);
-        done = ReadJoinPlan(index, plan, message) && VerifyPieces(plan, message, bar.Callback());
+        done = ReadJoinPlan(index, plan, message, CodePageOf(options)) &&
+               VerifyPieces(plan, message, bar.Callback());
     }
     if (!done) return Failed(err, message);
     if (!options.quiet)

@@ -1,10 +1,17 @@
-// Ctrl+C asks the running split or join to stop; the engine then removes what it wrote.
+// Ctrl+C, and the signals a shutdown or a closed terminal sends, ask the running split or join to
+// stop; the engine then removes what it wrote.
 #pragma once
 
 namespace zendra {
 
-// Installs the handler and forgets an earlier request. A second Ctrl+C ends the program at once.
+// Installs the handlers and forgets an earlier request. A second Ctrl+C ends the program at once.
 void InstallInterruptHandler();
 bool InterruptRequested();
+// The exit status for the request: 128 and the signal's number (130 for Ctrl+C, 129 for a hang-up,
+// 143 for a termination request), as shells report a program a signal ended.
+int InterruptExitStatus();
+// Tells a handler that waits for the clean-up (Windows' console close, logoff and shutdown, after
+// which the system ends the process) that it is done.
+void InterruptHandled();
 
 } // namespace zendra

@@ -24,5 +24,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(Utf8(argv[i]));
-    return zendra::RunCli(args, std::cout, std::cerr, _isatty(_fileno(stderr)) != 0);
+    const int status = zendra::RunCli(args, std::cout, std::cerr, _isatty(_fileno(stderr)) != 0);
+    zendra::InterruptHandled();
+    return status;
 }

@@ -20,12 +20,17 @@ std::optional<std::string> ToIndexText(const std::filesystem::path& path) {
     return out;
 }
 
-std::filesystem::path FromIndexText(const std::string& text) {
-    if (text.empty()) return {};
+std::optional<std::filesystem::path> FromIndexText(const std::string& text, unsigned codePage) {
+    if (text.empty()) return std::filesystem::path();
+    const bool writtenOnLinux =
+        text.find('/') != std::string::npos && text.find('\\') == std::string::npos;
+    if (codePage == 0) codePage = writtenOnLinux && IsValidUtf8(text) ? CP_UTF8 : CP_ACP;
     const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int size = MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
+    if (size <= 0) return std::nullopt;
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size);
+    MultiByteToWideChar(codePage, flags, text.data(), length, wide.data(), size);
     return std::filesystem::path(wide);
 }
 

@@ -5,6 +5,7 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace zendra {
@@ -49,6 +50,8 @@ std::string EncodeChecksums(const ChecksumList& list) {
 }
 
 std::optional<ChecksumList> DecodeChecksums(const std::string& text) {
+    // xxhsum refuses a file that starts with a byte-order mark.
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) return std::nullopt;
     ChecksumList list;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -57,14 +60,19 @@ std::optional<ChecksumList> DecodeChecksums(const std::string& text) {
         std::string line = text.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back(); // written on Windows
-        if (line.empty()) continue;
-        const bool hex =
-            line.size() > 34 && std::all_of(line.begin(), line.begin() + 32, [](char c) {
-                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-            });
-        if (!hex || line.compare(32, 2, "  ") != 0) return std::nullopt;
-        list[line.substr(34)] = line.substr(0, 32);
+        // As xxhsum reads it: 32 hex digits in either case, a space, a space or "*", the name;
+        // any other line is skipped.
+        const bool hex = line.size() > 34 && std::all_of(line.begin(), line.begin() + 32, [](char c) {
+                             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                         });
+        if (!hex || line[32] != ' ' || (line[33] != ' ' && line[33] != '*')) continue;
+        std::string digits = line.substr(0, 32);
+        std::transform(digits.begin(), digits.end(), digits.begin(),
+                       [](char c) { return static_cast<char>(std::tolower(c)); });
+        const auto [entry, added] = list.emplace(line.substr(34), digits);
+        if (!added && entry->second != digits) return std::nullopt; // which one would be right?
     }
+    if (list.empty()) return std::nullopt;
     return list;
 }
 

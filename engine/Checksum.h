@@ -33,7 +33,9 @@ std::filesystem::path ChecksumName(const std::filesystem::path& source);
 using ChecksumList = std::map<std::string, std::string>;
 
 std::string EncodeChecksums(const ChecksumList& list);
-// Nothing when a line is not a checksum line of this format.
+// Read as xxhsum reads it: hex digits in either case, lines of another form skipped. Nothing when
+// no line is a checksum line, the text starts with a byte-order mark, or one name has two
+// different checksums.
 std::optional<ChecksumList> DecodeChecksums(const std::string& text);
 
 } // namespace zendra

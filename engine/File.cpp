@@ -5,12 +5,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <random>
 #include <vector>
 
 namespace zendra {
 
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                        const CopyProgress& progress) {
+                        const CopyProgress& progress, const ByteSink& seen) {
     // The copy where no faster one applies: small runs, and Windows. 1 MiB measured faster than
     // 256 KiB and 4 MiB, and gives the progress (and so a cancel) a say often enough.
     constexpr std::size_t kChunk = 1 << 20;
@@ -22,6 +23,7 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
             static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
         const std::size_t got = source.Read(buffer.data(), want);
         if (got == 0) ThrowChanged(source.ShownAs());
+        if (seen) seen(buffer.data(), got);
         WriteAll(buffer.data(), got);
         count -= got;
         if (progress) progress(got);
@@ -71,16 +73,21 @@ void CheckWritableName(const std::filesystem::path& path) {
         throw EngineError("\"" + DisplayPath(path) + "\" is read-only; nothing was written.");
 }
 
-std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, unsigned attempt) {
-    static std::atomic<unsigned> counter = 0; // split and join may run on any thread
+std::string RandomTag() {
+    static std::atomic<unsigned> counter = 0; // runs may start on any thread
     const auto clock = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
-    char name[32];
-    std::snprintf(
-        name, sizeof name, ".zendra-%06llx.tmp",
-        (clock ^ (static_cast<unsigned long long>(++counter) << 20) ^ attempt * 0x9E3779B9ull) &
-            0xFFFFFF);
-    return target.parent_path() / name;
+    std::random_device device;
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "%06llx",
+                  (clock ^ (static_cast<unsigned long long>(++counter) << 20) ^ device()) &
+                      0xFFFFFF);
+    return tag;
+}
+
+std::filesystem::path RunLock::NextName(const char* suffix) {
+    const std::string name = ".zendra-" + tag_ + "-" + std::to_string(++count_) + suffix;
+    return folder_ / std::filesystem::path(name);
 }
 
 } // namespace zendra

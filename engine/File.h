@@ -4,9 +4,11 @@
 
 #include "Progress.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,18 +30,30 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// What a reader saw of a file: the same identity, size and modification time later mean the file
+// was not replaced or written meanwhile.
+struct FileState {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the system's own units
+    bool operator==(const FileState&) const = default;
+};
+
 // What lies at a name; a final symbolic link is reported as such, not followed, unless it leads to
 // a folder (or is a junction): that counts as a folder.
 enum class EntryKind { Missing, Regular, Link, Folder, Other };
+
+class RunLock;
 
 class File {
   public:
     // An existing regular file, for reading only; anything else is refused at once, unopened.
     static File OpenForReading(const std::filesystem::path& path);
-    // A new file under a short fresh name in the folder of `target`, to be moved over `target` once
-    // complete, so that an existing name is replaced and never written through. Messages name
-    // `target`.
-    static File CreateBeside(const std::filesystem::path& target);
+    // A new file under a short fresh name of the run holding `lock` (a run of its own when none)
+    // in the folder of `target`, to be moved over `target` once complete, so that an existing name
+    // is replaced and never written through. Messages name `target`.
+    static File CreateBeside(const std::filesystem::path& target,
+                             std::shared_ptr<RunLock> lock = nullptr);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -49,17 +63,22 @@ class File {
 
     std::uint64_t Size() const;
     FileIdentity Identity() const;
+    FileState State() const;
     // Reads up to `size` bytes at the current position; returns how many were read (0 at the end).
     std::size_t Read(void* buffer, std::size_t size);
     void Seek(std::uint64_t offset);
     void WriteAll(const void* data, std::size_t size);
-    // Appends `count` bytes of `source`, starting at `sourceOffset`, at this file's position.
-    // On Linux, where the source has holes, so does the copy.
+    // Appends `count` bytes of `source`, starting at `sourceOffset`, at this file's position, and
+    // shows `seen` exactly the bytes written, from the buffer they are written from (a hole's zeros
+    // too). On Linux, where the source has holes, so does the copy.
     void CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                  const CopyProgress& progress);
+                  const CopyProgress& progress, const ByteSink& seen = {});
     // Shows `sink` the `count` bytes from `offset`, or those up to the end when the file is
     // shorter.
     void ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink);
+    // Writes what the system still holds of this file to the disk, so that a power cut after a
+    // rename never leaves an empty or short file under the final name.
+    void FlushToDisk();
     // Closes now and reports a failure that closing reveals.
     void Close();
 
@@ -71,12 +90,13 @@ class File {
     File(std::intptr_t handle, std::filesystem::path path, std::filesystem::path shown)
         : handle_(handle), path_(std::move(path)), shown_(std::move(shown)) {}
     void CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                      const CopyProgress& progress);
+                      const CopyProgress& progress, const ByteSink& seen);
     [[noreturn]] void Fail(const char* action) const;
 
     std::intptr_t handle_;
     std::filesystem::path path_;
     std::filesystem::path shown_;
+    std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
 };
 
 EntryKind KindOf(const std::filesystem::path& path);
@@ -92,11 +112,53 @@ bool RemoveFileQuietly(const std::filesystem::path& path) noexcept;
 // other names, never is. A failure is reported by the result, never thrown.
 bool RemoveTemporaryQuietly(const std::filesystem::path& path,
                             const FileIdentity& identity) noexcept;
-// Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed).
+// From now on, temporary files are removed at once, never emptied first: the system is about to
+// end the process (Windows' logoff and shutdown).
+void RemoveTemporariesAtOnce() noexcept;
+// Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed). On
+// Windows the rename reaches the disk before it returns.
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
-// A short name, fresh for each attempt, in the folder of `target`: it never grows with the target's
-// name.
-std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target, unsigned attempt);
+// Writes a folder's list of names to the disk (the renames in it); nothing to do on Windows.
+void FlushFolder(const std::filesystem::path& folder);
+// Gives `to` the permission bits (on Windows the attributes) of `from`, which it is to replace.
+void CopyPermissions(const std::filesystem::path& from, const std::filesystem::path& to);
+// Whether this process may create and rename files in a folder.
+bool FolderWritable(const std::filesystem::path& folder);
+// Whether a file name (no folder) is longer than the folder's file system allows.
+bool NameTooLong(const std::filesystem::path& path);
+// Whether another program holds the file open so that it cannot be renamed or removed (Windows);
+// never on Linux, where an open file can always be renamed.
+bool HeldOpenElsewhere(const std::filesystem::path& path);
+
+// Six fresh hex digits naming a run's files.
+std::string RandomTag();
+
+// A lock that only a live run holds, one per run and folder: files of the run's that lie in the
+// folder while no run holds their lock were left by a run that was killed.
+class RunLock {
+  public:
+    // Takes a fresh lock in `folder`; its tag names the run's files there.
+    explicit RunLock(const std::filesystem::path& folder);
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+    ~RunLock();
+    const std::string& Tag() const { return tag_; }
+    const std::filesystem::path& Folder() const { return folder_; }
+    // A short name of this run's, fresh each call, in the folder: ".zendra-TAG-N" and `suffix`.
+    // It never grows with the names of the files it stands in for.
+    std::filesystem::path NextName(const char* suffix);
+    // Whether a run still holds the lock of `tag` in `folder`.
+    static bool Held(const std::filesystem::path& folder, const std::string& tag);
+    // The lock file's name for a tag.
+    static std::string FileName(const std::string& tag) { return ".zendra-" + tag + ".lock"; }
+
+  private:
+    std::filesystem::path folder_;
+    std::filesystem::path path_;
+    std::string tag_;
+    std::intptr_t handle_;
+    std::atomic<unsigned> count_ = 0;
+};
 
 // The path as UTF-8 text for messages.
 std::string DisplayPath(const std::filesystem::path& path);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -97,6 +98,10 @@ File File::OpenForReading(const std::filesystem::path& path) {
     const HANDLE handle =
         CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Shared for reading only: no other program writes it while it is read.
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
+        throw EngineError("\"" + DisplayPath(path) +
+                          "\" is open for writing in another program; close it and try again.");
     if (handle == INVALID_HANDLE_VALUE) Throw("open", path, GetLastError());
     File file(reinterpret_cast<std::intptr_t>(handle), path, path);
     if (GetFileType(handle) != FILE_TYPE_DISK)
@@ -105,21 +110,26 @@ File File::OpenForReading(const std::filesystem::path& path) {
     return file;
 }
 
-File File::CreateBeside(const std::filesystem::path& target) {
+File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<RunLock> lock) {
+    if (!lock) lock = std::make_shared<RunLock>(target.parent_path());
     for (unsigned attempt = 0;; ++attempt) {
-        const std::filesystem::path temporary = TemporaryNameBeside(target, attempt);
+        const std::filesystem::path temporary = lock->NextName(".tmp");
         const HANDLE handle =
             CreateFileW(SystemName(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (handle != INVALID_HANDLE_VALUE)
-            return File(reinterpret_cast<std::intptr_t>(handle), temporary, target);
+        if (handle != INVALID_HANDLE_VALUE) {
+            File file(reinterpret_cast<std::intptr_t>(handle), temporary, target);
+            file.lock_ = std::move(lock);
+            return file;
+        }
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS || attempt >= 99) Throw("create", target, error);
     }
 }
 
 File::File(File&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)) {
+    : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
+      lock_(std::move(other.lock_)) {
     other.handle_ = Invalid();
 }
 
@@ -129,6 +139,7 @@ File& File::operator=(File&& other) noexcept {
         handle_ = other.handle_;
         path_ = std::move(other.path_);
         shown_ = std::move(other.shown_);
+        lock_ = std::move(other.lock_);
         other.handle_ = Invalid();
     }
     return *this;
@@ -152,6 +163,16 @@ FileIdentity File::Identity() const {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!ReadInformation(H(handle_), info)) Fail("read the identity of");
     return IdentityFrom(info);
+}
+
+FileState File::State() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!ReadInformation(H(handle_), info)) Fail("read the state of");
+    return {IdentityFrom(info),
+            (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+            static_cast<std::int64_t>(
+                (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                info.ftLastWriteTime.dwLowDateTime)};
 }
 
 std::size_t File::Read(void* buffer, std::size_t size) {
@@ -179,8 +200,12 @@ void File::WriteAll(const void* data, std::size_t size) {
 }
 
 void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t count,
-                    const CopyProgress& progress) {
-    CopyByBuffer(source, sourceOffset, count, progress);
+                    const CopyProgress& progress, const ByteSink& seen) {
+    CopyByBuffer(source, sourceOffset, count, progress, seen);
+}
+
+void File::FlushToDisk() {
+    if (!FlushFileBuffers(H(handle_))) Fail("write");
 }
 
 void File::Close() {
@@ -223,12 +248,18 @@ bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
     }
 }
 
+std::atomic<bool> hurried = false;
+
+void RemoveTemporariesAtOnce() noexcept {
+    hurried = true;
+}
+
 bool RemoveTemporaryQuietly(const std::filesystem::path& path,
                             const FileIdentity& identity) noexcept {
     try {
         const std::wstring name = SystemName(path);
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        const bool large = GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
+        const bool large = !hurried && GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
                            (data.nFileSizeHigh != 0 || data.nFileSizeLow >= (64u << 20));
         const HANDLE handle =
             large ? CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -250,8 +281,74 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
 }
 
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (!MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Throw("replace", to, GetLastError());
+}
+
+void FlushFolder(const std::filesystem::path&) {
+    // Each rename was written through to the disk already.
+}
+
+void CopyPermissions(const std::filesystem::path& from, const std::filesystem::path& to) {
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = GetFileAttributesW(SystemName(from).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept) &&
+        !SetFileAttributesW(SystemName(to).c_str(), attributes & kept))
+        Throw("write", from, GetLastError());
+}
+
+bool FolderWritable(const std::filesystem::path&) {
+    return true; // the folder's access list is the system's to apply: a refusal names the file
+}
+
+bool NameTooLong(const std::filesystem::path& path) {
+    return path.filename().native().size() > 255;
+}
+
+bool HeldOpenElsewhere(const std::filesystem::path& path) {
+    // Renaming needs the right to delete, which no other program's open handle may share.
+    const HANDLE handle = CreateFileW(SystemName(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(handle);
+    return false;
+}
+
+RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_(Invalid()) {
+    for (unsigned attempt = 0;; ++attempt) {
+        tag_ = RandomTag();
+        path_ = folder_ / FileName(tag_);
+        // No sharing, and removed by the system when the process ends however it ends: a lock
+        // file that can be opened, or is gone, is a run that is gone.
+        const HANDLE handle =
+            CreateFileW(SystemName(path_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<std::intptr_t>(handle);
+            return;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS || attempt >= 99)
+            Throw("create a file in", folder_.empty() ? "." : folder_, error);
+    }
+}
+
+RunLock::~RunLock() {
+    CloseHandle(H(handle_));
+}
+
+bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {
+    const std::wstring name = SystemName(folder / FileName(tag));
+    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    const HANDLE handle =
+        CreateFileW(name.c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(handle);
+    return false;
 }
 
 } // namespace zendra

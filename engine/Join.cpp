@@ -5,10 +5,10 @@
 #include "EngineError.h"
 #include "File.h"
 #include "PlatformPath.h"
-#include "Worker.h"
+#include "Replace.h"
 
 #include <algorithm>
-#include <atomic>
+#include <cstring>
 #include <optional>
 
 namespace zendra {
@@ -24,6 +24,19 @@ std::string ReadSmallFile(const std::filesystem::path& path, std::uint64_t limit
     return text;
 }
 
+// Why an index whose classic length is -1 gave no long size: what follows its record.
+std::string WhyNoLongSize(const std::vector<std::uint8_t>& bytes, const SplitIndex& index) {
+    const std::size_t end = kIndexFixedSize + index.FilePath.size();
+    const std::size_t tail = bytes.size() - end;
+    if (tail == 0)
+        return "its file size is -1, which announces a long-size record, but none follows.";
+    if (std::memcmp(bytes.data() + end, kLongSizeMarker, std::min<std::size_t>(tail, 8)) != 0)
+        return "its file size is -1, and what follows it is not a long-size record.";
+    if (tail < kLongSizeRecordSize) return "its long-size record is cut short.";
+    return "its long-size record carries a length that the classic record holds itself, or one "
+           "past the largest file size.";
+}
+
 SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
     const std::string text =
         ReadSmallFile(indexPath, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize);
@@ -32,11 +45,16 @@ SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
     const auto index = DecodeIndex(bytes);
     if (!index) throw EngineError(damaged + "it is shorter than the record it announces.");
     if (index->PieceCount < 1) throw EngineError(damaged + "it names no pieces.");
+    if (index->FileSize == -1) throw EngineError(damaged + WhyNoLongSize(bytes, *index));
     if (index->FileSize < 0) throw EngineError(damaged + "its file size is negative.");
     if (static_cast<std::int64_t>(index->FirstNumber) + index->PieceCount - 1 > INT32_MAX)
         throw EngineError(damaged + "its piece numbers run past 2,147,483,647.");
     return *index;
 }
+
+// Whether an index's name bytes may need another code page's reading to find their pieces: only
+// where names are bytes (on Windows the index's text is read as the system's code page).
+constexpr bool kReadsCodePages = std::filesystem::path::preferred_separator == '/';
 
 PathText FolderOf(const std::filesystem::path& file) {
     PathText folder = file.parent_path().native();
@@ -72,9 +90,10 @@ std::vector<std::filesystem::path> LocatePieces(const SplitIndex& index,
     throw EngineError("A piece is missing: " + missing + "; nothing was joined.");
 }
 
-std::int32_t ReadPieceSize(const std::filesystem::path& location) {
+std::int32_t ReadPieceSize(const std::filesystem::path& location, FileState& state) {
     File piece = File::OpenForReading(location);
-    const std::uint64_t fileSize = piece.Size();
+    state = piece.State();
+    const std::uint64_t fileSize = state.size;
     std::array<std::uint8_t, kPieceHeaderSize> header{};
     const std::string bad = "The piece \"" + DisplayPath(location) + "\" is damaged: ";
     if (fileSize < kPieceHeaderSize || piece.Read(header.data(), header.size()) != header.size())
@@ -94,23 +113,44 @@ ByteSink Into(Hash128& hash) {
     return [&hash](const std::uint8_t* bytes, std::size_t count) { hash.Update(bytes, count); };
 }
 
+// The checksum lists of the pieces' folder and of the index's, when that differs: each piece file
+// and the joined file must have a line, and where both lists have one, the same.
 void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
-    const std::filesystem::path file = ChecksumName(FolderOf(indexPath) + plan.OutputName.native());
-    if (KindOf(file) == EntryKind::Missing) return;
-    const std::string bad = "The checksum file \"" + DisplayPath(file) + "\" ";
-    const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
-    if (!list) throw EngineError(bad + "is damaged: a line is not a checksum and a file name.");
-    const auto lookup = [&](const std::filesystem::path& path) {
-        const auto found = list->find(DisplayPath(path.filename()));
-        if (found == list->end())
-            throw EngineError(bad + "has no line for \"" + DisplayPath(path.filename()) +
-                              "\"; it belongs to another split. Nothing was joined.");
-        return found->second;
-    };
+    std::vector<std::filesystem::path> files;
+    for (const auto& folder : {FolderOf(plan.Pieces.front().Location), FolderOf(indexPath)}) {
+        const std::filesystem::path file = ChecksumName(folder + plan.OutputName.native());
+        if (KindOf(file) != EntryKind::Missing &&
+            std::find(files.begin(), files.end(), file) == files.end())
+            files.push_back(file);
+    }
+    std::vector<std::string> wanted;
     for (const auto& piece : plan.Pieces)
-        plan.PieceChecksums.push_back(lookup(piece.Location));
-    plan.OutputChecksum = lookup(plan.OutputName);
-    plan.ChecksumFile = file;
+        wanted.push_back(DisplayPath(piece.Location.filename()));
+    wanted.push_back(DisplayPath(plan.OutputName));
+    std::vector<std::string> found(wanted.size());
+    for (const auto& file : files) {
+        const std::string bad = "The checksum file \"" + DisplayPath(file) + "\" ";
+        const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
+        if (!list)
+            throw EngineError(bad + "is damaged: it has no checksum line, starts with a byte-order "
+                                    "mark, or gives one file two checksums.");
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            const auto line = list->find(wanted[i]);
+            if (line == list->end())
+                throw EngineError(bad + "has no line for \"" + wanted[i] +
+                                  "\"; it belongs to another split. Nothing was joined.");
+            if (!found[i].empty() && found[i] != line->second)
+                throw EngineError("The checksum files \"" + DisplayPath(files.front()) +
+                                  "\" and \"" + DisplayPath(file) + "\" disagree about \"" +
+                                  wanted[i] + "\"; nothing was joined.");
+            found[i] = line->second;
+        }
+    }
+    if (files.empty()) return;
+    plan.OutputChecksum = found.back();
+    found.pop_back();
+    plan.PieceChecksums = std::move(found);
+    plan.ChecksumFile = files.front();
 }
 
 std::string DamagedPiece(const JoinPlan& plan, std::size_t i) {
@@ -124,95 +164,125 @@ std::string DamagedWhole(const JoinPlan& plan) {
            DisplayPath(plan.OutputName) + "\" in \"" + DisplayPath(plan.ChecksumFile) + "\".";
 }
 
-// Checks every piece file and the bytes they join into against the plan's checksums, reading the
-// pieces on its own; `advanced` learns of the joined bytes read and may throw to stop. Fails at the
-// first damaged piece, or with `all`, after naming every one.
-void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced, bool all) {
+// Opens a piece for reading and makes sure it is the file the plan checked: a piece replaced or
+// written since (a split of the same name meanwhile) would mix two splits.
+File OpenCheckedPiece(const JoinPlan& plan, std::size_t i) {
+    File in = File::OpenForReading(plan.Pieces[i].Location);
+    if (in.State() != plan.PieceStates[i])
+        throw EngineError("The piece \"" + DisplayPath(plan.Pieces[i].Location) +
+                          "\" changed after it was checked; nothing was joined. Try again once no "
+                          "program writes the pieces.");
+    return in;
+}
+
+// Reads one piece file whole: its header and trailer (and any bytes after it) into `hash`, its
+// data through `copy` (which also shows them to `hash`), and checks the checksum when there is one.
+void ReadPiece(const JoinPlan& plan, std::size_t i, File& in, Hash128& hash,
+               const std::function<void(File&, std::uint64_t, std::uint64_t)>& copy) {
+    const auto size = static_cast<std::uint64_t>(plan.Pieces[i].Size);
+    in.ReadRange(0, kPieceHeaderSize, Into(hash));
+    copy(in, kPieceHeaderSize, size);
+    in.ReadRange(kPieceHeaderSize + size, UINT64_MAX, Into(hash));
+}
+
+// Checks every piece file and the bytes they join into against the plan's checksums, without
+// writing; names every damaged piece.
+void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced) {
     Hash128 whole;
     std::string damaged;
     for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
-        const auto size = static_cast<std::uint64_t>(plan.Pieces[i].Size);
-        File in = File::OpenForReading(plan.Pieces[i].Location);
+        File in = OpenCheckedPiece(plan, i);
         Hash128 hash; // of the whole piece file, as xxhsum computes it
-        in.ReadRange(0, kPieceHeaderSize, Into(hash));
-        in.ReadRange(kPieceHeaderSize, size, [&](const std::uint8_t* bytes, std::size_t count) {
-            hash.Update(bytes, count);
-            whole.Update(bytes, count);
-            if (advanced) advanced(count);
+        ReadPiece(plan, i, in, hash, [&](File& from, std::uint64_t offset, std::uint64_t count) {
+            from.ReadRange(offset, count, [&](const std::uint8_t* bytes, std::size_t got) {
+                hash.Update(bytes, got);
+                whole.Update(bytes, got);
+                advanced(got);
+            });
         });
-        in.ReadRange(kPieceHeaderSize + size, UINT64_MAX, Into(hash));
         if (hash.Hex() == plan.PieceChecksums[i]) continue;
-        if (!all) throw EngineError(DamagedPiece(plan, i) + " Nothing was joined.");
         if (!damaged.empty()) damaged += '\n';
         damaged += DamagedPiece(plan, i);
     }
     if (!damaged.empty()) throw EngineError(damaged);
-    if (whole.Hex() != plan.OutputChecksum)
-        throw EngineError(DamagedWhole(plan) + (all ? "" : " Nothing was joined."));
+    if (whole.Hex() != plan.OutputChecksum) throw EngineError(DamagedWhole(plan));
 }
 
 void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
-                 const Progress& progress) {
-    CheckWritableName(output);
+                 const Progress& progress, const Notice& notice) {
+    Replacement replace(output.parent_path(), notice);
+    replace.Check(output);
     std::uint64_t done = 0;
     const CopyProgress advanced =
         Reporting(progress, static_cast<std::uint64_t>(plan.Index.FileSize), done);
     advanced(0); // the caller may cancel before the first byte
-    File out = File::CreateBeside(output);
-    const std::filesystem::path temporary = out.Path();
-    FileIdentity written;
-    try {
-        written = out.Identity();
-        // The checksums are checked beside the copy, on a thread of their own: measured, the same
-        // work in line with the copy cost 37 % more time on a join of 1 GiB. A damaged piece found
-        // there stops the copy at its next step.
-        std::optional<Worker> checking;
-        if (!plan.ChecksumFile.empty()) {
-            checking.emplace([&](const std::atomic<bool>& stop) {
-                CheckPieces(
-                    plan,
-                    [&](std::uint64_t) {
-                        if (stop) throw EngineError(CancelledMessage);
-                    },
-                    false);
-            });
-        }
-        const CopyProgress copied = [&](std::uint64_t bytes) {
-            if (checking && checking->Failed()) checking->Finish();
-            advanced(bytes);
-        };
-        for (const auto& piece : plan.Pieces) {
-            File in = File::OpenForReading(piece.Location);
-            out.CopyFrom(in, kPieceHeaderSize, static_cast<std::uint64_t>(piece.Size), copied);
-        }
-        if (checking) checking->Finish([&] { advanced(0); }); // it may lag: a cancel still counts
-        out.Close();
-        MoveFileOver(temporary, output);
-    } catch (...) {
-        { File closing = std::move(out); } // Windows cannot remove a file that is still open
-        RemoveTemporaryQuietly(temporary, written);
-        throw;
+    File out = replace.Create(output);
+    const bool checked = !plan.ChecksumFile.empty();
+    // Each checksum is of exactly the bytes written, hashed from the buffer they are written from.
+    Hash128 whole;
+    for (std::size_t i = 0; i < plan.Pieces.size(); ++i) {
+        File in = OpenCheckedPiece(plan, i);
+        Hash128 hash;
+        ReadPiece(plan, i, in, hash, [&](File& from, std::uint64_t offset, std::uint64_t count) {
+            out.CopyFrom(from, offset, count, advanced,
+                         checked ? ByteSink([&](const std::uint8_t* bytes, std::size_t got) {
+                             hash.Update(bytes, got);
+                             whole.Update(bytes, got);
+                         })
+                                 : ByteSink());
+        });
+        if (checked && hash.Hex() != plan.PieceChecksums[i])
+            throw EngineError(DamagedPiece(plan, i) + " Nothing was joined.");
     }
+    if (checked && whole.Hex() != plan.OutputChecksum)
+        throw EngineError(DamagedWhole(plan) + " Nothing was joined.");
+    replace.Finish(out);
+    replace.Commit();
 }
 
 } // namespace
 
-bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message) {
+bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message,
+                  unsigned CodePage) {
     try {
         JoinPlan plan;
         plan.Index = ReadIndex(IndexPath);
-        plan.SourcePath = FromIndexText(plan.Index.FilePath);
-        const RecordedSource source = ReadRecordedSource(plan.SourcePath.native());
-        // A crafted index is refused before any of its pieces is looked at.
-        if (!IsPlainFileName(source.Name))
-            throw EngineError("The index names the file \"" +
-                              DisplayPath(std::filesystem::path(source.Name)) +
-                              "\", which is not a plain file name; nothing was joined.");
+        std::vector<std::filesystem::path> locations;
+        RecordedSource source;
+        const auto read = [&](unsigned codePage) {
+            const auto named = FromIndexText(plan.Index.FilePath, codePage);
+            if (!named)
+                throw EngineError("The name in the index file cannot be read in code page " +
+                                  std::to_string(codePage) + "; nothing was joined.");
+            plan.SourcePath = *named;
+            source = ReadRecordedSource(plan.SourcePath.native());
+            // A crafted index is refused before any of its pieces is looked at.
+            if (!IsPlainFileName(source.Name))
+                throw EngineError("The index names the file \"" +
+                                  DisplayPath(std::filesystem::path(source.Name)) +
+                                  "\", which is not a plain file name; nothing was joined.");
+            locations = LocatePieces(plan.Index, source, IndexPath);
+        };
+        try {
+            read(CodePage);
+        } catch (const EngineError& missing) {
+            // An index written on Windows holds its code page's bytes, while the pieces carry the
+            // name Windows gave them in UTF-8: Western Windows' code page is tried next.
+            if (CodePage != 0 || IsValidUtf8(plan.Index.FilePath) || !kReadsCodePages) throw;
+            try {
+                read(1252);
+            } catch (const EngineError&) {
+                throw EngineError(std::string(missing.what()) +
+                                  " The index was written on Windows in a code page other than "
+                                  "1252 or UTF-8: name it with --codepage N (1251, 936, 932, "
+                                  "949, ...).");
+            }
+        }
         plan.OutputName = source.Name;
         std::int64_t total = 0;
-        for (auto& location : LocatePieces(plan.Index, source, IndexPath)) {
+        for (auto& location : locations) {
             PieceBuffer piece;
-            piece.Size = ReadPieceSize(location);
+            piece.Size = ReadPieceSize(location, plan.PieceStates.emplace_back());
             piece.Location = std::move(location);
             total += piece.Size;
             plan.Pieces.push_back(std::move(piece));
@@ -234,9 +304,12 @@ bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFo
                      std::string& Message, const Progress& progress, const JoinOptions& options) {
     try {
         const std::filesystem::path output = OutputFolder.native() + Plan.OutputName.native();
+        if (!output.parent_path().empty() && KindOf(output.parent_path()) != EntryKind::Folder)
+            throw EngineError("Cannot write \"" + DisplayPath(output) +
+                              "\": its folder does not exist.");
         if (!options.Replace && KindOf(output) != EntryKind::Missing)
             throw EngineError("\"" + DisplayPath(output) + "\" already exists; nothing was joined.");
-        WriteOutput(Plan, output, progress);
+        WriteOutput(Plan, output, progress, options.Notice);
         return true;
     } catch (const std::exception& error) {
         Message = error.what();
@@ -251,7 +324,7 @@ bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& pr
                 "There is no checksum file beside the index to check the pieces against.");
         const auto total = static_cast<std::uint64_t>(Plan.Index.FileSize);
         std::uint64_t done = 0;
-        CheckPieces(Plan, Reporting(progress, total, done), true);
+        CheckPieces(Plan, Reporting(progress, total, done));
         return true;
     } catch (const std::exception& error) {
         Message = error.what();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "File.h"
 #include "Formats.h"
 #include "Progress.h"
+#include "Replace.h"
 
 #include <filesystem>
 #include <string>
@@ -14,9 +16,11 @@ struct JoinPlan {
     SplitIndex Index;
     std::filesystem::path SourcePath; // the index's FilePath as this system names it
     std::vector<PieceBuffer> Pieces;  // in order, each where it was found
+    std::vector<FileState> PieceStates; // each piece as it was checked, to be found so again
     std::filesystem::path OutputName; // a plain file name: the source's own
-    // From the checksum file beside the index (see Checksum.h), when there is one: what each
-    // piece file and the joined file hash to. Empty without one.
+    // From the checksum file beside the pieces, and the one beside the index when that differs
+    // (see Checksum.h), when there is one: what each piece file and the joined file hash to.
+    // Empty without one.
     std::filesystem::path ChecksumFile;
     std::vector<std::string> PieceChecksums;
     std::string OutputChecksum;
@@ -24,14 +28,19 @@ struct JoinPlan {
 
 // Reads the index and checks every piece it names: present, well formed, and together exactly
 // the index's FileSize. All pieces come from one folder: FilePath's when every piece is there,
-// else the index's own when every piece is there. A checksum file beside the index must list every
-// piece and the source.
-bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message);
+// else the index's own when every piece is there. A checksum file beside the pieces or the index
+// must list every piece and the source.
+// The name in an index written on Windows is read in `CodePage` when one is given; on Linux, a
+// name that is not UTF-8 is read as Windows-1252 when its pieces are found so.
+bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message,
+                  unsigned CodePage = 0);
 
 struct JoinOptions {
     // Whether an existing file of the output's name is replaced. Without it the join refuses,
     // writing nothing: the file there may be the intact original the pieces were cut from.
     bool Replace = false;
+    // Told in one line of what the join found and mended first (files a killed run left).
+    zendra::Notice Notice;
 };
 
 // Writes the file a plan describes into OutputFolder followed directly by its OutputName; the

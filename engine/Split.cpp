@@ -6,17 +6,12 @@
 #include "File.h"
 #include "Formats.h"
 #include "PlatformPath.h"
-#include "Worker.h"
+#include "Replace.h"
 
-#include <atomic>
-#include <optional>
 #include <vector>
 
 namespace zendra {
 namespace {
-
-const char* const kTooSmall =
-    "\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f\xef\xbc\x81"; // 文件太小！
 
 struct Plan {
     std::int64_t length = 0;
@@ -35,9 +30,10 @@ Span PieceSpan(const Plan& plan, std::int32_t pieceSize, std::int32_t k) {
             static_cast<std::uint32_t>(std::min<std::int64_t>(pieceSize, plan.length - offset))};
 }
 
-// A piece or index name must not be a folder or a special file, nor another name of the source.
-void CheckOutputName(const std::filesystem::path& name, const FileIdentity& source) {
-    CheckWritableName(name);
+// A name the split writes must be one it can replace, and not another name of the source.
+void CheckOutputName(const Replacement& replace, const std::filesystem::path& name,
+                     const FileIdentity& source) {
+    replace.Check(name);
     if (IdentityOf(name) == source)
         throw EngineError("\"" + DisplayPath(name) +
                           "\" is another name of the file being split (a link to it); "
@@ -45,12 +41,12 @@ void CheckOutputName(const std::filesystem::path& name, const FileIdentity& sour
 }
 
 // Every refusal happens here, before anything is written.
-Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstNumber,
-           std::int32_t pieceSize) {
+Plan Check(const std::filesystem::path& source, const File& input, std::int32_t firstNumber,
+           std::int32_t pieceSize, const SplitOptions& options, const Replacement& replace) {
     if (pieceSize < 1) throw EngineError("The piece size must be at least 1 byte.");
     Plan plan;
     plan.length = static_cast<std::int64_t>(input.Size());
-    if (plan.length <= static_cast<std::int64_t>(pieceSize) + 1) throw EngineError(kTooSmall);
+    if (plan.length <= static_cast<std::int64_t>(pieceSize) + 1) throw EngineError(TooSmallMessage);
     const std::int64_t count = (plan.length + pieceSize - 1) / pieceSize;
     if (count > kMaxPieceCount)
         throw EngineError("This piece size would make " + std::to_string(count) +
@@ -67,74 +63,55 @@ Plan Check(const std::filesystem::path& source, File& input, std::int32_t firstN
             "Rename the file or its folder and try again.");
     if (text->size() > kMaxIndexPathBytes)
         throw EngineError("The path is too long for the index file.");
-    if (!IsPlainFileName(ReadRecordedSource(FromIndexText(*text).native()).Name))
+    if (!IsPlainFileName(ReadRecordedSource(FromIndexText(*text).value_or("").native()).Name))
         throw EngineError("\"" + DisplayPath(source) +
                           "\" is not a file name that a join could write back.");
     plan.indexText = *text;
+    if (options.WriteChecksums &&
+        DisplayPath(source.filename()).find_first_of("\r\n") != std::string::npos)
+        throw EngineError("\"" + DisplayPath(source) +
+                          "\" has a line break in its name, which a checksum file cannot list; "
+                          "nothing was written.");
     const FileIdentity identity = input.Identity();
     for (std::int32_t k = 0; k < plan.pieceCount; ++k)
-        CheckOutputName(PieceName(source, firstNumber + k), identity);
-    CheckOutputName(IndexName(source), identity);
+        CheckOutputName(replace, PieceName(source, firstNumber + k), identity);
+    CheckOutputName(replace, IndexName(source), identity);
+    // Checked whether or not it is written: a split without checksums removes an older one.
+    if (options.WriteChecksums || KindOf(ChecksumName(source)) != EntryKind::Missing)
+        CheckOutputName(replace, ChecksumName(source), identity);
     return plan;
 }
-
-// A file written whole under a temporary name, waiting to replace its final name.
-struct Staged {
-    std::filesystem::path temporary;
-    std::filesystem::path final;
-    FileIdentity written; // known once the file is created
-};
 
 std::string FileNameText(const std::filesystem::path& path) {
     return DisplayPath(path.filename());
 }
 
-void StageFile(const std::filesystem::path& name, const std::string& text,
-               std::vector<Staged>& staged) {
-    File out = File::CreateBeside(name);
-    staged.push_back({out.Path(), name, {}});
-    staged.back().written = out.Identity();
+void WriteSmallFile(Replacement& replace, const std::filesystem::path& name,
+                    const std::string& text) {
+    File out = replace.Create(name);
     out.WriteAll(text.data(), text.size());
-    out.Close();
+    replace.Finish(out);
 }
 
-void WritePiece(File& input, const std::filesystem::path& name, std::uint64_t offset,
-                std::uint32_t size, const CopyProgress& advanced, std::vector<Staged>& staged) {
-    File piece = File::CreateBeside(name);
-    staged.push_back({piece.Path(), name, {}});
-    staged.back().written = piece.Identity();
-    const auto header = EncodePieceHeader(size);
+// Writes one piece file and returns its checksum, of exactly the bytes written; the source's bytes
+// also go to `whole`.
+std::string WritePiece(Replacement& replace, File& input, const std::filesystem::path& name,
+                       Span span, const CopyProgress& advanced, Hash128& whole) {
+    File piece = replace.Create(name);
+    Hash128 hash;
+    const auto header = EncodePieceHeader(span.size);
+    hash.Update(header.data(), header.size());
     piece.WriteAll(header.data(), header.size());
-    piece.CopyFrom(input, offset, size, advanced);
-    const auto trailer = EncodePieceTrailer(size);
+    piece.CopyFrom(input, span.offset, span.size, advanced,
+                   [&](const std::uint8_t* bytes, std::size_t count) {
+                       hash.Update(bytes, count);
+                       whole.Update(bytes, count);
+                   });
+    const auto trailer = EncodePieceTrailer(span.size);
+    hash.Update(trailer.data(), trailer.size());
     piece.WriteAll(trailer.data(), trailer.size());
-    piece.Close();
-}
-
-// The checksums of the files a split writes: every piece file's (header, bytes, trailer) and the
-// source's. Reads the source on its own, so that it runs beside the copy; stops once `stop` is set.
-ChecksumList HashSplit(const std::filesystem::path& source, const Plan& plan,
-                       std::int32_t firstNumber, std::int32_t pieceSize,
-                       const std::atomic<bool>& stop) {
-    File input = File::OpenForReading(source);
-    Hash128 whole;
-    ChecksumList list;
-    for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
-        const auto [offset, size] = PieceSpan(plan, pieceSize, k);
-        const auto header = EncodePieceHeader(size);
-        const auto trailer = EncodePieceTrailer(size);
-        Hash128 piece;
-        piece.Update(header.data(), header.size());
-        input.ReadRange(offset, size, [&](const std::uint8_t* bytes, std::size_t count) {
-            if (stop) throw EngineError(CancelledMessage);
-            piece.Update(bytes, count);
-            whole.Update(bytes, count);
-        });
-        piece.Update(trailer.data(), trailer.size());
-        list[FileNameText(PieceName(source, firstNumber + k))] = piece.Hex();
-    }
-    list[FileNameText(source)] = whole.Hex();
-    return list;
+    replace.Finish(piece);
+    return hash.Hex();
 }
 
 } // namespace
@@ -142,72 +119,47 @@ ChecksumList HashSplit(const std::filesystem::path& source, const Plan& plan,
 bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
                    std::string& Message, std::int32_t PieceSize, const Progress& progress,
                    const SplitOptions& options) {
-    std::vector<Staged> staged;
-    std::size_t moved = 0;
     try {
         File input = File::OpenForReading(SourcePath);
-        const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize);
-        // Checked whether or not it is written: a split without checksums removes it.
-        CheckOutputName(ChecksumName(SourcePath), input.Identity());
-        // The checksums are computed beside the copy, on a thread of their own (see WriteOutput
-        // in Join.cpp).
-        ChecksumList checksums;
-        std::optional<Worker> hashing; // a failed or cancelled split ends the hashing too
-        if (options.WriteChecksums) {
-            if (FileNameText(SourcePath).find_first_of("\r\n") != std::string::npos)
-                throw EngineError("\"" + DisplayPath(SourcePath) +
-                                  "\" has a line break in its name, which a checksum file cannot "
-                                  "list; nothing was written.");
-            hashing.emplace([&](const std::atomic<bool>& stop) {
-                checksums = HashSplit(SourcePath, plan, FirstNumber, PieceSize, stop);
-            });
-        }
+        const FileState before = input.State();
+        Replacement replace(SourcePath.parent_path(), options.Notice);
+        const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize, options, replace);
         std::uint64_t done = 0;
         const CopyProgress advanced =
             Reporting(progress, static_cast<std::uint64_t>(plan.length), done);
         advanced(0); // the caller may cancel before the first byte
+        // Each checksum is of the bytes just written, hashed from the buffer they are written from.
+        ChecksumList checksums;
+        Hash128 whole;
         for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
-            const auto [offset, size] = PieceSpan(plan, PieceSize, k);
-            WritePiece(input, PieceName(SourcePath, FirstNumber + k), offset, size, advanced,
-                       staged);
+            const std::filesystem::path name = PieceName(SourcePath, FirstNumber + k);
+            checksums[FileNameText(name)] =
+                WritePiece(replace, input, name, PieceSpan(plan, PieceSize, k), advanced, whole);
         }
-        SplitIndex index;
-        index.FileSize = static_cast<std::int64_t>(input.Size());
-        if (index.FileSize != plan.length)
+        checksums[FileNameText(SourcePath)] = whole.Hex();
+        if (input.State() != before)
             throw EngineError("\"" + DisplayPath(SourcePath) +
-                              "\" changed while it was being split.");
+                              "\" changed while it was being split; nothing was written. Split it "
+                              "again once no program writes it.");
+        input.Close();
+        SplitIndex index;
+        index.FileSize = plan.length;
         index.FilePath = plan.indexText;
         index.PieceCount = static_cast<std::int16_t>(plan.pieceCount);
         index.FirstNumber = FirstNumber;
-        input.Close();
-        if (hashing) {
-            hashing->Finish([&] { advanced(0); }); // the hashing may lag: a cancel still counts
-            StageFile(ChecksumName(SourcePath), EncodeChecksums(checksums), staged);
-        }
+        // An older split's checksums would make every join of these pieces fail: without new ones
+        // the older file goes, in the same replacement as the rest.
+        if (options.WriteChecksums)
+            WriteSmallFile(replace, ChecksumName(SourcePath), EncodeChecksums(checksums));
+        else
+            replace.Remove(ChecksumName(SourcePath));
         const auto bytes = EncodeIndex(index);
-        StageFile(IndexName(SourcePath), std::string(bytes.begin(), bytes.end()), staged);
-        // An older split's checksums would make every join of these pieces fail: removed before
-        // anything is replaced, so that when it cannot be, the older split stays whole.
-        if (!hashing && KindOf(ChecksumName(SourcePath)) != EntryKind::Missing &&
-            !RemoveFileQuietly(ChecksumName(SourcePath)))
-            throw EngineError("Cannot remove \"" + DisplayPath(ChecksumName(SourcePath)) +
-                              "\", the checksum file of an older split, which these pieces would "
-                              "not match (is it open in another program?); nothing was written.");
-        // Every piece and the index are complete: only now do they replace what bore their names,
-        // so that a failed or cancelled split leaves an older split of the same file as it was.
-        for (; moved < staged.size(); ++moved)
-            MoveFileOver(staged[moved].temporary, staged[moved].final);
+        WriteSmallFile(replace, IndexName(SourcePath), std::string(bytes.begin(), bytes.end()));
+        // Only now do the new files replace what bore their names, all or none, so that a failed
+        // or cancelled split leaves an older split of the same file as it was.
+        replace.Commit();
         return true;
     } catch (const std::exception& error) {
-        for (std::size_t i = moved; i < staged.size(); ++i)
-            RemoveTemporaryQuietly(staged[i].temporary, staged[i].written);
-        // Pieces already in place would no longer match an older index: remove both.
-        if (moved > 0) {
-            for (std::size_t i = 0; i < moved; ++i)
-                RemoveFileQuietly(staged[i].final);
-            RemoveFileQuietly(IndexName(SourcePath));
-            RemoveFileQuietly(ChecksumName(SourcePath));
-        }
         Message = error.what();
         return false;
     }

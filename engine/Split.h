@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Progress.h"
+#include "Replace.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,7 +19,13 @@ struct SplitOptions {
     // every piece file, which every join then checks. Without it, a checksum file an older split
     // left under that name is removed, and the split fails, writing nothing, when it cannot be.
     bool WriteChecksums = true;
+    // Told in one line of what the split found and mended first (files a killed run left).
+    zendra::Notice Notice;
 };
+
+// The message of a source too short to split: it must be longer than a piece and one byte.
+inline constexpr char TooSmallMessage[] =
+    "The file is too small to split: it must be longer than the piece size and one byte.";
 
 bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNumber,
                    std::string& Message, std::int32_t PieceSize, const Progress& progress = {},

@@ -94,8 +94,7 @@ TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
 TEST_F(CliTest, OperationFailuresExitOneWithTheReasonOnStderr) {
     test::WriteBytes(dir / "small.bin", test::RandomBytes(6, 1));
     EXPECT_EQ(Run({"split", U8(dir / "small.bin"), "--size", "5"}), 1);
-    EXPECT_NE(err.str().find("\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f"), std::string::npos)
-        << err.str();
+    EXPECT_NE(err.str().find("too small to split"), std::string::npos) << err.str();
     EXPECT_TRUE(out.str().empty());
     EXPECT_EQ(Run({"join", U8(dir / "none.tpl")}), 1);
     EXPECT_NE(err.str().find("none.tpl"), std::string::npos) << err.str();

@@ -21,6 +21,8 @@ namespace {
 using test::Bytes;
 using test::TempDir;
 
+const JoinOptions kReplace{.Replace = true, .Notice = {}};
+
 struct JoinTest : ::testing::Test {
     TempDir dir;
     TempDir out;
@@ -33,7 +35,10 @@ struct JoinTest : ::testing::Test {
         std::string message;
         ASSERT_TRUE(SplitToPieces(source, 0, message, pieceSize)) << message;
     }
-    bool Join(std::string& message) { return JoinPieces(IndexName(source), out.Folder(), message); }
+    // Over an existing output, as the failure cases leave one there to stay untouched.
+    bool Join(std::string& message) {
+        return JoinPieces(IndexName(source), out.Folder(), message, {}, kReplace);
+    }
     // An index written by hand, for the cases a split never makes.
     void WriteIndex(const std::string& filePath, std::int32_t fileSize, std::int16_t count,
                     std::int32_t first = 0) {
@@ -93,7 +98,8 @@ TEST_F(JoinTest, AllPiecesComeFromOneFolderTheNamedOneFirst) {
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original) << "the named folder comes first";
 
     std::filesystem::remove(dir / "report.doc.001");
-    ASSERT_TRUE(JoinPieces(carried / "report.doc.tpl", out.Folder(), message)) << message;
+    ASSERT_TRUE(JoinPieces(carried / "report.doc.tpl", out.Folder(), message, {}, kReplace))
+        << message;
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), version1) << "never a mix of the two";
 
     std::filesystem::remove(carried / "report.doc.002");
@@ -130,7 +136,10 @@ TEST_F(JoinTest, JoiningOverTheSourceReplacesItWhole) {
     SplitSample(30, 10);
     test::WriteBytes(source, Bytes(100, 0x55)); // a longer file now bears the name
     std::string message;
-    ASSERT_TRUE(JoinPieces(IndexName(source), dir.Folder(), message)) << message;
+    EXPECT_FALSE(JoinPieces(IndexName(source), dir.Folder(), message));
+    EXPECT_EQ(message, "\"" + test::U8(source) + "\" already exists; nothing was joined.");
+    EXPECT_EQ(test::ReadBytes(source), Bytes(100, 0x55)) << "never replaced unless asked";
+    ASSERT_TRUE(JoinPieces(IndexName(source), dir.Folder(), message, {}, kReplace)) << message;
     EXPECT_EQ(test::ReadBytes(source), original) << "no stale tail may remain";
 }
 
@@ -248,8 +257,16 @@ TEST_F(JoinTest, UnusualNamesRoundTrip) {
 
 TEST_F(JoinTest, NameOfTheLongestLengthSplitsAndJoins) {
     source = dir / std::string(251, 'n'); // its pieces and index just fit the 255-byte limit
-    SplitSample(30, 10);
+    test::WriteBytes(source, test::RandomBytes(30, 4));
     std::string message;
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 10)) << "its checksum file's name would not fit";
+    EXPECT_NE(message.find(".xxh128\" is longer than the file system allows"), std::string::npos)
+        << message;
+    EXPECT_EQ(dir.Names().size(), 1u) << "refused before anything is written";
+    SplitOptions unchecked;
+    unchecked.WriteChecksums = false;
+    original = test::ReadBytes(source);
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 10, {}, unchecked)) << message;
     ASSERT_TRUE(Join(message)) << message;
     EXPECT_EQ(test::ReadBytes(out / std::string(251, 'n')), original);
 }
@@ -273,22 +290,11 @@ TEST_F(JoinFailure, CancelledHalfWay) {
     checked.WriteChecksums = true;
     ASSERT_TRUE(SplitToPieces(source, 0, message, 1 << 20, {}, checked)) << message;
     test::WriteBytes(out / "report.doc", Bytes{1, 2, 3});
-    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
-                            [](std::uint64_t done, std::uint64_t) { return done < (2 << 20); }));
+    EXPECT_FALSE(JoinPieces(
+        IndexName(source), out.Folder(), message,
+        [](std::uint64_t done, std::uint64_t) { return done < (2 << 20); }, kReplace));
     EXPECT_EQ(message, CancelledMessage);
     EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"}) << "no temporary file left";
-    EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
-
-    // Once every byte is copied, the checking may still run: a cancel then still counts.
-    bool copied = false;
-    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
-                            [&](std::uint64_t done, std::uint64_t total) {
-                                if (copied) return false;
-                                copied = done == total;
-                                return true;
-                            }));
-    EXPECT_EQ(message, CancelledMessage);
-    EXPECT_EQ(out.Names(), std::vector<std::string>{"report.doc"});
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), (Bytes{1, 2, 3}));
 }
 
@@ -312,11 +318,13 @@ TEST_F(JoinFailure, ReadOnlyFilesAtOutputNamesAreRefusedAtOnce) {
 #endif
     std::uint64_t copied = 0;
     std::string message;
-    EXPECT_FALSE(JoinPieces(IndexName(source), out.Folder(), message,
-                            [&](std::uint64_t done, std::uint64_t) {
-                                copied = done;
-                                return true;
-                            }));
+    EXPECT_FALSE(JoinPieces(
+        IndexName(source), out.Folder(), message,
+        [&](std::uint64_t done, std::uint64_t) {
+            copied = done;
+            return true;
+        },
+        kReplace));
     readOnly(out / "report.doc", false);
     EXPECT_NE(message.find("report.doc\" is read-only"), std::string::npos) << message;
     EXPECT_EQ(copied, 0u);
@@ -361,7 +369,7 @@ TEST_F(JoinFailure, OutputTheFileSystemCannotHold) {
     EXPECT_FALSE(split);
     EXPECT_NE(splitMessage.find("big.bin.000\": the file system cannot hold"), std::string::npos)
         << splitMessage;
-    EXPECT_EQ(dir.Names().size(), 6u) << "the two sources and the earlier split only";
+    EXPECT_EQ(dir.Names().size(), 7u) << "the two sources and the earlier split only";
 }
 
 // Pipes, folders and devices at the names a join reads or writes: a clear message at once.
@@ -481,8 +489,10 @@ TEST_F(ChecksumTest, EveryPieceAndTheWholeAreListedAndChecked) {
     // every later join would fail, so the split writes nothing.
     const auto older = dir.Names();
     const Bytes olderPiece = test::ReadBytes(dir / "report.doc.001");
+    SplitOptions unchecked;
+    unchecked.WriteChecksums = false;
     const auto ExpectRefused = [&](const std::string& fragment) {
-        EXPECT_FALSE(SplitToPieces(source, 0, message, 25));
+        EXPECT_FALSE(SplitToPieces(source, 0, message, 25, {}, unchecked));
         EXPECT_NE(message.find("report.doc.xxh128" + fragment), std::string::npos) << message;
         EXPECT_EQ(dir.Names(), older);
         EXPECT_EQ(test::ReadBytes(dir / "report.doc.001"), olderPiece);
@@ -494,9 +504,9 @@ TEST_F(ChecksumTest, EveryPieceAndTheWholeAreListedAndChecked) {
     std::filesystem::permissions(sums, write, std::filesystem::perm_options::add);
     if (std::filesystem::path::preferred_separator == '\\') {
         std::ifstream held(sums); // without sharing its removal
-        ExpectRefused("\", the checksum file of an older split");
+        ExpectRefused("\" is open in another program");
     }
-    ASSERT_TRUE(SplitToPieces(source, 0, message, 25)) << message;
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 25, {}, unchecked)) << message;
     EXPECT_FALSE(std::filesystem::exists(sums));
     std::filesystem::create_directory(sums);
     EXPECT_FALSE(SplitToPieces(source, 0, message, 20));

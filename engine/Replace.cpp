@@ -1,0 +1,273 @@
+#include "Replace.h"
+
+#include "EngineError.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace zendra {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kPrefix[] = ".zendra-";
+
+// The tag in ".zendra-TAG.lock", ".zendra-TAG-N.tmp", ".zendra-TAG-N.old", ".zendra-TAG.undo":
+// empty for a name that is none of the run files.
+std::string TagOf(const std::string& name) {
+    if (name.rfind(kPrefix, 0) != 0) return {};
+    const std::size_t start = sizeof kPrefix - 1;
+    const std::size_t end = name.find_first_of("-.", start);
+    if (end == std::string::npos || end == start) return {};
+    return name.substr(start, end - start);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+fs::path FromUtf8(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+// The journal lists each set-aside file's name, its final name and the identity of the new file
+// renamed there, each field as its length and its bytes, so that any name survives.
+std::string Field(const std::string& text) {
+    return std::to_string(text.size()) + ":" + text;
+}
+
+struct JournalEntry {
+    std::string aside, final;
+    std::string written; // "volume:index" of the new file, empty when none replaced it
+};
+
+std::string Encode(const JournalEntry& entry) {
+    return Field(entry.aside) + Field(entry.final) + Field(entry.written) + "\n";
+}
+
+std::string IdentityText(const FileIdentity& identity) {
+    return std::to_string(identity.volume) + ":" + std::to_string(identity.index);
+}
+
+// What could be read of a journal; a record cut short by a crash ends the list.
+std::vector<JournalEntry> Decode(const std::string& text) {
+    std::vector<JournalEntry> entries;
+    std::size_t at = 0;
+    const auto field = [&](std::string& into) {
+        const std::size_t colon = text.find(':', at);
+        if (colon == std::string::npos || colon == at || colon - at > 9) return false;
+        const std::string digits = text.substr(at, colon - at);
+        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return false;
+        const std::size_t length = std::stoul(digits);
+        if (colon + 1 + length > text.size()) return false;
+        into = text.substr(colon + 1, length);
+        at = colon + 1 + length;
+        return true;
+    };
+    for (;;) {
+        JournalEntry entry;
+        if (!field(entry.aside) || !field(entry.final) || !field(entry.written) ||
+            at >= text.size() || text[at] != '\n')
+            return entries;
+        ++at;
+        entries.push_back(std::move(entry));
+    }
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::string text;
+    File file = File::OpenForReading(path);
+    file.ReadRange(0, 16 << 20, [&](const std::uint8_t* bytes, std::size_t count) {
+        text.append(reinterpret_cast<const char*>(bytes), count);
+    });
+    return text;
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Puts back what a killed run set aside, per its journal: an unfinished replacement ("undo") is
+// rolled back, the new files it had renamed into place removed; after a finished one ("done") the
+// older files stay set aside. A set-aside file is never removed: one whose name is taken stays.
+void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
+                 std::size_t& restored, std::vector<std::string>& kept) {
+    for (const JournalEntry& entry : Decode(ReadAll(journal))) {
+        const fs::path final = folder / FromUtf8(entry.final);
+        const fs::path aside = folder / FromUtf8(entry.aside);
+        if (!finished && !entry.written.empty()) {
+            const auto now = IdentityOf(final);
+            if (now && IdentityText(*now) == entry.written && KindOf(final) == EntryKind::Regular)
+                RemoveFileQuietly(final);
+        }
+        if (entry.aside.empty() || KindOf(aside) == EntryKind::Missing) continue;
+        if (!finished && KindOf(final) == EntryKind::Missing) {
+            MoveFileOver(aside, final);
+            ++restored;
+        } else {
+            kept.push_back("\"" + DisplayPath(aside) + "\" (the older \"" + entry.final + "\")");
+        }
+    }
+    RemoveFileQuietly(journal);
+}
+
+// Mends what killed runs left in `folder`: their set-aside files go back, their temporary files
+// and locks go.
+void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
+                            const Notice& notice) {
+    std::map<std::string, std::vector<fs::path>> byTag;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = DisplayPath(it->path().filename());
+        const std::string tag = TagOf(name);
+        if (!tag.empty() && tag != ownTag) byTag[tag].push_back(it->path());
+    }
+    std::size_t removed = 0, restored = 0;
+    std::vector<std::string> kept;
+    for (const auto& [tag, files] : byTag) {
+        if (RunLock::Held(folder, tag)) continue;
+        for (const fs::path& file : files) {
+            const std::string name = DisplayPath(file.filename());
+            if (EndsWith(name, ".undo") || EndsWith(name, ".done"))
+                RestoreFrom(folder, file, EndsWith(name, ".done"), restored, kept);
+        }
+        for (const fs::path& file : files) {
+            const std::string name = DisplayPath(file.filename());
+            if (EndsWith(name, ".tmp") && KindOf(file) == EntryKind::Regular &&
+                RemoveFileQuietly(file))
+                ++removed;
+            else if (EndsWith(name, ".lock"))
+                RemoveFileQuietly(file);
+        }
+    }
+    if (!notice) return;
+    const std::string where = " in \"" + DisplayPath(folder) + "\".";
+    if (restored)
+        notice("Put back " + Plural(restored, "file", "files") +
+               " that an interrupted split or join had set aside" + where);
+    for (const std::string& file : kept)
+        notice("Kept " + file + ", set aside by an interrupted split or join: its name is taken.");
+    if (removed)
+        notice("Removed " + Plural(removed, "temporary file", "temporary files") +
+               " left by an interrupted split or join" + where);
+}
+
+} // namespace
+
+Replacement::Replacement(const fs::path& folder, const Notice& notice)
+    : folder_(folder.empty() ? fs::path(".") : folder),
+      lock_(std::make_shared<RunLock>(folder_)) {
+    CleanUpAfterKilledRuns(folder_, lock_->Tag(), notice);
+}
+
+Replacement::~Replacement() {
+    if (committed_) return;
+    for (const Staged& file : staged_)
+        if (!file.temporary.empty()) RemoveTemporaryQuietly(file.temporary, file.written);
+}
+
+void Replacement::Check(const fs::path& final) const {
+    CheckWritableName(final);
+    if (NameTooLong(final))
+        throw EngineError("The name \"" + DisplayPath(final.filename()) +
+                          "\" is longer than the file system allows; nothing was written.");
+    if (HeldOpenElsewhere(final))
+        throw EngineError("\"" + DisplayPath(final) +
+                          "\" is open in another program, so it cannot be replaced; close it "
+                          "and try again. Nothing was written.");
+    if (!FolderWritable(folder_))
+        throw EngineError("Cannot write in the folder \"" + DisplayPath(folder_) +
+                          "\"; nothing was written.");
+}
+
+File Replacement::Create(const fs::path& final) {
+    File file = File::CreateBeside(final, lock_);
+    staged_.push_back({final, file.Path(), file.Identity(), {}, false});
+    return file;
+}
+
+void Replacement::Finish(File& file) {
+    const auto found = std::find_if(staged_.begin(), staged_.end(),
+                                    [&](const Staged& s) { return s.temporary == file.Path(); });
+    file.FlushToDisk();
+    file.Close();
+    if (found != staged_.end() && KindOf(found->final) == EntryKind::Regular)
+        CopyPermissions(found->final, found->temporary);
+}
+
+void Replacement::Remove(const fs::path& final) {
+    staged_.push_back({final, {}, {}, {}, false});
+}
+
+fs::path Replacement::JournalPath(const char* suffix) const {
+    return folder_ / (kPrefix + lock_->Tag() + suffix);
+}
+
+void Replacement::Commit() {
+    for (const Staged& file : staged_)
+        if (KindOf(file.final) != EntryKind::Missing) Check(file.final);
+    // The journal first, on the disk before anything moves, so that a run killed midway is rolled
+    // back by the next one.
+    std::string journal;
+    for (Staged& file : staged_) {
+        if (KindOf(file.final) == EntryKind::Missing) continue;
+        file.aside = lock_->NextName(".old");
+        journal += Encode({DisplayPath(file.aside.filename()), DisplayPath(file.final.filename()),
+                           file.temporary.empty() ? std::string() : IdentityText(file.written)});
+    }
+    for (const Staged& file : staged_)
+        if (file.aside.empty() && !file.temporary.empty())
+            journal += Encode({{}, DisplayPath(file.final.filename()), IdentityText(file.written)});
+    const fs::path undo = JournalPath(".undo");
+    try {
+        {
+            File out = File::CreateBeside(undo, lock_);
+            out.WriteAll(journal.data(), journal.size());
+            out.FlushToDisk();
+            out.Close();
+            MoveFileOver(out.Path(), undo);
+        }
+        FlushFolder(folder_);
+        for (Staged& file : staged_) {
+            if (file.aside.empty()) continue;
+            MoveFileOver(file.final, file.aside);
+        }
+        for (Staged& file : staged_) {
+            if (file.temporary.empty()) continue;
+            MoveFileOver(file.temporary, file.final);
+            file.renamed = true;
+        }
+        FlushFolder(folder_);
+    } catch (...) {
+        RollBack();
+        throw;
+    }
+    committed_ = true;
+    // From here the new files stand: a run killed now leaves the older ones set aside, never lost.
+    const fs::path done = JournalPath(".done");
+    MoveFileOver(undo, done);
+    for (const Staged& file : staged_)
+        if (!file.aside.empty()) RemoveFileQuietly(file.aside);
+    RemoveFileQuietly(done);
+}
+
+void Replacement::RollBack() noexcept {
+    bool whole = true;
+    for (auto file = staged_.rbegin(); file != staged_.rend(); ++file) {
+        try {
+            if (file->renamed) {
+                MoveFileOver(file->final, file->temporary);
+                file->renamed = false;
+            }
+            if (!file->aside.empty() && KindOf(file->aside) != EntryKind::Missing)
+                MoveFileOver(file->aside, file->final);
+        } catch (...) {
+            whole = false; // the journal stays: the next run in the folder puts it back
+        }
+    }
+    if (whole) RemoveFileQuietly(JournalPath(".undo"));
+}
+
+} // namespace zendra

@@ -1,0 +1,60 @@
+// Files that replace their final names in one folder all together or not at all: the older files
+// there are set aside, the new ones renamed into place, and only then are the older ones removed;
+// a failure at any step puts every older file back.
+#pragma once
+
+#include "File.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zendra {
+
+// One line for the user about something a run found and mended (shown, never an error).
+using Notice = std::function<void(const std::string&)>;
+
+class Replacement {
+  public:
+    // Takes this run's lock in `folder`. Before anything else, puts back the files a killed run
+    // had set aside there and removes its temporary files, telling `notice` in one line.
+    Replacement(const std::filesystem::path& folder, const Notice& notice);
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+    // Without a Commit, the files made by Create are removed and nothing else is touched.
+    ~Replacement();
+
+    // Refuses, naming it, a final name that could not be replaced: a folder, a special or a
+    // read-only file, a name longer than the file system takes, a file another program holds open,
+    // a folder this process cannot write. Called before any byte is written.
+    void Check(const std::filesystem::path& final) const;
+    // A new file under a temporary name in the folder, to replace `final` at Commit.
+    File Create(const std::filesystem::path& final);
+    // Flushes a file made by Create to the disk, gives it the permissions of the file it is to
+    // replace, and closes it.
+    void Finish(File& file);
+    // An older file that Commit removes, set aside like the replaced ones; none is fine.
+    void Remove(const std::filesystem::path& final);
+    // Sets the older files aside, renames the new ones into place, flushes the folder, then
+    // removes what was set aside. On failure every older file is back and the new ones are gone.
+    void Commit();
+
+  private:
+    struct Staged {
+        std::filesystem::path final;
+        std::filesystem::path temporary; // empty for a removal
+        FileIdentity written;
+        std::filesystem::path aside; // where the older file went, once it did
+        bool renamed = false;
+    };
+    void RollBack() noexcept;
+    std::filesystem::path JournalPath(const char* suffix) const;
+
+    std::filesystem::path folder_;
+    std::shared_ptr<RunLock> lock_;
+    std::vector<Staged> staged_;
+    bool committed_ = false;
+};
+
+} // namespace zendra
