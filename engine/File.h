@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zendra {
 
@@ -118,6 +119,9 @@ void RemoveTemporariesAtOnce() noexcept;
 // Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed). On
 // Windows the rename reaches the disk before it returns.
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
+// Writes the given closed files of a folder to the disk: on Linux the folder's whole file system at
+// once.
+void FlushFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files);
 // Writes a folder's list of names to the disk (the renames in it); nothing to do on Windows.
 void FlushFolder(const std::filesystem::path& folder);
 // Gives `to` the permission bits (on Windows the attributes) of `from`, which it is to replace.

@@ -239,6 +239,17 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
     if (::rename(from.c_str(), to.c_str()) != 0) Throw("replace", to, errno);
 }
 
+void FlushFiles(const std::filesystem::path& folder,
+                const std::vector<std::filesystem::path>& files) {
+    if (files.empty()) return;
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) Throw("write in the folder", folder, errno);
+    const bool flushed = ::syncfs(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!flushed) Throw("write in the folder", folder, error);
+}
+
 void FlushFolder(const std::filesystem::path& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Throw("write in the folder", folder, errno);

@@ -286,6 +286,18 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
         Throw("replace", to, GetLastError());
 }
 
+void FlushFiles(const std::filesystem::path&, const std::vector<std::filesystem::path>& files) {
+    for (const auto& file : files) {
+        const HANDLE handle = CreateFileW(SystemName(file).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) Throw("write", file, GetLastError());
+        const bool flushed = FlushFileBuffers(handle) != 0;
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        if (!flushed) Throw("write", file, error);
+    }
+}
+
 void FlushFolder(const std::filesystem::path&) {
     // Each rename was written through to the disk already.
 }
