@@ -117,8 +117,9 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
 // end the process (Windows' logoff and shutdown).
 void RemoveTemporariesAtOnce() noexcept;
 // Moves `from` over `to`, replacing the name `to` (a link there is replaced, not followed). On
-// Windows the rename reaches the disk before it returns.
-void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
+// Windows the rename reaches the disk before it returns. A failure names `shown`, else `to`.
+void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                  const std::filesystem::path& shown = {});
 // Writes the given closed files of a folder to the disk: on Linux the folder's whole file system at
 // once.
 void FlushFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files);

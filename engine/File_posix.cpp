@@ -235,8 +235,9 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path, const FileIdentit
     return RemoveFileQuietly(path); // the other threads go on while Linux frees the space
 }
 
-void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) Throw("replace", to, errno);
+void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                  const std::filesystem::path& shown) {
+    if (::rename(from.c_str(), to.c_str()) != 0) Throw("replace", shown.empty() ? to : shown, errno);
 }
 
 void FlushFiles(const std::filesystem::path& folder,

@@ -280,10 +280,11 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
     }
 }
 
-void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                  const std::filesystem::path& shown) {
     if (!MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        Throw("replace", to, GetLastError());
+        Throw("replace", shown.empty() ? to : shown, GetLastError());
 }
 
 void FlushFiles(const std::filesystem::path&, const std::vector<std::filesystem::path>& files) {

@@ -239,7 +239,7 @@ void Replacement::Commit() {
         FlushFolder(folder_);
         for (Staged& file : staged_) {
             if (file.aside.empty()) continue;
-            MoveFileOver(file.final, file.aside);
+            MoveFileOver(file.final, file.aside, file.final);
         }
         for (Staged& file : staged_) {
             if (file.temporary.empty()) continue;

@@ -2,12 +2,18 @@
 #include "../engine/TempDir.h"
 #include "Formats.h"
 #include "Interrupt.h"
+#include "Split.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <sstream>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #ifdef _WIN32
 #include <windows.h>
@@ -91,6 +97,25 @@ TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     EXPECT_EQ(test::ReadBytes(dir / "a.bin"), bytes);
 }
 
+TEST_F(CliTest, AJoinReplacesAnExistingFileOnlyWithForce) {
+    const auto original = test::RandomBytes(50, 6);
+    test::WriteBytes(dir / "r.bin", original);
+    ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "20"}), 0) << err.str();
+    test::WriteBytes(dir / "r.bin", test::Bytes{1, 2});
+    std::filesystem::permissions(dir / "r.bin", std::filesystem::perms(0600));
+    EXPECT_EQ(Run({"join", U8(dir / "r.bin.tpl")}), 1);
+    EXPECT_NE(err.str().find("already exists; nothing was joined. Add --force"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "r.bin"), (test::Bytes{1, 2}));
+    EXPECT_EQ(Run({"join", U8(dir / "r.bin.tpl"), "--force"}), 0) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "r.bin"), original);
+#ifndef _WIN32
+    EXPECT_EQ(std::filesystem::status(dir / "r.bin").permissions(), std::filesystem::perms(0600))
+        << "a replaced file keeps its permission bits";
+#endif
+}
+
 TEST_F(CliTest, OperationFailuresExitOneWithTheReasonOnStderr) {
     test::WriteBytes(dir / "small.bin", test::RandomBytes(6, 1));
     EXPECT_EQ(Run({"split", U8(dir / "small.bin"), "--size", "5"}), 1);
@@ -113,6 +138,10 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"split", "x", "--size", "2G"},
         {"split", "x", "--size", "10X"},
         {"split", "x", "--size", "-5"},
+        {"split", "x", "--size", "1g"},
+        {"split", "x", "--size", "1kb"},
+        {"join", "a.tpl", "--codepage", "abc"},
+        {"split", "x", "--size", "9", "--checksum", "--no-checksum"},
         {"split", "x", "--size", "1", "--pieces", "3"},
         {"split", "x", "--pieces", "1"},
         {"split", "", "--size", "10"},
@@ -143,8 +172,8 @@ TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
 
 TEST_F(CliTest, SizesInGnuSplitsForms) {
     const std::pair<const char*, std::uint64_t> forms[] = {
-        {"3000", 3000},  {"3K", 3072},     {"3KiB", 3072},   {"3KB", 3000},
-        {"1M", 1 << 20}, {"1MB", 1000000}, {"1MiB", 1 << 20}};
+        {"3000", 3000},  {"3K", 3072},     {"3KiB", 3072},   {"3KB", 3000}, {"3k", 3072},
+        {"1M", 1 << 20}, {"1MB", 1000000}, {"1MiB", 1 << 20}, {"1m", 1 << 20}, {"5b", 2560}};
     test::WriteBytes(dir / "s.bin", test::RandomBytes(2200000, 3));
     for (const auto& [form, bytes] : forms) {
         ASSERT_EQ(Run({"split", U8(dir / "s.bin"), "--size", form}), 0) << form << err.str();
@@ -185,8 +214,9 @@ TEST_F(CliTest, AVanishedWorkingFolderIsAMessageNotACrash) {
     EXPECT_NE(err.str().find("x.bin"), std::string::npos) << err.str();
 }
 
-// A stream that presses Ctrl+C the first time the progress bar draws.
+// A stream that presses Ctrl+C (or sends `signal`) the first time the progress bar draws.
 struct InterruptingBuffer : std::stringbuf {
+    explicit InterruptingBuffer(int sent = SIGINT) : signal(sent) {}
     int overflow(int c) override {
         if (!pressed) {
             pressed = true;
@@ -196,17 +226,25 @@ struct InterruptingBuffer : std::stringbuf {
             if (!AllocConsole() || !GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) unavailable = true;
             Sleep(100); // the handler runs on a thread of its own
 #else
-            std::raise(SIGINT);
+            std::raise(signal);
 #endif
         }
         return std::stringbuf::overflow(c);
     }
+    int signal;
     bool pressed = false;
     bool unavailable = false;
 };
 
+// Ctrl+C, a closed terminal and a shutdown's termination request: each leaves nothing behind.
 TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
     test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
+#ifdef _WIN32
+    const std::pair<int, int> signals[] = {{SIGINT, 130}};
+#else
+    const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGHUP, 129}, {SIGTERM, 143}};
+#endif
+    for (const auto& [signal, expected] : signals)
     for (const std::string command : {"split", "join"}) {
         InstallInterruptHandler();
         if (command == "join") {
@@ -214,7 +252,7 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
             std::filesystem::remove(dir / "big.bin");
         }
         const auto names = dir.Names();
-        InterruptingBuffer buffer;
+        InterruptingBuffer buffer(signal);
         std::ostream interrupting(&buffer);
         const std::vector<std::string> args =
             command == "split"
@@ -222,11 +260,46 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
                 : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
         const int status = RunCli(args, out, interrupting, true);
         if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
-        EXPECT_EQ(status, 130) << command << buffer.str();
+        EXPECT_EQ(status, expected) << command << buffer.str();
         EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
+        if (command == "join") {
+            for (const auto& name : dir.Names())
+                std::filesystem::remove(dir / name);
+            test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
+        }
     }
     InstallInterruptHandler(); // forgets this test's Ctrl+C
 }
+
+#ifndef _WIN32
+// A run killed outright leaves its temporary file; the next run in the folder knows it by the lock
+// no live run holds, removes it and says so.
+TEST_F(CliTest, WhatAKilledRunLeftIsRemovedByTheNext) {
+    test::WriteBytes(dir / "big.bin", test::RandomBytes(4 << 20, 5));
+    const pid_t child = fork();
+    if (child == 0) {
+        std::string message; // killed once half the bytes are copied
+        SplitToPieces(dir / "big.bin", 0, message, 1 << 20, [](std::uint64_t done, std::uint64_t) {
+            if (done >= (2 << 20)) std::raise(SIGKILL);
+            return true;
+        });
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const auto left = dir.Names();
+    EXPECT_TRUE(std::any_of(left.begin(), left.end(),
+                            [](const std::string& name) { return name.ends_with(".tmp"); }));
+    ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0) << err.str();
+    EXPECT_NE(err.str().find("Removed 2 temporary files left by an interrupted split or join"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.bin", "big.bin.000", "big.bin.001",
+                                                     "big.bin.002", "big.bin.003", "big.bin.tpl",
+                                                     "big.bin.xxh128"}));
+}
+#endif
 
 TEST_F(CliTest, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
     test::WriteBytes(dir / "p.bin", test::RandomBytes(5000, 2));

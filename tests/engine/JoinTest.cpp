@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #ifndef _WIN32
@@ -212,6 +213,51 @@ TEST_F(JoinFailure, IndexCutShort) {
     index.resize(index.size() - 3);
     test::WriteBytes(IndexName(source), index);
     ExpectNothingWritten("damaged");
+}
+
+// Each way a length can be wrong gets its own message.
+TEST_F(JoinFailure, IndexLengthsThatCannotBe) {
+    SplitSample(50, 20);
+    const Bytes classic = [&] {
+        SplitIndex index = *DecodeIndex(test::ReadBytes(IndexName(source)));
+        index.FileSize = -1;
+        return EncodeIndex(index);
+    }();
+    const auto record = [](std::uint64_t length) {
+        Bytes bytes(kLongSizeMarker, kLongSizeMarker + 8);
+        for (int i = 0; i < 8; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+        return bytes;
+    };
+    const std::pair<Bytes, const char*> cases[] = {
+        {{}, "but none follows"},
+        {Bytes(kLongSizeMarker, kLongSizeMarker + 8), "is cut short"},
+        {record(50), "that the classic record holds itself"},
+        {Bytes(16, 0x41), "is not a long-size record"}};
+    for (const auto& [tail, fragment] : cases) {
+        Bytes index = classic;
+        index.insert(index.end(), tail.begin(), tail.end());
+        test::WriteBytes(IndexName(source), index);
+        ExpectNothingWritten(fragment);
+    }
+    WriteIndex(IndexText(source), -50, 3);
+    ExpectNothingWritten("its file size is negative");
+}
+
+// The pieces are checked, then opened again for the copy: one replaced meanwhile (a split of the
+// same name) must not be joined.
+TEST_F(JoinFailure, APieceReplacedAfterTheCheckIsNotJoined) {
+    SplitSample(3 << 20, 1 << 20);
+    JoinPlan plan;
+    std::string message;
+    ASSERT_TRUE(ReadJoinPlan(IndexName(source), plan, message)) << message;
+    const Bytes other = test::PieceFileBytes(test::RandomBytes(1 << 20, 8));
+    test::WriteBytes(dir / "other", other);
+    std::filesystem::rename(dir / "other", dir / "report.doc.002");
+    EXPECT_FALSE(WriteJoinedFile(plan, out.Folder(), message));
+    EXPECT_NE(message.find("report.doc.002\" changed after it was checked"), std::string::npos)
+        << message;
+    EXPECT_TRUE(out.Names().empty());
 }
 
 TEST_F(JoinFailure, MissingIndex) {
@@ -534,9 +580,57 @@ TEST_F(ChecksumTest, AFlippedByteAnywhereInAnyPieceIsNamed) {
 }
 
 TEST_F(ChecksumTest, AMissingLineOrAnotherSplitsFileFails) {
+    // Read as xxhsum reads it: upper-case digits are fine, lines of another form are skipped.
     SplitChecked(50, 3);
-    const Bytes ours = test::ReadBytes(sums);
-    std::string text(ours.begin(), ours.end());
+    const Bytes lower = test::ReadBytes(sums);
+    std::string upper(lower.begin(), lower.end());
+    for (std::size_t line = 0; line < upper.size(); line = upper.find('\n', line) + 1)
+        std::transform(upper.begin() + line, upper.begin() + line + 32, upper.begin() + line,
+                       [](char c) { return static_cast<char>(std::toupper(c)); });
+    test::WriteBytes(sums, Bytes(upper.begin(), upper.end()));
+    std::string message;
+    ASSERT_TRUE(Join(message)) << message;
+    const Bytes good = test::ReadBytes(sums);
+    std::string text(good.begin(), good.end());
+    // The last digit of a file's line, changed to `digit` (or to another one).
+    const auto changed = [&](const std::string& line, char digit) {
+        std::string copy = text;
+        char& last = copy[copy.find(line) - 1];
+        last = last == digit ? '1' : digit;
+        return copy;
+    };
+    const std::pair<std::string, const char*> spoiled[] = {
+        {"\xEF\xBB\xBF" + text, "is damaged"},
+        {text + std::string(32, '0') + "  report.doc.001\n", "is damaged"},
+        {changed("  report.doc.000", 'g'), "has no line for \"report.doc.000\""},
+        {changed("  report.doc\n", '0'), "do not match the checksum of \"report.doc\""}};
+    for (const auto& [bad, fragment] : spoiled) {
+        test::WriteBytes(sums, Bytes(bad.begin(), bad.end()));
+        ExpectNothingWritten(fragment);
+    }
+    std::filesystem::remove(sums);
+    std::filesystem::create_directory(sums);
+    ExpectNothingWritten("report.doc.xxh128\" is a folder");
+    std::filesystem::remove(sums);
+
+    // Bytes after a piece's trailer belong to the piece file its line describes.
+    SplitChecked(50, 3);
+    Bytes longer = test::ReadBytes(dir / "report.doc.001");
+    longer.push_back(0);
+    test::WriteBytes(dir / "report.doc.001", longer);
+    ExpectNothingWritten("report.doc.001\" is damaged");
+
+    // The index moved away from its pieces: the checksum file beside the pieces still counts.
+    SplitChecked(50, 3);
+    std::filesystem::rename(IndexName(source), out / "moved.tpl");
+    Bytes flipped = test::ReadBytes(dir / "report.doc.001");
+    flipped[12] ^= 1;
+    test::WriteBytes(dir / "report.doc.001", flipped);
+    EXPECT_FALSE(JoinPieces(out / "moved.tpl", out.Folder(), message, {}, kReplace));
+    EXPECT_NE(message.find("report.doc.001\" is damaged"), std::string::npos) << message;
+    std::filesystem::rename(out / "moved.tpl", IndexName(source));
+
+    SplitChecked(50, 3);
     text.erase(text.find("\n") + 1, 34 + 15); // the line of report.doc.000
     test::WriteBytes(sums, Bytes(text.begin(), text.end()));
     ExpectNothingWritten("has no line for \"report.doc.000\"");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace zendra {
@@ -85,6 +86,13 @@ TEST_F(SplitTest, SourceNoLongerThanPieceSizePlusOneIsTooSmall) {
 
 TEST_F(SplitTest, RefusalsWriteNothing) {
     std::string message;
+    if (std::filesystem::path::preferred_separator == '/') {
+        const auto named = dir / "line\rbreak";
+        test::WriteBytes(named, test::RandomBytes(30, 1));
+        EXPECT_FALSE(SplitToPieces(named, 0, message, 10)) << "a checksum file cannot list it";
+        EXPECT_NE(message.find("line break"), std::string::npos) << message;
+        std::filesystem::remove(named);
+    }
     EXPECT_FALSE(Split(10, 0, message));
     EXPECT_NE(message.find("at least 1"), std::string::npos) << message;
     EXPECT_FALSE(Split(10, -5, message));
@@ -164,6 +172,46 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
         EXPECT_EQ(std::filesystem::path::preferred_separator, '\\')
             << "only Windows refuses the writer";
     EXPECT_EQ(dir.Names(), names);
+
+    // An older file that cannot be replaced once all is written (held open by another program on
+    // Windows, immutable here): every older file stays, none is half-replaced.
+#ifdef _WIN32
+    std::ifstream held(IndexName(source)); // without sharing its removal
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20));
+    EXPECT_NE(message.find("data.bin.tpl\" is open in another program"), std::string::npos)
+        << message;
+#else
+    const std::string immutable = "chattr +i '" + IndexName(source).string() + "' 2>/dev/null";
+    if (std::system(immutable.c_str()) != 0) return; // a file system without the attribute
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20));
+    std::system(("chattr -i '" + IndexName(source).string() + "'").c_str());
+    EXPECT_NE(message.find("data.bin.tpl"), std::string::npos) << message;
+#endif
+    EXPECT_EQ(dir.Names(), names) << "nothing set aside is left, nothing new";
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), olderPiece);
+}
+
+// What a killed run set aside is put back before anything else; its temporary files go.
+TEST_F(SplitTest, WhatAKilledRunSetAsideIsPutBack) {
+    std::string message;
+    ASSERT_TRUE(Split(30, 10, message));
+    const Bytes older = test::ReadBytes(PieceName(source, 1));
+    // As a run killed between setting the piece aside and renaming its new one into place leaves it.
+    std::filesystem::rename(PieceName(source, 1), dir / ".zendra-00beef-1.old");
+    test::WriteBytes(dir / ".zendra-00beef-2.tmp", Bytes(7, 1));
+    const std::string journal = "20:.zendra-00beef-1.old12:data.bin.0010:\n";
+    test::WriteBytes(dir / ".zendra-00beef.undo", Bytes(journal.begin(), journal.end()));
+    std::vector<std::string> notices;
+    SplitOptions options;
+    options.Notice = [&](const std::string& line) { notices.push_back(line); };
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 0, {}, options)) << "refused after the mending";
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), older);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"data.bin", "data.bin.000", "data.bin.001",
+                                                     "data.bin.002", "data.bin.tpl",
+                                                     "data.bin.xxh128"}));
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[0].find("Put back 1 file"), std::string::npos) << notices[0];
+    EXPECT_NE(notices[1].find("Removed 1 temporary file"), std::string::npos) << notices[1];
 }
 
 // A link at a piece or index name: the split never writes through it.
