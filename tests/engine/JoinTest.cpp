@@ -118,12 +118,31 @@ TEST_F(JoinTest, FirstNumberOtherThanZero) {
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
 }
 
-TEST_F(JoinTest, IndexWrittenOnWindowsJoinsFromBesideTheIndex) {
+// An index written on the other system: its folder means nothing here, its pieces lie beside it.
+TEST_F(JoinTest, IndexWrittenOnTheOtherSystemJoinsFromBesideTheIndex) {
     SplitSample(50, 20);
-    WriteIndex("C:\\Users\\someone\\Desktop\\report.doc", 50, 3);
+    const bool windows = std::filesystem::path::preferred_separator == '\\';
+    WriteIndex(windows ? "/home/someone/report.doc" : "C:\\Users\\someone\\Desktop\\report.doc", 50,
+               3);
     std::string message;
     ASSERT_TRUE(Join(message)) << message;
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+    if (windows) return;
+    // Windows wrote "café.doc" in its code page; its pieces carry the name in UTF-8.
+    for (int k = 0; k < 3; ++k)
+        std::filesystem::rename(PieceName(source, k), PieceName(dir / "caf\xc3\xa9.doc", k));
+    WriteIndex("C:\\caf\xe9.doc", 50, 3);
+    ASSERT_TRUE(Join(message)) << message;
+    EXPECT_EQ(test::ReadBytes(out / "caf\xc3\xa9.doc"), original);
+    for (int k = 0; k < 3; ++k)
+        std::filesystem::rename(PieceName(dir / "caf\xc3\xa9.doc", k),
+                                PieceName(dir / "\xd0\xb0.doc", k)); // Cyrillic а
+    WriteIndex("C:\\\xe0.doc", 50, 3);
+    EXPECT_FALSE(Join(message));
+    EXPECT_NE(message.find("--codepage"), std::string::npos) << message;
+    JoinPlan plan;
+    ASSERT_TRUE(ReadJoinPlan(IndexName(source), plan, message, 1251)) << message;
+    EXPECT_EQ(plan.OutputName, std::filesystem::path("\xd0\xb0.doc"));
 }
 
 TEST_F(JoinTest, OutputFolderWithoutSeparatorIsGluedToTheName) {
@@ -269,7 +288,8 @@ TEST_F(JoinFailure, MissingIndex) {
 TEST_F(JoinFailure, OutputNamesThatLeaveTheFolderAreRefused) {
     std::vector<std::string> paths{"C:\\sub\\..", "C:\\sub\\.", "C:\\sub\\"};
     if (std::filesystem::path::preferred_separator == '\\') {
-        for (const char* name : {"c:x", "bell\x07", "tab\t", "a/b"})
+        for (const char* name : {"c:x", "bell\x07", "tab\t", "a/b", "CON", "aux.txt", "com1 .x",
+                                 "dot.", "space ", "a?b", "a<b", "pipe|"})
             paths.push_back(std::string("C:\\sub\\") + name);
     } else {
         for (const char* name : {"..", ".", ""})
