@@ -3,6 +3,7 @@
 #include "File.h"
 #include "Interrupt.h"
 #include "Join.h"
+#include "PartsCommand.h"
 #include "Split.h"
 
 #include <charconv>
@@ -21,7 +22,7 @@ constexpr char kVersion[] = "zendra-cli 1.0 (v22)\n";
 
 const char* const kUsageText =
     "Usage:\n"
-    "  zendra-cli split FILE (--size SIZE | --pieces N) [--checksum] [--quiet]\n"
+    "  zendra-cli split FILE (--size SIZE | --pieces N) [--checksum] [--self-join] [--quiet]\n"
     "      Cuts FILE into pieces (FILE.000, FILE.001, ...) beside it, then writes the index\n"
     "      file FILE.tpl.\n"
     "      --size SIZE   bytes per piece: a number, optionally followed by K, M, G (or KiB, MiB,\n"
@@ -29,9 +30,15 @@ const char* const kUsageText =
     "      --pieces N    N pieces of one size, the last shorter\n"
     "      --checksum    also writes FILE.xxh128, the XXH128 checksums of FILE and of every\n"
     "                    piece, which every join checks (xxhsum -H2 -c FILE.xxh128 does too)\n"
+    "      --self-join   also writes FILE.join.sh and FILE.join.exe, which rebuild FILE\n"
+    "                    where nothing is installed (sh, or Windows)\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--quiet]\n"
     "      Joins the pieces named by INDEX.tpl into DIR (default: the index's folder).\n"
+    "  zendra-cli join FIRST_PART [--name NAME] [--output DIR] [--quiet]\n"
+    "      Joins other tools' parts: NAME.001 (or .000), PREFIXaa or PREFIX00 (GNU split),\n"
+    "      checked with NAME.sha256, .sha512, .sha1, .md5, .sfv, .crc or .xxh128 beside them.\n"
+    "      --name NAME   the joined file's name (needed for GNU split's default prefix x)\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
     "      Checks the pieces against the checksum file beside the index, writing nothing.\n"
@@ -60,6 +67,8 @@ struct Options {
     std::optional<std::string> output;
     bool quiet = false;
     bool checksum = false;
+    bool selfJoin = false;
+    std::optional<std::string> name;
 };
 
 fs::path PathOf(const std::string& utf8) {
@@ -134,8 +143,11 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
             options.quiet = true;
         } else if (arg == "--checksum") {
             options.checksum = true;
+        } else if (arg == "--self-join") {
+            options.selfJoin = true;
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
-                   value(options.output, "--output") || value(options.output, "-o")) {
+                   value(options.output, "--output") || value(options.output, "-o") ||
+                   value(options.name, "--name")) {
         } else {
             return "unknown option " + arg;
         }
@@ -152,6 +164,8 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         return "--size and --pieces go with split";
     if (options.command != "join" && options.output) return "--output goes with join";
     if (options.command != "split" && options.checksum) return "--checksum goes with split";
+    if (options.command != "split" && options.selfJoin) return "--self-join goes with split";
+    if (options.command != "join" && options.name) return "--name goes with join";
     if (options.output && options.output->empty()) return "the output folder is empty";
     if (options.size && !ParseSize(*options.size)) return kSizeForms;
     return {};
@@ -226,6 +240,11 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
+    if (options.selfJoin) {
+        std::string note;
+        if (message = WriteKitBeside(source, note); !message.empty()) return Failed(err, message);
+        if (!options.quiet) err << note;
+    }
     if (!options.quiet)
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
@@ -233,9 +252,20 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
 }
 
 int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
-    const fs::path index = Absolute(options.operands[0]);
+    fs::path index = Absolute(options.operands[0]);
     const fs::path folder =
         FolderWithSeparator(options.output ? Absolute(*options.output) : index.parent_path());
+    if (!IsIndexName(index)) { // a first part of another tool's set
+        PartsJoinResult parts;
+        {
+            ProgressBar bar(err, showProgress);
+            parts = JoinFirstPart(index, folder, options.name, false, bar.Callback());
+        }
+        if (parts.Outcome == PartsJoinResult::Failed) return Failed(err, parts.Message);
+        if (parts.Outcome == PartsJoinResult::Joined && !options.quiet) out << parts.Message;
+        if (parts.Outcome == PartsJoinResult::Joined) return kOk;
+        index = parts.Index;
+    }
     std::string message;
     JoinPlan plan;
     bool done;
