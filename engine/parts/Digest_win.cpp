@@ -10,6 +10,10 @@
 namespace zendra {
 namespace {
 
+// XP SP3 has both; the headers show them only when building for SP3 or later, not XP in general.
+constexpr ALG_ID kSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12; // ALG_SID_SHA_256
+constexpr ALG_ID kSha512 = ALG_CLASS_HASH | ALG_TYPE_ANY | 14; // ALG_SID_SHA_512
+
 class CryptoDigest : public Digest::State {
   public:
     explicit CryptoDigest(ALG_ID algorithm) {
@@ -61,9 +65,9 @@ std::unique_ptr<Digest::State> PlatformDigest(HashKind kind) {
     case HashKind::Sha1:
         return std::make_unique<CryptoDigest>(CALG_SHA1);
     case HashKind::Sha256:
-        return std::make_unique<CryptoDigest>(CALG_SHA_256);
+        return std::make_unique<CryptoDigest>(kSha256);
     default:
-        return std::make_unique<CryptoDigest>(CALG_SHA_512);
+        return std::make_unique<CryptoDigest>(kSha512);
     }
 }
 
