@@ -4,7 +4,7 @@
 #include "File.h"
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 
 namespace zendra {
 namespace {
@@ -25,15 +25,16 @@ constexpr Kind kKinds[] = {{".sha256", HashKind::Sha256, Layout::Coreutils},
                            {".sfv", HashKind::Crc32, Layout::Sfv},
                            {".crc", HashKind::Crc32, Layout::Crc}};
 
+// ASCII only, whatever the locale: hex digits and key words.
 std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
 bool IsHex(const std::string& text, std::size_t digits) {
-    return text.size() == digits && std::all_of(text.begin(), text.end(), [](unsigned char c) {
-               return std::isxdigit(c) != 0;
+    return text.size() == digits && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
            });
 }
 
@@ -142,11 +143,12 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
             if (key == "crc32") crcHex = Trimmed(value);
             if (key == "size") {
                 const std::string number = Trimmed(value);
-                if (number.empty() || number.size() > 19 ||
-                    !std::all_of(number.begin(), number.end(),
-                                 [](unsigned char c) { return std::isdigit(c) != 0; }))
+                std::uint64_t size = 0;
+                const auto read = std::from_chars(number.data(), number.data() + number.size(), size);
+                if (number.empty() || read.ec != std::errc() ||
+                    read.ptr != number.data() + number.size())
                     throw EngineError(bad + "its size is not a number.");
-                crcSize = std::stoull(number);
+                crcSize = size;
             }
             continue;
         }
