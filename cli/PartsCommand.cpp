@@ -25,8 +25,7 @@ PartsJoinResult JoinFirstPart(const fs::path& FirstPart, const fs::path& Folder,
     PartsPlan plan;
     const fs::path name = Name ? fs::path(std::u8string(Name->begin(), Name->end())) : fs::path();
     if (!ReadPartsPlan(FirstPart, name, plan, result.Message)) {
-        if (result.Message == NameNeededMessage)
-            result.Message += " Give it with --name NAME.";
+        if (result.Message == NameNeededMessage) result.Message += " Give it with --name NAME.";
         return result;
     }
     if (!plan.Index.empty()) {
@@ -67,8 +66,8 @@ std::string WriteKitBeside(const fs::path& Source, std::string& note) {
         return file;
     };
     std::string message;
-    bool done = WriteSelfJoinKit(IndexName(Source), withProgram ? program : fs::path(), create,
-                                 message);
+    bool done =
+        WriteSelfJoinKit(IndexName(Source), withProgram ? program : fs::path(), create, message);
     for (const Made& file : made) { // the writer has closed them all
         if (done) {
             try {

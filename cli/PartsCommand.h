@@ -14,7 +14,7 @@ bool IsIndexName(const std::filesystem::path& path);
 
 struct PartsJoinResult {
     enum { Joined, Failed, ThroughIndex } Outcome = Failed;
-    std::string Message;          // Failed: why; Joined: what was done, and a note, for stdout
+    std::string Message;         // Failed: why; Joined: what was done, and a note, for stdout
     std::filesystem::path Index; // ThroughIndex: the parts are Zendra's pieces beside this index
 };
 

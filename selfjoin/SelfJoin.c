@@ -108,8 +108,9 @@ static unsigned char* ReadList(DWORD* size) {
     unsigned char* list = NULL;
     DWORD got = 0;
     /* The system holds the file open while the program runs. */
-    HANDLE self = CreateFileW(g_self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE self =
+        CreateFileW(g_self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    NULL, OPEN_EXISTING, 0, NULL);
     if (self == INVALID_HANDLE_VALUE) return NULL;
     const DWORD length = GetFileSize(self, NULL);
     if (length != INVALID_FILE_SIZE && length > 12 &&
@@ -145,7 +146,8 @@ static BOOL Pass(HANDLE file, unsigned long long size, HANDLE out, unsigned char
 }
 
 /* Whether a file holds `length` bytes with this cksum value. */
-static BOOL Matches(const WCHAR* path, unsigned long long length, DWORD cksum, unsigned char* buffer) {
+static BOOL Matches(const WCHAR* path, unsigned long long length, DWORD cksum,
+                    unsigned char* buffer) {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE) return FALSE;
     DWORD high = 0;
@@ -193,7 +195,8 @@ static BOOL Rebuild(void) {
             Say(L"\"", output, L"\" is already rebuilt.");
             return TRUE;
         }
-        Say(L"\"", output, L"\" exists and is not the file these pieces rebuild; nothing was written.");
+        Say(L"\"", output,
+            L"\" exists and is not the file these pieces rebuild; nothing was written.");
         return FALSE;
     }
     const Reader pieces = reader;
@@ -206,7 +209,8 @@ static BOOL Rebuild(void) {
             Append(g_text, L"The piece list this program carries is damaged.");
             return FALSE;
         }
-        HANDLE file = CreateFileW(g_piece, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE file =
+            CreateFileW(g_piece, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
         if (file == INVALID_HANDLE_VALUE) {
             Say(L"The piece \"", name, L"\" is missing; nothing was written.");
             return FALSE;
@@ -225,7 +229,8 @@ static BOOL Rebuild(void) {
         Append(g_temporary, L".zendra-join-");
         AppendNumber(g_temporary, attempt % 1000000);
         Append(g_temporary, L".tmp");
-        out = CreateFileW(g_temporary, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        out = CreateFileW(g_temporary, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                          NULL);
         if (out == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
             Append(g_text, L"Cannot write in this folder; nothing was written.");
             return FALSE;
@@ -242,12 +247,15 @@ static BOOL Rebuild(void) {
         Take(&reader, &fileSize, 8);
         Take(&reader, &pieceCksum, 4);
         Beside(g_piece, name);
-        HANDLE file = CreateFileW(g_piece, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE file =
+            CreateFileW(g_piece, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
         ZendraCksumStart(&g_sum);
         /* The 10-byte header and the 4-byte trailer count in the piece's cksum only. */
         done = file != INVALID_HANDLE_VALUE && fileSize >= 14 &&
-               Pass(file, 10, INVALID_HANDLE_VALUE, buffer) && Pass(file, fileSize - 14, out, buffer) &&
-               Pass(file, 4, INVALID_HANDLE_VALUE, buffer) && ZendraCksumValue(&g_sum) == pieceCksum;
+               Pass(file, 10, INVALID_HANDLE_VALUE, buffer) &&
+               Pass(file, fileSize - 14, out, buffer) &&
+               Pass(file, 4, INVALID_HANDLE_VALUE, buffer) &&
+               ZendraCksumValue(&g_sum) == pieceCksum;
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         if (!done) Say(L"The piece \"", name, L"\" is damaged; nothing was written.");
     }

@@ -63,10 +63,9 @@ KitList ReadKitList(const fs::path& indexPath, const Progress& progress) {
         in.ReadRange(0, kPieceHeaderSize, into(nullptr));
         in.ReadRange(kPieceHeaderSize, size, into(&whole));
         in.ReadRange(kPieceHeaderSize + size, kPieceTrailerSize, into(nullptr));
-        if (one.length != size + kPieceHeaderSize + kPieceTrailerSize)
-            ThrowChanged(piece.Location);
-        list.Pieces.push_back({DisplayPath(piece.Location.filename()), one.length,
-                               ZendraCksumValue(&one)});
+        if (one.length != size + kPieceHeaderSize + kPieceTrailerSize) ThrowChanged(piece.Location);
+        list.Pieces.push_back(
+            {DisplayPath(piece.Location.filename()), one.length, ZendraCksumValue(&one)});
     }
     list.Length = whole.length;
     list.Cksum = ZendraCksumValue(&whole);
@@ -80,8 +79,12 @@ void WriteText(File file, const std::string& text) {
 
 } // namespace
 
-fs::path JoinScriptName(const fs::path& source) { return WithSuffix(source, ".join.sh"); }
-fs::path JoinProgramName(const fs::path& source) { return WithSuffix(source, ".join.exe"); }
+fs::path JoinScriptName(const fs::path& source) {
+    return WithSuffix(source, ".join.sh");
+}
+fs::path JoinProgramName(const fs::path& source) {
+    return WithSuffix(source, ".join.exe");
+}
 
 std::string JoinScriptText(const KitList& list) {
     std::string text =
@@ -164,12 +167,12 @@ std::vector<std::uint8_t> KitTrailer(const KitList& list) {
 }
 
 bool WriteSelfJoinKit(const fs::path& IndexPath, const fs::path& JoinProgram,
-                      const CreateKitFile& Create, std::string& Message,
-                      const Progress& progress) {
+                      const CreateKitFile& Create, std::string& Message, const Progress& progress) {
     try {
         const KitList list = ReadKitList(IndexPath, progress);
-        const fs::path source = IndexPath.parent_path() / fs::path(std::u8string(
-                                    list.OutputName.begin(), list.OutputName.end()));
+        const fs::path source =
+            IndexPath.parent_path() /
+            fs::path(std::u8string(list.OutputName.begin(), list.OutputName.end()));
         WriteText(Create(JoinScriptName(source)), JoinScriptText(list));
         if (!JoinProgram.empty()) {
             File program = File::OpenForReading(JoinProgram);

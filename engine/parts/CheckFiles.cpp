@@ -144,7 +144,8 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
             if (key == "size") {
                 const std::string number = Trimmed(value);
                 std::uint64_t size = 0;
-                const auto parsed = std::from_chars(number.data(), number.data() + number.size(), size);
+                const auto parsed =
+                    std::from_chars(number.data(), number.data() + number.size(), size);
                 if (number.empty() || parsed.ec != std::errc() ||
                     parsed.ptr != number.data() + number.size())
                     throw EngineError(bad + "its size is not a number.");

@@ -4,8 +4,8 @@
 
 #include "EngineError.h"
 
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 namespace zendra {
 namespace {

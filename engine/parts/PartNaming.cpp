@@ -132,13 +132,11 @@ std::optional<PartNaming> ReadPartNaming(const PathText& firstPart) {
         naming.First = firstPart.back() == Char('1') ? 1 : 0;
         const bool dotted = firstPart.size() - width > start &&
                             firstPart[firstPart.size() - width - 1] == Char('.');
-        naming.Style = width >= 3 && dotted
-                           ? PartNaming::Kind::Numbered
-                           : PartNaming::Kind::Digits;
+        naming.Style = width >= 3 && dotted ? PartNaming::Kind::Numbered : PartNaming::Kind::Digits;
     }
     naming.Prefix = firstPart.substr(0, firstPart.size() - naming.Width);
-    naming.Widens = naming.Style != PartNaming::Kind::Numbered && naming.Width == 2 &&
-                    naming.First == 0;
+    naming.Widens =
+        naming.Style != PartNaming::Kind::Numbered && naming.Width == 2 && naming.First == 0;
     return naming;
 }
 

@@ -1,5 +1,6 @@
-// The names other tools give the parts of a split file: NAME.000/NAME.001 numbered with three digits
-// or more, GNU split's letters (PREFIXaa, PREFIXab, ...) and its digits (PREFIX00, PREFIX01, ...).
+// The names other tools give the parts of a split file: NAME.000/NAME.001 numbered with three
+// digits or more, GNU split's letters (PREFIXaa, PREFIXab, ...) and its digits (PREFIX00, PREFIX01,
+// ...).
 #pragma once
 
 #include "PlatformPath.h"
@@ -12,8 +13,8 @@ namespace zendra {
 struct PartNaming {
     enum class Kind { Numbered, Letters, Digits };
     Kind Style = Kind::Numbered;
-    PathText Prefix;        // the folder and the name before the suffix ("." included for NAME.001)
-    std::size_t Width = 3;  // of the first part's suffix
+    PathText Prefix;       // the folder and the name before the suffix ("." included for NAME.001)
+    std::size_t Width = 3; // of the first part's suffix
     std::uint64_t First = 0; // the first part's number
     // GNU split's default suffix length grows: after "yz" come "zaaa", "zaab", ...; after "89"
     // come "9000", ...

@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 constexpr std::uint64_t kMaxParts = 1000000;
 
-PathText Text(const std::string& ascii) { return PathText(ascii.begin(), ascii.end()); }
+PathText Text(const std::string& ascii) {
+    return PathText(ascii.begin(), ascii.end());
+}
 
 PathText FolderOf(const PathText& prefix) {
     return prefix.substr(0, prefix.size() - fs::path(prefix).filename().native().size());
@@ -106,7 +108,8 @@ void ReadChecks(PartsPlan& plan, const PartNaming& naming) {
                 if (size != file.Sizes.end()) plan.OutputSize = size->second;
                 continue;
             }
-            const PathText path = folder + fs::path(std::u8string(name.begin(), name.end())).native();
+            const PathText path =
+                folder + fs::path(std::u8string(name.begin(), name.end())).native();
             const auto position = naming.PositionOf(path);
             if (position && *position >= plan.Parts.size())
                 throw EngineError("The part " + Quoted(path) + ", which " + Quoted(file.Path) +
@@ -226,8 +229,8 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
             in.Seek(part.Offset);
             for (std::uint64_t left = part.Length; left > 0;) {
                 const std::size_t count =
-                    in.Read(buffer.data(), static_cast<std::size_t>(
-                                               std::min<std::uint64_t>(left, buffer.size())));
+                    in.Read(buffer.data(),
+                            static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size())));
                 if (count == 0) ThrowChanged(part.Location);
                 for (Digest& digest : digests) // the very bytes written
                     digest.Update(buffer.data(), count);

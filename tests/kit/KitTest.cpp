@@ -1,7 +1,7 @@
-#include "SelfJoinKit.h"
 #include "../engine/TempDir.h"
 #include "Formats.h"
 #include "PosixCksum.h"
+#include "SelfJoinKit.h"
 #include "Split.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,8 @@ struct JoinScriptTest : ::testing::Test {
         const CreateKitFile create = [](const fs::path& finalPath) {
             return File::CreateBeside(finalPath);
         };
-        // Renaming stays with the caller: the kit writer leaves its files under their temporary names.
+        // Renaming stays with the caller: the kit writer leaves its files under their temporary
+        // names.
         ASSERT_TRUE(WriteSelfJoinKit(IndexName(source), {}, create, message)) << message;
         for (const auto& entry : fs::directory_iterator(dir.Path()))
             if (entry.path().filename().string().rfind(".zendra-", 0) == 0)
@@ -107,7 +108,8 @@ TEST_F(JoinScriptTest, DashAndBusyboxRebuildOnceAndRefuseDamage) {
         test::WriteBytes(piece, damaged);
         std::tie(said, status) = RunScript(shell, path);
         EXPECT_NE(status, 0);
-        EXPECT_NE(said.find("The piece \"" + name + ".001\" is damaged"), std::string::npos) << said;
+        EXPECT_NE(said.find("The piece \"" + name + ".001\" is damaged"), std::string::npos)
+            << said;
         fs::remove(piece);
         std::tie(said, status) = RunScript(shell, path);
         EXPECT_NE(said.find(name + ".001\" is missing"), std::string::npos) << said;

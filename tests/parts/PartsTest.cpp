@@ -18,7 +18,9 @@ using test::Bytes;
 using test::TempDir;
 namespace fs = std::filesystem;
 
-PathText P(const std::string& text) { return fs::path(text).native(); }
+PathText P(const std::string& text) {
+    return fs::path(text).native();
+}
 
 TEST(PartNamingTest, FirstPartsAndTheNamesThatFollow) {
     const struct {
@@ -59,8 +61,9 @@ TEST(DigestTest, KnownAnswers) {
         {HashKind::Md5, "900150983cd24fb0d6963f7d28e17f72"},
         {HashKind::Sha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
         {HashKind::Sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-        {HashKind::Sha512, "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a"
-                           "274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+        {HashKind::Sha512,
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a"
+         "274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
         {HashKind::Crc32, "352441c2"},
         {HashKind::Xxh128, "06b05ab6733a618578af5f94892f3950"}};
     for (const auto& [kind, hex] : cases) {
@@ -103,7 +106,7 @@ TEST_F(PartsTest, GnuSplitsNamingsJoinByteForByte) {
         {"split -b 1000 -d data.bin data.bin.", "data.bin.00"},
         {"split -b 1000 data.bin data.bin.", "data.bin.aa"},
         {"split -b 1000 -a 4 data.bin data.bin.", "data.bin.aaaa"},
-        {"split -b 13 data.bin data.bin.", "data.bin.aa"}, // 770 parts: past "yz" to "zaaa"
+        {"split -b 13 data.bin data.bin.", "data.bin.aa"},     // 770 parts: past "yz" to "zaaa"
         {"split -b 100 -d data.bin data.bin.", "data.bin.00"}, // 100 parts: past "89" to "9000"
     };
     for (const auto& [command, first] : cases) {
@@ -153,7 +156,8 @@ TEST_F(PartsTest, CheckFilesOfTheRealToolsPassAndCatchADamagedPart) {
 
 TEST_F(PartsTest, GapsAndAMissingLastPartNamedInACheckFile) {
     for (int i = 1; i <= 4; ++i)
-        test::WriteBytes(dir / ("movie.mkv.00" + std::to_string(i)), {std::uint8_t(i)});
+        test::WriteBytes(dir / std::string("movie.mkv.00").append(1, static_cast<char>('0' + i)),
+                         {std::uint8_t(i)});
     fs::remove(dir / "movie.mkv.003");
     std::string message = Join("movie.mkv.001");
     EXPECT_NE(message.find("movie.mkv.003\" is missing"), std::string::npos) << message;
