@@ -4,8 +4,9 @@
 
 #include "EngineError.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <wincrypt.h>
 
 namespace zendra {
 namespace {
