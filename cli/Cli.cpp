@@ -242,7 +242,11 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     if (!done) return Failed(err, message);
     if (options.selfJoin) {
         std::string note;
-        if (message = WriteKitBeside(source, note); !message.empty()) return Failed(err, message);
+        {
+            ProgressBar bar(err, showProgress);
+            message = WriteKitBeside(source, note, bar.Callback());
+        }
+        if (!message.empty()) return Failed(err, message);
         if (!options.quiet) err << note;
     }
     if (!options.quiet)
@@ -255,6 +259,8 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
     fs::path index = Absolute(options.operands[0]);
     const fs::path folder =
         FolderWithSeparator(options.output ? Absolute(*options.output) : index.parent_path());
+    if (options.name && IsIndexName(index))
+        throw std::invalid_argument("--name goes with a first part, not with an index");
     if (!IsIndexName(index)) { // a first part of another tool's set
         PartsJoinResult parts;
         {

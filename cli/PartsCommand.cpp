@@ -45,7 +45,7 @@ PartsJoinResult JoinFirstPart(const fs::path& FirstPart, const fs::path& Folder,
     return result;
 }
 
-std::string WriteKitBeside(const fs::path& Source, std::string& note) {
+std::string WriteKitBeside(const fs::path& Source, std::string& note, const Progress& progress) {
     const fs::path program = ProgramFolder() / "zendra-join.exe";
     const bool withProgram = KindOf(program) == EntryKind::Regular;
     if (!withProgram)
@@ -66,8 +66,8 @@ std::string WriteKitBeside(const fs::path& Source, std::string& note) {
         return file;
     };
     std::string message;
-    bool done =
-        WriteSelfJoinKit(IndexName(Source), withProgram ? program : fs::path(), create, message);
+    bool done = WriteSelfJoinKit(IndexName(Source), withProgram ? program : fs::path(), create,
+                                 message, progress);
     for (const Made& file : made) { // the writer has closed them all
         if (done) {
             try {

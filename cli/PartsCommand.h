@@ -26,7 +26,8 @@ PartsJoinResult JoinFirstPart(const std::filesystem::path& FirstPart,
 
 // Writes NAME.join.sh (and NAME.join.exe when zendra-join.exe lies beside this program) beside the
 // pieces of Source's split. Returns an error message, or empty; `note` says what was left out.
-std::string WriteKitBeside(const std::filesystem::path& Source, std::string& note);
+std::string WriteKitBeside(const std::filesystem::path& Source, std::string& note,
+                           const Progress& progress);
 
 // The folder this program's file lies in (zendra-join.exe is looked for there).
 std::filesystem::path ProgramFolder();

@@ -154,12 +154,14 @@ PartsPlan ReadPlan(const fs::path& firstPart, const fs::path& name) {
         if (!part || KindOf(*part) == EntryKind::Missing) break;
         PartFile file;
         file.Location = *part;
-        if (plan.ZendraPieces) {
-            const auto length = PieceLength(file.Location);
-            if (!length)
-                throw EngineError("The part " + Quoted(file.Location) +
-                                  " is not one of Zendra's pieces as the first one is; nothing "
-                                  "was joined.");
+        const auto length = PieceLength(file.Location);
+        // One kind throughout: a piece's header and trailer are never joined as bytes.
+        if (plan.ZendraPieces != length.has_value())
+            throw EngineError("The part " + Quoted(file.Location) +
+                              (length ? " is one of Zendra's pieces, but the first part is not"
+                                      : " is not one of Zendra's pieces as the first one is") +
+                              "; nothing was joined.");
+        if (length) {
             file.Offset = kPieceHeaderSize;
             file.Length = *length;
         } else {

@@ -141,6 +141,7 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"info", "a.tpl", "--frobnicate"},
         {"join", "a.tpl", "--self-join"},
         {"split", "x", "--size", "1", "--name", "y"},
+        {"join", "a.tpl", "--name", "y"},
     };
     for (const auto& args : wrong) {
         EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);

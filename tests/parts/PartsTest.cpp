@@ -187,6 +187,10 @@ TEST_F(PartsTest, ZendraPiecesOfferedAsPartsJoinAsPieces) {
     ASSERT_EQ(Join("report.doc.000", plan), "");
     EXPECT_EQ(plan.CheckFiles.size(), 1u); // Zendra's own report.doc.xxh128
     EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+
+    test::WriteBytes(dir / "report.doc.002", {1, 2, 3}); // a raw part among pieces
+    EXPECT_NE(Join("report.doc.000").find("report.doc.002\" is not one of Zendra's pieces"),
+              std::string::npos);
 }
 
 TEST_F(PartsTest, NamesOutputsAndWhatIsRefused) {
