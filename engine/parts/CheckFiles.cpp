@@ -154,6 +154,7 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
             continue;
         }
         if (!read) throw EngineError(bad + "a line is not a hash and a file name.");
+        if (name.rfind("./", 0) == 0) name.erase(0, 2); // as `sha256sum ./*` writes
         file.Hashes[name] = Lower(hex);
     }
     if (kind.Lines == Layout::Crc) {

@@ -125,7 +125,7 @@ TEST_F(PartsTest, GnuSplitsNamingsJoinByteForByte) {
 TEST_F(PartsTest, CheckFilesOfTheRealToolsPassAndCatchADamagedPart) {
     const char* makers[] = {
         "sha256sum data.bin > data.bin.sha256",
-        "md5sum data.bin.0* > data.bin.md5",
+        "md5sum ./data.bin.0* > data.bin.md5",
         "sha1sum --tag data.bin > data.bin.sha1",
         "cksfv -b data.bin.0* > data.bin.sfv",
         "rhash --sfv data.bin > data.bin.sfv",
