@@ -57,7 +57,8 @@ static void Append(WCHAR* text, const WCHAR* more) {
     }
 }
 
-static void AppendNumber(WCHAR* text, unsigned long long value) {
+/* 32 bits: a 64-bit division would need libgcc. */
+static void AppendNumber(WCHAR* text, DWORD value) {
     WCHAR digits[24];
     int i = 23;
     digits[i] = 0;
