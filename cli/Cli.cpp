@@ -268,8 +268,10 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
             parts = JoinFirstPart(index, folder, options.name, false, bar.Callback());
         }
         if (parts.Outcome == PartsJoinResult::Failed) return Failed(err, parts.Message);
-        if (parts.Outcome == PartsJoinResult::Joined && !options.quiet) out << parts.Message;
-        if (parts.Outcome == PartsJoinResult::Joined) return kOk;
+        if (parts.Outcome == PartsJoinResult::Joined) {
+            if (!options.quiet) out << parts.Message;
+            return kOk;
+        }
         index = parts.Index;
     }
     std::string message;
