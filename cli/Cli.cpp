@@ -3,6 +3,7 @@
 #include "File.h"
 #include "Interrupt.h"
 #include "Join.h"
+#include "PartsCommand.h"
 #include "Split.h"
 
 #include <charconv>
@@ -21,7 +22,7 @@ constexpr char kVersion[] = "zendra-cli 1.0 (v22)\n";
 
 const char* const kUsageText =
     "Usage:\n"
-    "  zendra-cli split FILE (--size SIZE | --pieces N) [--no-checksum] [--quiet]\n"
+    "  zendra-cli split FILE (--size SIZE | --pieces N) [--no-checksum] [--self-join] [--quiet]\n"
     "      Cuts FILE into pieces (FILE.000, FILE.001, ...) beside it, then writes the index\n"
     "      file FILE.tpl and FILE.xxh128, the XXH128 checksums of FILE and of every piece, which\n"
     "      every join checks (xxhsum -H2 -c FILE.xxh128 does too).\n"
@@ -30,12 +31,18 @@ const char* const kUsageText =
     "                      1000); at most 2147483647\n"
     "      --pieces N      N pieces of one size, the last shorter\n"
     "      --no-checksum   writes no checksum file (and removes an older split's)\n"
+    "      --self-join     also writes FILE.join.sh and FILE.join.exe, which rebuild FILE\n"
+    "                      where nothing is installed (sh, or Windows)\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--force] [--quiet]\n"
     "      Joins the pieces named by INDEX.tpl into DIR (default: the index's folder).\n"
     "      --force         replaces an existing file of the output's name\n"
     "      --codepage N    the Windows code page of the name in an index written on Windows\n"
     "                      (default: UTF-8, else 1252)\n"
+    "  zendra-cli join FIRST_PART [--name NAME] [--output DIR] [--force] [--quiet]\n"
+    "      Joins other tools' parts: NAME.001 (or .000), PREFIXaa or PREFIX00 (GNU split),\n"
+    "      checked with NAME.sha256, .sha512, .sha1, .md5, .sfv, .crc or .xxh128 beside them.\n"
+    "      --name NAME     the joined file's name (needed for GNU split's default prefix x)\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
     "      Checks the pieces against the checksum file beside the index, writing nothing.\n"
@@ -67,6 +74,8 @@ struct Options {
     bool noChecksum = false;
     bool checksum = false;
     bool force = false;
+    bool selfJoin = false;
+    std::optional<std::string> name;
 };
 
 fs::path PathOf(const std::string& utf8) {
@@ -162,9 +171,11 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
             options.noChecksum = true;
         } else if (arg == "--force" || arg == "-f") {
             options.force = true;
+        } else if (arg == "--self-join") {
+            options.selfJoin = true;
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
                    value(options.output, "--output") || value(options.output, "-o") ||
-                   value(options.codepage, "--codepage")) {
+                   value(options.codepage, "--codepage") || value(options.name, "--name")) {
         } else {
             return "unknown option " + arg;
         }
@@ -183,6 +194,8 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.command != "split" && (options.checksum || options.noChecksum))
         return "--checksum and --no-checksum go with split";
     if (options.checksum && options.noChecksum) return "--checksum and --no-checksum exclude each other";
+    if (options.command != "split" && options.selfJoin) return "--self-join goes with split";
+    if (options.command != "join" && options.name) return "--name goes with join";
     if (options.command != "join" && options.force) return "--force goes with join";
     if (options.codepage && options.command == "split") return "--codepage goes with join, verify and info";
     if (options.codepage && !ParseCodePage(*options.codepage))
@@ -268,6 +281,15 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
+    if (options.selfJoin) {
+        std::string note;
+        {
+            ProgressBar bar(err, showProgress);
+            message = WriteKitBeside(source, note, bar.Callback());
+        }
+        if (!message.empty()) return Failed(err, message);
+        if (!options.quiet) err << note;
+    }
     if (!options.quiet)
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
@@ -275,9 +297,24 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
 }
 
 int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
-    const fs::path index = Absolute(options.operands[0]);
+    fs::path index = Absolute(options.operands[0]);
     const fs::path folder =
         FolderWithSeparator(options.output ? Absolute(*options.output) : index.parent_path());
+    if (options.name && IsIndexName(index))
+        throw std::invalid_argument("--name goes with a first part, not with an index");
+    if (!IsIndexName(index)) { // a first part of another tool's set
+        PartsJoinResult parts;
+        {
+            ProgressBar bar(err, showProgress);
+            parts = JoinFirstPart(index, folder, options.name, options.force, bar.Callback());
+        }
+        if (parts.Outcome == PartsJoinResult::Failed) return Failed(err, parts.Message);
+        if (parts.Outcome == PartsJoinResult::Joined) {
+            if (!options.quiet) out << parts.Message;
+            return kOk;
+        }
+        index = parts.Index;
+    }
     std::string message;
     JoinPlan plan;
     if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);

@@ -88,6 +88,21 @@ TEST_F(CliTest, ChecksumsOnSplitVerifyAndXxhsumAgree) {
     EXPECT_EQ(Run({"join", U8(dir / "c.bin.tpl"), "--checksum"}), 2);
 }
 
+TEST_F(CliTest, JoinTakesAFirstPartAndSplitWritesTheKit) {
+    test::WriteBytes(dir / "xaa", {1, 2});
+    test::WriteBytes(dir / "xab", {3});
+    EXPECT_EQ(Run({"join", U8(dir / "xaa")}), 1);
+    EXPECT_NE(err.str().find("--name NAME"), std::string::npos) << err.str();
+    ASSERT_EQ(Run({"join", U8(dir / "xaa"), "--name", "p.bin"}), 0) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "p.bin"), (test::Bytes{1, 2, 3}));
+    EXPECT_NE(out.str().find("cannot be seen"), std::string::npos) << out.str();
+
+    ASSERT_EQ(Run({"split", U8(dir / "p.bin"), "--size", "1", "--self-join"}), 0) << err.str();
+    EXPECT_TRUE(std::filesystem::exists(dir / "p.bin.join.sh"));
+    // The test program has no zendra-join.exe beside it.
+    EXPECT_NE(err.str().find("p.bin.join.exe\" was not written"), std::string::npos) << err.str();
+}
+
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);
     test::WriteBytes(dir / "a.bin", bytes);
@@ -152,6 +167,9 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"join", "a.tpl", "--size", "5"},
         {"info", "a.tpl", "--output", "d"},
         {"info", "a.tpl", "--frobnicate"},
+        {"join", "a.tpl", "--self-join"},
+        {"split", "x", "--size", "1", "--name", "y"},
+        {"join", "a.tpl", "--name", "y"},
     };
     for (const auto& args : wrong) {
         EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
@@ -162,8 +180,8 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
 
 TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
     EXPECT_EQ(Run({"--help"}), 0);
-    for (const char* option :
-         {"--size", "--pieces", "--output", "--quiet", "--version", "--", "example:"})
+    for (const char* option : {"--size", "--pieces", "--output", "--quiet", "--version", "--",
+                               "example:", "--name", "--self-join"})
         EXPECT_NE(out.str().find(option), std::string::npos) << option;
     EXPECT_TRUE(err.str().empty());
     EXPECT_EQ(Run({"--version"}), 0);

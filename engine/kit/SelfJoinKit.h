@@ -1,0 +1,52 @@
+// The self-join kit a split can write beside its pieces, so that the receiver needs nothing
+// installed: NAME.join.sh (a POSIX shell with tail, head -c, cksum, mv and rm) and NAME.join.exe
+// (the Windows program zendra-join.exe with the piece list appended). Both check every piece's
+// length and POSIX cksum value and the whole file's, and write the file under a temporary name
+// renamed only once everything matched.
+#pragma once
+
+#include "File.h"
+#include "Progress.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zendra {
+
+// What the kit checks: names are plain file names in UTF-8, cksum values those of POSIX cksum.
+struct KitList {
+    struct Piece {
+        std::string Name;
+        std::uint64_t FileSize = 0; // of the whole piece file
+        std::uint32_t FileCksum = 0;
+    };
+    std::string OutputName;
+    std::uint64_t Length = 0;
+    std::uint32_t Cksum = 0;
+    std::vector<Piece> Pieces;
+};
+
+std::filesystem::path JoinScriptName(const std::filesystem::path& source);  // NAME.join.sh
+std::filesystem::path JoinProgramName(const std::filesystem::path& source); // NAME.join.exe
+
+// The shell script that rebuilds the list's file from the pieces beside it.
+std::string JoinScriptText(const KitList& list);
+// The bytes appended to zendra-join.exe: "ZDRKIT01", the list, its length and "ZDRKIT01" again
+// (layout in selfjoin/README.md).
+std::vector<std::uint8_t> KitTrailer(const KitList& list);
+
+// Makes a new file that becomes `finalPath` once the caller's work succeeds; the kit writer writes
+// and closes it and never renames.
+using CreateKitFile = std::function<File(const std::filesystem::path& finalPath)>;
+
+// Reads the split whose index is IndexPath (every piece, for the cksum values) and writes
+// NAME.join.sh beside the index and, when JoinProgram is not empty, NAME.join.exe: JoinProgram's
+// bytes followed by the trailer. On failure returns false with the reason in Message.
+bool WriteSelfJoinKit(const std::filesystem::path& IndexPath,
+                      const std::filesystem::path& JoinProgram, const CreateKitFile& Create,
+                      std::string& Message, const Progress& progress = {});
+
+} // namespace zendra

@@ -1,0 +1,84 @@
+#include "Digest.h"
+
+#include "Checksum.h"
+
+#include <algorithm>
+#include <climits>
+#include <zlib.h>
+
+namespace zendra {
+namespace {
+
+class Crc32 : public Digest::State {
+  public:
+    void Update(const unsigned char* data, std::size_t size) override {
+        while (size > 0) { // zlib takes an unsigned int length
+            const auto step = static_cast<uInt>(std::min<std::size_t>(size, UINT_MAX));
+            crc_ = crc32(crc_, data, step);
+            data += step;
+            size -= step;
+        }
+    }
+    std::string Hex() override {
+        const unsigned char bytes[4] = {
+            static_cast<unsigned char>(crc_ >> 24), static_cast<unsigned char>(crc_ >> 16),
+            static_cast<unsigned char>(crc_ >> 8), static_cast<unsigned char>(crc_)};
+        return HexOf(bytes, 4);
+    }
+
+  private:
+    uLong crc_ = crc32(0, nullptr, 0);
+};
+
+class Xxh128 : public Digest::State {
+  public:
+    void Update(const unsigned char* data, std::size_t size) override { hash_.Update(data, size); }
+    std::string Hex() override { return hash_.Hex(); }
+
+  private:
+    Hash128 hash_;
+};
+
+} // namespace
+
+std::size_t HexDigits(HashKind kind) {
+    switch (kind) {
+    case HashKind::Md5:
+    case HashKind::Xxh128:
+        return 32;
+    case HashKind::Sha1:
+        return 40;
+    case HashKind::Sha256:
+        return 64;
+    case HashKind::Sha512:
+        return 128;
+    case HashKind::Crc32:
+        break;
+    }
+    return 8;
+}
+
+Digest::Digest(HashKind kind) {
+    if (kind == HashKind::Crc32)
+        state_ = std::make_unique<Crc32>();
+    else if (kind == HashKind::Xxh128)
+        state_ = std::make_unique<Xxh128>();
+    else
+        state_ = PlatformDigest(kind);
+}
+
+void Digest::Update(const void* data, std::size_t size) {
+    state_->Update(static_cast<const unsigned char*>(data), size);
+}
+
+std::string HexOf(const unsigned char* bytes, std::size_t size) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (std::size_t i = 0; i < size; ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 15];
+    }
+    return hex;
+}
+
+} // namespace zendra
