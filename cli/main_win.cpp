@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <io.h>
 #include <iostream>
+#include <streambuf>
+#include <string>
 
 namespace {
 
@@ -15,16 +16,77 @@ std::string Utf8(const wchar_t* text) {
     return out;
 }
 
+// The tool's UTF-8 text on a standard handle: to a console as UTF-16 through WriteConsoleW (a
+// console before Windows 8 counts UTF-8 writes in characters, cutting accented names, and the
+// console's code page is left as the user had it); redirected, as the UTF-8 bytes themselves.
+class HandleBuffer : public std::streambuf {
+  public:
+    explicit HandleBuffer(DWORD which) : handle_(GetStdHandle(which)) {
+        DWORD mode = 0;
+        console_ = GetConsoleMode(handle_, &mode) != 0;
+    }
+    ~HandleBuffer() override { sync(); }
+    bool IsConsole() const { return console_; }
+
+  protected:
+    int overflow(int c) override {
+        if (c != traits_type::eof()) pending_.push_back(static_cast<char>(c));
+        if (c == '\n' || c == '\r' || pending_.size() >= 4096) sync();
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        pending_.append(text, static_cast<std::size_t>(count));
+        if (pending_.find_first_of("\r\n") != std::string::npos || pending_.size() >= 4096) sync();
+        return count;
+    }
+    int sync() override {
+        if (pending_.empty()) return 0;
+        // A character cut at the buffer's end waits for its other bytes.
+        std::size_t whole = pending_.size(), lead = whole;
+        while (lead > 0 && (Byte(lead - 1) & 0xC0) == 0x80)
+            --lead;
+        if (lead > 0 && Byte(lead - 1) >= 0xC0 && whole - (lead - 1) < Length(Byte(lead - 1)))
+            whole = lead - 1;
+        const std::string text = pending_.substr(0, whole);
+        pending_.erase(0, whole);
+        DWORD written = 0;
+        if (!console_)
+            return WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written,
+                             nullptr)
+                       ? 0
+                       : -1;
+        const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(size), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            size);
+        return WriteConsoleW(handle_, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                             nullptr)
+                   ? 0
+                   : -1;
+    }
+
+  private:
+    unsigned char Byte(std::size_t at) const { return static_cast<unsigned char>(pending_[at]); }
+    static std::size_t Length(unsigned char lead) { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2; }
+    HANDLE handle_;
+    bool console_ = false;
+    std::string pending_;
+};
+
 } // namespace
 
 // Wide arguments, so that any path the user can type reaches the engine unchanged.
 int wmain(int argc, wchar_t** argv) {
-    SetConsoleOutputCP(CP_UTF8);
     zendra::InstallInterruptHandler();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(Utf8(argv[i]));
-    const int status = zendra::RunCli(args, std::cout, std::cerr, _isatty(_fileno(stderr)) != 0);
+    HandleBuffer outBuffer(STD_OUTPUT_HANDLE), errBuffer(STD_ERROR_HANDLE);
+    std::ostream out(&outBuffer), err(&errBuffer);
+    const int status = zendra::RunCli(args, out, err, errBuffer.IsConsole());
+    out.flush();
+    err.flush();
     zendra::InterruptHandled();
     return status;
 }
