@@ -33,11 +33,13 @@ Span PieceSpan(const Plan& plan, std::int32_t pieceSize, std::int32_t k) {
 // A name the split writes must be one it can replace, and not another name of the source.
 void CheckOutputName(const Replacement& replace, const std::filesystem::path& name,
                      const FileIdentity& source) {
-    replace.Check(name);
+    // First: on Windows the split's own reading of the source would otherwise count as another
+    // program holding it open.
     if (IdentityOf(name) == source)
         throw EngineError("\"" + DisplayPath(name) +
                           "\" is another name of the file being split (a link to it); "
                           "nothing was written.");
+    replace.Check(name);
 }
 
 // Every refusal happens here, before anything is written.
