@@ -25,6 +25,7 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
         if (got == 0) ThrowChanged(source.ShownAs());
         if (seen) seen(buffer.data(), got);
         WriteAll(buffer.data(), got);
+        StartWriteBack();
         count -= got;
         if (progress) progress(got);
     }

@@ -77,9 +77,10 @@ class File {
     // Shows `sink` the `count` bytes from `offset`, or those up to the end when the file is
     // shorter.
     void ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink);
-    // Writes what the system still holds of this file to the disk, so that a power cut after a
-    // rename never leaves an empty or short file under the final name.
-    void FlushToDisk();
+    // Asks the system to start writing what was written so far to the disk (every few MiB, or all
+    // of it with `rest`), without waiting, so that the flush before the rename (FlushFiles) finds
+    // little left to do.
+    void StartWriteBack(bool rest = false);
     // Closes now and reports a failure that closing reveals.
     void Close();
 
@@ -98,6 +99,7 @@ class File {
     std::filesystem::path path_;
     std::filesystem::path shown_;
     std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
+    std::uint64_t writtenBack_ = 0;  // how far the system was asked to write it to the disk
 };
 
 EntryKind KindOf(const std::filesystem::path& path);
@@ -120,8 +122,8 @@ void RemoveTemporariesAtOnce() noexcept;
 // Windows the rename reaches the disk before it returns. A failure names `shown`, else `to`.
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
                   const std::filesystem::path& shown = {});
-// Writes the given closed files of a folder to the disk: on Linux the folder's whole file system at
-// once.
+// Writes the given closed files of a folder to the disk (many small ones on Linux by flushing the
+// folder's whole file system at once: a flush each cost minutes for 32,767 pieces).
 void FlushFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files);
 // Writes a folder's list of names to the disk (the renames in it); nothing to do on Windows.
 void FlushFolder(const std::filesystem::path& folder);

@@ -84,7 +84,7 @@ File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<Run
 
 File::File(File&& other) noexcept
     : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
-      lock_(std::move(other.lock_)) {
+      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_) {
     other.handle_ = -1;
 }
 
@@ -95,6 +95,7 @@ File& File::operator=(File&& other) noexcept {
         path_ = std::move(other.path_);
         shown_ = std::move(other.shown_);
         lock_ = std::move(other.lock_);
+        writtenBack_ = other.writtenBack_;
         other.handle_ = -1;
     }
     return *this;
@@ -193,8 +194,15 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
     }
 }
 
-void File::FlushToDisk() {
-    if (::fdatasync(Fd(handle_)) != 0) Fail("write");
+void File::StartWriteBack(bool rest) {
+    // In steps of 8 MiB: the disk gets busy early, as a plain copy's write-back by the system
+    // would, and the flush before the rename waits for little.
+    constexpr off_t kStep = 8 << 20;
+    const off_t at = ::lseek(Fd(handle_), 0, SEEK_CUR);
+    const auto from = static_cast<off_t>(writtenBack_);
+    if (at <= from || (!rest && at - from < kStep)) return;
+    ::sync_file_range(Fd(handle_), from, at - from, SYNC_FILE_RANGE_WRITE); // a hint only
+    writtenBack_ = static_cast<std::uint64_t>(at);
 }
 
 void File::Close() {
@@ -243,6 +251,17 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
 void FlushFiles(const std::filesystem::path& folder,
                 const std::vector<std::filesystem::path>& files) {
     if (files.empty()) return;
+    if (files.size() <= 64) {
+        for (const auto& file : files) {
+            const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0) Throw("write", file, errno);
+            const bool flushed = ::fdatasync(fd) == 0;
+            const int error = errno;
+            ::close(fd);
+            if (!flushed) Throw("write", file, error);
+        }
+        return;
+    }
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Throw("write in the folder", folder, errno);
     const bool flushed = ::syncfs(fd) == 0;

@@ -129,7 +129,7 @@ File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<Run
 
 File::File(File&& other) noexcept
     : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
-      lock_(std::move(other.lock_)) {
+      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_) {
     other.handle_ = Invalid();
 }
 
@@ -140,6 +140,7 @@ File& File::operator=(File&& other) noexcept {
         path_ = std::move(other.path_);
         shown_ = std::move(other.shown_);
         lock_ = std::move(other.lock_);
+        writtenBack_ = other.writtenBack_;
         other.handle_ = Invalid();
     }
     return *this;
@@ -204,9 +205,7 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
     CopyByBuffer(source, sourceOffset, count, progress, seen);
 }
 
-void File::FlushToDisk() {
-    if (!FlushFileBuffers(H(handle_))) Fail("write");
-}
+void File::StartWriteBack(bool) {} // Windows writes behind on its own
 
 void File::Close() {
     const HANDLE handle = H(handle_);

@@ -192,12 +192,10 @@ void Replacement::Finish(File& file) {
     // Most often the file made last: looked for from the end.
     const auto found = std::find_if(staged_.rbegin(), staged_.rend(),
                                     [&](const Staged& s) { return s.temporary == file.Path(); });
-    // A large file goes to the disk now; small ones all at once before the renames, as a flush
-    // each cost minutes for 32,767 pieces.
-    if (file.Size() >= kFlushedAlone)
-        file.FlushToDisk();
-    else
-        unflushed_.push_back(file.Path());
+    // Flushed with the others just before the renames: the system writes it to the disk meanwhile
+    // (it was told to start as the bytes came), while the next file is written.
+    file.StartWriteBack(true);
+    unflushed_.push_back(file.Path());
     file.Close();
     if (found != staged_.rend() && KindOf(found->final) == EntryKind::Regular)
         CopyPermissions(found->final, found->temporary);

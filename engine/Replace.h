@@ -53,7 +53,6 @@ class Replacement {
 
     std::filesystem::path folder_;
     std::shared_ptr<RunLock> lock_;
-    static constexpr std::uint64_t kFlushedAlone = 1 << 20;
     std::vector<Staged> staged_;
     std::vector<std::filesystem::path> unflushed_; // finished, to be flushed before the renames
     bool committed_ = false;
