@@ -5,9 +5,22 @@
 
 #include "Event.h"
 
+#include <windows.h>
+
 namespace zendra::tk {
 
 class Window;
+
+// What starts and stops the system timers behind Timer objects (SetTimer and KillTimer unless a
+// test puts a clock of its own in): a due timer is a WM_TIMER with the Timer's id to its window.
+class TimerClock {
+public:
+    virtual bool Set(HWND window, UINT_PTR id, unsigned intervalMs) = 0;
+    virtual void Kill(HWND window, UINT_PTR id) = 0;
+
+protected:
+    ~TimerClock() = default;
+};
 
 class Timer {
 public:
@@ -23,6 +36,10 @@ public:
 
     Event<> Tick;
 
+    // Timers started from now on run by `clock` (nullptr: the system's); each running timer is
+    // stopped by the clock that started it.
+    static void UseClock(TimerClock* clock) noexcept;
+
 private:
     friend class Window;
     void Apply();
@@ -32,6 +49,7 @@ private:
     unsigned interval_;
     bool enabled_;
     bool running_ = false; // a system timer is set
+    TimerClock* setBy_ = nullptr;
 };
 
 } // namespace zendra::tk
