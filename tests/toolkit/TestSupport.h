@@ -81,7 +81,16 @@ public:
             if (next == timers_.end() || next->due > end) break;
             now_ = next->due;
             next->due += next->interval;
-            SendMessageW(next->window, WM_TIMER, next->id, 0); // may set or kill timers
+            // Posted and taken from the queue as the system's are, so that it carries the
+            // pointer's position; its handler may set or kill timers.
+            const HWND window = next->window;
+            const UINT_PTR id = next->id;
+            PostMessageW(window, WM_TIMER, id, 0);
+            MSG msg;
+            while (PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+                DispatchMessageW(&msg);
+                if (msg.wParam == id) break;
+            }
         }
         now_ = end;
     }
