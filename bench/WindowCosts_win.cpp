@@ -78,9 +78,10 @@ int wmain(int argc, wchar_t** argv) {
         std::sort(replies.begin(), replies.end());
         const double median = replies.empty() ? 0 : replies[replies.size() / 2];
         const double slowest = replies.empty() ? 0 : replies.back();
-        std::printf("  round %d: %.0f ms, progress window after %.0f ms, %zu replies: median %.2f ms, "
-                    "slowest %.1f ms\n",
-                    round, took, shownAt, replies.size(), median, slowest);
+        std::printf(
+            "  round %d: %.0f ms, progress window after %.0f ms, %zu replies: median %.2f ms, "
+            "slowest %.1f ms\n",
+            round, took, shownAt, replies.size(), median, slowest);
         for (const auto& entry : std::filesystem::directory_iterator(folder))
             if (entry.path().filename().wstring().starts_with(L"window-costs.bin."))
                 std::filesystem::remove(entry.path());

@@ -9,7 +9,7 @@ namespace zendra::tk {
 namespace {
 
 class SystemClock final : public TimerClock {
-public:
+  public:
     bool Set(HWND window, UINT_PTR id, unsigned intervalMs) override {
         return SetTimer(window, id, intervalMs, nullptr) != 0;
     }

@@ -14,16 +14,16 @@ class Window;
 // What starts and stops the system timers behind Timer objects (SetTimer and KillTimer unless a
 // test puts a clock of its own in): a due timer is a WM_TIMER with the Timer's id to its window.
 class TimerClock {
-public:
+  public:
     virtual bool Set(HWND window, UINT_PTR id, unsigned intervalMs) = 0;
     virtual void Kill(HWND window, UINT_PTR id) = 0;
 
-protected:
+  protected:
     ~TimerClock() = default;
 };
 
 class Timer {
-public:
+  public:
     explicit Timer(Window& owner, unsigned intervalMs = 0, bool enabled = false);
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -40,7 +40,7 @@ public:
     // stopped by the clock that started it.
     static void UseClock(TimerClock* clock) noexcept;
 
-private:
+  private:
     friend class Window;
     void Apply();
     void Fire();

@@ -23,7 +23,7 @@ namespace zendra::test {
 // every report: the `call`-th time a thread other than this one asks, it waits until released
 // (10 s at most). Works by swapping this program's import of GetTickCount while it lives.
 class HeldWorker {
-public:
+  public:
     explicit HeldWorker(int call) : at_(call), ui_(GetCurrentThreadId()) {
         real = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount");
         held = this;
@@ -40,7 +40,7 @@ public:
     bool WaitHeld() const { return WaitForSingleObject(reached_.get(), 10000) == WAIT_OBJECT_0; }
     void Release() const { SetEvent(release_.get()); }
 
-private:
+  private:
     static DWORD WINAPI Hook() {
         HeldWorker* self = held;
         if (self != nullptr && self->ui_ != GetCurrentThreadId() && ++self->calls_ == self->at_) {
@@ -54,11 +54,14 @@ private:
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll)
+        const DWORD imports =
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name;
+             ++dll)
             for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
                  slot->u1.Function; ++slot) {
-                if (slot->u1.Function != reinterpret_cast<decltype(slot->u1.Function)>(from)) continue;
+                if (slot->u1.Function != reinterpret_cast<decltype(slot->u1.Function)>(from))
+                    continue;
                 DWORD was = 0;
                 VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &was);
                 slot->u1.Function = reinterpret_cast<decltype(slot->u1.Function)>(to);

@@ -70,14 +70,16 @@ TEST_F(BackgroundWorkTest, ShortWorkShowsNothingAndLeavesTheOwnerAsItWas) {
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
 }
 
-TEST_F(BackgroundWorkTest, WorkPastItsDelayShowsItsProgressOverTheOwnerWhichAnswersButTakesNoInput) {
+TEST_F(BackgroundWorkTest,
+       WorkPastItsDelayShowsItsProgressOverTheOwnerWhichAnswersButTakesNoInput) {
     bool answered = false, shownEarly = true, clickHandled = false;
     HWND shown = nullptr, windowOwner = nullptr;
     std::wstring bytes;
     work->Run(Held([&] {
         // Another thread's message is answered while the work runs.
         DWORD_PTR result = 0;
-        answered = SendMessageTimeoutW(owner.Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+        answered =
+            SendMessageTimeoutW(owner.Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
         ui.Run([&] {
             clock.Advance(BackgroundWork::kShowAfterMs - 1);
             shownEarly = WindowShown();

@@ -261,9 +261,9 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     const auto before = files();
     // A real click on the Join tab while the progress window shows: it must not reach the window.
     messages.answers = {MsgResult::Ok, MsgResult::No};
-    const Seen whole = WhileHeld([&] { Split(source, L"10"); }, [&](BackgroundWork&) {
-        ui.Run([&] { ClickAt(form->Join.Hwnd(), 13, 11); });
-    });
+    const Seen whole =
+        WhileHeld([&] { Split(source, L"10"); },
+                  [&](BackgroundWork&) { ui.Run([&] { ClickAt(form->Join.Hwnd(), 13, 11); }); });
     EXPECT_TRUE(whole.answered);
     EXPECT_EQ(whole.owner, form->Hwnd());
     EXPECT_TRUE(form->FraSplit.Visible());
@@ -287,9 +287,10 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
             WaitUntil([&] { return work.CancelRequested(); });
         };
     };
-    EXPECT_NE(WhileHeld([&] { Press(form->cmdJoin); }, cancelled([](BackgroundWork& work) {
-                  PostMessageW(work.ProgressWindow().Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-              })).owner, nullptr);
+    const auto close = [](BackgroundWork& work) {
+        PostMessageW(work.ProgressWindow().Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    };
+    EXPECT_NE(WhileHeld([&] { Press(form->cmdJoin); }, cancelled(close)).owner, nullptr);
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"The join was cancelled."});
     EXPECT_EQ(Read(earlier), "earlier output");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / L"out"), {}), 1);
@@ -297,17 +298,19 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     std::vector<std::filesystem::path> written;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.path().filename().wstring().starts_with(L"long.bin.")) written.push_back(entry);
-    for (const auto& path : written) std::filesystem::remove(path);
+    for (const auto& path : written)
+        std::filesystem::remove(path);
 
     // Esc in the progress window cancels: one plain message, no piece or index left.
     messages.calls.clear();
-    EXPECT_NE(WhileHeld([&] { Split(source, L"10"); }, cancelled([&](BackgroundWork& work) {
-                  ui.Run([&] {
-                      SetForegroundWindow(work.ProgressWindow().Hwnd());
-                      keybd_event(VK_ESCAPE, 0, 0, 0);
-                      keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
-                  });
-              })).owner, nullptr);
+    const auto esc = [&](BackgroundWork& work) {
+        ui.Run([&] {
+            SetForegroundWindow(work.ProgressWindow().Hwnd());
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        });
+    };
+    EXPECT_NE(WhileHeld([&] { Split(source, L"10"); }, cancelled(esc)).owner, nullptr);
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"The split was cancelled."});
     EXPECT_EQ(files(), before + 1); // the folder "out"
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
@@ -315,9 +318,8 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     // The session ends while a split runs: the split stops and removes what it wrote, the windows
     // go, and nothing more is said or asked (nobody is left to answer).
     messages.calls.clear();
-    EXPECT_NE(WhileHeld([&] { Split(source, L"10"); }, cancelled([&](BackgroundWork&) {
-                  PostMessageW(form->Hwnd(), WM_ENDSESSION, TRUE, 0);
-              })).owner, nullptr);
+    const auto end = [&](BackgroundWork&) { PostMessageW(form->Hwnd(), WM_ENDSESSION, TRUE, 0); };
+    EXPECT_NE(WhileHeld([&] { Split(source, L"10"); }, cancelled(end)).owner, nullptr);
     EXPECT_FALSE(form->IsLoaded());
     EXPECT_TRUE(messages.calls.empty());
     EXPECT_EQ(files(), before + 1);

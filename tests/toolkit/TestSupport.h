@@ -56,7 +56,7 @@ inline bool WaitUntil(const std::function<bool()>& done) {
 // Stands in for the system's timers once used: a timer falls due only when the test moves this
 // clock on. Used on the thread of the timers' windows; it must outlive the timers it started.
 class TestClock final : public tk::TimerClock {
-public:
+  public:
     TestClock() = default;
     TestClock(const TestClock&) = delete;
     TestClock& operator=(const TestClock&) = delete;
@@ -76,8 +76,9 @@ public:
     void Advance(unsigned ms) {
         const unsigned long long end = now_ + ms;
         for (;;) {
-            const auto next = std::min_element(timers_.begin(), timers_.end(),
-                                               [](const Due& a, const Due& b) { return a.due < b.due; });
+            const auto next =
+                std::min_element(timers_.begin(), timers_.end(),
+                                 [](const Due& a, const Due& b) { return a.due < b.due; });
             if (next == timers_.end() || next->due > end) break;
             now_ = next->due;
             next->due += next->interval;
@@ -102,7 +103,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Due {
         HWND window;
         UINT_PTR id;
@@ -116,7 +117,7 @@ private:
 // Runs code on the thread that made it, asked from another thread: a message sent to a window of
 // its own, handled wherever that thread handles its messages (also inside a modal loop).
 class OnWindowThread {
-public:
+  public:
     OnWindowThread() {
         WNDCLASSW kind{};
         kind.lpfnWndProc = &Proc;
@@ -137,7 +138,7 @@ public:
                                    10000, &result) != 0;
     }
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
