@@ -6,6 +6,25 @@
 
 namespace zendra::tk {
 
+namespace {
+
+class SystemClock final : public TimerClock {
+  public:
+    bool Set(HWND window, UINT_PTR id, unsigned intervalMs) override {
+        return SetTimer(window, id, intervalMs, nullptr) != 0;
+    }
+    void Kill(HWND window, UINT_PTR id) override { KillTimer(window, id); }
+};
+
+SystemClock systemClock;
+TimerClock* chosen = &systemClock;
+
+} // namespace
+
+void Timer::UseClock(TimerClock* newClock) noexcept {
+    chosen = newClock != nullptr ? newClock : &systemClock;
+}
+
 Timer::Timer(Window& owner, unsigned intervalMs, bool enabled)
     : owner_(&owner), interval_(intervalMs), enabled_(enabled) {
     owner_->timers_.push_back(this);
@@ -15,7 +34,7 @@ Timer::Timer(Window& owner, unsigned intervalMs, bool enabled)
 Timer::~Timer() noexcept {
     if (owner_ == nullptr) return;
     if (running_ && owner_->Hwnd() != nullptr)
-        KillTimer(owner_->Hwnd(), reinterpret_cast<UINT_PTR>(this));
+        setBy_->Kill(owner_->Hwnd(), reinterpret_cast<UINT_PTR>(this));
     auto& timers = owner_->timers_;
     timers.erase(std::remove(timers.begin(), timers.end(), this), timers.end());
 }
@@ -36,9 +55,11 @@ void Timer::Apply() {
     const auto id = reinterpret_cast<UINT_PTR>(this);
     if (enabled_ && interval_ > 0) {
         // Setting an existing id replaces it, which restarts the interval.
-        running_ = SetTimer(hwnd, id, interval_, nullptr) != 0;
+        if (running_ && setBy_ != chosen) setBy_->Kill(hwnd, id);
+        setBy_ = chosen;
+        running_ = chosen->Set(hwnd, id, interval_);
     } else if (running_) {
-        KillTimer(hwnd, id);
+        setBy_->Kill(hwnd, id);
         running_ = false;
     }
 }

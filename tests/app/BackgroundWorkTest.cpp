@@ -5,15 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <stdexcept>
 
 using namespace zendra;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-using test::Since;
 
 // A real click, without pumping: the work's own loop delivers it.
 void ClickCentre(HWND window) {
@@ -32,53 +28,37 @@ struct BackgroundWorkTest : ::testing::Test {
         button.Click.Handle([this] { ++ownerClicks; });
         owner.Show();
         test::Pump(50);
+        clock.Use();
         work = std::make_unique<BackgroundWork>(owner.Hwnd(), L"Splitting...");
-        current = this;
     }
-    // A job of `ms` milliseconds that reports every 10 ms and stops when told to.
-    BackgroundWork::Job Sleeper(int ms) {
-        return [this, ms](const Progress& progress) {
-            const auto began = Clock::now();
-            for (int i = 0; Since(began) < ms; ++i) {
-                if (!progress(static_cast<std::uint64_t>(i), 1000)) return;
-                Sleep(10);
-            }
-            finished = true;
+    // A job held inside its progress hook: it reports 1 of 2 bytes, runs `meanwhile` on its own
+    // thread while the user-interface thread handles its messages, then reports 2 of 2.
+    BackgroundWork::Job Held(std::function<void()> meanwhile) {
+        return [this, meanwhile](const Progress& progress) {
+            if (!progress(1, 2)) return;
+            meanwhile();
+            if (progress(2, 2)) finished = true;
         };
-    }
-    // `action` runs on the user-interface thread every 20 ms while the work runs.
-    void RunWith(const BackgroundWork::Job& job, std::function<void(int elapsed)> action) {
-        finished = false;
-        onTick = std::move(action);
-        start = Clock::now();
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
-        work->Run(job);
-        KillTimer(nullptr, timer);
-        ranFor = Since(start);
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        current->onTick(Since(current->start));
     }
     bool WindowShown() {
         const HWND w = work->ProgressWindow().Hwnd();
         return w && IsWindowVisible(w);
     }
 
-    static inline BackgroundWorkTest* current = nullptr;
+    test::TestClock clock; // outlives every timer of the test
     test::HostForm owner{6000, 4500, RGB(255, 255, 255)};
     aquaBtn button{L"cmdSplit"};
     std::unique_ptr<BackgroundWork> work;
-    std::function<void(int)> onTick;
-    Clock::time_point start;
+    test::OnWindowThread ui;
     std::atomic<bool> finished{false};
     int ownerClicks = 0;
-    int ranFor = 0;
 };
 
 TEST_F(BackgroundWorkTest, ShortWorkShowsNothingAndLeavesTheOwnerAsItWas) {
     SetFocus(button.Hwnd());
     bool ownerDisabled = false;
-    RunWith(Sleeper(150), [&](int) { ownerDisabled = !IsWindowEnabled(owner.Hwnd()); });
+    work->Run(Held([&] { ui.Run([&] { ownerDisabled = !IsWindowEnabled(owner.Hwnd()); }); }));
+    clock.Advance(BackgroundWork::kShowAfterMs); // the delay ends after the work: nothing shows
     EXPECT_TRUE(finished);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_FALSE(work->WindowShown());
@@ -90,30 +70,41 @@ TEST_F(BackgroundWorkTest, ShortWorkShowsNothingAndLeavesTheOwnerAsItWas) {
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
 }
 
-TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTakesNoInput) {
-    int firstShown = -1;
-    HWND windowOwner = nullptr;
+TEST_F(BackgroundWorkTest,
+       WorkPastItsDelayShowsItsProgressOverTheOwnerWhichAnswersButTakesNoInput) {
+    bool answered = false, shownEarly = true, clickHandled = false;
+    HWND shown = nullptr, windowOwner = nullptr;
     std::wstring bytes;
-    // Another thread measures how long the user-interface thread takes to answer meanwhile.
-    const int slowest = test::SlowestReply(owner.Hwnd(), [&] {
-        RunWith(Sleeper(1500), [&](int elapsed) {
-            if (!WindowShown()) return;
-            if (firstShown < 0) {
-                firstShown = elapsed;
-                windowOwner = GetWindow(work->ProgressWindow().Hwnd(), GW_OWNER);
-                ClickCentre(button.Hwnd()); // the owner's button, beside the window
-            }
+    work->Run(Held([&] {
+        // Another thread's message is answered while the work runs.
+        DWORD_PTR result = 0;
+        answered =
+            SendMessageTimeoutW(owner.Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+        ui.Run([&] {
+            clock.Advance(BackgroundWork::kShowAfterMs - 1);
+            shownEarly = WindowShown();
+            clock.Advance(1);
+            if (WindowShown()) shown = work->ProgressWindow().Hwnd();
+            windowOwner = GetWindow(shown, GW_OWNER);
             bytes = work->ProgressWindow().lblBytes.Caption();
         });
-    });
+        ClickCentre(button.Hwnd()); // the owner's button, beside the window
+        // Handled (and dropped) by the work's own loop before the work ends.
+        clickHandled = test::WaitUntil([&] {
+            DWORD pending = QS_INPUT;
+            ui.Run([&] { pending = HIWORD(GetQueueStatus(QS_INPUT)); });
+            return pending == 0;
+        });
+    }));
     EXPECT_TRUE(finished);
-    EXPECT_GE(firstShown, 450);
-    EXPECT_LE(firstShown, 800);
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(shownEarly);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(work->WindowShown());
     EXPECT_EQ(windowOwner, owner.Hwnd());
-    EXPECT_NE(bytes.find(L" of 1,000 bytes"), std::wstring::npos) << bytes.c_str();
-    EXPECT_NE(bytes, L"0 of 1,000 bytes");
+    EXPECT_EQ(bytes, BytesDoneText(1, 2));
+    EXPECT_TRUE(clickHandled);
     EXPECT_EQ(ownerClicks, 0);
-    EXPECT_LT(slowest, 100);
     EXPECT_FALSE(work->ProgressWindow().IsLoaded());
     test::ClickAt(button.Hwnd(), 40, 10); // input reaches the owner again
     EXPECT_EQ(ownerClicks, 1);
@@ -134,23 +125,27 @@ TEST_F(BackgroundWorkTest, CancelButtonEscClosingTheWindowOrTheOwnerStopTheWork)
         [](frmProgress& window) { PostMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
         [this](frmProgress&) { PostMessageW(owner.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }};
     for (const auto& way : ways) {
-        int askedAt = -1;
-        RunWith(Sleeper(5000), [&](int elapsed) {
-            if (askedAt < 0 && WindowShown()) {
-                askedAt = elapsed;
+        bool heard = false;
+        work->Run(Held([&] {
+            ui.Run([&] {
+                clock.Advance(BackgroundWork::kShowAfterMs); // the window appears
                 way(work->ProgressWindow());
-            }
-        });
+            });
+            // The work hears the request at its next report.
+            heard = test::WaitUntil([&] { return work->CancelRequested(); });
+        }));
+        EXPECT_TRUE(heard);
         EXPECT_FALSE(finished);
-        EXPECT_TRUE(work->CancelRequested());
-        EXPECT_LT(ranFor - askedAt, 400);
         EXPECT_FALSE(work->ProgressWindow().IsLoaded());
         EXPECT_TRUE(owner.IsLoaded());
     }
 }
 
 TEST_F(BackgroundWorkTest, RequestToEndTheProgramCancelsAndIsPassedOn) {
-    RunWith(Sleeper(5000), [](int) { PostQuitMessage(3); });
+    work->Run(Held([&] {
+        ui.Run([] { PostQuitMessage(3); });
+        test::WaitUntil([&] { return work->CancelRequested(); });
+    }));
     EXPECT_FALSE(finished);
     EXPECT_TRUE(work->CancelRequested());
     MSG msg{};

@@ -2,9 +2,10 @@
 // and the deletion of the source.
 #include "AppFixture.h"
 
+#include "BackgroundWork.h"
 #include "TextRules.h"
 
-#include <iostream>
+#include <thread>
 
 namespace zendra::test {
 
@@ -16,6 +17,39 @@ using tk::MsgResult;
 
 class SplitPane : public AppTest {
 protected:
+    struct Seen {
+        bool answered = false; // the window answered another thread meanwhile
+        HWND owner = nullptr;  // the progress window's, once it showed
+    };
+    // Runs `work` (a split or join in the window) with its worker held inside its tenth report;
+    // meanwhile, on another thread, asks the window for an answer, moves the clock past the
+    // progress window's delay and, once the window shows, runs `meanwhile`.
+    Seen WhileHeld(const std::function<void()>& work,
+                   const std::function<void(BackgroundWork&)>& meanwhile) {
+        Seen seen;
+        HeldWorker held(10);
+        std::thread driver([&] {
+            DWORD_PTR result = 0;
+            BackgroundWork* running = nullptr;
+            if (held.WaitHeld()) {
+                seen.answered =
+                    SendMessageTimeoutW(form->Hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+                ui.Run([&] {
+                    clock.Advance(BackgroundWork::kShowAfterMs);
+                    running = BackgroundWork::Running();
+                    if (running != nullptr && running->WindowShown())
+                        seen.owner = GetWindow(running->ProgressWindow().Hwnd(), GW_OWNER);
+                });
+            }
+            if (seen.owner != nullptr) meanwhile(*running);
+            held.Release();
+        });
+        work();
+        driver.join();
+        return seen;
+    }
+    OnWindowThread ui;
+
     // Chooses a file through the (faked) dialog and the Browse button.
     void Browse(const std::wstring& answer) {
         dialog.answers.push_back(answer);
@@ -217,120 +251,75 @@ TEST_F(SplitPane, ASourceThatCannotBeDeletedIsReportedAndKept) {
     EXPECT_TRUE(form->IsLoaded());
 }
 
-// What a thread timer sees every 20 ms while a split or join runs in the window: the progress
-// window, a form owned by the main window.
-struct ProgressWatch {
-    HWND main = nullptr;
-    std::function<void(HWND)> onShown; // once, when the progress window first shows
-    int shownAt = -1;                  // milliseconds after the start
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-};
-ProgressWatch* progressWatch = nullptr;
-
-BOOL CALLBACK FindProgress(HWND window, LPARAM) {
-    wchar_t kind[16] = {};
-    GetClassNameW(window, kind, 16);
-    if (std::wstring(kind) != L"ZendraForm" || GetWindow(window, GW_OWNER) != progressWatch->main ||
-        !IsWindowVisible(window))
-        return TRUE;
-    if (progressWatch->shownAt < 0) {
-        progressWatch->shownAt = Since(progressWatch->start);
-        progressWatch->onShown(window);
-    }
-    return FALSE;
-}
-
-void CALLBACK WatchProgress(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), FindProgress, 0);
-}
-
-// Runs `work` (which splits or joins in the window) while the timer watches; returns the slowest
-// answer of the window meanwhile (SlowestReply).
-int Watched(ProgressWatch& seen, const std::function<void()>& work) {
-    progressWatch = &seen;
-    const int slowest = SlowestReply(seen.main, [&] {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, WatchProgress);
-        work();
-        KillTimer(nullptr, timer);
-    });
-    progressWatch = nullptr;
-    return slowest;
-}
-
 TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoinLeavesNoFiles) {
     Start();
+    clock.Use();
     SetOption(L"DelSource", L"1");
     SetOption(L"DelSourceConfirm", L"1");
-    // A short split shows no progress window and answers as it always did.
-    const std::wstring small = Write(L"small.bin", std::string(30, 'x'));
-    ProgressWatch quick{form->Hwnd(), [](HWND) {}};
-    messages.answers = {MsgResult::Ok, MsgResult::No};
-    Watched(quick, [&] { Split(small, L"10"); });
-    EXPECT_EQ(quick.shownAt, -1);
-    EXPECT_EQ(Said(),
-              (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
-
-    // 2 GiB (sparse: only the pieces take room) in pieces of 256 MiB.
-    const std::wstring big = folder + L"big.bin";
-    std::ofstream(std::filesystem::path(big), std::ios::binary).close();
-    std::filesystem::resize_file(big, 2ull << 30);
+    const std::wstring source = Write(L"long.bin", std::string(300, 'x')); // 30 pieces
     const auto files = [&] { return std::distance(std::filesystem::directory_iterator(dir), {}); };
     const auto before = files();
     // A real click on the Join tab while the progress window shows: it must not reach the window.
-    ProgressWatch whole{form->Hwnd(), [&](HWND) { ClickAt(form->Join.Hwnd(), 13, 11); }};
-    messages.calls.clear();
     messages.answers = {MsgResult::Ok, MsgResult::No};
-    const int slowest = Watched(whole, [&] { Split(big, L"268435456"); });
-    std::cout << "Split of 2 GiB: " << Since(whole.start) << " ms, longest answer meanwhile "
-              << slowest << " ms\n";
-    EXPECT_GE(whole.shownAt, 400);
-    EXPECT_LT(slowest, 100);
+    const Seen whole =
+        WhileHeld([&] { Split(source, L"10"); },
+                  [&](BackgroundWork&) { ui.Run([&] { ClickAt(form->Join.Hwnd(), 13, 11); }); });
+    EXPECT_TRUE(whole.answered);
+    EXPECT_EQ(whole.owner, form->Hwnd());
     EXPECT_TRUE(form->FraSplit.Visible());
     EXPECT_EQ(Said(),
               (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
-    EXPECT_EQ(files(), before + 9); // 8 pieces and the index
+    EXPECT_EQ(files(), before + 31); // the pieces and the index
 
     // Closing the progress window cancels a join: the earlier output stays as it was, and nothing
     // else is left (no temporary file).
     SetOption(L"DelSplit", L"1");
     SetOption(L"DelSplitConfirm", L"1");
     std::filesystem::create_directory(dir / L"out");
-    const std::wstring earlier = Write(L"out\\big.bin", "earlier output");
-    ProgressWatch closed{form->Hwnd(),
-                         [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    const std::wstring earlier = Write(L"out\\long.bin", "earlier output");
     messages.calls.clear();
     form->SetFrame(L"JOIN");
-    form->txtJoin.SetText(big + L".tpl");
+    form->txtJoin.SetText(source + L".tpl");
     form->txtJoinDest.SetText(folder + L"out\\");
-    Watched(closed, [&] { Press(form->cmdJoin); });
-    EXPECT_GE(closed.shownAt, 0);
+    const auto cancelled = [&](const std::function<void(BackgroundWork&)>& how) {
+        return [&, how](BackgroundWork& work) {
+            how(work);
+            WaitUntil([&] { return work.CancelRequested(); });
+        };
+    };
+    const auto close = [](BackgroundWork& work) {
+        PostMessageW(work.ProgressWindow().Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    };
+    EXPECT_NE(WhileHeld([&] { Press(form->cmdJoin); }, cancelled(close)).owner, nullptr);
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"The join was cancelled."});
     EXPECT_EQ(Read(earlier), "earlier output");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / L"out"), {}), 1);
     form->SetFrame(L"SPLIT");
-    for (int i = 0; i < 8; ++i) std::filesystem::remove(big + L".00" + std::to_wstring(i));
-    std::filesystem::remove(big + L".tpl");
+    std::vector<std::filesystem::path> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().filename().wstring().starts_with(L"long.bin.")) written.push_back(entry);
+    for (const auto& path : written)
+        std::filesystem::remove(path);
 
     // Esc in the progress window cancels: one plain message, no piece or index left.
-    ProgressWatch cancelled{form->Hwnd(), [](HWND window) {
-                                SetForegroundWindow(window);
-                                keybd_event(VK_ESCAPE, 0, 0, 0);
-                                keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
-                            }};
     messages.calls.clear();
-    Watched(cancelled, [&] { Split(big, L"268435456"); });
-    EXPECT_GE(cancelled.shownAt, 0);
+    const auto esc = [&](BackgroundWork& work) {
+        ui.Run([&] {
+            SetForegroundWindow(work.ProgressWindow().Hwnd());
+            keybd_event(VK_ESCAPE, 0, 0, 0);
+            keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        });
+    };
+    EXPECT_NE(WhileHeld([&] { Split(source, L"10"); }, cancelled(esc)).owner, nullptr);
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"The split was cancelled."});
     EXPECT_EQ(files(), before + 1); // the folder "out"
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
 
     // The session ends while a split runs: the split stops and removes what it wrote, the windows
     // go, and nothing more is said or asked (nobody is left to answer).
-    ProgressWatch ended{form->Hwnd(),
-                        [](HWND window) { SendMessageW(GetWindow(window, GW_OWNER), WM_ENDSESSION, TRUE, 0); }};
     messages.calls.clear();
-    Watched(ended, [&] { Split(big, L"268435456"); });
-    EXPECT_GE(ended.shownAt, 0);
+    const auto end = [&](BackgroundWork&) { PostMessageW(form->Hwnd(), WM_ENDSESSION, TRUE, 0); };
+    EXPECT_NE(WhileHeld([&] { Split(source, L"10"); }, cancelled(end)).owner, nullptr);
     EXPECT_FALSE(form->IsLoaded());
     EXPECT_TRUE(messages.calls.empty());
     EXPECT_EQ(files(), before + 1);
@@ -390,7 +379,7 @@ TEST_F(SplitPane, BoxesAreModalToTheWindowAndKeysTypedDuringTheSplitAnswerNone) 
         keybd_event(VK_RETURN, 0, 0, 0);
         keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
     }
-    PumpUntil([&] { return seen.texts.size() >= 2; }, 5000);
+    PumpUntil([&] { return seen.texts.size() >= 2; });
     KillTimer(nullptr, timer);
     watch = nullptr;
     EXPECT_EQ(seen.texts, (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));

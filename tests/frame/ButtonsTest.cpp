@@ -69,7 +69,7 @@ TEST_F(ButtonsTest, AReleaseOffTheButtonRunsNothingAndHandsTheButtonBackToTheHov
     EXPECT_EQ(host.unloads, 0);
     // The poller follows the pointer again.
     MoveTo(group(), kMin.x, kMin.y);
-    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }, 500));
+    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }));
 }
 
 TEST_F(ButtonsTest, APressWhoseMouseIsTakenAwayRunsNothingAndTheButtonsFollowThePollersAgain) {
@@ -81,14 +81,14 @@ TEST_F(ButtonsTest, APressWhoseMouseIsTakenAwayRunsNothingAndTheButtonsFollowThe
     EXPECT_FALSE(bar().ButtonDown());
     LeftUp(); // over the button: the release of a cancelled press
     EXPECT_EQ(host.unloads, 0);
-    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }, 500));
+    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }));
 
     // Away and back: the zoom button, whose flag is off, shows its disabled picture again.
     SolidWindow other(RGB(0, 0, 255), 700, 100, 100, 100);
     other.Show();
-    ASSERT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis2); }, 500));
+    ASSERT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis2); }));
     host.Show();
-    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis); }, 500));
+    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis); }));
 }
 
 TEST_F(ButtonsTest, ClosingUnloadsTheHostThroughItsOwnUnloadStep) {
@@ -133,7 +133,7 @@ TEST_F(ButtonsTest, TheRightButtonPressesAndReleasesButDoesNotClick) {
     RightUp();
     EXPECT_FALSE(bar().ButtonDown());
     // Released over the group: the normal picture, then the hover poller's.
-    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }, 300));
+    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }));
     EXPECT_TRUE(host.IsLoaded());
 }
 

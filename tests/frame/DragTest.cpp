@@ -21,8 +21,7 @@ struct DragTest : ::testing::Test {
         host.sysCommands.clear();
         MoveTo(host.Hwnd(), x, y);
         Button(down);
-        Button(up);
-        Pump(400); // apart, so that the next press is no double click
+        Button(up); // every press lies elsewhere: none is a double click
         return host.sysCommands;
     }
 };
@@ -66,9 +65,10 @@ TEST_F(DragTest, TheSystemMoveLoopMovesTheWindowWithThePointer) {
     host.runMoveLoop = true;
     host.Show();
     MoveTo(host.Hwnd(), 200, 20);
-    // The move loop runs inside the press; another thread moves the pointer and lets go.
-    std::thread hand([] {
-        Sleep(300);
+    // The move loop runs inside the press; another thread moves the pointer once it runs and
+    // lets go.
+    std::thread hand([&] {
+        WaitUntil([&] { return host.moving.load(); });
         for (int step = 1; step <= 10; ++step) {
             INPUT input{};
             input.type = INPUT_MOUSE;
@@ -76,7 +76,6 @@ TEST_F(DragTest, TheSystemMoveLoopMovesTheWindowWithThePointer) {
             input.mi.dy = 4;
             input.mi.dwFlags = MOUSEEVENTF_MOVE;
             SendInput(1, &input, sizeof(input));
-            Sleep(30);
         }
         INPUT up{};
         up.type = INPUT_MOUSE;
@@ -85,7 +84,7 @@ TEST_F(DragTest, TheSystemMoveLoopMovesTheWindowWithThePointer) {
     });
     LeftDown();
     hand.join();
-    Pump(200);
+    PumpUntil([&] { return host.Left() == tk::PixelsToTwips(160); });
     RECT r{};
     GetWindowRect(host.Hwnd(), &r);
     EXPECT_EQ(host.sysCommands, Commands{kMoveByCaption});

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "Tiger.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -28,12 +29,14 @@ public:
 
     std::vector<WPARAM> sysCommands;
     bool runMoveLoop = false;
+    std::atomic<bool> moving{false}; // the system's move loop has started
     int unloads = 0;
 
 protected:
     void CreateControls() override { CreateControl(*bar_, 0, 0, Width(), 0); }
     void OnUnload() override { ++unloads; }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ENTERSIZEMOVE) moving = true;
         if (message == WM_SYSCOMMAND) {
             sysCommands.push_back(wParam);
             if (!runMoveLoop) return 0;

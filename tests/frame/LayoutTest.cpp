@@ -143,8 +143,8 @@ TEST_F(LayoutTest, TheLeopardsTopCornersShowTheWindowBehindOnTheScreen) {
     behind.Show();
     BarHost host(MakeLeopard(), 100, 100, 444, 319);
     host.Show();
-    Pump(150);
     const std::vector<int> expected{5, 3, 2, 1, 1, 0};
+    PumpUntil([&] { return SeeThroughRun(host.Hwnd(), 6, false) == expected; }); // on the screen
     EXPECT_EQ(SeeThroughRun(host.Hwnd(), 6, false), expected);
     EXPECT_EQ(SeeThroughRun(host.Hwnd(), 6, true), expected);
     // The host is there: its bar covers the rest of the top row.
@@ -160,8 +160,8 @@ TEST_F(LayoutTest, TheTigersCornersStayRoundWhenTheWindowIsInactive) {
     behind.Show(); // the other window becomes active
     SetWindowPos(host.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_TRUE(PumpUntil([&] { return Shows(host.Bar().LeftEnd(), host.Bar().Pictures().tLeft2); }));
-    Pump(100);
     const std::vector<int> expected{6, 4, 3, 2, 1, 1, 0};
+    PumpUntil([&] { return SeeThroughRun(host.Hwnd(), 7, false) == expected; });
     EXPECT_EQ(SeeThroughRun(host.Hwnd(), 7, false), expected);
     EXPECT_EQ(SeeThroughRun(host.Hwnd(), 7, true), expected);
 }
@@ -178,8 +178,8 @@ TEST_F(LayoutTest, AnyPixelOfTheKeyColourOnTheHostIsTransparent) {
               tk::PixelsToTwips(30));
     host.Elements().AddFront(hole);
     host.Show();
-    Pump(150);
     const POINT inside = ScreenPoint(host.Hwnd(), 120, 165);
+    PumpUntil([&] { return ScreenPixel(inside.x, inside.y) == kBehind; });
     EXPECT_EQ(ScreenPixel(inside.x, inside.y), kBehind);
     const POINT beside = ScreenPoint(host.Hwnd(), 160, 165);
     EXPECT_EQ(ScreenPixel(beside.x, beside.y), COLORREF{RGB(255, 255, 255)});

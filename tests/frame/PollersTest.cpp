@@ -10,10 +10,19 @@ using namespace zendra::test;
 
 namespace {
 
+constexpr unsigned kTick = 1 + 10; // the activity watcher's tick and one tick of a poller
+
 struct PollersTest : ::testing::Test {
     void SetUp() override {
         tk::Form::SetOnLastUnloaded([] {});
         SetCursorPos(1270, 1010);
+        clock.Use(); // the pollers tick when the test says
+    }
+    // Shows the host, waits until the system has made it active, then runs the clock `ms`.
+    void Activate(BarHost& host, unsigned ms = 3 * kTick) {
+        host.Show();
+        ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == host.Hwnd(); }));
+        clock.Run(ms);
     }
     static bool ActiveLook(TitleBar& bar) {
         const FramePictures& p = bar.Pictures();
@@ -37,14 +46,9 @@ struct PollersTest : ::testing::Test {
         return Shows(bar.CloseButton(), p.X1) && Shows(bar.MinButton(), p.Min) &&
                Shows(bar.ZoomButton(), p.Zoom);
     }
+    TestClock clock; // outlives the hosts
 };
 
-// Pumps until `done` holds; the milliseconds it took, or -1.
-int MsUntil(const std::function<bool()>& done, int limit = 1000) {
-    const DWORD start = GetTickCount();
-    if (!PumpUntil(done, limit)) return -1;
-    return static_cast<int>(GetTickCount() - start);
-}
 
 } // namespace
 
@@ -54,39 +58,29 @@ TEST_F(PollersTest, SwitchingToAnotherWindowShowsTheInactiveLookWithinATickAndBa
     BarHost a(MakeLeopard(), 100, 100, 444, 319);
     BarHost b(MakeTiger(), 600, 100, 232, 150);
     a.Bar().SetZoomEnabled(false); // a disabled button goes grey-inactive too
-    b.Show();
-    a.Show();
-    // The inactive-look poller's first pass has seen the window active and stopped.
-    ASSERT_TRUE(PumpUntil([&] {
-        return ActiveLook(a.Bar()) && InactiveLook(b.Bar()) && !a.Bar().InactivePollerRunning();
-    }));
+    Activate(b);
+    Activate(a); // the inactive-look poller's first pass has seen the window active and stopped
+    ASSERT_TRUE(ActiveLook(a.Bar()) && InactiveLook(b.Bar()) && !a.Bar().InactivePollerRunning());
     EXPECT_TRUE(a.Bar().HoverPollerRunning());
 
-    b.Show();
-    const int toInactive = MsUntil([&] { return InactiveLook(a.Bar()); });
-    EXPECT_GE(toInactive, 0);
-    EXPECT_LE(toInactive, 100); // the watcher's tick and one poller tick, with slack for Wine
-    EXPECT_TRUE(PumpUntil([&] { return !a.Bar().HoverPollerRunning(); }, 30));
-    EXPECT_TRUE(a.Bar().InactivePollerRunning());
-    EXPECT_TRUE(PumpUntil([&] { return ActiveLook(b.Bar()); }, 200));
+    Activate(b, kTick);
+    EXPECT_TRUE(InactiveLook(a.Bar()) && ActiveLook(b.Bar()));
+    EXPECT_TRUE(!a.Bar().HoverPollerRunning() && a.Bar().InactivePollerRunning());
 
-    a.Show();
-    const int toActive = MsUntil([&] {
-        const FramePictures& p = a.Bar().Pictures();
-        return ActiveLook(a.Bar()) && Shows(a.Bar().CloseButton(), p.X1) &&
-               Shows(a.Bar().MinButton(), p.Min) && Shows(a.Bar().ZoomButton(), p.Dis);
-    });
-    EXPECT_GE(toActive, 0);
-    EXPECT_LE(toActive, 100);
-    EXPECT_FALSE(a.Bar().InactivePollerRunning()); // it stops itself once the window is active
-    EXPECT_TRUE(a.Bar().HoverPollerRunning());
-    EXPECT_TRUE(PumpUntil([&] { return InactiveLook(b.Bar()); }, 200));
+    Activate(a, kTick);
+    const FramePictures& p = a.Bar().Pictures();
+    EXPECT_TRUE(ActiveLook(a.Bar()) && Shows(a.Bar().CloseButton(), p.X1) &&
+                Shows(a.Bar().MinButton(), p.Min) && Shows(a.Bar().ZoomButton(), p.Dis));
+    // The inactive-look poller stops itself once the window is active.
+    EXPECT_TRUE(!a.Bar().InactivePollerRunning() && a.Bar().HoverPollerRunning());
+    EXPECT_TRUE(InactiveLook(b.Bar()));
 }
 
 TEST_F(PollersTest, AWindowThatWasNeverActivatedShowsTheInactiveLook) {
     BarHost host(MakeLeopard(), 100, 100, 444, 319);
     host.Load(); // hidden, never active
-    EXPECT_TRUE(PumpUntil([&] { return InactiveLook(host.Bar()); }, 300));
+    clock.Run(kTick);
+    EXPECT_TRUE(InactiveLook(host.Bar()));
 }
 
 TEST_F(PollersTest, WithActCheckOffTheWatcherStillStartsTheInactivePoller) {
@@ -94,7 +88,8 @@ TEST_F(PollersTest, WithActCheckOffTheWatcherStillStartsTheInactivePoller) {
     BarHost host(MakeLeopard(), 100, 100, 444, 319, design);
     host.Load();
     EXPECT_FALSE(host.Bar().ActCheck()); // the first pass is skipped...
-    EXPECT_TRUE(PumpUntil([&] { return InactiveLook(host.Bar()); }, 300)); // ...not the polling
+    clock.Run(kTick);
+    EXPECT_TRUE(InactiveLook(host.Bar())); // ...not the polling
     EXPECT_TRUE(host.Bar().ActCheck());
 }
 
@@ -102,62 +97,64 @@ TEST_F(PollersTest, WithActCheckOffTheWatcherStillStartsTheInactivePoller) {
 
 TEST_F(PollersTest, ThePointerOnTheGroupLightsAllThreeButtonsAndLeavingItPutsThemBack) {
     BarHost host(MakeLeopard(), 100, 100, 444, 319);
-    host.Show();
-    ASSERT_TRUE(PumpUntil([&] { return ActiveLook(host.Bar()) && NormalLook(host.Bar()); }));
+    Activate(host);
+    ASSERT_TRUE(ActiveLook(host.Bar()) && NormalLook(host.Bar()));
     const POINT below = ScreenPoint(host.Bar().ButtonGroup(), 30, 45); // under the buttons
     SetCursorPos(below.x, below.y);
-    EXPECT_TRUE(PumpUntil([&] { return HoverLook(host.Bar()); }, 300));
+    clock.Run(kTick);
+    EXPECT_TRUE(HoverLook(host.Bar()));
     const POINT bar = ScreenPoint(host.Hwnd(), 80, 11); // on the bar, just right of the group
     SetCursorPos(bar.x, bar.y);
-    EXPECT_TRUE(PumpUntil([&] { return NormalLook(host.Bar()); }, 300));
+    clock.Run(kTick);
+    EXPECT_TRUE(NormalLook(host.Bar()));
 }
 
 TEST_F(PollersTest, DisabledButtonsShowTheDisabledPictureWithOrWithoutHover) {
     BarHost host(MakeTiger(), 100, 100, 232, 150);
-    host.Show();
+    Activate(host);
     host.Bar().SetMinEnabled(false);
     host.Bar().SetZoomEnabled(false);
     const FramePictures& p = host.Bar().Pictures();
-    ASSERT_TRUE(PumpUntil([&] {
-        return Shows(host.Bar().CloseButton(), p.X1) && Shows(host.Bar().MinButton(), p.Dis) &&
-               Shows(host.Bar().ZoomButton(), p.Dis);
-    }));
+    clock.Run(kTick);
+    ASSERT_TRUE(Shows(host.Bar().CloseButton(), p.X1) && Shows(host.Bar().MinButton(), p.Dis) &&
+                Shows(host.Bar().ZoomButton(), p.Dis));
     const POINT on = ScreenPoint(host.Bar().ButtonGroup(), 36, 11);
     SetCursorPos(on.x, on.y);
-    EXPECT_TRUE(PumpUntil([&] { return Shows(host.Bar().CloseButton(), p.Xover); }, 300));
+    clock.Run(kTick);
+    EXPECT_TRUE(Shows(host.Bar().CloseButton(), p.Xover));
     EXPECT_TRUE(Shows(host.Bar().MinButton(), p.Dis));
     EXPECT_TRUE(Shows(host.Bar().ZoomButton(), p.Dis));
 }
 
 TEST_F(PollersTest, AWindowCoveringTheGroupUnderThePointerIsNotHover) {
     BarHost host(MakeLeopard(), 100, 100, 444, 319);
-    host.Show();
+    Activate(host);
     const POINT group = ScreenPoint(host.Bar().ButtonGroup(), 0, 0);
     SolidWindow cover(RGB(0, 0, 0), group.x + 20, group.y, 40, 30);
     cover.Load();
     SetOnTop(cover.Hwnd(), true); // shown, not activated
-    ASSERT_TRUE(PumpUntil([&] { return ActiveLook(host.Bar()); }));
-    EXPECT_EQ(GetActiveWindow(), host.Hwnd());
+    ASSERT_TRUE(ActiveLook(host.Bar()));
     SetCursorPos(group.x + 36, group.y + 11); // the minimise button, under the cover
-    Pump(100);
+    clock.Run(10 * kTick);
     EXPECT_TRUE(NormalLook(host.Bar()));
     SetCursorPos(group.x + 10, group.y + 11); // the close button, left of the cover
-    EXPECT_TRUE(PumpUntil([&] { return HoverLook(host.Bar()); }, 300));
+    clock.Run(kTick);
+    EXPECT_TRUE(HoverLook(host.Bar()));
 }
 
 TEST_F(PollersTest, XEnabledAndMinEnabledReachThePicturesAtTheNextTick) {
     BarHost host(MakeLeopard(), 100, 100, 444, 319);
-    host.Show();
+    Activate(host);
     const FramePictures& p = host.Bar().Pictures();
-    ASSERT_TRUE(PumpUntil([&] { return NormalLook(host.Bar()); }));
+    ASSERT_TRUE(NormalLook(host.Bar()));
     host.Bar().SetXEnabled(false);
     host.Bar().SetMinEnabled(false);
     EXPECT_TRUE(Shows(host.Bar().CloseButton(), p.X1)); // no picture at once
-    EXPECT_TRUE(PumpUntil([&] {
-        return Shows(host.Bar().CloseButton(), p.Dis) && Shows(host.Bar().MinButton(), p.Dis);
-    }, 200));
+    clock.Run(kTick);
+    EXPECT_TRUE(Shows(host.Bar().CloseButton(), p.Dis) && Shows(host.Bar().MinButton(), p.Dis));
     host.Bar().SetXEnabled(true);
-    EXPECT_TRUE(PumpUntil([&] { return Shows(host.Bar().CloseButton(), p.X1); }, 200));
+    clock.Run(kTick);
+    EXPECT_TRUE(Shows(host.Bar().CloseButton(), p.X1));
 }
 
 // ---- Cost ----
@@ -177,21 +174,19 @@ LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 TEST_F(PollersTest, PollingAnUnchangedLookRepaintsNothing) {
     BarHost other(MakeTiger(), 600, 100, 232, 150);
     BarHost host(MakeLeopard(), 100, 100, 444, 319);
-    other.Show();
-    host.Show();
-    ASSERT_TRUE(PumpUntil([&] { return ActiveLook(host.Bar()) && NormalLook(host.Bar()); }));
-    Pump(100);
+    Activate(other);
+    Activate(host, 10 * kTick);
+    ASSERT_TRUE(ActiveLook(host.Bar()) && NormalLook(host.Bar()));
     for (HWND w : {host.Hwnd(), host.Bar().Hwnd(), host.Bar().ButtonGroup()})
         SetWindowSubclass(w, &CountPaints, 1, 0);
     paints = 0;
-    Pump(300); // about thirty ticks of the hover poller
+    clock.Run(300); // thirty ticks of the hover poller
     EXPECT_EQ(paints, 0);
 
-    other.Show(); // now the inactive-look poller assigns seven pictures per tick
-    ASSERT_TRUE(PumpUntil([&] { return InactiveLook(host.Bar()); }));
-    Pump(100);
+    Activate(other, 10 * kTick); // now the inactive-look poller assigns seven pictures per tick
+    ASSERT_TRUE(InactiveLook(host.Bar()));
     paints = 0;
-    Pump(300);
+    clock.Run(300);
     EXPECT_EQ(paints, 0);
     for (HWND w : {host.Hwnd(), host.Bar().Hwnd(), host.Bar().ButtonGroup()})
         RemoveWindowSubclass(w, &CountPaints, 1);
