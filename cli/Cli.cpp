@@ -3,6 +3,7 @@
 #include "File.h"
 #include "Interrupt.h"
 #include "Join.h"
+#include "PlatformPath.h"
 #include "PartsCommand.h"
 #include "Split.h"
 
@@ -93,10 +94,7 @@ fs::path Absolute(const std::string& utf8) {
 
 // A folder text that the engine can glue a file name onto.
 fs::path FolderWithSeparator(const fs::path& folder) {
-    fs::path::string_type text = folder.native();
-    if (text.empty()) text.push_back('.');
-    if (text.back() != '/' && text.back() != '\\') text.push_back(fs::path::preferred_separator);
-    return text;
+    return WithTrailingSeparator(folder.empty() ? fs::path(".").native() : folder.native());
 }
 
 std::optional<std::int64_t> WholeNumber(const std::string& text, std::size_t& used) {

@@ -1,4 +1,5 @@
 #include "Cli.h"
+#include "File.h"
 #include "Interrupt.h"
 
 #include <windows.h>
@@ -8,13 +9,6 @@
 #include <string>
 
 namespace {
-
-std::string Utf8(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 // The tool's UTF-8 text on a standard handle: to a console as UTF-16 through WriteConsoleW (a
 // console before Windows 8 counts UTF-8 writes in characters, cutting accented names, and the
@@ -81,7 +75,7 @@ int wmain(int argc, wchar_t** argv) {
     zendra::InstallInterruptHandler();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
-        args.push_back(Utf8(argv[i]));
+        args.push_back(zendra::DisplayPath(std::filesystem::path(argv[i])));
     HandleBuffer outBuffer(STD_OUTPUT_HANDLE), errBuffer(STD_ERROR_HANDLE);
     std::ostream out(&outBuffer), err(&errBuffer);
     const int status = zendra::RunCli(args, out, err, errBuffer.IsConsole());

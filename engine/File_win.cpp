@@ -19,16 +19,6 @@ std::intptr_t Invalid() {
     return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
 std::string Describe(DWORD error) {
     if (error == ERROR_FILE_TOO_LARGE)
         return "the file system cannot hold a file this large (FAT32 holds at most 4 GiB minus 1 "
@@ -44,7 +34,7 @@ std::string Describe(DWORD error) {
     while (!message.empty() &&
            (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
-    return Utf8(message);
+    return DisplayPath(std::filesystem::path(message));
 }
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, DWORD error) {

@@ -57,10 +57,7 @@ SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
 constexpr bool kReadsCodePages = std::filesystem::path::preferred_separator == '/';
 
 PathText FolderOf(const std::filesystem::path& file) {
-    PathText folder = file.parent_path().native();
-    if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator)
-        folder.push_back(std::filesystem::path::preferred_separator);
-    return folder;
+    return WithTrailingSeparator(file.parent_path().native());
 }
 
 // All pieces come from one folder, so that pieces of two different splits are never mixed: the

@@ -18,6 +18,15 @@ struct RecordedSource {
 };
 RecordedSource ReadRecordedSource(const PathText& path);
 
+// A folder's text with a separator at its end, so that a file name can be glued onto it; empty
+// stays empty (the working folder).
+inline PathText WithTrailingSeparator(PathText folder) {
+    if (!folder.empty() && folder.back() != std::filesystem::path::preferred_separator &&
+        folder.back() != '/')
+        folder.push_back(std::filesystem::path::preferred_separator);
+    return folder;
+}
+
 // Whether a name can be created in a folder as one file there, on this system. The split accepts
 // exactly the names the join accepts.
 bool IsPlainFileName(const PathText& name);
