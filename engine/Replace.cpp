@@ -195,14 +195,15 @@ void Replacement::Finish(File& file) {
     // Flushed with the others just before the renames: the system writes it to the disk meanwhile
     // (it was told to start as the bytes came), while the next file is written.
     file.StartWriteBack(true);
-    unflushed_.push_back(file.Path());
     file.Close();
     if (found != staged_.rend() && KindOf(found->final) == EntryKind::Regular)
         CopyPermissions(found->final, found->temporary);
 }
 
 void Replacement::Remove(const fs::path& final) {
-    staged_.push_back({final, {}, {}, {}, false});
+    if (std::none_of(staged_.begin(), staged_.end(),
+                     [&](const Staged& file) { return file.final == final; }))
+        staged_.push_back({final, {}, {}, {}, false});
 }
 
 fs::path Replacement::JournalPath(const char* suffix) const {
@@ -230,8 +231,11 @@ void Replacement::Commit() {
             File out = File::CreateBeside(undo, lock_);
             out.WriteAll(journal.data(), journal.size());
             out.Close();
-            unflushed_.push_back(out.Path());
-            FlushFiles(folder_, unflushed_);
+            // Every new file, however it was closed, is on the disk before anything is renamed.
+            std::vector<fs::path> written{out.Path()};
+            for (const Staged& file : staged_)
+                if (!file.temporary.empty()) written.push_back(file.temporary);
+            FlushFiles(folder_, written);
             MoveFileOver(out.Path(), undo);
         }
         FlushFolder(folder_);

@@ -31,10 +31,12 @@ class Replacement {
     void Check(const std::filesystem::path& final) const;
     // A new file under a temporary name in the folder, to replace `final` at Commit.
     File Create(const std::filesystem::path& final);
-    // Flushes a file made by Create to the disk, gives it the permissions of the file it is to
-    // replace, and closes it.
+    // Closes a file made by Create, starting its way to the disk, and gives it the permissions of
+    // the file it is to replace. Every file made by Create is flushed to the disk at Commit, also
+    // one its writer closed itself.
     void Finish(File& file);
-    // An older file that Commit removes, set aside like the replaced ones; none is fine.
+    // An older file that Commit removes, set aside like the replaced ones; none is fine, and so is
+    // a name a new file replaces anyway.
     void Remove(const std::filesystem::path& final);
     // Sets the older files aside, renames the new ones into place, flushes the folder, then
     // removes what was set aside. On failure every older file is back and the new ones are gone.
@@ -54,7 +56,6 @@ class Replacement {
     std::filesystem::path folder_;
     std::shared_ptr<RunLock> lock_;
     std::vector<Staged> staged_;
-    std::vector<std::filesystem::path> unflushed_; // finished, to be flushed before the renames
     bool committed_ = false;
 };
 
