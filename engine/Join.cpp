@@ -63,7 +63,7 @@ PathText FolderOf(const std::filesystem::path& file) {
 // All pieces come from one folder, so that pieces of two different splits are never mixed: the
 // folder the index names if every piece is there, else the index's own folder if every piece is
 // there.
-std::vector<std::filesystem::path> LocatePieces(const SplitIndex& index,
+std::vector<std::filesystem::path> LocatePieces(const PieceSource& readFrom, const SplitIndex& index,
                                                 const RecordedSource& source,
                                                 const std::filesystem::path& indexPath) {
     std::vector<PathText> folders;
@@ -75,7 +75,7 @@ std::vector<std::filesystem::path> LocatePieces(const SplitIndex& index,
         std::vector<std::filesystem::path> pieces;
         for (std::int32_t k = 0; k < index.PieceCount; ++k) {
             std::filesystem::path piece = PieceName(folder + source.Name, index.FirstNumber + k);
-            if (KindOf(piece) == EntryKind::Missing) {
+            if (KindOf(readFrom(piece)) == EntryKind::Missing) {
                 missing += (missing.empty() ? "\"" : ", nor does \"") + DisplayPath(piece) +
                            (missing.empty() ? "\" does not exist" : "\"");
                 break;
@@ -164,7 +164,7 @@ std::string DamagedWhole(const JoinPlan& plan) {
 // Opens a piece for reading and makes sure it is the file the plan checked: a piece replaced or
 // written since (a split of the same name meanwhile) would mix two splits.
 File OpenCheckedPiece(const JoinPlan& plan, std::size_t i) {
-    File in = File::OpenForReading(plan.Pieces[i].Location);
+    File in = File::OpenForReading(plan.ReadFrom[i]);
     if (in.State() != plan.PieceStates[i])
         throw EngineError("The piece \"" + DisplayPath(plan.Pieces[i].Location) +
                           "\" changed after it was checked; nothing was joined. Try again once no "
@@ -240,8 +240,10 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
 } // namespace
 
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message,
-                  unsigned CodePage) {
+                  unsigned CodePage, const PieceSource& Source) {
     try {
+        const PieceSource readFrom =
+            Source ? Source : [](const std::filesystem::path& piece) { return piece; };
         JoinPlan plan;
         plan.Index = ReadIndex(IndexPath);
         std::vector<std::filesystem::path> locations;
@@ -258,7 +260,7 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
                 throw EngineError("The index names the file \"" +
                                   DisplayPath(std::filesystem::path(source.Name)) +
                                   "\", which is not a plain file name; nothing was joined.");
-            locations = LocatePieces(plan.Index, source, IndexPath);
+            locations = LocatePieces(readFrom, plan.Index, source, IndexPath);
         };
         try {
             read(CodePage);
@@ -279,7 +281,8 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         std::int64_t total = 0;
         for (auto& location : locations) {
             PieceBuffer piece;
-            piece.Size = ReadPieceSize(location, plan.PieceStates.emplace_back());
+            plan.ReadFrom.push_back(readFrom(location));
+            piece.Size = ReadPieceSize(plan.ReadFrom.back(), plan.PieceStates.emplace_back());
             piece.Location = std::move(location);
             total += piece.Size;
             plan.Pieces.push_back(std::move(piece));

@@ -6,6 +6,7 @@
 #include "Replace.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct JoinPlan {
     std::filesystem::path SourcePath; // the index's FilePath as this system names it
     std::vector<PieceBuffer> Pieces;  // in order, each where it was found
     std::vector<FileState> PieceStates; // each piece as it was checked, to be found so again
+    std::vector<std::filesystem::path> ReadFrom; // where each piece's bytes are read: its Location,
+                                                 // or a copy rebuilt from the recovery data
     std::filesystem::path OutputName; // a plain file name: the source's own
     // From the checksum file beside the pieces, and the one beside the index when that differs
     // (see Checksum.h), when there is one: what each piece file and the joined file hash to.
@@ -32,8 +35,11 @@ struct JoinPlan {
 // must list every piece and the source.
 // The name in an index written on Windows is read in `CodePage` when one is given; on Linux, a
 // name that is not UTF-8 is read as Windows-1252 when its pieces are found so.
+// `Source` tells where a piece's bytes are read (a rebuilt copy of a missing or damaged piece);
+// without it, from the piece itself.
+using PieceSource = std::function<std::filesystem::path(const std::filesystem::path& piece)>;
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message,
-                  unsigned CodePage = 0);
+                  unsigned CodePage = 0, const PieceSource& Source = {});
 
 struct JoinOptions {
     // Whether an existing file of the output's name is replaced. Without it the join refuses,
