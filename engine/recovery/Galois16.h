@@ -1,0 +1,44 @@
+// Arithmetic in GF(2^16) with the polynomial of PAR 2.0 (x^16 + x^12 + x^3 + x + 1), and the
+// multiply-add over whole regions of slice data that the Reed-Solomon code spends its time in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zendra::par2 {
+
+using Gf = std::uint16_t;
+
+Gf GfMultiply(Gf a, Gf b);
+// a to the power `exponent`; 0^0 is 1.
+Gf GfPower(Gf a, std::uint32_t exponent);
+// The inverse of a non-zero element.
+Gf GfInverse(Gf a);
+
+// The input slices' constants 2^n, n running through the positive numbers not divisible by 3, 5,
+// 17 or 257; kMaxInputSlices of them.
+inline constexpr std::uint32_t kMaxInputSlices = 32768;
+// The constant of input slice `index` raised to `exponent`.
+Gf SliceFactor(std::uint32_t index, std::uint32_t exponent);
+
+// Regions are handled in blocks of this many bytes, held in the kernel's working layout between
+// ToWork and FromWork (the vector kernels keep each block's low and high bytes apart).
+inline constexpr std::size_t kRegionBlock = 64;
+
+struct RegionKernel {
+    const char* Name;
+    void (*ToWork)(std::uint8_t* bytes, std::size_t size);
+    void (*FromWork)(std::uint8_t* bytes, std::size_t size);
+    // dst ^= sum of factors[k] * sources[k] over `size` bytes (a multiple of kRegionBlock), all
+    // in the working layout, the data being 16-bit little-endian words.
+    void (*MulAddMany)(std::uint8_t* dst, const std::uint8_t* const* sources, const Gf* factors,
+                       std::size_t count, std::size_t size);
+};
+
+// The fastest kernel this processor runs (chosen once, by asking the processor at run time).
+const RegionKernel& BestKernel();
+// Every kernel this processor runs, the plain table code first.
+std::vector<const RegionKernel*> AvailableKernels();
+
+} // namespace zendra::par2
