@@ -3,6 +3,7 @@
 #include "File.h"
 #include "Interrupt.h"
 #include "Join.h"
+#include "RecoveryCommands.h"
 #include "Split.h"
 
 #include <charconv>
@@ -29,13 +30,20 @@ const char* const kUsageText =
     "      --pieces N    N pieces of one size, the last shorter\n"
     "      --checksum    also writes FILE.xxh128, the XXH128 checksums of FILE and of every\n"
     "                    piece, which every join checks (xxhsum -H2 -c FILE.xxh128 does too)\n"
+    "      --recovery P  also writes FILE.par2 and FILE.vol*.par2, recovery data in the PAR 2.0\n"
+    "                    format (par2cmdline reads it) of P percent (1-100) of the pieces\n"
+    "      --recovery-slices N, --slice-size S   the recovery slices' count and size instead\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--quiet]\n"
     "      Joins the pieces named by INDEX.tpl into DIR (default: the index's folder).\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
-    "      Checks the pieces against the checksum file beside the index, writing nothing.\n"
+    "      Checks the pieces against the checksum file beside the index, writing nothing; with\n"
+    "      recovery files, tells each piece intact, damaged or missing, and whether a repair\n"
+    "      can rebuild them (exit status 3).\n"
     "      example: zendra-cli verify video.mkv.tpl\n"
+    "  zendra-cli repair INDEX.tpl\n"
+    "      Rebuilds damaged and missing pieces from the recovery files beside the index.\n"
     "  zendra-cli info INDEX.tpl\n"
     "      Shows what the index records and checks its pieces, writing nothing.\n"
     "      example: zendra-cli info video.mkv.tpl\n"
@@ -44,8 +52,8 @@ const char* const kUsageText =
     "  --             ends the options: what follows is a file name even if it starts with -\n"
     "  -h, --help     this text\n"
     "  --version      the program's version\n"
-    "Exit status: 0 done, 1 failed, 2 wrong command line, 130 stopped by Ctrl+C (nothing is left "
-    "behind).\n";
+    "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (verify) damaged but repairable, 130\n"
+    "stopped by Ctrl+C (nothing is left behind).\n";
 
 const char* const kSizeForms =
     "--size takes a number of bytes from 1 to 2147483647, optionally followed by K, M, G, KiB, "
@@ -60,6 +68,7 @@ struct Options {
     std::optional<std::string> output;
     bool quiet = false;
     bool checksum = false;
+    RecoveryArguments recovery;
 };
 
 fs::path PathOf(const std::string& utf8) {
@@ -135,14 +144,17 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         } else if (arg == "--checksum") {
             options.checksum = true;
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
-                   value(options.output, "--output") || value(options.output, "-o")) {
+                   value(options.output, "--output") || value(options.output, "-o") ||
+                   value(options.recovery.Percent, "--recovery") ||
+                   value(options.recovery.Slices, "--recovery-slices") ||
+                   value(options.recovery.SliceSize, "--slice-size")) {
         } else {
             return "unknown option " + arg;
         }
     }
     if (options.command.empty()) return "no command given";
     if (options.command != "split" && options.command != "join" && options.command != "info" &&
-        options.command != "verify")
+        options.command != "verify" && options.command != "repair")
         return "unknown command " + options.command;
     if (options.operands.size() != 1) return options.command + " takes exactly one file";
     if (options.operands[0].empty()) return "the file name is empty";
@@ -154,6 +166,10 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.command != "split" && options.checksum) return "--checksum goes with split";
     if (options.output && options.output->empty()) return "the output folder is empty";
     if (options.size && !ParseSize(*options.size)) return kSizeForms;
+    if (options.command != "split" && options.recovery.Any())
+        return "--recovery, --recovery-slices and --slice-size go with split";
+    if (const auto problem = CheckRecoveryArguments(options.recovery); !problem.empty())
+        return problem;
     return {};
 }
 
@@ -229,7 +245,9 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     if (!options.quiet)
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
-    return kOk;
+    ProgressBar recoveryBar(err, showProgress);
+    return AddRecoveryData(source, 0, size, options.recovery, options.quiet, out, err,
+                           recoveryBar.Callback());
 }
 
 int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -280,6 +298,8 @@ int Verify(const Options& options, std::ostream& out, std::ostream& err, bool sh
     {
         ProgressBar bar(err, showProgress);
         done = ReadJoinPlan(index, plan, message) && VerifyPieces(plan, message, bar.Callback());
+        if (!done && HasRecoveryFiles(index))
+            return VerifyWithRecovery(index, options.quiet, out, err, bar.Callback());
     }
     if (!done) return Failed(err, message);
     if (!options.quiet)
@@ -322,6 +342,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (options.command == "split") return Split(options, out, err, showProgress);
             if (options.command == "join") return Join(options, out, err, showProgress);
             if (options.command == "verify") return Verify(options, out, err, showProgress);
+            if (options.command == "repair") {
+                ProgressBar bar(err, showProgress);
+                return RepairPieces(PathOf(options.operands[0]), options.quiet, out, err,
+                                    bar.Callback());
+            }
             return Info(options, out, err);
         } catch (const std::invalid_argument& wrong) {
             err << "zendra-cli: " << wrong.what() << '\n';

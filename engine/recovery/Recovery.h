@@ -43,6 +43,8 @@ std::vector<std::filesystem::path> WriteRecoveryFiles(const std::filesystem::pat
 std::vector<std::filesystem::path> ExistingRecoveryFiles(const std::filesystem::path& baseName);
 // folder/NAME.par2 for folder/NAME.
 std::filesystem::path RecoveryIndexName(const std::filesystem::path& baseName);
+// folder/NAME.par2 for the index folder/NAME.tpl: where a split puts the recovery files.
+std::filesystem::path RecoveryFileForIndex(const std::filesystem::path& indexPath);
 
 enum class FileState { Intact, Damaged, Missing };
 
@@ -72,5 +74,7 @@ struct RebuiltFile {
 // solved, others are tried. On failure the files `create` made are the caller's to remove.
 std::vector<RebuiltFile> RebuildFiles(const std::filesystem::path& par2File,
                                       const CreateOutput& create, const Progress& progress = {});
+// "2 pieces were rebuilt from the recovery data." ("1 piece was ...").
+std::string RebuiltMessage(std::size_t count);
 
 } // namespace zendra

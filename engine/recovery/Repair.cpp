@@ -198,6 +198,11 @@ bool RecoveryStatus::AllIntact() const {
                        [](const Entry& entry) { return entry.State == FileState::Intact; });
 }
 
+std::string RebuiltMessage(std::size_t count) {
+    return count == 1 ? "1 piece was rebuilt from the recovery data."
+                      : std::to_string(count) + " pieces were rebuilt from the recovery data.";
+}
+
 RecoveryStatus ScanRecovery(const fs::path& par2File, const Progress& progress) {
     Meter meter(progress, 0);
     return StatusOf(Check(par2File, meter));

@@ -130,6 +130,12 @@ void WriteAt(File& file, std::uint64_t offset, const void* bytes, std::size_t si
 
 fs::path RecoveryIndexName(const fs::path& baseName) { return WithSuffix(baseName, ".par2"); }
 
+fs::path RecoveryFileForIndex(const fs::path& indexPath) {
+    fs::path base = indexPath;
+    if (base.extension() == ".tpl") base.replace_extension();
+    return RecoveryIndexName(base);
+}
+
 std::vector<fs::path> ExistingRecoveryFiles(const fs::path& baseName) {
     std::vector<fs::path> found;
     const std::string name = DisplayPath(baseName.filename());

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace zendra {
@@ -160,6 +161,65 @@ TEST(RecoveryTest, SingularChoiceGivesWayToAnotherRecoverySlice) {
         } else {
             EXPECT_THROW(test::Repair(dir / "set.par2"), EngineError);
             EXPECT_EQ(test::ReadBytes(dir / "three.bin"), damaged);
+        }
+    }
+}
+
+// Damage to the recovery files themselves: what still checks out is used, the rest skipped.
+TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
+    const std::map<std::string, Bytes> contents{{"piece.000", test::RandomBytes(3000, 1)},
+                                                {"piece.001", test::RandomBytes(2000, 2)}};
+    const auto put64 = [](Bytes& bytes, std::size_t at, std::uint64_t value) {
+        for (std::size_t i = 0; i < 8 && at + i < bytes.size(); ++i)
+            bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    // Only set.par2 is spoilt: the copies in the volumes still describe the set.
+    const std::function<void(Bytes&)> spoil[] = {
+        [](Bytes& b) { b.resize(b.size() / 2); },
+        [](Bytes& b) { b.resize(70); },
+        [&](Bytes& b) { // every packet claims 1 TiB, or just over its own length
+            for (std::size_t at = 0; at + 16 <= b.size(); at += 4)
+                if (std::equal(std::begin(par2::kMagic), std::end(par2::kMagic), b.begin() + static_cast<std::ptrdiff_t>(at)))
+                    put64(b, at + 8, at % 8 ? 1ull << 40 : 0x7ffffffffffffffcull);
+        },
+        [](Bytes& b) { // a wrong hash in every packet
+            for (std::size_t at = 80; at < b.size(); at += 64)
+                b[at] ^= 1;
+        },
+    };
+    std::mt19937 random(11);
+    for (std::size_t round = 0; round < std::size(spoil) + 200; ++round) {
+        TempDir dir;
+        test::Protect(dir, contents, {0, 6, 64});
+        test::Protect(dir, {{"other.bin", test::RandomBytes(900, 3)}}, {0, 2, 64}, "other");
+        // Another set's volume under this set's name: its packets carry the other set's ID.
+        fs::rename(dir / "other.vol1+1.par2", dir / "set.vol9+1.par2");
+        const auto files = ExistingRecoveryFiles(dir / "set");
+        if (round < std::size(spoil)) {
+            Bytes bytes = test::ReadBytes(dir / "set.par2");
+            spoil[round](bytes);
+            test::WriteBytes(dir / "set.par2", bytes);
+            EXPECT_TRUE(ScanRecovery(dir / "set.par2").AllIntact()) << round;
+            continue;
+        }
+        // Random damage anywhere: an answer, if any, still comes from packets that check out.
+        for (int n = 0; n < 8; ++n) {
+            const fs::path& file = files[random() % files.size()];
+            Bytes bytes = test::ReadBytes(file);
+            if (bytes.empty()) continue;
+            const std::size_t at = random() % bytes.size();
+            switch (random() % 4) {
+            case 0: bytes[at] ^= static_cast<std::uint8_t>(1 << random() % 8); break;
+            case 1: bytes.resize(at); break;
+            case 2: put64(bytes, at & ~std::size_t{3}, 1ull << (random() % 64)); break;
+            default: bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), random() % 5, 0x50); break;
+            }
+            test::WriteBytes(file, bytes);
+        }
+        try {
+            const RecoveryStatus status = ScanRecovery(dir / "set.par2");
+            EXPECT_TRUE(status.AllIntact()) << round;
+        } catch (const EngineError&) {
         }
     }
 }
