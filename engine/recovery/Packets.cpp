@@ -84,8 +84,9 @@ Bytes EncodePacket(const Id16& setId, PacketType type, const Bytes& body) {
     md5.Update(TypeBytes(type).data(), 16);
     md5.Update(body.data(), body.size());
     const auto header = EncodeHeader(setId, type, kHeaderSize + body.size(), md5.Final());
-    Bytes packet(header.begin(), header.end());
-    PutBytes(packet, body);
+    Bytes packet(kHeaderSize + body.size());
+    std::copy(header.begin(), header.end(), packet.begin());
+    std::copy(body.begin(), body.end(), packet.begin() + kHeaderSize);
     return packet;
 }
 
