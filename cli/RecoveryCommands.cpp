@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 constexpr int kOk = 0, kFailed = 1, kRepairable = 3, kInterrupted = 130;
 
-std::optional<std::uint64_t> Number(const std::string& text, std::uint64_t low, std::uint64_t high) {
+std::optional<std::uint64_t> Number(const std::string& text, std::uint64_t low,
+                                    std::uint64_t high) {
     std::uint64_t value = 0;
     const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
     if (parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() || value < low ||
@@ -64,9 +65,12 @@ class Staging {
 
 const char* StateText(FileState state) {
     switch (state) {
-    case FileState::Intact: return "intact ";
-    case FileState::Damaged: return "damaged";
-    default: return "missing";
+    case FileState::Intact:
+        return "intact ";
+    case FileState::Damaged:
+        return "damaged";
+    default:
+        return "missing";
     }
 }
 
@@ -94,8 +98,9 @@ int AddRecoveryData(const fs::path& source, std::int32_t firstNumber, std::int32
         if (arguments.Any()) {
             std::vector<RecoveryInput> inputs;
             const std::uint64_t length = fs::file_size(source);
-            const auto count = static_cast<std::int32_t>((length + static_cast<std::uint64_t>(pieceSize) - 1) /
-                                                         static_cast<std::uint64_t>(pieceSize));
+            const auto count =
+                static_cast<std::int32_t>((length + static_cast<std::uint64_t>(pieceSize) - 1) /
+                                          static_cast<std::uint64_t>(pieceSize));
             for (std::int32_t k = 0; k < count; ++k) {
                 const fs::path piece = PieceName(source, firstNumber + k);
                 inputs.push_back({DisplayPath(piece.filename()), piece});
@@ -103,7 +108,8 @@ int AddRecoveryData(const fs::path& source, std::int32_t firstNumber, std::int32
             inputs.push_back({DisplayPath(IndexName(source).filename()), IndexName(source)});
             RecoveryOptions options;
             if (arguments.Percent) options.Percent = std::stoi(*arguments.Percent);
-            if (arguments.Slices) options.SliceCount = static_cast<std::uint32_t>(std::stoul(*arguments.Slices));
+            if (arguments.Slices)
+                options.SliceCount = static_cast<std::uint32_t>(std::stoul(*arguments.Slices));
             if (arguments.SliceSize) options.SliceSize = std::stoull(*arguments.SliceSize);
             Staging staging;
             written = WriteRecoveryFiles(source, inputs, options, staging.Create(), progress);
@@ -118,8 +124,8 @@ int AddRecoveryData(const fs::path& source, std::int32_t firstNumber, std::int32
         return Failed(err, error.what());
     }
     if (!quiet && !written.empty())
-        out << "Recovery data \"" << DisplayPath(written.front()) << "\" and "
-            << written.size() - 1 << " volume file" << (written.size() == 2 ? "" : "s") << "\n";
+        out << "Recovery data \"" << DisplayPath(written.front()) << "\" and " << written.size() - 1
+            << " volume file" << (written.size() == 2 ? "" : "s") << "\n";
     return kOk;
 }
 
@@ -155,8 +161,8 @@ int VerifyWithRecovery(const fs::path& index, bool quiet, std::ostream& out, std
     }
     out << broken << " of " << status.Files.size()
         << " files are damaged or missing, and the recovery data cannot rebuild them: "
-        << status.SlicesNeeded << " more recovery slice" << (status.SlicesNeeded == 1 ? " is" : "s are")
-        << " needed.\n";
+        << status.SlicesNeeded << " more recovery slice"
+        << (status.SlicesNeeded == 1 ? " is" : "s are") << " needed.\n";
     return kFailed;
 }
 

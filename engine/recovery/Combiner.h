@@ -13,9 +13,9 @@
 namespace zendra::par2 {
 
 struct SliceSource {
-    std::size_t File = 0;       // in Combination::Files
-    std::uint64_t Offset = 0;   // where the slice starts there
-    std::uint64_t Length = 0;   // bytes of it there; the rest of the slice is zeros
+    std::size_t File = 0;     // in Combination::Files
+    std::uint64_t Offset = 0; // where the slice starts there
+    std::uint64_t Length = 0; // bytes of it there; the rest of the slice is zeros
 };
 
 struct Combination {

@@ -1,5 +1,6 @@
 #include "Galois16.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -44,44 +45,36 @@ const Tables& T() {
     return tables;
 }
 
-// factor * 2^k for k = 0..15: every product is a XOR of these.
-std::array<Gf, 16> Basis(Gf factor) {
-    std::array<Gf, 16> basis;
-    std::uint32_t x = factor;
-    for (auto& b : basis) {
-        b = static_cast<Gf>(x);
-        x <<= 1;
-        if (x & 0x10000) x ^= kPolynomial;
-    }
-    return basis;
+void Copy(const std::uint8_t* from, std::uint8_t* to, std::size_t size) {
+    std::memcpy(to, from, size);
 }
-
 void Identity(std::uint8_t*, std::size_t) {}
 
-// Two 256-entry tables per factor (products with the low and the high byte), the kernel that runs
-// everywhere, and the only one in the 32-bit Windows build.
-void ScalarMulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources, const Gf* factors,
-                      std::size_t count, std::size_t size) {
-    constexpr std::size_t kGroup = 8; // 8 KiB of tables stay in the first-level cache
+// Two 256-entry tables per factor: its products with a word's low byte and with its high byte.
+constexpr std::size_t kScalarTable = 2 * 256 * sizeof(Gf);
+
+void ScalarPrepare(Gf factor, std::uint8_t* bytes) {
+    Gf products[64];
+    NibbleProducts(factor, products);
+    Gf* table = reinterpret_cast<Gf*>(bytes);
+    for (unsigned half = 0; half < 2; ++half)
+        for (unsigned v = 0; v < 256; ++v)
+            table[256 * half + v] =
+                products[32 * half + (v & 15)] ^ products[32 * half + 16 + (v >> 4)];
+}
+
+// The kernel that runs everywhere, and the only one in the 32-bit Windows build.
+void ScalarMulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
+                      const std::uint8_t* tables, std::size_t count, std::size_t size) {
+    constexpr std::size_t kGroup = 8; // 16 KiB of tables stay in the first-level cache
     for (std::size_t first = 0; first < count; first += kGroup) {
         const std::size_t n = std::min(kGroup, count - first);
-        Gf tables[kGroup][2][256];
-        for (std::size_t k = 0; k < n; ++k) {
-            const auto basis = Basis(factors[first + k]);
-            for (int half = 0; half < 2; ++half) {
-                Gf* table = tables[k][half];
-                table[0] = 0;
-                for (unsigned v = 1; v < 256; ++v) {
-                    const unsigned low = v & (~v + 1);
-                    table[v] = table[v ^ low] ^ basis[8 * half + static_cast<unsigned>(__builtin_ctz(low))];
-                }
-            }
-        }
+        const Gf* table = reinterpret_cast<const Gf*>(tables + first * kScalarTable);
         for (std::size_t at = 0; at < size; at += 2) {
-            std::uint32_t acc = dst[at] | (dst[at + 1] << 8);
+            std::uint32_t acc = dst[at] | dst[at + 1] << 8;
             for (std::size_t k = 0; k < n; ++k) {
                 const std::uint8_t* s = sources[first + k] + at;
-                acc ^= tables[k][0][s[0]] ^ tables[k][1][s[1]];
+                acc ^= table[512 * k + s[0]] ^ table[512 * k + 256 + s[1]];
             }
             dst[at] = static_cast<std::uint8_t>(acc);
             dst[at + 1] = static_cast<std::uint8_t>(acc >> 8);
@@ -89,9 +82,23 @@ void ScalarMulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources, con
     }
 }
 
-const RegionKernel kScalar{"table", Identity, Identity, ScalarMulAddMany};
+const RegionKernel kScalar{"table", Copy, Identity, kScalarTable, ScalarPrepare, ScalarMulAddMany};
 
 } // namespace
+
+void NibbleProducts(Gf factor, Gf* products) {
+    std::uint32_t x = factor; // factor * 2^bit, bit by bit
+    for (unsigned nibble = 0; nibble < 4; ++nibble) {
+        Gf* p = products + 16 * nibble;
+        p[0] = 0;
+        for (unsigned bit = 0; bit < 4; ++bit) {
+            for (unsigned v = 0; v < (1u << bit); ++v)
+                p[(1u << bit) + v] = static_cast<Gf>(p[v] ^ x);
+            x <<= 1;
+            if (x & 0x10000) x ^= kPolynomial;
+        }
+    }
+}
 
 Gf GfMultiply(Gf a, Gf b) {
     if (a == 0 || b == 0) return 0;
@@ -104,7 +111,9 @@ Gf GfPower(Gf a, std::uint32_t exponent) {
     return T().exp[static_cast<std::uint64_t>(T().log[a]) * exponent % kOrder];
 }
 
-Gf GfInverse(Gf a) { return T().exp[(kOrder - T().log[a]) % kOrder]; }
+Gf GfInverse(Gf a) {
+    return T().exp[(kOrder - T().log[a]) % kOrder];
+}
 
 Gf SliceFactor(std::uint32_t index, std::uint32_t exponent) {
     return T().exp[static_cast<std::uint64_t>(T().sliceLog[index]) * exponent % kOrder];

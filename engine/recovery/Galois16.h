@@ -28,13 +28,22 @@ inline constexpr std::size_t kRegionBlock = 64;
 
 struct RegionKernel {
     const char* Name;
-    void (*ToWork)(std::uint8_t* bytes, std::size_t size);
+    // Copies `size` bytes (a multiple of kRegionBlock) into the working layout, and back in place.
+    void (*ToWork)(const std::uint8_t* from, std::uint8_t* to, std::size_t size);
     void (*FromWork)(std::uint8_t* bytes, std::size_t size);
-    // dst ^= sum of factors[k] * sources[k] over `size` bytes (a multiple of kRegionBlock), all
-    // in the working layout, the data being 16-bit little-endian words.
-    void (*MulAddMany)(std::uint8_t* dst, const std::uint8_t* const* sources, const Gf* factors,
-                       std::size_t count, std::size_t size);
+    // The tables of one factor, made once and used for every region it multiplies.
+    std::size_t TableSize;
+    void (*Prepare)(Gf factor, std::uint8_t* table);
+    // dst ^= sum over k of factor k * sources[k] over `size` bytes (a multiple of kRegionBlock),
+    // all in the working layout, the data being 16-bit little-endian words; the factors' tables
+    // lie one after the other in `tables`, each TableSize bytes, 64-byte aligned.
+    void (*MulAddMany)(std::uint8_t* dst, const std::uint8_t* const* sources,
+                       const std::uint8_t* tables, std::size_t count, std::size_t size);
 };
+
+// The products of `factor` with 1, 2, 3, ..., 15 times 16^nibble, for each of the four nibbles of a
+// word: products[16 * nibble + v].
+void NibbleProducts(Gf factor, Gf* products);
 
 // The fastest kernel this processor runs (chosen once, by asking the processor at run time).
 const RegionKernel& BestKernel();

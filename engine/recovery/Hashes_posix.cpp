@@ -10,7 +10,9 @@ struct Md5::State {
     MD5_CTX context;
 };
 
-Md5::Md5() : state_(std::make_unique<State>()) { MD5Init(&state_->context); }
+Md5::Md5() : state_(std::make_unique<State>()) {
+    MD5Init(&state_->context);
+}
 Md5::Md5(Md5&&) noexcept = default;
 Md5& Md5::operator=(Md5&&) noexcept = default;
 Md5::~Md5() = default;

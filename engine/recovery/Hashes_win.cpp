@@ -3,8 +3,8 @@
 
 #include "EngineError.h"
 
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 #include <algorithm>
 

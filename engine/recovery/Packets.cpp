@@ -37,8 +37,7 @@ template <std::size_t N> std::array<std::uint8_t, N> GetArray(const std::uint8_t
 }
 
 constexpr char kTypes[5][17] = {"PAR 2.0\0Main\0\0\0\0", "PAR 2.0\0FileDesc",
-                                "PAR 2.0\0IFSC\0\0\0\0", "PAR 2.0\0RecvSlic",
-                                "PAR 2.0\0Creator\0"};
+                                "PAR 2.0\0IFSC\0\0\0\0", "PAR 2.0\0RecvSlic", "PAR 2.0\0Creator\0"};
 
 } // namespace
 
@@ -101,7 +100,9 @@ bool IdLess(const Id16& a, const Id16& b) {
     return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
 }
 
-Id16 SetIdOf(const Bytes& mainBody) { return Md5Of(mainBody.data(), mainBody.size()); }
+Id16 SetIdOf(const Bytes& mainBody) {
+    return Md5Of(mainBody.data(), mainBody.size());
+}
 
 Bytes EncodeMain(const MainPacket& main) {
     Bytes body;

@@ -135,7 +135,7 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
             seen += n;
         });
         if (seen != bodySize) return; // the file shrank meanwhile
-        bufferEnd = bufferAt; // the buffer must be filled again
+        bufferEnd = bufferAt;         // the buffer must be filled again
         if (md5.Final() != header->Hash) {
             ++at;
             continue;
@@ -144,8 +144,8 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
             if (bodySize >= 8)
                 if (SetPackets* set = collector.For(header->SetId))
                     set->slices.emplace(Get32(firstWord) % 65535,
-                                        RecoverySliceRef{index, at + kHeaderSize + 4,
-                                                         bodySize - 4, Get32(firstWord)});
+                                        RecoverySliceRef{index, at + kHeaderSize + 4, bodySize - 4,
+                                                         Get32(firstWord)});
         } else if (keep) {
             collector.Body(*header, std::move(body));
         }
@@ -169,9 +169,11 @@ fs::path RecoveryBaseOf(const fs::path& par2File) {
         const std::string rest = name.substr(vol + 4);
         const std::size_t sign = rest.find_first_of("+-");
         const auto digits = [](const std::string& s) {
-            return !s.empty() && std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+            return !s.empty() &&
+                   std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
         };
-        if (sign != std::string::npos && digits(rest.substr(0, sign)) && digits(rest.substr(sign + 1)))
+        if (sign != std::string::npos && digits(rest.substr(0, sign)) &&
+            digits(rest.substr(sign + 1)))
             name.resize(vol);
     }
     return par2File.parent_path() / fs::path(std::u8string(name.begin(), name.end()));

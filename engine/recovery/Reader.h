@@ -10,9 +10,9 @@
 namespace zendra::par2 {
 
 struct RecoverySliceRef {
-    std::size_t File = 0;          // in LoadedSet::ParFiles
-    std::uint64_t DataOffset = 0;  // where its bytes start
-    std::uint64_t Size = 0;        // how many there are: the set's slice size, or it is not one
+    std::size_t File = 0;         // in LoadedSet::ParFiles
+    std::uint64_t DataOffset = 0; // where its bytes start
+    std::uint64_t Size = 0;       // how many there are: the set's slice size, or it is not one
     std::uint32_t Exponent = 0;
 };
 

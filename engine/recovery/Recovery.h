@@ -15,14 +15,14 @@
 namespace zendra {
 
 struct RecoveryInput {
-    std::string Name;                 // UTF-8, as the set records it: "report.doc.000"
-    std::filesystem::path ReadFrom;   // where its bytes are now (a temporary file, say)
+    std::string Name;               // UTF-8, as the set records it: "report.doc.000"
+    std::filesystem::path ReadFrom; // where its bytes are now (a temporary file, say)
 };
 
 struct RecoveryOptions {
-    int Percent = 10;                 // 1-100 of the protected slices
-    std::uint32_t SliceCount = 0;     // recovery slices; 0: from Percent
-    std::uint64_t SliceSize = 0;      // a multiple of 4; 0: about 2,000 input slices in all
+    int Percent = 10;             // 1-100 of the protected slices
+    std::uint32_t SliceCount = 0; // recovery slices; 0: from Percent
+    std::uint64_t SliceSize = 0;  // a multiple of 4; 0: about 2,000 input slices in all
 };
 
 // Creates the file that will be moved to `finalPath` once the caller commits (a temporary file
@@ -53,8 +53,8 @@ struct RecoveryStatus {
         std::string Name; // as the set records it
         FileState State = FileState::Intact;
     };
-    std::vector<Entry> Files;   // in the set's order
-    bool Repairable = false;    // true too when nothing needs repair
+    std::vector<Entry> Files;       // in the set's order
+    bool Repairable = false;        // true too when nothing needs repair
     std::uint32_t SlicesNeeded = 0; // more recovery slices a repair would need
     std::uint32_t SlicesAvailable = 0;
     bool AllIntact() const;
@@ -74,6 +74,28 @@ struct RebuiltFile {
 // solved, others are tried. On failure the files `create` made are the caller's to remove.
 std::vector<RebuiltFile> RebuildFiles(const std::filesystem::path& par2File,
                                       const CreateOutput& create, const Progress& progress = {});
+// For a join: copies of the set's damaged and missing files rebuilt into temporary files in
+// `folder` (the output's, say), which are removed when this ends; the user's files stay as they
+// are. Throws as RebuildFiles does, having removed what it wrote.
+class RebuiltCopies {
+  public:
+    RebuiltCopies(const std::filesystem::path& par2File, const std::filesystem::path& folder,
+                  const Progress& progress = {});
+    RebuiltCopies(const RebuiltCopies&) = delete;
+    RebuiltCopies& operator=(const RebuiltCopies&) = delete;
+    ~RebuiltCopies();
+    // Where to read the file `path` names: its rebuilt copy, or `path` itself.
+    std::filesystem::path ReadFrom(const std::filesystem::path& path) const;
+    std::size_t Count() const { return copies_.size(); }
+
+  private:
+    struct Copy {
+        RebuiltFile file;
+        FileIdentity identity;
+    };
+    std::vector<Copy> copies_;
+};
+
 // "2 pieces were rebuilt from the recovery data." ("1 piece was ...").
 std::string RebuiltMessage(std::size_t count);
 

@@ -60,7 +60,7 @@ struct FileCheck {
 struct Checked {
     LoadedSet set;
     std::vector<FileCheck> files;
-    std::vector<std::uint32_t> missing;        // slice numbers
+    std::vector<std::uint32_t> missing;                         // slice numbers
     std::vector<std::pair<std::size_t, std::uint64_t>> sliceOf; // slice number -> file, index
 };
 
@@ -96,18 +96,21 @@ Checked Check(const fs::path& par2File, Meter& meter) {
         } else {
             const std::uint64_t size = in->Size();
             SliceHasher hasher(sliceSize);
-            in->ReadRange(0, std::min(size, want.Length), [&](const std::uint8_t* b, std::size_t n) {
-                hasher.Feed(b, n);
-                meter.Add(n);
-            });
+            in->ReadRange(0, std::min(size, want.Length),
+                          [&](const std::uint8_t* b, std::size_t n) {
+                              hasher.Feed(b, n);
+                              meter.Add(n);
+                          });
             hasher.Finish();
             const bool whole = size == want.Length && hasher.FileHash() == want.Hash;
             check.state = whole ? FileState::Intact : FileState::Damaged;
             for (std::size_t k = 0; k < expected.size(); ++k)
-                check.intact[k] = whole || (k < hasher.Slices().size() && hasher.Slices()[k] == expected[k]);
+                check.intact[k] =
+                    whole || (k < hasher.Slices().size() && hasher.Slices()[k] == expected[k]);
         }
         for (std::size_t k = 0; k < expected.size(); ++k)
-            if (!check.intact[k]) c.missing.push_back(check.firstSlice + static_cast<std::uint32_t>(k));
+            if (!check.intact[k])
+                c.missing.push_back(check.firstSlice + static_cast<std::uint32_t>(k));
     }
     return c;
 }
@@ -156,7 +159,8 @@ std::vector<std::vector<Gf>> Invert(const Checked& c, const std::vector<std::siz
         std::size_t pivot = col;
         while (pivot < m && a[pivot][col] == 0)
             ++pivot;
-        if (pivot == m) throw EngineError("The recovery slices could not be solved."); // chosen so it is not
+        if (pivot == m)
+            throw EngineError("The recovery slices could not be solved."); // chosen so it is not
         std::swap(a[pivot], a[col]);
         const Gf inverse = GfInverse(a[col][col]);
         for (auto& v : a[col])
@@ -215,7 +219,8 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
     const std::size_t m = c.missing.size();
     if (m == 0) return {};
     if (m > kMaxMissing)
-        throw EngineError("Too many slices are missing to rebuild them: " + std::to_string(m) + ".");
+        throw EngineError("Too many slices are missing to rebuild them: " + std::to_string(m) +
+                          ".");
     const std::vector<std::size_t> chosen = ChooseSlices(c);
     if (chosen.size() < m) {
         const RecoveryStatus status = StatusOf(c);
@@ -277,7 +282,8 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
         const std::uint64_t length = c.set.Files[f].Length;
         if (at >= length) return;
         outputs[f]->Seek(at);
-        outputs[f]->WriteAll(bytes, static_cast<std::size_t>(std::min<std::uint64_t>(size, length - at)));
+        outputs[f]->WriteAll(bytes,
+                             static_cast<std::size_t>(std::min<std::uint64_t>(size, length - at)));
     };
     combination.Advanced = [&](std::uint64_t n) { meter.Add(n); };
     std::uint64_t rebuiltBytes = 0;
@@ -303,6 +309,41 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
                               "\" could not be rebuilt: the result does not match its checksum.");
     }
     return rebuilt;
+}
+
+RebuiltCopies::RebuiltCopies(const fs::path& par2File, const fs::path& folder,
+                             const Progress& progress) {
+    std::vector<std::pair<fs::path, FileIdentity>> made;
+    const CreateOutput create = [&](const fs::path& final) {
+        File file = File::CreateBeside(folder / final.filename());
+        made.emplace_back(file.Path(), file.Identity());
+        return file;
+    };
+    try {
+        for (auto& file : RebuildFiles(par2File, create, progress)) {
+            const auto found = std::find_if(made.begin(), made.end(),
+                                            [&](const auto& m) { return m.first == file.Written; });
+            copies_.push_back({std::move(file), found->second});
+        }
+    } catch (...) {
+        for (const auto& [path, identity] : made)
+            RemoveTemporaryQuietly(path, identity);
+        throw;
+    }
+}
+
+RebuiltCopies::~RebuiltCopies() {
+    for (const auto& copy : copies_)
+        RemoveTemporaryQuietly(copy.file.Written, copy.identity);
+}
+
+fs::path RebuiltCopies::ReadFrom(const fs::path& path) const {
+    std::error_code error;
+    for (const auto& copy : copies_)
+        if (copy.file.Final == path ||
+            fs::weakly_canonical(copy.file.Final, error) == fs::weakly_canonical(path, error))
+            return copy.file.Written;
+    return path;
 }
 
 } // namespace zendra

@@ -19,7 +19,8 @@ void SliceHasher::AddToSlice(const std::uint8_t* bytes, std::size_t size) {
 void SliceHasher::Feed(const std::uint8_t* bytes, std::size_t size) {
     file_.Update(bytes, size);
     while (size > 0) {
-        const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(size, sliceSize_ - filled_));
+        const auto part =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, sliceSize_ - filled_));
         AddToSlice(bytes, part);
         bytes += part;
         size -= part;
@@ -29,7 +30,8 @@ void SliceHasher::Feed(const std::uint8_t* bytes, std::size_t size) {
 void SliceHasher::Finish() {
     static const std::uint8_t zeros[4096] = {};
     while (filled_ > 0)
-        AddToSlice(zeros, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof zeros, sliceSize_ - filled_)));
+        AddToSlice(zeros, static_cast<std::size_t>(
+                              std::min<std::uint64_t>(sizeof zeros, sliceSize_ - filled_)));
     fileHash_ = file_.Final();
 }
 

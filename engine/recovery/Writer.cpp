@@ -73,7 +73,10 @@ int Digits(std::uint64_t n) {
 
 std::string Padded(std::uint64_t n, int width) {
     std::string text = std::to_string(n);
-    return std::string(static_cast<std::size_t>(std::max<int>(0, width - static_cast<int>(text.size()))), '0') + text;
+    return std::string(
+               static_cast<std::size_t>(std::max<int>(0, width - static_cast<int>(text.size()))),
+               '0') +
+           text;
 }
 
 fs::path WithSuffix(const fs::path& base, const std::string& suffix) {
@@ -128,7 +131,9 @@ void WriteAt(File& file, std::uint64_t offset, const void* bytes, std::size_t si
 
 } // namespace
 
-fs::path RecoveryIndexName(const fs::path& baseName) { return WithSuffix(baseName, ".par2"); }
+fs::path RecoveryIndexName(const fs::path& baseName) {
+    return WithSuffix(baseName, ".par2");
+}
 
 fs::path RecoveryFileForIndex(const fs::path& indexPath) {
     fs::path base = indexPath;
@@ -177,8 +182,9 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
         file.input = &input;
         file.length = in.Size();
         Md5 prefix;
-        in.ReadRange(0, kHashedPrefix,
-                     [&](const std::uint8_t* bytes, std::size_t size) { prefix.Update(bytes, size); });
+        in.ReadRange(0, kHashedPrefix, [&](const std::uint8_t* bytes, std::size_t size) {
+            prefix.Update(bytes, size);
+        });
         file.hash16k = prefix.Final();
         file.id = FileIdOf(file.hash16k, file.length, input.Name);
         files.push_back(std::move(file));
@@ -202,8 +208,9 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
     const Id16 setId = SetIdOf(mainBody);
     std::uint64_t setSize = kHeaderSize + mainBody.size();
     for (const auto& file : files)
-        setSize += 2 * kHeaderSize + EncodeFileDescription({file.id, {}, {}, 0, file.input->Name}).size() +
-                   16 + 20 * SliceCount(file.length, sliceSize);
+        setSize += 2 * kHeaderSize +
+                   EncodeFileDescription({file.id, {}, {}, 0, file.input->Name}).size() + 16 +
+                   20 * SliceCount(file.length, sliceSize);
 
     std::vector<Volume> volumes = PlanVolumes(baseName, recovery, sliceSize, setSize);
     std::vector<fs::path> written{RecoveryIndexName(baseName)};
@@ -263,10 +270,9 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
         if (offset == 0) {
             md5.Update(setId.data(), setId.size());
             md5.Update(TypeBytes(PacketType::RecoverySlice).data(), 16);
-            const std::uint8_t exponent[4] = {static_cast<std::uint8_t>(output),
-                                              static_cast<std::uint8_t>(output >> 8),
-                                              static_cast<std::uint8_t>(output >> 16),
-                                              static_cast<std::uint8_t>(output >> 24)};
+            const std::uint8_t exponent[4] = {
+                static_cast<std::uint8_t>(output), static_cast<std::uint8_t>(output >> 8),
+                static_cast<std::uint8_t>(output >> 16), static_cast<std::uint8_t>(output >> 24)};
             md5.Update(exponent, 4);
             WriteAt(outputs[file], at + kHeaderSize, exponent, 4);
         }
@@ -284,8 +290,8 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
     Bytes set = EncodePacket(setId, PacketType::Main, mainBody);
     for (auto& file : files) {
         file.hasher->Finish();
-        const Bytes packet =
-            EncodePacket(setId, PacketType::FileDescription, EncodeFileDescription(file.Description()));
+        const Bytes packet = EncodePacket(setId, PacketType::FileDescription,
+                                          EncodeFileDescription(file.Description()));
         set.insert(set.end(), packet.begin(), packet.end());
     }
     for (const auto& file : files) {

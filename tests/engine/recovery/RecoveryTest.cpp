@@ -53,8 +53,8 @@ TEST(RecoveryTest, WritesThePacketsPar2cmdlineWrites) {
 
 TEST(RecoveryTest, NamesVolumesAsPar2cmdlineDoes) {
     TempDir dir;
-    const auto written = test::Protect(dir, {{"data.bin", test::RandomBytes(101 * 64, 1)}},
-                                       {10, 0, 64}, "x");
+    const auto written =
+        test::Protect(dir, {{"data.bin", test::RandomBytes(101 * 64, 1)}}, {10, 0, 64}, "x");
     std::vector<std::string> names;
     for (const auto& path : written)
         names.push_back(path.filename().string());
@@ -115,8 +115,17 @@ TEST(RecoveryTest, RebuildsWhatIsLostWhileTheRecoverySlicesSuffice) {
             EXPECT_THROW(test::Repair(dir / "set.par2"), EngineError);
             continue;
         }
-        EXPECT_EQ(test::Repair(dir / "set.vol0+1.par2").size(),
-                  c.removed.size() + c.flipped.size() + c.cut.size());
+        const std::size_t broken = c.removed.size() + c.flipped.size() + c.cut.size();
+        const auto names = dir.Names();
+        {
+            // For a join: copies, gone with the object; the user's files are left as they are.
+            const RebuiltCopies copies(dir / "set.par2", dir.Path());
+            EXPECT_EQ(copies.Count(), broken);
+            for (const auto& [name, bytes] : contents)
+                EXPECT_EQ(test::ReadBytes(copies.ReadFrom(dir / name)), bytes) << name;
+        }
+        EXPECT_EQ(dir.Names(), names);
+        EXPECT_EQ(test::Repair(dir / "set.vol0+1.par2").size(), broken);
         for (const auto& [name, bytes] : contents)
             EXPECT_EQ(test::ReadBytes(dir / name), bytes) << name;
         EXPECT_TRUE(ScanRecovery(dir / "set.par2").AllIntact());
@@ -179,7 +188,8 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
         [](Bytes& b) { b.resize(70); },
         [&](Bytes& b) { // every packet claims 1 TiB, or just over its own length
             for (std::size_t at = 0; at + 16 <= b.size(); at += 4)
-                if (std::equal(std::begin(par2::kMagic), std::end(par2::kMagic), b.begin() + static_cast<std::ptrdiff_t>(at)))
+                if (std::equal(std::begin(par2::kMagic), std::end(par2::kMagic),
+                               b.begin() + static_cast<std::ptrdiff_t>(at)))
                     put64(b, at + 8, at % 8 ? 1ull << 40 : 0x7ffffffffffffffcull);
         },
         [](Bytes& b) { // a wrong hash in every packet
@@ -209,10 +219,18 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
             if (bytes.empty()) continue;
             const std::size_t at = random() % bytes.size();
             switch (random() % 4) {
-            case 0: bytes[at] ^= static_cast<std::uint8_t>(1 << random() % 8); break;
-            case 1: bytes.resize(at); break;
-            case 2: put64(bytes, at & ~std::size_t{3}, 1ull << (random() % 64)); break;
-            default: bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), random() % 5, 0x50); break;
+            case 0:
+                bytes[at] ^= static_cast<std::uint8_t>(1 << random() % 8);
+                break;
+            case 1:
+                bytes.resize(at);
+                break;
+            case 2:
+                put64(bytes, at & ~std::size_t{3}, 1ull << (random() % 64));
+                break;
+            default:
+                bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), random() % 5, 0x50);
+                break;
             }
             test::WriteBytes(file, bytes);
         }
