@@ -3,8 +3,9 @@
 
 #include "EngineError.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+
+#include <wincrypt.h> // after windows.h, which it needs
 
 #include <algorithm>
 
