@@ -120,7 +120,8 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
         const bool keep = header->Type == PacketType::Main ||
                           header->Type == PacketType::FileDescription ||
                           header->Type == PacketType::SliceChecksums;
-        if (keep && bodySize > kMaxBody) {
+        // Other packets (the creator's, optional types) are not needed: not worth reading.
+        if ((!keep && header->Type != PacketType::RecoverySlice) || (keep && bodySize > kMaxBody)) {
             ++at;
             continue;
         }
