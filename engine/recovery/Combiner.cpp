@@ -141,10 +141,12 @@ void Combine(const Combination& c) {
                         for (std::size_t k = 0; k < n && !stop; ++k)
                             c.Seen(start + k, read.data + k * layout.stride, real[k]);
                     });
-                std::vector<Gf> factors(static_cast<std::size_t>(count) * n);
-                for (std::uint32_t o = 0; o < count; ++o)
-                    for (std::size_t k = 0; k < n; ++k)
-                        factors[o * n + k] = c.Coefficient(first + o, start + k);
+                std::vector<Gf> factors(static_cast<std::size_t>(count) * n), column(count);
+                for (std::size_t k = 0; k < n; ++k) {
+                    c.Coefficients(start + k, first, count, column.data());
+                    for (std::uint32_t o = 0; o < count; ++o)
+                        factors[o * n + k] = column[o];
+                }
                 // Outputs [from, to) get this batch, a block of outputs at a time (their tables
                 // made once), chunk by chunk.
                 const auto work = [&](std::uint32_t from, std::uint32_t to) {

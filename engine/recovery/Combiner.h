@@ -23,8 +23,9 @@ struct Combination {
     std::vector<std::filesystem::path> Files;
     std::vector<SliceSource> Sources;
     std::uint32_t Outputs = 0;
-    // The constant that source `source` is multiplied by in output `output`.
-    std::function<Gf(std::uint32_t output, std::size_t source)> Coefficient;
+    // The constants that source `source` is multiplied by in outputs first ... first + count - 1.
+    std::function<void(std::size_t source, std::uint32_t first, std::uint32_t count, Gf* column)>
+        Coefficients;
     // Shown every whole source slice (zero-padded to SliceSize; `length` bytes are real), in
     // order, once, when one window holds a whole slice (see WholeSlicesSeen).
     std::function<void(std::size_t source, const std::uint8_t* slice, std::uint64_t length)> Seen;

@@ -115,6 +115,16 @@ Gf GfInverse(Gf a) {
     return T().exp[(kOrder - T().log[a]) % kOrder];
 }
 
+std::uint32_t SliceLog(std::uint32_t index) {
+    return T().sliceLog[index];
+}
+std::uint32_t GfLog(Gf a) {
+    return T().log[a];
+}
+Gf GfExp(std::uint32_t e) {
+    return T().exp[e];
+}
+
 Gf SliceFactor(std::uint32_t index, std::uint32_t exponent) {
     return T().exp[static_cast<std::uint64_t>(T().sliceLog[index]) * exponent % kOrder];
 }

@@ -21,6 +21,11 @@ Gf GfInverse(Gf a);
 inline constexpr std::uint32_t kMaxInputSlices = 32768;
 // The constant of input slice `index` raised to `exponent`.
 Gf SliceFactor(std::uint32_t index, std::uint32_t exponent);
+// The same through logarithms (base 2), for sums of many products: the logarithm n of input slice
+// `index`'s constant, the logarithm of a non-zero element, and 2^e for e below 2 * 65535.
+std::uint32_t SliceLog(std::uint32_t index);
+std::uint32_t GfLog(Gf a);
+Gf GfExp(std::uint32_t e);
 
 // Regions are handled in blocks of this many bytes, held in the kernel's working layout between
 // ToWork and FromWork (the vector kernels keep each block's low and high bytes apart).

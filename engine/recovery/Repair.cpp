@@ -231,7 +231,7 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
         throw EngineError("The files cannot be rebuilt: " + std::to_string(status.SlicesNeeded) +
                           " more recovery slices are needed.");
     }
-    const auto inverse = Invert(c, chosen);
+    auto inverse = Invert(c, chosen);
     const std::uint64_t sliceSize = c.set.SliceSize;
 
     // The rebuilt files, with the slices that survived copied in at their places.
@@ -271,13 +271,36 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
         combination.Sources.push_back({combination.Files.size() - 1, slice.DataOffset, sliceSize});
     }
     combination.Outputs = static_cast<std::uint32_t>(m);
-    combination.Coefficient = [&](std::uint32_t j, std::size_t source) -> Gf {
-        if (source >= knownSlice.size()) return inverse[j][source - knownSlice.size()];
-        Gf sum = 0;
+    // Missing slice j = sum over r of inverse[j][r] * (recovery slice r + sum over the known
+    // slices i of constant_i ^ exponent_r * slice i): a known slice's coefficient is a sum over r.
+    constexpr std::uint32_t kZero = 0xFFFF; // the logarithm of no element: 0 has none
+    std::vector<std::vector<std::uint16_t>> logInverse(m, std::vector<std::uint16_t>(m));
+    for (std::size_t j = 0; j < m; ++j)
         for (std::size_t r = 0; r < m; ++r)
-            sum ^= GfMultiply(inverse[j][r],
-                              SliceFactor(knownSlice[source], c.set.Slices[chosen[r]].Exponent));
-        return sum;
+            logInverse[j][r] =
+                static_cast<std::uint16_t>(inverse[j][r] ? GfLog(inverse[j][r]) : kZero);
+    std::vector<std::vector<Gf>>().swap(inverse);
+    combination.Coefficients = [&](std::size_t source, std::uint32_t first, std::uint32_t count,
+                                   Gf* column) {
+        if (source >= knownSlice.size()) {
+            const std::size_t r = source - knownSlice.size();
+            for (std::uint32_t o = 0; o < count; ++o) {
+                const std::uint32_t log = logInverse[first + o][r];
+                column[o] = log == kZero ? 0 : GfExp(log);
+            }
+            return;
+        }
+        std::vector<std::uint32_t> power(m); // log of constant_i ^ exponent_r
+        const std::uint64_t n = SliceLog(knownSlice[source]);
+        for (std::size_t r = 0; r < m; ++r)
+            power[r] = static_cast<std::uint32_t>(n * c.set.Slices[chosen[r]].Exponent % 65535);
+        for (std::uint32_t o = 0; o < count; ++o) {
+            const std::vector<std::uint16_t>& row = logInverse[first + o];
+            Gf sum = 0;
+            for (std::size_t r = 0; r < m; ++r)
+                if (row[r] != kZero) sum ^= GfExp(row[r] + power[r]);
+            column[o] = sum;
+        }
     };
     combination.Made = [&](std::uint32_t j, std::uint64_t offset, const std::uint8_t* bytes,
                            std::size_t size) {

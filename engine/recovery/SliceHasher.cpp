@@ -1,6 +1,9 @@
 #include "SliceHasher.h"
 
+#include "Worker.h"
+
 #include <algorithm>
+#include <optional>
 
 namespace zendra::par2 {
 
@@ -17,7 +20,12 @@ void SliceHasher::AddToSlice(const std::uint8_t* bytes, std::size_t size) {
 }
 
 void SliceHasher::Feed(const std::uint8_t* bytes, std::size_t size) {
-    file_.Update(bytes, size);
+    // A long run (a check's reads): the file's MD5 on another core, beside the slices'.
+    std::optional<Worker> whole;
+    if (size >= (256 << 10))
+        whole.emplace([this, bytes, size](const std::atomic<bool>&) { file_.Update(bytes, size); });
+    else
+        file_.Update(bytes, size);
     while (size > 0) {
         const auto part =
             static_cast<std::size_t>(std::min<std::uint64_t>(size, sliceSize_ - filled_));
@@ -25,6 +33,7 @@ void SliceHasher::Feed(const std::uint8_t* bytes, std::size_t size) {
         bytes += part;
         size -= part;
     }
+    if (whole) whole->Finish();
 }
 
 void SliceHasher::Finish() {

@@ -232,8 +232,9 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
         }
     }
     c.Outputs = recovery;
-    c.Coefficient = [](std::uint32_t output, std::size_t source) {
-        return SliceFactor(static_cast<std::uint32_t>(source), output);
+    c.Coefficients = [](std::size_t source, std::uint32_t first, std::uint32_t count, Gf* column) {
+        for (std::uint32_t o = 0; o < count; ++o) // recovery slice o has exponent o
+            column[o] = SliceFactor(static_cast<std::uint32_t>(source), first + o);
     };
     const bool hashWhileCombining = WholeSlicesSeen(sliceSize);
     std::uint64_t total = BytesToRead(c), done = 0;
