@@ -198,7 +198,7 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
         },
     };
     std::mt19937 random(11);
-    for (std::size_t round = 0; round < std::size(spoil) + 120; ++round) {
+    for (std::size_t round = 0; round < std::size(spoil) + 60; ++round) {
         TempDir dir;
         test::Protect(dir, contents, {0, 6, 64});
         test::Protect(dir, {{"other.bin", test::RandomBytes(900, 3)}}, {0, 2, 64}, "other");
