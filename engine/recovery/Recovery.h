@@ -74,6 +74,7 @@ struct RebuiltFile {
 // solved, others are tried. On failure the files `create` made are the caller's to remove.
 std::vector<RebuiltFile> RebuildFiles(const std::filesystem::path& par2File,
                                       const CreateOutput& create, const Progress& progress = {});
+
 // For a join: copies of the set's damaged and missing files rebuilt into temporary files in
 // `folder` (the output's, say), which are removed when this ends; the user's files stay as they
 // are. Throws as RebuildFiles does, having removed what it wrote.

@@ -65,7 +65,8 @@ struct Checked {
     std::vector<std::pair<std::size_t, std::uint64_t>> sliceOf; // slice number -> file, index
 };
 
-Checked Check(const fs::path& par2File, Meter& meter) {
+// `rebuilding`: the check is the first half of a rebuild, for the progress shown.
+Checked Check(const fs::path& par2File, Meter& meter, bool rebuilding) {
     Checked c{LoadRecoverySet(par2File), {}, {}, {}};
     const fs::path folder = par2File.parent_path();
     const std::uint64_t sliceSize = c.set.SliceSize;
@@ -74,7 +75,7 @@ Checked Check(const fs::path& par2File, Meter& meter) {
         c.files.push_back({LocationOf(folder, file.Name), {}, {}, 0});
         if (KindOf(c.files.back().path) == EntryKind::Regular) total += file.Length;
     }
-    meter.SetTotal(2 * total);
+    meter.SetTotal(rebuilding ? 2 * total : total);
     std::uint32_t slice = 0;
     for (std::size_t f = 0; f < c.files.size(); ++f) {
         const FileDescription& want = c.set.Files[f];
@@ -213,13 +214,13 @@ std::string RebuiltMessage(std::size_t count) {
 
 RecoveryStatus ScanRecovery(const fs::path& par2File, const Progress& progress) {
     Meter meter(progress, 0);
-    return StatusOf(Check(par2File, meter));
+    return StatusOf(Check(par2File, meter, false));
 }
 
 std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutput& create,
                                       const Progress& progress) {
     Meter meter(progress, 0);
-    const Checked c = Check(par2File, meter);
+    const Checked c = Check(par2File, meter, true);
     const std::size_t m = c.missing.size();
     if (m == 0) return {};
     if (m > kMaxMissing)
