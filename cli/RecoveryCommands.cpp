@@ -95,6 +95,11 @@ int AddRecoveryData(const fs::path& source, std::int32_t firstNumber, std::int32
                     std::ostream& err, const Progress& progress) {
     std::vector<fs::path> written;
     try {
+        // First, so that a failure below leaves no recovery files beside the new pieces.
+        for (const auto& old : ExistingRecoveryFiles(source))
+            if (!RemoveFileQuietly(old))
+                throw EngineError("\"" + DisplayPath(old) +
+                                  "\" is left from an earlier split and could not be removed.");
         if (arguments.Any()) {
             std::vector<RecoveryInput> inputs;
             const std::uint64_t length = fs::file_size(source);
@@ -115,11 +120,6 @@ int AddRecoveryData(const fs::path& source, std::int32_t firstNumber, std::int32
             written = WriteRecoveryFiles(source, inputs, options, staging.Create(), progress);
             staging.Commit();
         }
-        for (const auto& old : ExistingRecoveryFiles(source))
-            if (std::find(written.begin(), written.end(), old) == written.end() &&
-                !RemoveFileQuietly(old))
-                throw EngineError("\"" + DisplayPath(old) +
-                                  "\" is left from an earlier split and could not be removed.");
     } catch (const std::exception& error) {
         return Failed(err, error.what());
     }

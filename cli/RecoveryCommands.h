@@ -23,9 +23,9 @@ struct RecoveryArguments {
 // Empty when the values are right, else what is wrong with them.
 std::string CheckRecoveryArguments(const RecoveryArguments& arguments);
 
-// After a split of `source` into pieces of `pieceSize` numbered from `firstNumber`: writes the
-// recovery files when asked for, and removes those an older split left, which never describe
-// the new pieces.
+// After a split of `source` into pieces of `pieceSize` numbered from `firstNumber`: removes the
+// recovery files an older split left, which never describe the new pieces, then writes new ones
+// when asked for.
 int AddRecoveryData(const std::filesystem::path& source, std::int32_t firstNumber,
                     std::int32_t pieceSize, const RecoveryArguments& arguments, bool quiet,
                     std::ostream& out, std::ostream& err, const Progress& progress);
