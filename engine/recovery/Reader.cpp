@@ -34,6 +34,9 @@ class Collector {
     std::optional<Id16> firstMain; // the set of the first main packet seen
     std::optional<Id16> firstSet;
     std::uint64_t kept = 0;
+    // Bytes that may still be read for packets whose hash then fails: without a bound, files of
+    // false headers claiming long packets would cost time growing with the square of their size.
+    std::uint64_t failureBudget = 0;
 
     SetPackets* For(const Id16& set) {
         auto found = sets.find(set);
@@ -121,7 +124,8 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
                           header->Type == PacketType::FileDescription ||
                           header->Type == PacketType::SliceChecksums;
         // Other packets (the creator's, optional types) are not needed: not worth reading.
-        if ((!keep && header->Type != PacketType::RecoverySlice) || (keep && bodySize > kMaxBody)) {
+        if ((!keep && header->Type != PacketType::RecoverySlice) || (keep && bodySize > kMaxBody) ||
+            bodySize > collector.failureBudget) {
             ++at;
             continue;
         }
@@ -138,6 +142,7 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
         if (seen != bodySize) return; // the file shrank meanwhile
         bufferEnd = bufferAt;         // the buffer must be filled again
         if (md5.Final() != header->Hash) {
+            collector.failureBudget -= std::min(collector.failureBudget, bodySize);
             ++at;
             continue;
         }
@@ -187,6 +192,11 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
     for (const auto& other : ExistingRecoveryFiles(RecoveryBaseOf(par2File)))
         if (!fs::equivalent(other, par2File, error)) set.ParFiles.push_back(other);
     Collector collector;
+    collector.failureBudget = kMaxKept;
+    for (const auto& file : set.ParFiles) {
+        const std::uintmax_t size = fs::file_size(file, error);
+        if (!error) collector.failureBudget += 2 * size;
+    }
     for (std::size_t i = 0; i < set.ParFiles.size(); ++i) {
         if (i == 0) {
             ScanFile(set.ParFiles[i], i, collector); // the named file must be readable

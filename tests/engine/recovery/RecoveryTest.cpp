@@ -192,6 +192,12 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
                                b.begin() + static_cast<std::ptrdiff_t>(at)))
                     put64(b, at + 8, at % 8 ? 1ull << 40 : 0x7ffffffffffffffcull);
         },
+        [&](Bytes& b) { // every packet claims the rest of the file
+            for (std::size_t at = 0; at + 16 <= b.size(); at += 4)
+                if (std::equal(std::begin(par2::kMagic), std::end(par2::kMagic),
+                               b.begin() + static_cast<std::ptrdiff_t>(at)))
+                    put64(b, at + 8, (b.size() - at) & ~std::size_t{3});
+        },
         [](Bytes& b) { // a wrong hash in every packet
             for (std::size_t at = 80; at < b.size(); at += 64)
                 b[at] ^= 1;
