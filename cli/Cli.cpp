@@ -5,6 +5,7 @@
 #include "Join.h"
 #include "PlatformPath.h"
 #include "PartsCommand.h"
+#include "RecoveryCommands.h"
 #include "Split.h"
 
 #include <charconv>
@@ -34,6 +35,9 @@ const char* const kUsageText =
     "      --no-checksum   writes no checksum file (and removes an older split's)\n"
     "      --self-join     also writes FILE.join.sh and FILE.join.exe, which rebuild FILE\n"
     "                      where nothing is installed (sh, or Windows)\n"
+    "      --recovery P    also writes FILE.par2 and FILE.vol*.par2, recovery data in the PAR\n"
+    "                      2.0 format (par2cmdline reads it) of P percent (1-100) of the pieces\n"
+    "      --recovery-slices N, --slice-size S   the recovery slices' count and size instead\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--force] [--quiet]\n"
     "      Joins the pieces named by INDEX.tpl into DIR (default: the index's folder).\n"
@@ -46,8 +50,12 @@ const char* const kUsageText =
     "      --name NAME     the joined file's name (needed for GNU split's default prefix x)\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
-    "      Checks the pieces against the checksum file beside the index, writing nothing.\n"
+    "      Checks the pieces against the checksum file beside the index, writing nothing; with\n"
+    "      recovery files, tells each piece intact, damaged or missing, and whether a repair\n"
+    "      can rebuild them (exit status 3).\n"
     "      example: zendra-cli verify video.mkv.tpl\n"
+    "  zendra-cli repair INDEX.tpl\n"
+    "      Rebuilds damaged and missing pieces from the recovery files beside the index.\n"
     "  zendra-cli info INDEX.tpl\n"
     "      Shows what the index records and checks its pieces, writing nothing.\n"
     "      example: zendra-cli info video.mkv.tpl\n"
@@ -56,8 +64,9 @@ const char* const kUsageText =
     "  --             ends the options: what follows is a file name even if it starts with -\n"
     "  -h, --help     this text\n"
     "  --version      the program's version\n"
-    "Exit status: 0 done, 1 failed, 2 wrong command line, 130 stopped by Ctrl+C, 129 and 143 by a\n"
-    "closed terminal or a termination request (nothing is left behind).\n";
+    "Exit status: 0 done, 1 failed, 2 wrong command line, 3 (verify) damaged but repairable, 130\n"
+    "stopped by Ctrl+C, 129 and 143 by a closed terminal or a termination request (nothing is\n"
+    "left behind).\n";
 
 const char* const kSizeForms =
     "--size takes a number of bytes from 1 to 2147483647, optionally followed by b (512 bytes), "
@@ -77,6 +86,7 @@ struct Options {
     bool force = false;
     bool selfJoin = false;
     std::optional<std::string> name;
+    RecoveryArguments recovery;
 };
 
 fs::path PathOf(const std::string& utf8) {
@@ -173,14 +183,17 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
             options.selfJoin = true;
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
                    value(options.output, "--output") || value(options.output, "-o") ||
-                   value(options.codepage, "--codepage") || value(options.name, "--name")) {
+                   value(options.codepage, "--codepage") || value(options.name, "--name") ||
+                   value(options.recovery.Percent, "--recovery") ||
+                   value(options.recovery.Slices, "--recovery-slices") ||
+                   value(options.recovery.SliceSize, "--slice-size")) {
         } else {
             return "unknown option " + arg;
         }
     }
     if (options.command.empty()) return "no command given";
     if (options.command != "split" && options.command != "join" && options.command != "info" &&
-        options.command != "verify")
+        options.command != "verify" && options.command != "repair")
         return "unknown command " + options.command;
     if (options.operands.size() != 1) return options.command + " takes exactly one file";
     if (options.operands[0].empty()) return "the file name is empty";
@@ -200,6 +213,10 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         return "--codepage takes a Windows code page number, such as 1252, 1251, 936 or 932";
     if (options.output && options.output->empty()) return "the output folder is empty";
     if (options.size && !ParseSize(*options.size)) return kSizeForms;
+    if (options.command != "split" && options.recovery.Any())
+        return "--recovery, --recovery-slices and --slice-size go with split";
+    if (const auto problem = CheckRecoveryArguments(options.recovery); !problem.empty())
+        return problem;
     return {};
 }
 
@@ -291,7 +308,9 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     if (!options.quiet)
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
-    return kOk;
+    ProgressBar recoveryBar(err, showProgress);
+    return AddRecoveryData(source, 0, size, options.recovery, options.quiet, out, err,
+                           recoveryBar.Callback());
 }
 
 int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -365,6 +384,8 @@ int Verify(const Options& options, std::ostream& out, std::ostream& err, bool sh
         ProgressBar bar(err, showProgress);
         done = ReadJoinPlan(index, plan, message, CodePageOf(options)) &&
                VerifyPieces(plan, message, bar.Callback());
+        if (!done && HasRecoveryFiles(index))
+            return VerifyWithRecovery(index, options.quiet, out, err, bar.Callback());
     }
     if (!done) return Failed(err, message);
     if (!options.quiet)
@@ -407,6 +428,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (options.command == "split") return Split(options, out, err, showProgress);
             if (options.command == "join") return Join(options, out, err, showProgress);
             if (options.command == "verify") return Verify(options, out, err, showProgress);
+            if (options.command == "repair") {
+                ProgressBar bar(err, showProgress);
+                return RepairPieces(PathOf(options.operands[0]), options.quiet, out, err,
+                                    bar.Callback());
+            }
             return Info(options, out, err);
         } catch (const std::invalid_argument& wrong) {
             err << "zendra-cli: " << wrong.what() << '\n';

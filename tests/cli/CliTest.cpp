@@ -103,6 +103,32 @@ TEST_F(CliTest, JoinTakesAFirstPartAndSplitWritesTheKit) {
     EXPECT_NE(err.str().find("p.bin.join.exe\" was not written"), std::string::npos) << err.str();
 }
 
+TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
+    const auto original = test::RandomBytes(40000, 3);
+    test::WriteBytes(dir / "r.bin", original);
+    ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "4000", "--recovery", "15", "-q"}), 0)
+        << err.str();
+    EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 0) << err.str();
+    std::filesystem::remove(dir / "r.bin.004");
+    auto piece = test::ReadBytes(dir / "r.bin.007");
+    piece[100] ^= 1;
+    test::WriteBytes(dir / "r.bin.007", piece);
+    EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 3);
+    EXPECT_NE(out.str().find("  missing  r.bin.004\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("  damaged  r.bin.007\n"), std::string::npos) << out.str();
+    EXPECT_EQ(Run({"repair", U8(dir / "r.bin.tpl")}), 0) << err.str();
+    EXPECT_EQ(out.str(), "2 pieces were rebuilt from the recovery data.\n");
+    EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 0) << out.str();
+    std::filesystem::remove(dir / "r.bin.001");
+    std::filesystem::remove(dir / "r.bin.002");
+    EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 1);
+    EXPECT_EQ(Run({"repair", U8(dir / "r.bin.tpl")}), 1);
+    // A split without recovery data leaves no recovery files of the one before.
+    ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "4000", "-q"}), 0) << err.str();
+    for (const auto& name : dir.Names())
+        EXPECT_EQ(name.find(".par2"), std::string::npos) << name;
+}
+
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);
     test::WriteBytes(dir / "a.bin", bytes);
@@ -170,6 +196,11 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"join", "a.tpl", "--self-join"},
         {"split", "x", "--size", "1", "--name", "y"},
         {"join", "a.tpl", "--name", "y"},
+        {"split", "x", "--size", "10", "--recovery", "0"},
+        {"split", "x", "--size", "10", "--recovery", "101"},
+        {"split", "x", "--size", "10", "--recovery", "5", "--slice-size", "6"},
+        {"split", "x", "--size", "10", "--slice-size", "64"},
+        {"join", "a.tpl", "--recovery", "10"},
     };
     for (const auto& args : wrong) {
         EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);

@@ -1,0 +1,36 @@
+// Reading a recovery set from its files: packet by packet, skipping whatever does not check out
+// (damaged packets, packets of other sets, impossible lengths), with memory bounded whatever the
+// files hold.
+#pragma once
+
+#include "Packets.h"
+
+#include <filesystem>
+
+namespace zendra::par2 {
+
+struct RecoverySliceRef {
+    std::size_t File = 0;         // in LoadedSet::ParFiles
+    std::uint64_t DataOffset = 0; // where its bytes start
+    std::uint64_t Size = 0;       // how many there are: the set's slice size, or it is not one
+    std::uint32_t Exponent = 0;
+};
+
+struct LoadedSet {
+    Id16 SetId{};
+    std::uint64_t SliceSize = 0;
+    std::vector<FileDescription> Files; // the recovery set's files, in slice order
+    std::vector<std::vector<SliceChecksum>> Checksums;
+    std::vector<std::filesystem::path> ParFiles;
+    std::vector<RecoverySliceRef> Slices; // one per exponent
+};
+
+// BASE for BASE.par2 and BASE.vol<n>+<m>.par2.
+std::filesystem::path RecoveryBaseOf(const std::filesystem::path& par2File);
+
+// The set of `par2File` (the one its first main packet names; without one, the first set found),
+// read from it and from every BASE.*.par2 beside it. Throws EngineError when no usable set is
+// found, or the set lacks a file's description or slice checksums.
+LoadedSet LoadRecoverySet(const std::filesystem::path& par2File);
+
+} // namespace zendra::par2

@@ -1,0 +1,67 @@
+// Both ways with par2cmdline (the Debian package par2), when it is installed.
+#include "RecoveryTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace zendra {
+namespace {
+
+using test::Bytes;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+int Par2(const TempDir& dir, const std::string& arguments) {
+    const std::string command =
+        "cd '" + dir.Path().string() + "' && par2 " + arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct InteropTest : ::testing::Test {
+    void SetUp() override {
+        if (std::system("par2 --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no par2";
+        // As a split makes them: one piece of 12 (under the 10 % of recovery data) may be lost.
+        for (int k = 0; k < 12; ++k)
+            contents["data.bin.0" + std::string(k < 10 ? "0" : "") + std::to_string(k)] =
+                test::RandomBytes(k == 11 ? 7001 : 10000, static_cast<std::uint32_t>(k));
+        for (const auto& [name, bytes] : contents)
+            test::WriteBytes(dir / name, bytes);
+    }
+    // One piece lost, another damaged in its middle.
+    void Damage() {
+        fs::remove(dir / "data.bin.001");
+        Bytes bytes = test::ReadBytes(dir / "data.bin.003");
+        bytes[5000] ^= 0xff;
+        test::WriteBytes(dir / "data.bin.003", bytes);
+    }
+    void ExpectOriginals() {
+        for (const auto& [name, bytes] : contents)
+            EXPECT_EQ(test::ReadBytes(dir / name), bytes) << name;
+    }
+    TempDir dir;
+    std::map<std::string, Bytes> contents;
+};
+
+TEST_F(InteropTest, Par2cmdlineVerifiesAndRepairsWithZendrasFiles) {
+    test::Protect(dir, contents, {10, 0, 0}, "data.bin");
+    EXPECT_EQ(Par2(dir, "verify -q data.bin.par2"), 0);
+    Damage();
+    EXPECT_NE(Par2(dir, "verify -q data.bin.par2"), 0);
+    EXPECT_EQ(Par2(dir, "repair -q data.bin.par2"), 0);
+    ExpectOriginals();
+}
+
+TEST_F(InteropTest, ZendraRebuildsFromPar2cmdlinesFiles) {
+    ASSERT_EQ(Par2(dir, "create -q -r10 data.bin.par2 data.bin.0*"), 0);
+    Damage();
+    const RecoveryStatus status = ScanRecovery(dir / "data.bin.par2");
+    EXPECT_TRUE(status.Repairable);
+    EXPECT_EQ(test::Repair(dir / "data.bin.par2").size(), 2u);
+    ExpectOriginals();
+    EXPECT_EQ(Par2(dir, "verify -q data.bin.par2"), 0);
+}
+
+} // namespace
+} // namespace zendra

@@ -1,0 +1,252 @@
+#include "Packets.h"
+#include "RecoveryTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace zendra {
+namespace {
+
+using test::Bytes;
+using test::TempDir;
+namespace fs = std::filesystem;
+
+Bytes Hex(const std::string& text) {
+    Bytes bytes;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+Bytes Part(const Bytes& bytes, std::size_t at, std::size_t size) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(at + size));
+}
+
+// The set par2cmdline makes of the same two files with -s16 -c2, packet for packet.
+TEST(RecoveryTest, WritesThePacketsPar2cmdlineWrites) {
+    TempDir dir;
+    Bytes counting(40);
+    for (std::size_t i = 0; i < counting.size(); ++i)
+        counting[i] = static_cast<std::uint8_t>(i);
+    const std::string hello = "Hello, PAR2 world!\n";
+    const auto written = test::Protect(
+        dir, {{"hello.txt", Bytes(hello.begin(), hello.end())}, {"bytes.bin", counting}},
+        {10, 2, 16}, "ex");
+    ASSERT_EQ(written, (std::vector<fs::path>{dir / "ex.par2", dir / "ex.vol0+1.par2",
+                                              dir / "ex.vol1+1.par2"}));
+    const Bytes index = test::ReadBytes(dir / "ex.par2");
+    EXPECT_EQ(Part(index, 0, 108),
+              Hex("5041523200504b546c000000000000007b68779894e8678f07807b590c50600f"
+                  "f6f266d3e8ec2a917beb69d9bc0c2ae650415220322e30004d61696e00000000"
+                  "100000000000000002000000dd1400c781934f3eb7d356523e74c3ae"
+                  "52f0e7614d211674462ffb0bf038dce1"));
+    EXPECT_EQ(Part(test::ReadBytes(dir / "ex.vol0+1.par2"), 64, 20),
+              Hex("000000001c75545f5b19166751422230677f627c"));
+    EXPECT_EQ(Part(test::ReadBytes(dir / "ex.vol1+1.par2"), 64, 20),
+              Hex("010000002546e8c28177229c7678bbad4c606d57"));
+    // hello.txt's first slice: MD5, then CRC-32, in its slice checksum packet.
+    const Bytes slice = Hex("2397032b3b4fee2bdfb8b749266bc0b79699212c");
+    EXPECT_NE(std::search(index.begin(), index.end(), slice.begin(), slice.end()), index.end());
+}
+
+TEST(RecoveryTest, NamesVolumesAsPar2cmdlineDoes) {
+    TempDir dir;
+    const auto written =
+        test::Protect(dir, {{"data.bin", test::RandomBytes(101 * 64, 1)}}, {10, 0, 64}, "x");
+    std::vector<std::string> names;
+    for (const auto& path : written)
+        names.push_back(path.filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"x.par2", "x.vol00+1.par2", "x.vol01+2.par2",
+                                               "x.vol03+4.par2", "x.vol07+3.par2"}));
+    EXPECT_EQ(ExistingRecoveryFiles(dir / "x").size(), 5u);
+}
+
+// Files of several slices (the last ones partial), some lost or damaged in each case.
+TEST(RecoveryTest, RebuildsWhatIsLostWhileTheRecoverySlicesSuffice) {
+    const std::map<std::string, Bytes> contents{{"piece.000", test::RandomBytes(1000, 1)},
+                                                {"piece.001", test::RandomBytes(1000, 2)},
+                                                {"piece.002", test::RandomBytes(1000, 3)},
+                                                {"piece.003", test::RandomBytes(437, 4)},
+                                                {"piece.tpl", test::RandomBytes(30, 5)}};
+    using S = ProtectedState;
+    const struct {
+        std::vector<std::string> removed;
+        std::vector<std::pair<std::string, std::size_t>> flipped; // byte positions
+        std::vector<std::pair<std::string, std::size_t>> cut;     // new lengths
+        bool repairable;
+        std::uint32_t needed;
+    } cases[] = {
+        {{"piece.001"}, {}, {}, true, 0},
+        {{"piece.tpl"}, {{"piece.002", 999}}, {}, true, 0},
+        {{}, {{"piece.000", 0}, {"piece.003", 436}}, {{"piece.001", 500}}, true, 0},
+        {{"piece.001"}, {{"piece.002", 5}}, {}, false, 1}, // 9 slices lost, 8 recovery slices
+        {{"piece.000", "piece.003"}, {}, {}, false, 4},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        test::Protect(dir, contents, {0, 8, 128}); // 29 slices, 8 recovery slices
+        std::map<std::string, S> expected;
+        for (const auto& [name, bytes] : contents)
+            expected[name] = S::Intact;
+        for (const auto& name : c.removed) {
+            fs::remove(dir / name);
+            expected[name] = S::Missing;
+        }
+        for (const auto& [name, at] : c.flipped) {
+            Bytes bytes = test::ReadBytes(dir / name);
+            bytes[at] ^= 0x40;
+            test::WriteBytes(dir / name, bytes);
+            expected[name] = S::Damaged;
+        }
+        for (const auto& [name, size] : c.cut) {
+            fs::resize_file(dir / name, size);
+            expected[name] = S::Damaged;
+        }
+        const RecoveryStatus status = ScanRecovery(dir / "set.par2");
+        std::map<std::string, S> states;
+        for (const auto& entry : status.Files)
+            states[entry.Name] = entry.State;
+        EXPECT_EQ(states, expected);
+        EXPECT_EQ(status.Repairable, c.repairable);
+        EXPECT_EQ(status.SlicesNeeded, c.needed);
+        if (!c.repairable) {
+            EXPECT_THROW(test::Repair(dir / "set.par2"), EngineError);
+            continue;
+        }
+        const std::size_t broken = c.removed.size() + c.flipped.size() + c.cut.size();
+        const auto names = dir.Names();
+        {
+            // For a join: copies, gone with the object; the user's files are left as they are.
+            const RebuiltCopies copies(dir / "set.par2", dir.Path());
+            EXPECT_EQ(copies.Count(), broken);
+            for (const auto& [name, bytes] : contents)
+                EXPECT_EQ(test::ReadBytes(copies.ReadFrom(dir / name)), bytes) << name;
+        }
+        EXPECT_EQ(dir.Names(), names);
+        EXPECT_EQ(test::Repair(dir / "set.vol0+1.par2").size(), broken);
+        for (const auto& [name, bytes] : contents)
+            EXPECT_EQ(test::ReadBytes(dir / name), bytes) << name;
+        EXPECT_TRUE(ScanRecovery(dir / "set.par2").AllIntact());
+    }
+}
+
+// Slices 0 and 2 (constants 2^1 and 2^4) with exponents 0 and 21845 give a singular matrix: the
+// repair goes on to exponent 21846 when it is there, and reports the slice it lacks otherwise.
+TEST(RecoveryTest, SingularChoiceGivesWayToAnotherRecoverySlice) {
+    for (const bool spare : {true, false}) {
+        TempDir dir;
+        const Bytes original = test::RandomBytes(12, 9);
+        const auto written = test::Protect(dir, {{"three.bin", original}}, {0, 21847, 4});
+        // Only exponent 0 (in set.vol00000+0001.par2) and 21845 (and 21846) remain, the last
+        // ones copied from the last volume into a file of their own.
+        Bytes kept;
+        const Bytes last = test::ReadBytes(written.back());
+        for (std::size_t at = 0; at + 68 <= last.size();) {
+            std::uint64_t length = 0;
+            for (int i = 7; i >= 0; --i)
+                length = length << 8 | last[at + 8 + static_cast<std::size_t>(i)];
+            const std::uint32_t exponent = last[at + 64] | last[at + 65] << 8;
+            if (par2::TypeOf(&last[at + 48]) == par2::PacketType::RecoverySlice &&
+                (exponent == 21845 || (spare && exponent == 21846)))
+                kept.insert(kept.end(), last.begin() + static_cast<std::ptrdiff_t>(at),
+                            last.begin() + static_cast<std::ptrdiff_t>(at + length));
+            at += length;
+        }
+        for (std::size_t i = 2; i < written.size(); ++i)
+            fs::remove(written[i]);
+        test::WriteBytes(dir / "set.vol21845+2.par2", kept);
+        Bytes damaged = original;
+        damaged[0] ^= 1; // slice 0
+        damaged[8] ^= 1; // slice 2
+        test::WriteBytes(dir / "three.bin", damaged);
+        const RecoveryStatus status = ScanRecovery(dir / "set.par2");
+        EXPECT_EQ(status.Repairable, spare);
+        EXPECT_EQ(status.SlicesNeeded, spare ? 0u : 1u);
+        if (spare) {
+            test::Repair(dir / "set.par2");
+            EXPECT_EQ(test::ReadBytes(dir / "three.bin"), original);
+        } else {
+            EXPECT_THROW(test::Repair(dir / "set.par2"), EngineError);
+            EXPECT_EQ(test::ReadBytes(dir / "three.bin"), damaged);
+        }
+    }
+}
+
+// Damage to the recovery files themselves: what still checks out is used, the rest skipped.
+TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
+    const std::map<std::string, Bytes> contents{{"piece.000", test::RandomBytes(3000, 1)},
+                                                {"piece.001", test::RandomBytes(2000, 2)}};
+    const auto put64 = [](Bytes& bytes, std::size_t at, std::uint64_t value) {
+        for (std::size_t i = 0; i < 8 && at + i < bytes.size(); ++i)
+            bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    // Only set.par2 is spoilt: the copies in the volumes still describe the set.
+    const std::function<void(Bytes&)> spoil[] = {
+        [](Bytes& b) { b.resize(b.size() / 2); },
+        [](Bytes& b) { b.resize(70); },
+        [&](Bytes& b) { // every packet claims 1 TiB, or just over its own length
+            for (std::size_t at = 0; at + 16 <= b.size(); at += 4)
+                if (std::equal(std::begin(par2::kMagic), std::end(par2::kMagic),
+                               b.begin() + static_cast<std::ptrdiff_t>(at)))
+                    put64(b, at + 8, at % 8 ? 1ull << 40 : 0x7ffffffffffffffcull);
+        },
+        [&](Bytes& b) { // every packet claims the rest of the file
+            for (std::size_t at = 0; at + 16 <= b.size(); at += 4)
+                if (std::equal(std::begin(par2::kMagic), std::end(par2::kMagic),
+                               b.begin() + static_cast<std::ptrdiff_t>(at)))
+                    put64(b, at + 8, (b.size() - at) & ~std::size_t{3});
+        },
+        [](Bytes& b) { // a wrong hash in every packet
+            for (std::size_t at = 80; at < b.size(); at += 64)
+                b[at] ^= 1;
+        },
+    };
+    std::mt19937 random(11);
+    for (std::size_t round = 0; round < std::size(spoil) + 60; ++round) {
+        TempDir dir;
+        test::Protect(dir, contents, {0, 6, 64});
+        test::Protect(dir, {{"other.bin", test::RandomBytes(900, 3)}}, {0, 2, 64}, "other");
+        // Another set's volume under this set's name: its packets carry the other set's ID.
+        fs::rename(dir / "other.vol1+1.par2", dir / "set.vol9+1.par2");
+        const auto files = ExistingRecoveryFiles(dir / "set");
+        if (round < std::size(spoil)) {
+            Bytes bytes = test::ReadBytes(dir / "set.par2");
+            spoil[round](bytes);
+            test::WriteBytes(dir / "set.par2", bytes);
+            EXPECT_TRUE(ScanRecovery(dir / "set.par2").AllIntact()) << round;
+            continue;
+        }
+        // Random damage anywhere: an answer, if any, still comes from packets that check out.
+        for (int n = 0; n < 8; ++n) {
+            const fs::path& file = files[random() % files.size()];
+            Bytes bytes = test::ReadBytes(file);
+            if (bytes.empty()) continue;
+            const std::size_t at = random() % bytes.size();
+            switch (random() % 4) {
+            case 0:
+                bytes[at] ^= static_cast<std::uint8_t>(1 << random() % 8);
+                break;
+            case 1:
+                bytes.resize(at);
+                break;
+            case 2:
+                put64(bytes, at & ~std::size_t{3}, 1ull << (random() % 64));
+                break;
+            default:
+                bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), random() % 5, 0x50);
+                break;
+            }
+            test::WriteBytes(file, bytes);
+        }
+        try {
+            const RecoveryStatus status = ScanRecovery(dir / "set.par2");
+            EXPECT_TRUE(status.AllIntact()) << round;
+        } catch (const EngineError&) {
+        }
+    }
+}
+
+} // namespace
+} // namespace zendra
