@@ -293,6 +293,7 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         SplitOptions splitOptions;
         splitOptions.WriteChecksums = !options.noChecksum;
         splitOptions.Notice = Telling(err, options);
+        splitOptions.Recovery = RecoveryOptionsOf(options.recovery);
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
@@ -305,12 +306,13 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         if (!message.empty()) return Failed(err, message);
         if (!options.quiet) err << note;
     }
-    if (!options.quiet)
+    if (!options.quiet) {
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
-    ProgressBar recoveryBar(err, showProgress);
-    return AddRecoveryData(source, 0, size, options.recovery, options.quiet, out, err,
-                           recoveryBar.Callback());
+        if (options.recovery.Any())
+            out << "Recovery data \"" << DisplayPath(RecoveryIndexName(source)) << "\"\n";
+    }
+    return kOk;
 }
 
 int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {

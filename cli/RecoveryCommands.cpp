@@ -90,43 +90,14 @@ std::string CheckRecoveryArguments(const RecoveryArguments& arguments) {
     return {};
 }
 
-int AddRecoveryData(const fs::path& source, std::int32_t firstNumber, std::int32_t pieceSize,
-                    const RecoveryArguments& arguments, bool quiet, std::ostream& out,
-                    std::ostream& err, const Progress& progress) {
-    std::vector<fs::path> written;
-    try {
-        // First, so that a failure below leaves no recovery files beside the new pieces.
-        for (const auto& old : ExistingRecoveryFiles(source))
-            if (!RemoveFileQuietly(old))
-                throw EngineError("\"" + DisplayPath(old) +
-                                  "\" is left from an earlier split and could not be removed.");
-        if (arguments.Any()) {
-            std::vector<RecoveryInput> inputs;
-            const std::uint64_t length = fs::file_size(source);
-            const auto count =
-                static_cast<std::int32_t>((length + static_cast<std::uint64_t>(pieceSize) - 1) /
-                                          static_cast<std::uint64_t>(pieceSize));
-            for (std::int32_t k = 0; k < count; ++k) {
-                const fs::path piece = PieceName(source, firstNumber + k);
-                inputs.push_back({DisplayPath(piece.filename()), piece});
-            }
-            inputs.push_back({DisplayPath(IndexName(source).filename()), IndexName(source)});
-            RecoveryOptions options;
-            if (arguments.Percent) options.Percent = std::stoi(*arguments.Percent);
-            if (arguments.Slices)
-                options.SliceCount = static_cast<std::uint32_t>(std::stoul(*arguments.Slices));
-            if (arguments.SliceSize) options.SliceSize = std::stoull(*arguments.SliceSize);
-            Staging staging;
-            written = WriteRecoveryFiles(source, inputs, options, staging.Create(), progress);
-            staging.Commit();
-        }
-    } catch (const std::exception& error) {
-        return Failed(err, error.what());
-    }
-    if (!quiet && !written.empty())
-        out << "Recovery data \"" << DisplayPath(written.front()) << "\" and " << written.size() - 1
-            << " volume file" << (written.size() == 2 ? "" : "s") << "\n";
-    return kOk;
+std::optional<RecoveryOptions> RecoveryOptionsOf(const RecoveryArguments& arguments) {
+    if (!arguments.Any()) return std::nullopt;
+    RecoveryOptions options;
+    if (arguments.Percent) options.Percent = std::stoi(*arguments.Percent);
+    if (arguments.Slices)
+        options.SliceCount = static_cast<std::uint32_t>(std::stoul(*arguments.Slices));
+    if (arguments.SliceSize) options.SliceSize = std::stoull(*arguments.SliceSize);
+    return options;
 }
 
 bool HasRecoveryFiles(const fs::path& index) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Progress.h"
+#include "recovery/Recovery.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -23,12 +24,8 @@ struct RecoveryArguments {
 // Empty when the values are right, else what is wrong with them.
 std::string CheckRecoveryArguments(const RecoveryArguments& arguments);
 
-// After a split of `source` into pieces of `pieceSize` numbered from `firstNumber`: removes the
-// recovery files an older split left, which never describe the new pieces, then writes new ones
-// when asked for.
-int AddRecoveryData(const std::filesystem::path& source, std::int32_t firstNumber,
-                    std::int32_t pieceSize, const RecoveryArguments& arguments, bool quiet,
-                    std::ostream& out, std::ostream& err, const Progress& progress);
+// What the split is to write, when recovery data was asked for (the arguments checked).
+std::optional<RecoveryOptions> RecoveryOptionsOf(const RecoveryArguments& arguments);
 
 // Whether recovery files lie beside the index.
 bool HasRecoveryFiles(const std::filesystem::path& index);

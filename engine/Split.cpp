@@ -78,6 +78,8 @@ Plan Check(const std::filesystem::path& source, const File& input, std::int32_t 
     for (std::int32_t k = 0; k < plan.pieceCount; ++k)
         CheckOutputName(replace, PieceName(source, firstNumber + k), identity);
     CheckOutputName(replace, IndexName(source), identity);
+    for (const auto& older : ExistingRecoveryFiles(source))
+        CheckOutputName(replace, older, identity);
     // Checked whether or not it is written: a split without checksums removes an older one.
     if (options.WriteChecksums || KindOf(ChecksumName(source)) != EntryKind::Missing)
         CheckOutputName(replace, ChecksumName(source), identity);
@@ -88,18 +90,23 @@ std::string FileNameText(const std::filesystem::path& path) {
     return DisplayPath(path.filename());
 }
 
-void WriteSmallFile(Replacement& replace, const std::filesystem::path& name,
-                    const std::string& text) {
+// Returns where the file lies until the commit.
+std::filesystem::path WriteSmallFile(Replacement& replace, const std::filesystem::path& name,
+                                     const std::string& text) {
     File out = replace.Create(name);
     out.WriteAll(text.data(), text.size());
+    std::filesystem::path written = out.Path();
     replace.Finish(out);
+    return written;
 }
 
 // Writes one piece file and returns its checksum, of exactly the bytes written; the source's bytes
 // also go to `whole`.
 std::string WritePiece(Replacement& replace, File& input, const std::filesystem::path& name,
-                       Span span, const CopyProgress& advanced, Hash128& whole) {
+                       Span span, const CopyProgress& advanced, Hash128& whole,
+                       std::vector<RecoveryInput>& written) {
     File piece = replace.Create(name);
+    written.push_back({FileNameText(name), piece.Path()});
     Hash128 hash;
     const auto header = EncodePieceHeader(span.size);
     hash.Update(header.data(), header.size());
@@ -133,10 +140,11 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         // Each checksum is of the bytes just written, hashed from the buffer they are written from.
         ChecksumList checksums;
         Hash128 whole;
+        std::vector<RecoveryInput> written; // what recovery data protects: the pieces and the index
         for (std::int32_t k = 0; k < plan.pieceCount; ++k) {
             const std::filesystem::path name = PieceName(SourcePath, FirstNumber + k);
-            checksums[FileNameText(name)] =
-                WritePiece(replace, input, name, PieceSpan(plan, PieceSize, k), advanced, whole);
+            checksums[FileNameText(name)] = WritePiece(
+                replace, input, name, PieceSpan(plan, PieceSize, k), advanced, whole, written);
         }
         checksums[FileNameText(SourcePath)] = whole.Hex();
         if (input.State() != before)
@@ -156,7 +164,16 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         else
             replace.Remove(ChecksumName(SourcePath));
         const auto bytes = EncodeIndex(index);
-        WriteSmallFile(replace, IndexName(SourcePath), std::string(bytes.begin(), bytes.end()));
+        written.push_back({FileNameText(IndexName(SourcePath)),
+                           WriteSmallFile(replace, IndexName(SourcePath),
+                                          std::string(bytes.begin(), bytes.end()))});
+        if (options.Recovery)
+            WriteRecoveryFiles(
+                SourcePath, written, *options.Recovery,
+                [&](const std::filesystem::path& final) { return replace.Create(final); },
+                progress);
+        for (const auto& older : ExistingRecoveryFiles(SourcePath))
+            replace.Remove(older);
         // Only now do the new files replace what bore their names, all or none, so that a failed
         // or cancelled split leaves an older split of the same file as it was.
         replace.Commit();

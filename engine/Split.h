@@ -2,9 +2,11 @@
 
 #include "Progress.h"
 #include "Replace.h"
+#include "recovery/Recovery.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace zendra {
@@ -19,6 +21,10 @@ struct SplitOptions {
     // every piece file, which every join then checks. Without it, a checksum file an older split
     // left under that name is removed, and the split fails, writing nothing, when it cannot be.
     bool WriteChecksums = true;
+    // Also writes recovery data (NAME.par2, NAME.vol*.par2) for the pieces and the index. Either
+    // way an older split's recovery files go, in the same transaction: they never describe the new
+    // pieces.
+    std::optional<RecoveryOptions> Recovery;
     // Told in one line of what the split found and mended first (files a killed run left).
     zendra::Notice Notice;
 };
