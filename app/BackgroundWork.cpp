@@ -53,21 +53,36 @@ void BackgroundWork::Run(const Job& job) {
     const HWND focus = GetFocus();
     // Nonzero: the owner was disabled already, and stays so afterwards.
     const bool ownerWasEnabled = !EnableWindow(owner_, FALSE);
-    UniqueKernelHandle thread(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
-    if (thread) {
-        thread_ = thread.Get();
-        running = this;
-        showTimer_.SetEnabled(true);
-        Wait(thread.Get());
-        End();
-    } else {
-        job(report_);
+    {
+        // Closed only after `restore` has waited for the worker.
+        UniqueKernelHandle thread;
+        // Whichever way this block is left, the worker has ended and the owner takes input again.
+        struct Restore {
+            BackgroundWork& work;
+            bool ownerWasEnabled;
+            HWND focus;
+            ~Restore() {
+                // A worker still running here means this thread left early: it is stopped.
+                if (work.Busy() && WaitForSingleObject(work.thread_, 0) == WAIT_TIMEOUT) work.Stop();
+                work.End();
+                // The owner first, so that the activation passes back to it and not to another
+                // program.
+                if (ownerWasEnabled) EnableWindow(work.owner_, TRUE);
+                if (work.window_.IsLoaded()) work.window_.Unload();
+                if (focus && IsWindow(focus)) SetFocus(focus);
+                work.job_ = nullptr;
+            }
+        } restore{*this, ownerWasEnabled, focus};
+        thread.Reset(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
+        if (thread) {
+            thread_ = thread.Get();
+            running = this;
+            showTimer_.SetEnabled(true);
+            Wait(thread.Get());
+        } else {
+            job(report_);
+        }
     }
-    // The owner first, so that the activation passes back to it and not to another program.
-    if (ownerWasEnabled) EnableWindow(owner_, TRUE);
-    if (window_.IsLoaded()) window_.Unload();
-    if (focus && IsWindow(focus)) SetFocus(focus);
-    job_ = nullptr;
     if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
 }
 

@@ -203,11 +203,42 @@ void Form1::Say(const std::wstring& text) {
     RepaintNow();
 }
 
-tk::MsgResult Form1::Ask(const std::wstring& question) {
+tk::MsgResult Form1::Ask(const std::wstring& question, tk::MsgDefault focused) {
     const tk::MsgResult answer =
-        services_.messages.Show(question, tk::MsgButtons::YesNo, tk::MsgIcon::Question);
+        services_.messages.Show(question, tk::MsgButtons::YesNo, tk::MsgIcon::Question, {}, focused);
     RepaintNow();
     return answer;
+}
+
+void Form1::ShowingFailures(const std::function<void()>& handler) noexcept {
+    std::wstring failure;
+    try {
+        handler();
+        return;
+    } catch (const tk::PlatformError& error) {
+        failure = error.Description();
+    } catch (const std::exception& error) {
+        failure = FromUtf8(error.what());
+    } catch (...) {
+        failure = L"An unknown error.";
+    }
+    try {
+        if (IsLoaded()) Say(L"The work stopped: " + failure);
+    } catch (...) {
+        tk::ReportCurrentException(L"a failure could not be shown");
+    }
+}
+
+bool Form1::RunWork(const std::wstring& caption,
+                    const std::function<bool(const Progress&)>& step) {
+    bool result = false;
+    {
+        WaitCursor wait;
+        BackgroundWork work(Hwnd(), caption);
+        work.Run([&](const Progress& progress) { result = step(progress); });
+    }
+    DiscardQueuedInput();
+    return result;
 }
 
 void Form1::RepaintNow() noexcept {

@@ -8,6 +8,7 @@
 #include "OSXcheckbox.h"
 #include "Pane.h"
 #include "PictureTab.h"
+#include "Progress.h"
 #include "aquaBtn.h"
 #include "ucShadow.h"
 #include "iList.h"
@@ -21,6 +22,7 @@
 #include <shellapi.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,7 +118,13 @@ private:
 
     // A box with the program's title and an OK button; the window is repainted once it closes.
     void Say(const std::wstring& text);
-    tk::MsgResult Ask(const std::wstring& question);
+    tk::MsgResult Ask(const std::wstring& question,
+                      tk::MsgDefault focused = tk::MsgDefault::First);
+    // Runs a handler; whatever it throws is shown in a box rather than lost.
+    void ShowingFailures(const std::function<void()>& handler) noexcept;
+    // Runs one step of a split or join in BackgroundWork with the hourglass; the step's result.
+    // The queued input the disabled window took meanwhile is dropped afterwards.
+    bool RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step);
     // Draws whatever a closed box or dialog uncovered, before a long split or join starts.
     void RepaintNow() noexcept;
     // The settings' application name: the executable's base name.

@@ -24,7 +24,7 @@ void Form1::CreateSplitPane() {
     FraSplit.Create(*this, cmdSplit, 2190, 1650, 2535, 345);
     cmdBrowse.MouseUp.Handle([this](short, short, float, float) { cmdBrowse_MouseUp(); });
     Text2.KeyPress.Handle([this](wchar_t& key) { Text2_KeyPress(key); });
-    cmdSplit.Click.Handle([this] { cmdSplit_Click(); });
+    cmdSplit.Click.Handle([this] { ShowingFailures([this] { cmdSplit_Click(); }); });
 }
 
 void Form1::cmdBrowse_MouseUp() { UseFileToSplit(Lower(LocateFile())); }
@@ -65,15 +65,9 @@ void Form1::cmdSplit_Click() {
     RepaintNow();
     const std::wstring source = txtSplit.Text();
     std::string message;
-    bool done = false;
-    {
-        WaitCursor wait;
-        BackgroundWork work(Hwnd(), L"Splitting...");
-        work.Run([&](const Progress& progress) {
-            done = SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
-        });
-    }
-    DiscardQueuedInput();
+    const bool done = RunWork(L"Splitting...", [&](const Progress& progress) {
+        return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
+    });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
     // A cancelled split has removed what it wrote.

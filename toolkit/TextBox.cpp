@@ -1,6 +1,7 @@
 #include "TextBox.h"
 
 #include "Units.h"
+#include "Window.h"
 
 #include <stdexcept>
 
@@ -79,6 +80,7 @@ LRESULT CALLBACK TextBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             if (code == 0) return 0; // discarded before it reaches the field
             wParam = code;
         } catch (...) {
+            ReportCurrentException(L"a text box's key handler failed");
             return 0;
         }
     }

@@ -5,11 +5,18 @@
 
 #include "Handles.h"
 
+#include <string>
 #include <vector>
 
 namespace zendra::tk {
 
 class Timer;
+
+// Writes a failure nobody can be shown any more (an exception that reached a window procedure)
+// to the debugger's output, so that it is never lost without a trace.
+void ReportLostFailure(const std::wstring& what) noexcept;
+// The same for the exception being handled now (call inside a catch block).
+void ReportCurrentException(const wchar_t* where) noexcept;
 
 class Window {
 public:

@@ -32,9 +32,9 @@ public:
 class RetypingBox : public tk::FakeMessageBox {
 public:
     tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
-                       const std::wstring& title) override {
+                       const std::wstring& title, tk::MsgDefault focused) override {
         if (field != nullptr) field->SetText(retyped);
-        return FakeMessageBox::Show(text, buttons, icon, title);
+        return FakeMessageBox::Show(text, buttons, icon, title, focused);
     }
     tk::TextBox* field = nullptr;
     std::wstring retyped;

@@ -100,6 +100,46 @@ TEST_F(JoinPane, JoinsIntoTheIndexFolderByDefault) {
     EXPECT_EQ(Read(source), content);
 }
 
+TEST_F(JoinPane, AnExistingOutputIsReplacedOnlyAfterYesAskedBeforeAnythingIsWritten) {
+    const std::wstring index = Prepared();
+    Start();
+    for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        Write(L"report.doc", "the file that was there");
+        messages.calls.clear();
+        messages.answers = {answer};
+        Join(index, folder);
+        ASSERT_GE(messages.calls.size(), 1u);
+        EXPECT_EQ(messages.calls[0].text, source + L" already exists. Replace it?");
+        EXPECT_EQ(messages.calls[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(messages.calls[0].focused, tk::MsgDefault::Second);
+        if (answer == MsgResult::No) {
+            EXPECT_EQ(messages.calls.size(), 1u);
+            EXPECT_EQ(Read(source), "the file that was there");
+        } else {
+            EXPECT_EQ(Said().back(), L"Successfully joined!");
+            EXPECT_EQ(Read(source), content);
+        }
+    }
+}
+
+// A file system whose every question fails as a lost network drive's would.
+class FailingFiles : public tk::FakeFileSystem {
+public:
+    bool FileExists(const std::wstring&) override { throw std::runtime_error("drive gone"); }
+};
+
+TEST_F(JoinPane, AFailureInsideTheJoinIsShownNotSwallowed) {
+    const std::wstring index = Prepared();
+    FailingFiles files;
+    Start(&files);
+    Join(index, folder);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text.find(L"drive gone"), std::wstring::npos);
+    EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
+    form->Unload(); // while its file system lives
+    form.reset();
+}
+
 TEST_F(JoinPane, AFolderTypedWithoutItsSeparatorReceivesTheFile) {
     const std::wstring index = Prepared();
     const std::wstring out = Subfolder(L"out");
@@ -195,14 +235,15 @@ TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
         SetOption(L"DelSplit", c.del);
         SetOption(L"DelSplitConfirm", c.confirm);
         messages.calls.clear();
-        messages.answers = {MsgResult::Ok, c.answer};
+        // The source is still there: its replacing is asked first.
+        messages.answers = {MsgResult::Yes, MsgResult::Ok, c.answer};
         Join(index, folder);
-        const bool asked = messages.calls.size() == 2;
+        const bool asked = messages.calls.size() == 3;
         EXPECT_EQ(asked, c.asked) << c.del << c.confirm;
         if (asked) {
-            EXPECT_EQ(messages.calls[1].text, L"Delete splitted files?");
-            EXPECT_EQ(messages.calls[1].buttons, MsgButtons::YesNo);
-            EXPECT_EQ(messages.calls[1].icon, MsgIcon::Question);
+            EXPECT_EQ(messages.calls[2].text, L"Delete splitted files?");
+            EXPECT_EQ(messages.calls[2].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(messages.calls[2].icon, MsgIcon::Question);
         }
         EXPECT_EQ(!Exists(index), c.deleted) << c.del << c.confirm;
         for (const wchar_t* piece : {L".000", L".001", L".002", L".xxh128"})

@@ -10,9 +10,9 @@ namespace {
 class UncoveringBox : public tk::FakeMessageBox {
 public:
     tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
-                       const std::wstring& title) override {
+                       const std::wstring& title, tk::MsgDefault focused) override {
         if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
-        return FakeMessageBox::Show(text, buttons, icon, title);
+        return FakeMessageBox::Show(text, buttons, icon, title, focused);
     }
     HWND window = nullptr;
 };

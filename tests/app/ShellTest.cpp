@@ -220,7 +220,7 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     EXPECT_TRUE(form->FraJoin.Visible());
     EXPECT_EQ(form->txtJoin.Text(), folder + L"report.doc.tpl");
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
-    EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces and the index
+    EXPECT_EQ(form->ListView2.RowCount(), 6); // the source, three pieces, the index, the checksums
     EXPECT_EQ(messages.calls.size(), 3u);
 
     // While a split or join runs the window takes no input: a drop then changes nothing and says

@@ -125,6 +125,7 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
     const std::vector<std::wstring> expected{
         row(L"clip.avi", 25),     row(L"clip.avi.000", 24), row(L"clip.avi.001", 24),
         row(L"clip.avi.002", 19), row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        row(L"clip.avi.xxh128", std::filesystem::file_size(source + L".xxh128")),
         row(L"myclip.avi", 4)};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(rows[0].size(), 55u);
@@ -134,7 +135,7 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
 
     // A second listing is appended; nothing is cleared (the first split's third piece stays).
     Split(source, L"20");
-    EXPECT_EQ(form->ListView2.RowCount(), 6 + 6);
+    EXPECT_EQ(form->ListView2.RowCount(), 7 + 7);
     EXPECT_EQ(form->ListView2.HeaderText(), ListHeader());
 }
 
@@ -143,7 +144,7 @@ TEST_F(SplitPane, LongNamesKeepTheirWholeSize) {
     const std::wstring name(60, L'n');
     const std::wstring source = Write(name, std::string(30, 'x'));
     Split(source, L"20");
-    ASSERT_EQ(form->ListView2.RowCount(), 4);
+    ASSERT_EQ(form->ListView2.RowCount(), 5);
     const std::vector<std::wstring> rows = Rows();
     for (const auto& row : rows) EXPECT_EQ(row.substr(0, 60), name);
     EXPECT_NE(std::find(rows.begin(), rows.end(), name + L"30"), rows.end());
@@ -154,7 +155,7 @@ TEST_F(SplitPane, MoreRowsThanTheListShowsAreAllKept) {
     const std::wstring source = Write(L"many.bin", std::string(300, 'm'));
     Split(source, L"1");
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
-    EXPECT_EQ(form->ListView2.RowCount(), 302); // the source, 300 pieces, the index
+    EXPECT_EQ(form->ListView2.RowCount(), 303); // the source, 300 pieces, the index, the checksums
     EXPECT_TRUE(Exists(source + L".299"));
 }
 
@@ -288,7 +289,7 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     EXPECT_TRUE(form->FraSplit.Visible());
     EXPECT_EQ(Said(),
               (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
-    EXPECT_EQ(files(), before + 9); // 8 pieces and the index
+    EXPECT_EQ(files(), before + 10); // 8 pieces, the index and the checksums
 
     // Closing the progress window cancels a join: the earlier output stays as it was, and nothing
     // else is left (no temporary file).
@@ -299,17 +300,20 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     ProgressWatch closed{form->Hwnd(),
                          [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }};
     messages.calls.clear();
+    messages.answers = {MsgResult::Yes};
     form->SetFrame(L"JOIN");
     form->txtJoin.SetText(big + L".tpl");
     form->txtJoinDest.SetText(folder + L"out\\");
     Watched(closed, [&] { Press(form->cmdJoin); });
     EXPECT_GE(closed.shownAt, 0);
-    EXPECT_EQ(Said(), std::vector<std::wstring>{L"The join was cancelled."});
+    EXPECT_EQ(Said(), (std::vector<std::wstring>{folder + L"out\\big.bin already exists. Replace it?",
+                                                  L"The join was cancelled."}));
     EXPECT_EQ(Read(earlier), "earlier output");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / L"out"), {}), 1);
     form->SetFrame(L"SPLIT");
     for (int i = 0; i < 8; ++i) std::filesystem::remove(big + L".00" + std::to_wstring(i));
     std::filesystem::remove(big + L".tpl");
+    std::filesystem::remove(big + L".xxh128");
 
     // Esc in the progress window cancels: one plain message, no piece or index left.
     ProgressWatch cancelled{form->Hwnd(), [](HWND window) {
