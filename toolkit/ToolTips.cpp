@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <stdexcept>
 
 namespace zendra::tk {
@@ -13,8 +14,10 @@ namespace {
 // comctl32 5.8x, which every Windows loads for a program without a Common Controls 6 manifest,
 // refuses the structure's full size (48 bytes, with lpReserved); the version 2 size (44 bytes)
 // is what it and every later version take.
-constexpr UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
-static_assert(kToolInfoSize == 44, "the tool structure comctl32 5.8x accepts");
+// TTTOOLINFOW_V2_SIZE, in a form the compiler can check.
+constexpr UINT kToolInfoSize = offsetof(TTTOOLINFOW, lParam) + sizeof(LPARAM);
+static_assert(kToolInfoSize == 44 && sizeof(TTTOOLINFOW) == 48,
+              "the tool structure comctl32 5.8x accepts");
 
 TTTOOLINFOW ToolInfo(HWND window, std::size_t id) noexcept {
     TTTOOLINFOW info{};
