@@ -9,6 +9,8 @@
 #include "Artwork.h"
 
 #include <commctrl.h>
+#include <algorithm>
+#include <initializer_list>
 #include <shellapi.h>
 
 namespace zendra {
@@ -106,6 +108,11 @@ void Form1::CreateControls() {
     CreateOptionsPane();
 
     CreateControl(ListView2, 0, 3030, 6655, 1755);
+    // Only the shown pane's windows take the focus: the others are hidden.
+    SetTabOrder({txtSplit.Hwnd(), cmdBrowse.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd(),
+                 cmdSplit.Hwnd(), txtJoin.Hwnd(), cmdBrowseJoin.Hwnd(), txtJoinDest.Hwnd(),
+                 cmdJoin.Hwnd(), chkDelSource.Hwnd(), chkDelSplit.Hwnd(),
+                 chkDelSourceConfirm.Hwnd(), chkDelSplitConfirm.Hwnd(), SavePrefs.Hwnd()});
 
     // The border lies over the panes; the bar and the list cover it where they reach the edge.
     Shape1.SetBorderColor(0x00C0C0C0u);
@@ -178,6 +185,28 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return Form::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool Form1::OnDialogKey(HWND from, WPARAM key) {
+    if (key == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+        // The panes in the order of their tabs, round in either direction.
+        const bool backwards = GetKeyState(VK_SHIFT) < 0;
+        const wchar_t* const names[] = {L"SPLIT", L"JOIN", L"TOOLS"};
+        const int shown = FraJoin.Visible() ? 1 : FraOptions.Visible() ? 2 : 0;
+        SetFrame(names[(shown + (backwards ? 2 : 1)) % 3]);
+        FocusNext(Hwnd(), false);
+        return true;
+    }
+    if (key == VK_RETURN) {
+        const auto in = [from](std::initializer_list<HWND> fields) {
+            return std::find(fields.begin(), fields.end(), from) != fields.end();
+        };
+        if (in({txtSplit.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd()})) cmdSplit.PerformClick();
+        else if (in({txtJoin.Hwnd(), txtJoinDest.Hwnd()})) cmdJoin.PerformClick();
+        else return false;
+        return true;
+    }
+    return Form::OnDialogKey(from, key);
 }
 
 void Form1::SetFrame(const std::wstring& name) {

@@ -91,6 +91,8 @@ protected:
     void OnLoad() override;
     void OnUnload() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Enter in a pane's field runs the pane's action; Ctrl+Tab and Ctrl+Shift+Tab switch panes.
+    bool OnDialogKey(HWND from, WPARAM key) override;
 
 private:
     void CreateTabs();

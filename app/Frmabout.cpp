@@ -54,4 +54,10 @@ void Frmabout::OnLoad() {
     Skipping([&] { Tiger1.SetWidth(Width()); });
 }
 
+bool Frmabout::OnDialogKey(HWND from, WPARAM key) {
+    if (key != VK_ESCAPE) return Form::OnDialogKey(from, key);
+    Unload();
+    return true;
+}
+
 } // namespace zendra

@@ -51,6 +51,10 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
 
     Label1.MouseDown.Handle([this](const tk::MouseArgs& a) {
         pressCancelled_ = false;
+        // Focused as a system button is, but never by a press that did not activate its window
+        // first (a real click does): focusing would activate it.
+        if (Label1.Enabled() && Hwnd() != nullptr && GetActiveWindow() == GetAncestor(Hwnd(), GA_ROOT))
+            SetFocus(Hwnd());
         MouseDown(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
         // A handler that took the mouse away (a modal box) has ended the press already.
         if (!pressCancelled_) ShowPressed();
@@ -147,6 +151,55 @@ void aquaBtn::WriteProperties(tk::PropertyBag& bag) const {
     bag.WriteInt("BackStyle", backStyle_, 0);
     bag.WriteString("Caption", Label2.Caption(), kDefaultCaption);
     bag.WriteBool("Lines", Timer1.Enabled(), true);
+}
+
+void aquaBtn::PerformClick() {
+    if (!Label1.Enabled()) return;
+    const float x = static_cast<float>(Width()) / 2, y = static_cast<float>(Height()) / 2;
+    pressCancelled_ = false;
+    MouseDown(tk::kLeftButton, 0, x, y);
+    if (!pressCancelled_) ShowPressed();
+    MouseUp(tk::kLeftButton, 0, x, y);
+    ShowNormal();
+    Click();
+}
+
+bool aquaBtn::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!Label1.Enabled()) return false;
+    const bool repeat = (lParam & (1 << 30)) != 0;
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        tk::ShowKeyboardCues();
+        if (!repeat) PerformClick();
+        return true;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_SPACE) {
+        tk::ShowKeyboardCues();
+        // Pressed while the key is held, clicked when it is let go, as a system button is.
+        if (!repeat) {
+            spaceDown_ = true;
+            ShowPressed();
+        }
+        return true;
+    }
+    if (message == WM_KEYUP && wParam == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        ShowNormal();
+        PerformClick();
+        return true;
+    }
+    return message == WM_CHAR && wParam == L' ';
+}
+
+void aquaBtn::PaintFocus(HDC dc) {
+    // An aqua focus ring: a blue rounded outline just inside the caps.
+    RECT r{};
+    GetClientRect(Hwnd(), &r);
+    const tk::UniquePen pen(CreatePen(PS_SOLID, 2, RGB(72, 134, 222)));
+    const HGDIOBJ oldPen = SelectObject(dc, pen.Get());
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, r.left + 1, r.top + 1, r.right, r.bottom, r.bottom - 2, r.bottom - 2);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
 }
 
 void aquaBtn::OnResize() {

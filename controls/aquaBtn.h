@@ -1,7 +1,8 @@
 // The glossy push button: a left cap, a stretched middle and a right cap with a centred caption,
 // always 23 pixels high, in a normal, pressed or disabled look, with an optional pinstripe
 // backdrop. It passes the mouse events of its surface on to its host, each before the picture
-// changes that follow it.
+// changes that follow it. It takes the focus when pressed; Space (on its release) and Enter click
+// it from the keyboard.
 #pragma once
 
 #include "Control.h"
@@ -36,6 +37,9 @@ public:
     tk::Event<short, short, float, float> MouseMove;
     tk::Event<short, short, float, float> MouseUp;
 
+    // A click from the keyboard (Space, Enter): the events a mouse click raises, at the middle.
+    void PerformClick();
+
     // The shown pieces, for looking at the current look.
     const tk::Picture& LeftCap() const noexcept { return Image2.GetPicture(); }
     const tk::Picture& Middle() const noexcept { return Image1.GetPicture(); }
@@ -53,6 +57,8 @@ public:
 
 protected:
     void OnResize() override;
+    bool OnKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PaintFocus(HDC dc) override;
 
 private:
     void ShowNormal();
@@ -75,6 +81,7 @@ private:
     tk::OleColor backColor_ = 0x8000000Fu;
     short backStyle_ = 0;
     bool pressCancelled_ = false;
+    bool spaceDown_ = false;
 };
 
 } // namespace zendra

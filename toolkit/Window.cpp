@@ -29,6 +29,24 @@ void ReportCurrentException(const wchar_t* where) noexcept {
     }
 }
 
+namespace {
+bool keyboardUsed = false;
+}
+
+bool PassDialogKey(HWND child, WPARAM key) noexcept {
+    ShowKeyboardCues();
+    const HWND top = GetAncestor(child, GA_ROOT);
+    return top != nullptr &&
+           SendMessageW(top, kDialogKeyMessage, key, reinterpret_cast<LPARAM>(child)) != 0;
+}
+
+bool KeyboardCuesShown() noexcept {
+    BOOL always = FALSE;
+    return keyboardUsed || (SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always);
+}
+
+void ShowKeyboardCues() noexcept { keyboardUsed = true; }
+
 Window::~Window() noexcept {
     for (Timer* timer : timers_) timer->owner_ = nullptr;
     if (hwnd_) {
