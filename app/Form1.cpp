@@ -9,6 +9,7 @@
 #include "Artwork.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 #include <algorithm>
 #include <initializer_list>
 #include <shellapi.h>
@@ -174,6 +175,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         Form_DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_MOUSEWHEEL: {
+        // Windows before 10 sends the wheel to the focused window (it reaches this one from a
+        // field or button): the list under the pointer scrolls, as it would on later Windows.
+        const POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT list{};
+        if (ListView2.Visible() && GetWindowRect(ListView2.Hwnd(), &list) && PtInRect(&list, pointer))
+            return SendMessageW(ListView2.Hwnd(), message, wParam, lParam);
+        return Form::HandleMessage(message, wParam, lParam);
+    }
     case WM_ENDSESSION:
         // Unloaded as at a close; the process ends when this returns, so a split or join still
         // running must first stop and remove what it wrote.

@@ -73,6 +73,10 @@ LRESULT CALLBACK TextBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_.Release();
+    } else if (message == WM_MOUSEWHEEL) {
+        // A one-line field has nothing to scroll: the wheel goes to the window around it, as
+        // the system does for windows that do not use it (Wine's field keeps it).
+        return SendMessageW(GetParent(hwnd), message, wParam, lParam);
     } else if (message == WM_KEYDOWN && wParam == VK_TAB) {
         PassDialogKey(hwnd, wParam);
         return 0;

@@ -1,5 +1,6 @@
 // The main and About windows worked from the keyboard, through real key presses: the tab order of
-// each pane, Ctrl+Tab between panes, Enter in a field, Space on a button and a check box, Esc.
+// each pane, Ctrl+Tab between panes, Enter in a field, Space on a button and a check box, Esc;
+// and the wheel, which the window passes to the piece list under the pointer.
 #include "AppFixture.h"
 
 namespace zendra::test {
@@ -83,6 +84,22 @@ TEST_F(Keyboard, EnterRunsThePanesActionAndSpaceClicksButtonsAndTicksBoxes) {
     const std::int32_t before = form->chkDelSource.Value();
     Keys({VK_SPACE});
     ASSERT_TRUE(PumpUntil([&] { return form->chkDelSource.Value() != before; }, 10000));
+}
+
+TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {
+    for (int i = 0; i < 40; ++i) form->ListView2.AddItem(L"row", 1);
+    form->txtSplit.Focus();
+    RECT list{}, field{};
+    GetWindowRect(form->ListView2.Hwnd(), &list);
+    GetWindowRect(form->txtSplit.Hwnd(), &field);
+    const int top = form->ListView2.ContentTop();
+    // As Windows before 10 sends it: to the focused field, which passes it to its parent.
+    SendMessageW(form->txtSplit.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                 MAKELPARAM(field.left + 5, field.top + 5));
+    EXPECT_EQ(form->ListView2.ContentTop(), top);
+    SendMessageW(form->txtSplit.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                 MAKELPARAM(list.left + 50, list.top + 50));
+    EXPECT_LT(form->ListView2.ContentTop(), top);
 }
 
 TEST_F(Keyboard, EscClosesTheAboutWindow) {
