@@ -7,6 +7,7 @@
 #include "TextRules.h"
 
 #include "Artwork.h"
+#include "Language.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -22,7 +23,7 @@ constexpr int kWidth = 6660; // twips: 444 x 319 pixels
 constexpr int kHeight = 4785;
 
 tk::FontDesc OptionFont() {
-    return tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET};
+    return tk::SimSunOrMessageFont(tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET});
 }
 
 tk::PropertyBag Button(const wchar_t* caption) {

@@ -4,11 +4,24 @@
 
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
+#include "Language.h"
 #include "PathHelpers.h"
 #include "Split.h"
 #include "TextRules.h"
 
 namespace zendra {
+
+namespace {
+
+// The engine's message for the user: its too-small message in the user's language.
+std::wstring ForUser(const std::string& message) {
+    const std::wstring text = FromUtf8(message);
+    if (text == L"File too small!" || text == L"文件太小！")
+        return tk::Localized(L"文件太小！", L"File too small!");
+    return text;
+}
+
+} // namespace
 
 void Form1::CreateSplitPane() {
     PlaceLabel(FraSplit, Label1, L"File:", 690, 210, 435, 255);
@@ -72,7 +85,7 @@ void Form1::cmdSplit_Click() {
     if (!IsLoaded()) return;
     // A cancelled split has removed what it wrote.
     if (!done)
-        return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));
+        return Say(message == CancelledMessage ? L"The split was cancelled." : ForUser(message));
     splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");

@@ -1,6 +1,7 @@
 #include "aquaBtn.h"
 
 #include "Artwork.h"
+#include "Language.h"
 
 namespace zendra {
 
@@ -15,7 +16,7 @@ tk::Picture Cap(int id) {
 }
 
 tk::FontDesc CaptionFont() {
-    return tk::FontDesc{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET};
+    return tk::SimSunOrMessageFont(tk::FontDesc{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET});
 }
 
 } // namespace

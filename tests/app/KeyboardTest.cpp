@@ -17,7 +17,7 @@ protected:
     }
     // Presses the keys and waits until the focus is on `window`.
     static bool FocusAfter(std::initializer_list<WORD> keys, HWND window) {
-        Keys(keys);
+        PressKeys(keys);
         return PumpUntil([&] { return GetFocus() == window; }, 10000);
     }
 };
@@ -58,9 +58,9 @@ TEST_F(Keyboard, EnterRunsThePanesActionAndSpaceClicksButtonsAndTicksBoxes) {
     ASSERT_TRUE(FocusAfter({VK_TAB}, form->txtSplitDest.Hwnd()));
     ASSERT_TRUE(FocusAfter({VK_TAB}, form->Text2.Hwnd()));
     // The size field's filter lets Enter through: it splits.
-    Keys({'1'});
-    Keys({'0'});
-    Keys({VK_RETURN});
+    PressKeys({'1'});
+    PressKeys({'0'});
+    PressKeys({VK_RETURN});
     ASSERT_TRUE(PumpUntil([&] { return !messages.calls.empty(); }, 10000));
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
     EXPECT_EQ(form->Text2.Text(), L"10");
@@ -69,20 +69,20 @@ TEST_F(Keyboard, EnterRunsThePanesActionAndSpaceClicksButtonsAndTicksBoxes) {
     // Space on Browse opens its dialog, as a click does.
     ASSERT_TRUE(FocusAfter({VK_SHIFT, VK_TAB}, form->txtSplitDest.Hwnd()));
     ASSERT_TRUE(FocusAfter({VK_SHIFT, VK_TAB}, form->cmdBrowse.Hwnd()));
-    Keys({VK_SPACE});
+    PressKeys({VK_SPACE});
     ASSERT_TRUE(PumpUntil([&] { return dialog.calls.size() == 1; }, 10000));
 
     // Enter in the join pane's field joins (here: says what is missing).
     messages.calls.clear();
     ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_TAB}, form->txtJoin.Hwnd()));
-    Keys({VK_RETURN});
+    PressKeys({VK_RETURN});
     ASSERT_TRUE(PumpUntil([&] { return !messages.calls.empty(); }, 10000));
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"Please select .tpl file to join!"});
 
     // Space ticks the focused check box.
     ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_TAB}, form->chkDelSource.Hwnd()));
     const std::int32_t before = form->chkDelSource.Value();
-    Keys({VK_SPACE});
+    PressKeys({VK_SPACE});
     ASSERT_TRUE(PumpUntil([&] { return form->chkDelSource.Value() != before; }, 10000));
 }
 
@@ -107,7 +107,7 @@ TEST_F(Keyboard, EscClosesTheAboutWindow) {
     ASSERT_TRUE(form->aboutWindow.IsLoaded());
     SetForegroundWindow(form->aboutWindow.Hwnd());
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
-    Keys({VK_ESCAPE});
+    PressKeys({VK_ESCAPE});
     ASSERT_TRUE(PumpUntil([&] { return !form->aboutWindow.IsLoaded(); }, 10000));
     EXPECT_TRUE(form->IsLoaded());
 }

@@ -1,6 +1,7 @@
 // The split pane: its checks and messages, the browse rules, the size field, the split's listing
 // and the deletion of the source.
 #include "AppFixture.h"
+#include "Language.h"
 
 #include "TextRules.h"
 
@@ -164,8 +165,17 @@ TEST_F(SplitPane, TooSmallFileShowsTheEnginesMessageAndListsNothing) {
     const std::wstring source = Write(L"tiny.bin", "AB");
     SetOption(L"DelSource", L"1");
     SetOption(L"DelSourceConfirm", L"1");
-    Split(source, L"5");
-    EXPECT_EQ(Said(), std::vector<std::wstring>{L"文件太小！"});
+    // In the user's interface language.
+    for (const LANGID language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                  MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)}) {
+        tk::OverrideInterfaceLanguage(language);
+        messages.calls.clear();
+        Split(source, L"5");
+        EXPECT_EQ(Said(), std::vector<std::wstring>{PRIMARYLANGID(language) == LANG_CHINESE
+                                                        ? L"文件太小！"
+                                                        : L"File too small!"});
+    }
+    tk::OverrideInterfaceLanguage(0);
     EXPECT_EQ(form->ListView2.RowCount(), 0);
     EXPECT_TRUE(Exists(source));
 }

@@ -64,10 +64,10 @@ TEST_F(CheckboxTest, ADoubleClickChangesTheValueOnce) {
 
 TEST_F(CheckboxTest, KeysArePassedOnAndSpaceTogglesOnItsRelease) {
     SetFocus(box.Hwnd());
-    test::Keys({'A'});
+    test::PressKeys({'A'});
     ASSERT_TRUE(test::PumpUntil([&] { return events.size() == 2; }, 10000));
     EXPECT_EQ(box.Value(), 0);
-    test::Keys({VK_SPACE});
+    test::PressKeys({VK_SPACE});
     ASSERT_TRUE(test::PumpUntil([&] { return events.size() == 5; }, 10000));
     EXPECT_EQ(box.Value(), 1);
     EXPECT_EQ(events, (Log{"key:65", "char:97", "key:32", "char:32", "click:0"}));

@@ -1,7 +1,10 @@
 #include "FakeServices.h"
+#include "Language.h"
 #include "Services.h"
 
 #include <windows.h>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -104,3 +107,27 @@ TEST(Win32SettingsStore, ValuesRoundTripPerApplicationSectionAndKey) {
                   (L"Software\\VB and VBA Program Settings\\" + app + L"\\Options").c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + app).c_str());
 }
+
+namespace zendra::tk {
+
+TEST(Language, TextsFollowTheInterfaceLanguageAndSimSunGivesWayToTheMessageFont) {
+    OverrideInterfaceLanguage(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE));
+    EXPECT_STREQ(Localized(L"关闭", L"Close"), L"关闭");
+    OverrideInterfaceLanguage(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    EXPECT_STREQ(Localized(L"关闭", L"Close"), L"Close");
+    OverrideInterfaceLanguage(0);
+
+    EXPECT_FALSE(FontInstalled(L"No Such Face Anywhere"));
+    const FontDesc simsun{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET};
+    const FontDesc shown = SimSunOrMessageFont(simsun);
+    EXPECT_EQ(shown.weight, FW_BOLD);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+    const bool hasSimSun = FontInstalled(L"SimSun") || FontInstalled(L"宋体");
+    EXPECT_EQ(shown.face, hasSimSun ? std::wstring(L"宋体") : std::wstring(metrics.lfMessageFont.lfFaceName));
+    std::printf("SimSun %s installed: the skinned controls use %ls\n", hasSimSun ? "is" : "is not",
+                shown.face.c_str());
+}
+
+} // namespace zendra::tk
