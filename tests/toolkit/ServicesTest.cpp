@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include <gtest/gtest.h>
 
 using namespace zendra::tk;
@@ -126,8 +124,6 @@ TEST(Language, TextsFollowTheInterfaceLanguageAndSimSunGivesWayToTheMessageFont)
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
     const bool hasSimSun = FontInstalled(L"SimSun") || FontInstalled(L"宋体");
     EXPECT_EQ(shown.face, hasSimSun ? std::wstring(L"宋体") : std::wstring(metrics.lfMessageFont.lfFaceName));
-    std::printf("SimSun %s installed: the skinned controls use %ls\n", hasSimSun ? "is" : "is not",
-                shown.face.c_str());
 }
 
 } // namespace zendra::tk
