@@ -52,6 +52,11 @@ public:
     std::wstring LocateSplittedFile();
     void DelSplittedConfirm();
 
+    // The program's command-line arguments (Send To, Open with, a shortcut): one file fills the
+    // split pane as Browse would; an index, or one of Zendra's pieces with its index beside it,
+    // the join pane. Anything else (a folder, two files) gets the drop's message.
+    void OpenArguments(const std::vector<std::wstring>& arguments);
+
     // The options pane and the settings store.
     void SaveRegistry();
     void GetRegistry(const std::wstring& Which);
@@ -117,6 +122,8 @@ private:
     // What Browse does with the chosen file (lower-cased; "" after a cancel), on its pane.
     void UseFileToSplit(const std::wstring& chosen);
     void UseIndex(const std::wstring& chosen);
+    // The index beside one of Zendra's pieces (NAME.000 gives NAME.tpl), or "".
+    std::wstring IndexOfPiece(const std::wstring& path);
 
     // A box with the program's title and an OK button; the window is repainted once it closes.
     void Say(const std::wstring& text);

@@ -234,6 +234,48 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
 }
 
+TEST_F(Shell, TheCommandLineOpensAFileOnItsPaneAsBrowseWould) {
+    const std::wstring file = Write(L"Clip.avi", std::string(30, 'x'));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(file), 0, message, 10));
+    const std::wstring lone = Write(L"other.001", "a part of another tool's");
+    Start();
+    wchar_t previous[MAX_PATH]{};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(dir.c_str());
+    struct Case {
+        std::vector<std::wstring> arguments;
+        const wchar_t* pane; // the pane that shows after, or nullptr: the message, nothing changed
+        std::wstring field;  // the split pane's File or the join pane's File(.tpl)
+    };
+    const Case cases[] = {
+        {{L"Clip.avi"}, L"SPLIT", folder + L"clip.avi"}, // relative to the working folder
+        {{file + L".tpl"}, L"JOIN", folder + L"clip.avi.tpl"},
+        {{L"Clip.avi.002"}, L"JOIN", folder + L"clip.avi.tpl"}, // a piece: its index
+        {{lone}, L"SPLIT", folder + L"other.001"},             // no index beside it
+        {{dir.wstring()}, nullptr, L""},
+        {{file, file + L".tpl"}, nullptr, L""},
+        {{folder + L"missing.bin"}, nullptr, L""}};
+    for (const Case& c : cases) {
+        form->SetFrame(L"TOOLS");
+        form->txtSplit.SetText(L"");
+        form->txtJoin.SetText(L"");
+        messages.calls.clear();
+        form->OpenArguments(c.arguments);
+        const std::wstring what = c.arguments[0];
+        if (c.pane == nullptr) {
+            EXPECT_EQ(Said(), std::vector<std::wstring>{L"Drop one file to split on the split pane, or one index (.tpl) to join."}) << what;
+            EXPECT_TRUE(form->FraOptions.Visible()) << what;
+            continue;
+        }
+        EXPECT_TRUE(messages.calls.empty()) << what;
+        const bool split = std::wstring(c.pane) == L"SPLIT";
+        EXPECT_TRUE(split ? form->FraSplit.Visible() : form->FraJoin.Visible()) << what;
+        EXPECT_EQ(split ? form->txtSplit.Text() : form->txtJoin.Text(), c.field) << what;
+    }
+    SetCurrentDirectoryW(previous);
+}
+
 struct ShadowSearch {
     HWND owner;
     std::vector<HWND> found;
