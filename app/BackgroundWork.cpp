@@ -33,6 +33,10 @@ BackgroundWork::BackgroundWork(HWND owner, std::wstring caption)
     CreateHandle(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     report_ = [this](std::uint64_t done, std::uint64_t total) { return Report(done, total); };
     showTimer_.Tick.Handle([this] { Appear(); });
+    textTimer_.Tick.Handle([this] {
+        textTimer_.SetEnabled(false);
+        if (Busy() && window_.IsLoaded()) ShowText();
+    });
     // The window also asks when it is closed at the end of the work: that is no request.
     window_.CancelRequested.Handle([this] {
         if (Busy()) cancel_ = true;
@@ -47,6 +51,8 @@ void BackgroundWork::Run(const Job& job) {
     total_ = 0;
     reportPosted_ = false;
     lastPost_ = GetTickCount();
+    speed_.Start(0, lastPost_);
+    lastText_ = lastPost_ - kTextEveryMs;
     error_ = nullptr;
     shown_ = false;
     job_ = &job;
@@ -154,6 +160,7 @@ void BackgroundWork::End() noexcept {
     thread_ = nullptr;
     running = nullptr;
     showTimer_.SetEnabled(false);
+    textTimer_.SetEnabled(false);
     taskbar_.reset();
 }
 
@@ -170,6 +177,14 @@ void BackgroundWork::ShowProgress() {
     const std::uint64_t done = done_, total = total_;
     window_.SetProgress(done, total);
     if (taskbar_) taskbar_->Set(done, total);
+    speed_.Add(done, GetTickCount());
+    if (GetTickCount() - lastText_ >= kTextEveryMs) ShowText();
+    else if (!textTimer_.Enabled()) textTimer_.SetEnabled(true);
+}
+
+void BackgroundWork::ShowText() {
+    lastText_ = GetTickCount();
+    window_.SetText(ProgressText(done_, total_, speed_.BytesPerSecond()));
 }
 
 void BackgroundWork::Appear() {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
@@ -110,8 +112,9 @@ TEST_F(BackgroundWorkTest, LongWorkShowsItsProgressOverTheDisabledOwnerWhichTake
     EXPECT_GE(firstShown, 450);
     EXPECT_LE(firstShown, 800);
     EXPECT_EQ(windowOwner, owner.Hwnd());
-    EXPECT_NE(bytes.find(L" of 1,000 bytes"), std::wstring::npos) << bytes.c_str();
-    EXPECT_NE(bytes, L"0 of 1,000 bytes");
+    // By then the speed and the time left are known.
+    EXPECT_NE(bytes.find(L" of "), std::wstring::npos) << bytes.c_str();
+    EXPECT_NE(bytes.find(L"/s, about "), std::wstring::npos) << bytes.c_str();
     EXPECT_EQ(ownerClicks, 0);
     EXPECT_LT(slowest, 100);
     EXPECT_FALSE(work->ProgressWindow().IsLoaded());
@@ -159,3 +162,37 @@ TEST_F(BackgroundWorkTest, RequestToEndTheProgramCancelsAndIsPassedOn) {
 }
 
 } // namespace
+
+namespace zendra {
+
+TEST(ProgressText, SizesAsTheSystemFormatsThemWithSpeedAndTimeLeft) {
+    const auto size = [](std::uint64_t bytes) {
+        wchar_t text[64]{};
+        StrFormatByteSizeW(static_cast<LONGLONG>(bytes), text, 64);
+        return std::wstring(text);
+    };
+    const std::uint64_t gb = 1ull << 30, mb = 1ull << 20;
+    struct Case {
+        std::uint64_t done, total;
+        double speed;
+        std::wstring text;
+    };
+    const Case cases[] = {
+        {0, 0, 0, size(0) + L" of " + size(0)},
+        {gb, 4 * gb, 0, size(gb) + L" of " + size(4 * gb)}, // no speed yet
+        {gb, 4 * gb, 100.0 * mb, size(gb) + L" of " + size(4 * gb) + L", " + size(100 * mb) + L"/s, about 31 s left"},
+        {0, 4 * gb, 1.0 * mb, size(0) + L" of " + size(4 * gb) + L", " + size(mb) + L"/s, about 1 h 8 min left"},
+        {3 * gb, 4 * gb, 8.0 * mb, size(3 * gb) + L" of " + size(4 * gb) + L", " + size(8 * mb) + L"/s, about 2 min left"},
+        {4 * gb, 4 * gb, 8.0 * mb, L"Finishing\u2026"}};
+    for (const Case& c : cases) EXPECT_EQ(ProgressText(c.done, c.total, c.speed), c.text) << c.text.c_str();
+
+    // The speed follows the reports, smoothed.
+    SpeedMeter meter;
+    meter.Start(0, 4000000000u); // the tick count wraps meanwhile
+    meter.Add(50 * mb, 4000000000u + 500);
+    EXPECT_DOUBLE_EQ(meter.BytesPerSecond(), 100.0 * mb);
+    meter.Add(50 * mb, 4000000000u + 1000); // stalled
+    EXPECT_DOUBLE_EQ(meter.BytesPerSecond(), 70.0 * mb);
+}
+
+} // namespace zendra
