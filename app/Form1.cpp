@@ -117,7 +117,7 @@ void Form1::CreateControls() {
                  chkDelSourceConfirm.Hwnd(), chkDelSplitConfirm.Hwnd(), SavePrefs.Hwnd()});
 
     // The border lies over the panes; the bar and the list cover it where they reach the edge.
-    Shape1.SetBorderColor(0x00C0C0C0u);
+    Shape1.SetBorderColor(kEdgeGrey);
     Elements().AddFront(Shape1);
 }
 

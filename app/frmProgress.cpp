@@ -30,7 +30,7 @@ void frmProgress::CreateControls() {
     cmdCancel.Click.Handle([this] { RequestCancel(); });
     lblBytes.SetBackColor(kWindowWhite);
     PlaceLabel(Elements(), lblBytes, ProgressText(0, 0, 0).c_str(), 300, 1065, 4500, 255);
-    Shape1.SetBorderColor(tk::SystemColor(COLOR_ACTIVEBORDER));
+    Shape1.SetBorderColor(kEdgeGrey);
     Elements().AddFront(Shape1);
 }
 

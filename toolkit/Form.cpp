@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include <algorithm>
+#include <string>
 
 namespace zendra::tk {
 
@@ -50,10 +51,41 @@ void Form::Load() {
     OnLoad();
 }
 
+namespace {
+
+// Hides a window from the screen while it stays shown for the system (DWMWA_CLOAK, Windows 8 and
+// later, looked up at run time): elsewhere nothing happens.
+void Cloak(HWND window, BOOL cloaked) noexcept {
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    static const auto set = [] {
+        // From the system's folder only: never a file of that name beside the program.
+        wchar_t path[MAX_PATH]{};
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        const HMODULE dwm = length != 0 && length < MAX_PATH - 12
+                                ? LoadLibraryW((std::wstring(path, length) + L"\\dwmapi.dll").c_str())
+                                : nullptr;
+        return dwm != nullptr ? reinterpret_cast<SetAttribute>(
+                                    reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")))
+                              : nullptr;
+    }();
+    constexpr DWORD kCloak = 13; // DWMWA_CLOAK
+    if (set != nullptr) set(window, kCloak, &cloaked, sizeof(cloaked));
+}
+
+} // namespace
+
 void Form::Show() {
     Load();
     if (!IsLoaded()) return; // the load step unloaded the form
+    const bool first = !IsWindowVisible(Hwnd());
+    // The first frame on the screen is the painted window: its controls, which paint only once
+    // shown, would otherwise show as black rectangles for a moment.
+    if (first) Cloak(Hwnd(), TRUE);
     ShowWindow(Hwnd(), IsIconic(Hwnd()) ? SW_RESTORE : SW_SHOW);
+    if (first) {
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Cloak(Hwnd(), FALSE);
+    }
     SetForegroundWindow(Hwnd());
 }
 
