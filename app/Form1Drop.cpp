@@ -35,6 +35,15 @@ bool IsIndexName(const std::wstring& path) {
     return path.size() > 4 && Lower(path.substr(path.size() - 4)) == L".tpl";
 }
 
+// The first part of another tool's pieces, by the names Browse offers: *.000, *.001, *aa, *00.
+bool IsFirstPart(const std::wstring& path) {
+    const std::wstring name = Lower(path.substr(path.find_last_of(L"\\/") + 1));
+    const auto endsWith = [&](const std::wstring& end) {
+        return name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+    };
+    return endsWith(L".000") || endsWith(L".001") || endsWith(L"aa") || endsWith(L"00");
+}
+
 constexpr wchar_t kOneFileOnly[] =
     L"Drop one file to split on the split pane, or one index (.tpl) to join.";
 
@@ -59,7 +68,8 @@ void Form1::OpenArguments(const std::vector<std::wstring>& arguments) {
         path = std::filesystem::absolute(arguments[0], error).wstring();
     }
     if (path.empty() || !services_.files.PlainFileExists(path)) return Say(kOneFileOnly);
-    const std::wstring index = IsIndexName(path) ? path : IndexOfPiece(path);
+    std::wstring index = IsIndexName(path) ? path : IndexOfPiece(path);
+    if (index.empty() && IsFirstPart(path)) index = path;
     if (!index.empty()) {
         SetFrame(L"JOIN");
         UseIndex(Lower(index));
@@ -76,7 +86,7 @@ void Form1::Form_DropFiles(HDROP drop) {
     // A folder, a hidden or system file (which the dialog does not offer) or more than one file.
     const std::wstring path = files.Count() == 1 ? files.Path(0) : std::wstring();
     const bool usable = !path.empty() && services_.files.PlainFileExists(path);
-    if (usable && IsIndexName(path)) {
+    if (usable && (IsIndexName(path) || IsFirstPart(path))) {
         SetFrame(L"JOIN");
         UseIndex(Lower(path));
     } else if (usable && FraSplit.Visible()) {

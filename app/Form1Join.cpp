@@ -33,7 +33,10 @@ void Form1::UseIndex(const std::wstring& chosen) {
     if (!txtJoin.Text().empty()) AddListViewItem(L"JOIN");
 }
 
-std::wstring Form1::LocateSplittedFile() { return LocateIn(L"File Index(*.tpl)|*.tpl"); }
+std::wstring Form1::LocateSplittedFile() {
+    // Other tools' raw pieces are joined from their first part.
+    return LocateIn(L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
+}
 
 void Form1::cmdJoin_Click() {
     if (txtJoin.Text().empty()) return Say(L"Please select .tpl file to join!");

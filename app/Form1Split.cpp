@@ -9,6 +9,8 @@
 #include "Split.h"
 #include "TextRules.h"
 
+#include <algorithm>
+
 namespace zendra {
 
 namespace {
@@ -108,9 +110,14 @@ void Form1::AddListViewItem(const std::wstring& Mode) {
     std::wstring base;
     try {
         const std::wstring name = services_.files.GetFile(index).name;
-        // The index is named after the source: its name less ".tpl".
-        if (name.size() <= 4 || name.size() > index.size()) return;
-        base = name.substr(0, name.size() - 4);
+        if (name.size() > index.size()) return;
+        // The index is named after the source: its name less ".tpl"; another tool's first part
+        // less its number (NAME.001, NAMEaa).
+        const std::size_t dot = name.find_last_of(L'.');
+        if (Lower(name).ends_with(L".tpl")) base = name.substr(0, name.size() - std::min<std::size_t>(4, name.size()));
+        else if (dot != std::wstring::npos) base = name.substr(0, dot);
+        else base = name.substr(0, name.size() - std::min<std::size_t>(2, name.size()));
+        if (base.empty()) return;
         files = services_.files.FilesOf(index.substr(0, index.size() - name.size()));
     } catch (const tk::PlatformError& error) {
         return Say(L"The files of the split cannot be listed: " + error.Description());

@@ -55,7 +55,8 @@ TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
     Start();
     Browse(Lower(index));
     ASSERT_EQ(dialog.calls.size(), 1u);
-    EXPECT_EQ(dialog.calls[0].filter, L"File Index(*.tpl)|*.tpl");
+    EXPECT_EQ(dialog.calls[0].filter,
+              L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
     EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
     EXPECT_EQ(form->txtJoin.Text(), index);
     EXPECT_EQ(form->txtJoinDest.Text(), folder);

@@ -239,6 +239,8 @@ TEST_F(Shell, TheCommandLineOpensAFileOnItsPaneAsBrowseWould) {
     std::string message;
     ASSERT_TRUE(SplitToPieces(std::filesystem::path(file), 0, message, 10));
     const std::wstring lone = Write(L"other.001", "a part of another tool's");
+    Write(L"xaa", "GNU split's first part");
+    Write(L"x.002", "not a first part");
     Start();
     wchar_t previous[MAX_PATH]{};
     GetCurrentDirectoryW(MAX_PATH, previous);
@@ -252,7 +254,9 @@ TEST_F(Shell, TheCommandLineOpensAFileOnItsPaneAsBrowseWould) {
         {{L"Clip.avi"}, L"SPLIT", folder + L"clip.avi"}, // relative to the working folder
         {{file + L".tpl"}, L"JOIN", folder + L"clip.avi.tpl"},
         {{L"Clip.avi.002"}, L"JOIN", folder + L"clip.avi.tpl"}, // a piece: its index
-        {{lone}, L"SPLIT", folder + L"other.001"},             // no index beside it
+        {{lone}, L"JOIN", folder + L"other.001"}, // another tool's first part
+        {{L"xaa"}, L"JOIN", folder + L"xaa"},
+        {{L"x.002"}, L"SPLIT", folder + L"x.002"}, // no index beside it, no first part
         {{dir.wstring()}, nullptr, L""},
         {{file, file + L".tpl"}, nullptr, L""},
         {{folder + L"missing.bin"}, nullptr, L""}};
