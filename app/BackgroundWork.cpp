@@ -69,7 +69,8 @@ void BackgroundWork::Run(const Job& job) {
             HWND focus;
             ~Restore() {
                 // A worker still running here means this thread left early: it is stopped.
-                if (work.Busy() && WaitForSingleObject(work.thread_, 0) == WAIT_TIMEOUT) work.Stop();
+                if (work.Busy() && WaitForSingleObject(work.thread_, 0) == WAIT_TIMEOUT)
+                    work.Stop();
                 work.End();
                 // The owner first, so that the activation passes back to it and not to another
                 // program.
@@ -178,8 +179,10 @@ void BackgroundWork::ShowProgress() {
     window_.SetProgress(done, total);
     if (taskbar_) taskbar_->Set(done, total);
     speed_.Add(done, GetTickCount());
-    if (GetTickCount() - lastText_ >= kTextEveryMs) ShowText();
-    else if (!textTimer_.Enabled()) textTimer_.SetEnabled(true);
+    if (GetTickCount() - lastText_ >= kTextEveryMs)
+        ShowText();
+    else if (!textTimer_.Enabled())
+        textTimer_.SetEnabled(true);
 }
 
 void BackgroundWork::ShowText() {

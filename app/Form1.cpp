@@ -9,11 +9,11 @@
 #include "Artwork.h"
 #include "Language.h"
 
-#include <commctrl.h>
-#include <windowsx.h>
 #include <algorithm>
+#include <commctrl.h>
 #include <initializer_list>
 #include <shellapi.h>
+#include <windowsx.h>
 
 namespace zendra {
 
@@ -23,7 +23,8 @@ constexpr int kWidth = 6660; // twips: 444 x 319 pixels
 constexpr int kHeight = 4785;
 
 tk::FontDesc OptionFont() {
-    return tk::SimSunOrMessageFont(tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET});
+    return tk::SimSunOrMessageFont(
+        tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET});
 }
 
 tk::PropertyBag Button(const wchar_t* caption) {
@@ -181,7 +182,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // field or button): the list under the pointer scrolls, as it would on later Windows.
         const POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         RECT list{};
-        if (ListView2.Visible() && GetWindowRect(ListView2.Hwnd(), &list) && PtInRect(&list, pointer))
+        if (ListView2.Visible() && GetWindowRect(ListView2.Hwnd(), &list) &&
+            PtInRect(&list, pointer))
             return SendMessageW(ListView2.Hwnd(), message, wParam, lParam);
         return Form::HandleMessage(message, wParam, lParam);
     }
@@ -212,9 +214,12 @@ bool Form1::OnDialogKey(HWND from, WPARAM key) {
         const auto in = [from](std::initializer_list<HWND> fields) {
             return std::find(fields.begin(), fields.end(), from) != fields.end();
         };
-        if (in({txtSplit.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd()})) cmdSplit.PerformClick();
-        else if (in({txtJoin.Hwnd(), txtJoinDest.Hwnd()})) cmdJoin.PerformClick();
-        else return false;
+        if (in({txtSplit.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd()}))
+            cmdSplit.PerformClick();
+        else if (in({txtJoin.Hwnd(), txtJoinDest.Hwnd()}))
+            cmdJoin.PerformClick();
+        else
+            return false;
         return true;
     }
     return Form::OnDialogKey(from, key);
@@ -244,8 +249,8 @@ void Form1::Say(const std::wstring& text) {
 }
 
 tk::MsgResult Form1::Ask(const std::wstring& question, tk::MsgDefault focused) {
-    const tk::MsgResult answer =
-        services_.messages.Show(question, tk::MsgButtons::YesNo, tk::MsgIcon::Question, {}, focused);
+    const tk::MsgResult answer = services_.messages.Show(question, tk::MsgButtons::YesNo,
+                                                         tk::MsgIcon::Question, {}, focused);
     RepaintNow();
     return answer;
 }
@@ -269,8 +274,7 @@ void Form1::ShowingFailures(const std::function<void()>& handler) noexcept {
     }
 }
 
-bool Form1::RunWork(const std::wstring& caption,
-                    const std::function<bool(const Progress&)>& step) {
+bool Form1::RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step) {
     bool result = false;
     {
         WaitCursor wait;

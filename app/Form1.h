@@ -10,8 +10,8 @@
 #include "PictureTab.h"
 #include "Progress.h"
 #include "aquaBtn.h"
-#include "ucShadow.h"
 #include "iList.h"
+#include "ucShadow.h"
 
 #include "Form.h"
 #include "Label.h"
@@ -99,7 +99,7 @@ protected:
     // Enter in a pane's field runs the pane's action; Ctrl+Tab and Ctrl+Shift+Tab switch panes.
     bool OnDialogKey(HWND from, WPARAM key) override;
 
-private:
+  private:
     void CreateTabs();
     void CreateSplitPane();
     void CreateJoinPane();
@@ -127,8 +127,7 @@ private:
 
     // A box with the program's title and an OK button; the window is repainted once it closes.
     void Say(const std::wstring& text);
-    tk::MsgResult Ask(const std::wstring& question,
-                      tk::MsgDefault focused = tk::MsgDefault::First);
+    tk::MsgResult Ask(const std::wstring& question, tk::MsgDefault focused = tk::MsgDefault::First);
     // Runs a handler; whatever it throws is shown in a box rather than lost.
     void ShowingFailures(const std::function<void()>& handler) noexcept;
     // Runs one step of a split or join in BackgroundWork with the hourglass; the step's result.

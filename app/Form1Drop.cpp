@@ -39,7 +39,8 @@ bool IsIndexName(const std::wstring& path) {
 bool IsFirstPart(const std::wstring& path) {
     const std::wstring name = Lower(path.substr(path.find_last_of(L"\\/") + 1));
     const auto endsWith = [&](const std::wstring& end) {
-        return name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+        return name.size() > end.size() &&
+               name.compare(name.size() - end.size(), end.size(), end) == 0;
     };
     return endsWith(L".000") || endsWith(L".001") || endsWith(L"aa") || endsWith(L"00");
 }

@@ -35,7 +35,8 @@ void Form1::UseIndex(const std::wstring& chosen) {
 
 std::wstring Form1::LocateSplittedFile() {
     // Other tools' raw pieces are joined from their first part.
-    return LocateIn(L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
+    return LocateIn(
+        L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
 }
 
 void Form1::cmdJoin_Click() {
@@ -48,9 +49,8 @@ void Form1::cmdJoin_Click() {
     RepaintNow();
     std::string message;
     JoinPlan plan;
-    bool done = RunWork(L"Joining...", [&](const Progress&) {
-        return ReadJoinPlan(index, plan, message);
-    });
+    bool done =
+        RunWork(L"Joining...", [&](const Progress&) { return ReadJoinPlan(index, plan, message); });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
     JoinOptions options;

@@ -114,9 +114,12 @@ void Form1::AddListViewItem(const std::wstring& Mode) {
         // The index is named after the source: its name less ".tpl"; another tool's first part
         // less its number (NAME.001, NAMEaa).
         const std::size_t dot = name.find_last_of(L'.');
-        if (Lower(name).ends_with(L".tpl")) base = name.substr(0, name.size() - std::min<std::size_t>(4, name.size()));
-        else if (dot != std::wstring::npos) base = name.substr(0, dot);
-        else base = name.substr(0, name.size() - std::min<std::size_t>(2, name.size()));
+        if (Lower(name).ends_with(L".tpl"))
+            base = name.substr(0, name.size() - std::min<std::size_t>(4, name.size()));
+        else if (dot != std::wstring::npos)
+            base = name.substr(0, dot);
+        else
+            base = name.substr(0, name.size() - std::min<std::size_t>(2, name.size()));
         if (base.empty()) return;
         files = services_.files.FilesOf(index.substr(0, index.size() - name.size()));
     } catch (const tk::PlatformError& error) {

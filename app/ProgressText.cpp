@@ -31,7 +31,8 @@ std::wstring ProgressText(std::uint64_t done, std::uint64_t total, double bytesP
     std::wstring text = Size(done) + L" of " + Size(total);
     if (bytesPerSecond >= 1) {
         text += L", " + Size(static_cast<std::uint64_t>(bytesPerSecond)) + L"/s";
-        text += L", about " + TimeLeft(static_cast<double>(total - done) / bytesPerSecond) + L" left";
+        text +=
+            L", about " + TimeLeft(static_cast<double>(total - done) / bytesPerSecond) + L" left";
     }
     return text;
 }

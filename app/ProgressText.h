@@ -13,13 +13,13 @@ std::wstring ProgressText(std::uint64_t done, std::uint64_t total, double bytesP
 
 // A speed measured over the work's reports, smoothed so that the time left does not jump.
 class SpeedMeter {
-public:
+  public:
     // `ms` is a tick count in milliseconds (wrapping as GetTickCount does).
     void Start(std::uint64_t done, std::uint32_t ms) noexcept;
     void Add(std::uint64_t done, std::uint32_t ms) noexcept;
     double BytesPerSecond() const noexcept { return speed_; }
 
-private:
+  private:
     std::uint64_t done_ = 0;
     std::uint32_t ms_ = 0;
     double speed_ = 0;

@@ -51,7 +51,9 @@ void frmProgress::SetProgress(std::uint64_t done, std::uint64_t total) {
     ProgressBar1.SetProgress(done, total);
 }
 
-void frmProgress::SetText(const std::wstring& text) { lblBytes.SetCaption(text); }
+void frmProgress::SetText(const std::wstring& text) {
+    lblBytes.SetCaption(text);
+}
 
 bool frmProgress::PreTranslate(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE || !Hwnd()) return false;

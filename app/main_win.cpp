@@ -17,7 +17,8 @@ std::vector<std::wstring> Arguments() {
     LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::wstring> arguments;
     if (list == nullptr) return arguments;
-    for (int i = 1; i < count; ++i) arguments.emplace_back(list[i]);
+    for (int i = 1; i < count; ++i)
+        arguments.emplace_back(list[i]);
     LocalFree(list);
     return arguments;
 }

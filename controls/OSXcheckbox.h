@@ -58,7 +58,7 @@ protected:
     bool OnKey(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PaintFocus(HDC dc) override;
 
-private:
+  private:
     void ShowCell(int cell);
     void DrawNormal();
     void DrawDisabled();

@@ -16,7 +16,8 @@ tk::Picture Cap(int id) {
 }
 
 tk::FontDesc CaptionFont() {
-    return tk::SimSunOrMessageFont(tk::FontDesc{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET});
+    return tk::SimSunOrMessageFont(
+        tk::FontDesc{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET});
 }
 
 } // namespace
@@ -54,7 +55,8 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
         pressCancelled_ = false;
         // Focused as a system button is, but never by a press that did not activate its window
         // first (a real click does): focusing would activate it.
-        if (Label1.Enabled() && Hwnd() != nullptr && GetActiveWindow() == GetAncestor(Hwnd(), GA_ROOT))
+        if (Label1.Enabled() && Hwnd() != nullptr &&
+            GetActiveWindow() == GetAncestor(Hwnd(), GA_ROOT))
             SetFocus(Hwnd());
         MouseDown(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
         // A handler that took the mouse away (a modal box) has ended the press already.

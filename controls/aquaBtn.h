@@ -60,7 +60,7 @@ protected:
     bool OnKey(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PaintFocus(HDC dc) override;
 
-private:
+  private:
     void ShowNormal();
     void ShowPressed();
     void ShowDisabled();

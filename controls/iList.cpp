@@ -116,8 +116,9 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
         // The thumb keeps its distance to the pointer as far as the track reaches, however far
         // the pointer goes.
         if (dragging_ && (a.button & tk::kLeftButton))
-            SetThumbTop(dragStartThumb_ +
-                        static_cast<int>(std::lround(static_cast<float>(Thumb.Top()) + a.y - dragStartY_)));
+            SetThumbTop(
+                dragStartThumb_ +
+                static_cast<int>(std::lround(static_cast<float>(Thumb.Top()) + a.y - dragStartY_)));
     });
     Thumb.MouseUp.Handle([this](const tk::MouseArgs& a) {
         if (a.button == tk::kLeftButton) dragging_ = false;
@@ -142,8 +143,10 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
         track->MouseDown.Handle([this, track](const tk::MouseArgs& a) {
             if (a.button != tk::kLeftButton) return;
             const double y = track->Top() + a.y;
-            if (y < Thumb.Top()) ScrollBy(-PageHeight());
-            else if (y > Thumb.Top() + Thumb.Height()) ScrollBy(PageHeight());
+            if (y < Thumb.Top())
+                ScrollBy(-PageHeight());
+            else if (y > Thumb.Top() + Thumb.Height())
+                ScrollBy(PageHeight());
         });
     }
 }
@@ -289,7 +292,9 @@ double iList::OffsetEnd() const {
     return std::max<double>(lastRowAtBottom, -kContentStart);
 }
 
-int iList::VisibleBottom() const noexcept { return std::min(Picture1.Height(), Height() - 10); }
+int iList::VisibleBottom() const noexcept {
+    return std::min(Picture1.Height(), Height() - 10);
+}
 
 double iList::PageHeight() const noexcept {
     // The whole rows the view shows, one at least.

@@ -59,7 +59,7 @@ protected:
     void OnResize() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     iListRow& NewRow(const std::wstring& text);
     void SelectRow(int i);
     // The rows' offset (twips scrolled up) for a thumb top, and the thumb top for an offset.

@@ -85,7 +85,8 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_KEYUP: case WM_CHAR:
+    case WM_KEYUP:
+    case WM_CHAR:
         if (OnKey(message, wParam, lParam)) return 0;
         break;
     case WM_GETDLGCODE:

@@ -61,11 +61,12 @@ void Cloak(HWND window, BOOL cloaked) noexcept {
         // From the system's folder only: never a file of that name beside the program.
         wchar_t path[MAX_PATH]{};
         const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        const HMODULE dwm = length != 0 && length < MAX_PATH - 12
-                                ? LoadLibraryW((std::wstring(path, length) + L"\\dwmapi.dll").c_str())
-                                : nullptr;
-        return dwm != nullptr ? reinterpret_cast<SetAttribute>(
-                                    reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")))
+        const HMODULE dwm =
+            length != 0 && length < MAX_PATH - 12
+                ? LoadLibraryW((std::wstring(path, length) + L"\\dwmapi.dll").c_str())
+                : nullptr;
+        return dwm != nullptr ? reinterpret_cast<SetAttribute>(reinterpret_cast<void*>(
+                                    GetProcAddress(dwm, "DwmSetWindowAttribute")))
                               : nullptr;
     }();
     constexpr DWORD kCloak = 13; // DWMWA_CLOAK

@@ -20,7 +20,9 @@ bool ChineseInterface() noexcept {
     return PRIMARYLANGID(language) == LANG_CHINESE;
 }
 
-void OverrideInterfaceLanguage(LANGID language) noexcept { overridden = language; }
+void OverrideInterfaceLanguage(LANGID language) noexcept {
+    overridden = language;
+}
 
 const wchar_t* Localized(const wchar_t* chinese, const wchar_t* english) noexcept {
     return ChineseInterface() ? chinese : english;
@@ -47,7 +49,8 @@ FontDesc SimSunOrMessageFont(FontDesc simsun) {
     const LOGFONTW& message = metrics.lfMessageFont;
     simsun.face = message.lfFaceName;
     // The program draws at 96 dots an inch (it is not DPI-aware: the system scales it).
-    if (message.lfHeight != 0) simsun.points = (message.lfHeight < 0 ? -message.lfHeight : message.lfHeight) * 72.0 / 96;
+    if (message.lfHeight != 0)
+        simsun.points = (message.lfHeight < 0 ? -message.lfHeight : message.lfHeight) * 72.0 / 96;
     simsun.charset = message.lfCharSet;
     return simsun;
 }

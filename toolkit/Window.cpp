@@ -45,7 +45,9 @@ bool KeyboardCuesShown() noexcept {
     return keyboardUsed || (SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always);
 }
 
-void ShowKeyboardCues() noexcept { keyboardUsed = true; }
+void ShowKeyboardCues() noexcept {
+    keyboardUsed = true;
+}
 
 Window::~Window() noexcept {
     for (Timer* timer : timers_) timer->owner_ = nullptr;

@@ -180,11 +180,15 @@ TEST(ProgressText, SizesAsTheSystemFormatsThemWithSpeedAndTimeLeft) {
     const Case cases[] = {
         {0, 0, 0, size(0) + L" of " + size(0)},
         {gb, 4 * gb, 0, size(gb) + L" of " + size(4 * gb)}, // no speed yet
-        {gb, 4 * gb, 100.0 * mb, size(gb) + L" of " + size(4 * gb) + L", " + size(100 * mb) + L"/s, about 31 s left"},
-        {0, 4 * gb, 1.0 * mb, size(0) + L" of " + size(4 * gb) + L", " + size(mb) + L"/s, about 1 h 8 min left"},
-        {3 * gb, 4 * gb, 8.0 * mb, size(3 * gb) + L" of " + size(4 * gb) + L", " + size(8 * mb) + L"/s, about 2 min left"},
+        {gb, 4 * gb, 100.0 * mb,
+         size(gb) + L" of " + size(4 * gb) + L", " + size(100 * mb) + L"/s, about 31 s left"},
+        {0, 4 * gb, 1.0 * mb,
+         size(0) + L" of " + size(4 * gb) + L", " + size(mb) + L"/s, about 1 h 8 min left"},
+        {3 * gb, 4 * gb, 8.0 * mb,
+         size(3 * gb) + L" of " + size(4 * gb) + L", " + size(8 * mb) + L"/s, about 2 min left"},
         {4 * gb, 4 * gb, 8.0 * mb, L"Finishing\u2026"}};
-    for (const Case& c : cases) EXPECT_EQ(ProgressText(c.done, c.total, c.speed), c.text) << c.text.c_str();
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressText(c.done, c.total, c.speed), c.text) << c.text.c_str();
 
     // The speed follows the reports, smoothed.
     SpeedMeter meter;

@@ -125,7 +125,7 @@ TEST_F(JoinPane, AnExistingOutputIsReplacedOnlyAfterYesAskedBeforeAnythingIsWrit
 
 // A file system whose every question fails as a lost network drive's would.
 class FailingFiles : public tk::FakeFileSystem {
-public:
+  public:
     bool FileExists(const std::wstring&) override { throw std::runtime_error("drive gone"); }
 };
 

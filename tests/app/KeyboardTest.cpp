@@ -8,7 +8,7 @@ namespace zendra::test {
 namespace {
 
 class Keyboard : public AppTest {
-protected:
+  protected:
     void SetUp() override {
         AppTest::SetUp();
         Start();
@@ -28,17 +28,21 @@ TEST_F(Keyboard, TabMovesThroughEachPaneInOrderAndCtrlTabSwitchesPanes) {
         std::vector<HWND> order;
     };
     const Pane panes[] = {
-        {form->FraSplit, {form->txtSplit.Hwnd(), form->cmdBrowse.Hwnd(), form->txtSplitDest.Hwnd(),
-                          form->Text2.Hwnd(), form->cmdSplit.Hwnd()}},
-        {form->FraJoin, {form->txtJoin.Hwnd(), form->cmdBrowseJoin.Hwnd(), form->txtJoinDest.Hwnd(),
-                         form->cmdJoin.Hwnd()}},
-        {form->FraOptions, {form->chkDelSource.Hwnd(), form->chkDelSplit.Hwnd(),
-                            form->chkDelSourceConfirm.Hwnd(), form->chkDelSplitConfirm.Hwnd(),
-                            form->SavePrefs.Hwnd()}}};
+        {form->FraSplit,
+         {form->txtSplit.Hwnd(), form->cmdBrowse.Hwnd(), form->txtSplitDest.Hwnd(),
+          form->Text2.Hwnd(), form->cmdSplit.Hwnd()}},
+        {form->FraJoin,
+         {form->txtJoin.Hwnd(), form->cmdBrowseJoin.Hwnd(), form->txtJoinDest.Hwnd(),
+          form->cmdJoin.Hwnd()}},
+        {form->FraOptions,
+         {form->chkDelSource.Hwnd(), form->chkDelSplit.Hwnd(), form->chkDelSourceConfirm.Hwnd(),
+          form->chkDelSplitConfirm.Hwnd(), form->SavePrefs.Hwnd()}}};
     for (std::size_t p = 0; p < std::size(panes); ++p) {
         const Pane& pane = panes[p];
-        if (p > 0) ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_TAB}, pane.order[0])) << p;
-        else ASSERT_TRUE(FocusAfter({VK_TAB}, pane.order[0]));
+        if (p > 0)
+            ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_TAB}, pane.order[0])) << p;
+        else
+            ASSERT_TRUE(FocusAfter({VK_TAB}, pane.order[0]));
         EXPECT_TRUE(pane.pane.Visible()) << p;
         for (std::size_t i = 1; i <= pane.order.size(); ++i)
             ASSERT_TRUE(FocusAfter({VK_TAB}, pane.order[i % pane.order.size()])) << p << i;
@@ -87,7 +91,8 @@ TEST_F(Keyboard, EnterRunsThePanesActionAndSpaceClicksButtonsAndTicksBoxes) {
 }
 
 TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {
-    for (int i = 0; i < 40; ++i) form->ListView2.AddItem(L"row", 1);
+    for (int i = 0; i < 40; ++i)
+        form->ListView2.AddItem(L"row", 1);
     form->txtSplit.Focus();
     RECT list{}, field{};
     GetWindowRect(form->ListView2.Hwnd(), &list);
@@ -106,7 +111,8 @@ TEST_F(Keyboard, EscClosesTheAboutWindow) {
     ClickAt(form->about.Hwnd(), 13, 11);
     ASSERT_TRUE(form->aboutWindow.IsLoaded());
     SetForegroundWindow(form->aboutWindow.Hwnd());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
     PressKeys({VK_ESCAPE});
     ASSERT_TRUE(PumpUntil([&] { return !form->aboutWindow.IsLoaded(); }, 10000));
     EXPECT_TRUE(form->IsLoaded());

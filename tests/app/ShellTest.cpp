@@ -254,7 +254,7 @@ TEST_F(Shell, TheCommandLineOpensAFileOnItsPaneAsBrowseWould) {
         {{L"Clip.avi"}, L"SPLIT", folder + L"clip.avi"}, // relative to the working folder
         {{file + L".tpl"}, L"JOIN", folder + L"clip.avi.tpl"},
         {{L"Clip.avi.002"}, L"JOIN", folder + L"clip.avi.tpl"}, // a piece: its index
-        {{lone}, L"JOIN", folder + L"other.001"}, // another tool's first part
+        {{lone}, L"JOIN", folder + L"other.001"},               // another tool's first part
         {{L"xaa"}, L"JOIN", folder + L"xaa"},
         {{L"x.002"}, L"SPLIT", folder + L"x.002"}, // no index beside it, no first part
         {{dir.wstring()}, nullptr, L""},
@@ -268,7 +268,11 @@ TEST_F(Shell, TheCommandLineOpensAFileOnItsPaneAsBrowseWould) {
         form->OpenArguments(c.arguments);
         const std::wstring what = c.arguments[0];
         if (c.pane == nullptr) {
-            EXPECT_EQ(Said(), std::vector<std::wstring>{L"Drop one file to split on the split pane, or one index (.tpl) to join."}) << what;
+            EXPECT_EQ(
+                Said(),
+                std::vector<std::wstring>{
+                    L"Drop one file to split on the split pane, or one index (.tpl) to join."})
+                << what;
             EXPECT_TRUE(form->FraOptions.Visible()) << what;
             continue;
         }

@@ -124,8 +124,11 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
         return name + std::to_wstring(size);
     };
     const std::vector<std::wstring> expected{
-        row(L"clip.avi", 25),     row(L"clip.avi.000", 24), row(L"clip.avi.001", 24),
-        row(L"clip.avi.002", 19), row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        row(L"clip.avi", 25),
+        row(L"clip.avi.000", 24),
+        row(L"clip.avi.001", 24),
+        row(L"clip.avi.002", 19),
+        row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
         row(L"clip.avi.xxh128", std::filesystem::file_size(source + L".xxh128")),
         row(L"myclip.avi", 4)};
     EXPECT_EQ(rows, expected);
@@ -316,8 +319,9 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     form->txtJoinDest.SetText(folder + L"out\\");
     Watched(closed, [&] { Press(form->cmdJoin); });
     EXPECT_GE(closed.shownAt, 0);
-    EXPECT_EQ(Said(), (std::vector<std::wstring>{folder + L"out\\big.bin already exists. Replace it?",
-                                                  L"The join was cancelled."}));
+    EXPECT_EQ(Said(),
+              (std::vector<std::wstring>{folder + L"out\\big.bin already exists. Replace it?",
+                                         L"The join was cancelled."}));
     EXPECT_EQ(Read(earlier), "earlier output");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / L"out"), {}), 1);
     form->SetFrame(L"SPLIT");

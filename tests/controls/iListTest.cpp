@@ -154,7 +154,8 @@ TEST_F(ListTest, TheThumbAtTheTopShowsTheFirstRowAtTheBottomTheLastInBetweenInPr
         iList other{L"ListView3"};
         host.CreateControl(other, 0, 300, 6655, 1755);
         other.AddItem(L"Header");
-        for (int i = 1; i <= rows; ++i) other.AddItem(L"row");
+        for (int i = 1; i <= rows; ++i)
+            other.AddItem(L"row");
         const auto shown = [&] {
             std::vector<int> seen;
             for (int i = 1; i <= rows; ++i)
@@ -256,7 +257,7 @@ TEST_F(ListTest, APressInTheTrackMovesAPageAndTheWheelTheSystemsLinesANotch) {
     const int x = TwipsToPixels(list.ScrollColumnLeft()) + 6;
     test::ClickAt(list.Hwnd(), x, TwipsToPixels(list.ArrowTop(0)) - 4); // below the thumb
     const int page = 240 - list.ContentTop();
-    EXPECT_EQ(page, 5 * 250); // the whole rows the view shows
+    EXPECT_EQ(page, 5 * 250);                              // the whole rows the view shows
     test::ClickAt(list.Hwnd(), x, TwipsToPixels(240) + 3); // above it
     EXPECT_EQ(list.ContentTop(), 240);
 

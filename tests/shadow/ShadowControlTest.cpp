@@ -158,7 +158,8 @@ TEST_F(ShadowControl, StartWatchesTheOwnersMessagesInOrderAndTheThemeOnlyOnXp) {
     const auto xpSlots = Shadow().Subclasser()->Table(cSubclass::kBefore).Slots();
     EXPECT_EQ(std::vector<std::int32_t>(xpSlots.begin(), xpSlots.end()), watched);
     const auto after = Shadow().Subclasser()->Table(cSubclass::kAfter).Slots();
-    EXPECT_EQ(std::vector<std::int32_t>(after.begin(), after.end()), std::vector<std::int32_t>{WM_PAINT});
+    EXPECT_EQ(std::vector<std::int32_t>(after.begin(), after.end()),
+              std::vector<std::int32_t>{WM_PAINT});
     host.reset();
 
     system.version.minor = 0; // Windows 2000: no visual styles to watch

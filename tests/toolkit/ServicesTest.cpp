@@ -1,6 +1,6 @@
+#include "Services.h"
 #include "FakeServices.h"
 #include "Language.h"
-#include "Services.h"
 
 #include <windows.h>
 
@@ -123,7 +123,8 @@ TEST(Language, TextsFollowTheInterfaceLanguageAndSimSunGivesWayToTheMessageFont)
     metrics.cbSize = sizeof(metrics);
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
     const bool hasSimSun = FontInstalled(L"SimSun") || FontInstalled(L"宋体");
-    EXPECT_EQ(shown.face, hasSimSun ? std::wstring(L"宋体") : std::wstring(metrics.lfMessageFont.lfFaceName));
+    EXPECT_EQ(shown.face,
+              hasSimSun ? std::wstring(L"宋体") : std::wstring(metrics.lfMessageFont.lfFaceName));
 }
 
 } // namespace zendra::tk

@@ -135,7 +135,8 @@ inline tk::DibSection Snapshot(HWND window) {
 // Real keys: each of `keys` pressed in order, then released in the opposite order (a chord such
 // as Ctrl+Shift+Tab); the input goes to the window with the focus.
 inline void PressKeys(std::initializer_list<WORD> keys) {
-    for (WORD key : keys) keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    for (WORD key : keys)
+        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
         keybd_event(static_cast<BYTE>(*key), 0, KEYEVENTF_KEYUP, 0);
 }
