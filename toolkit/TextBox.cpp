@@ -74,8 +74,8 @@ LRESULT CALLBACK TextBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_.Release();
     } else if (message == WM_MOUSEWHEEL) {
-        // A one-line field has nothing to scroll: the wheel goes to the window around it, as
-        // the system does for windows that do not use it (Wine's field keeps it).
+        // A one-line field has nothing to scroll: the wheel goes to the window around it, which
+        // passes it to the list under the pointer (Wine's field would keep it).
         return SendMessageW(GetParent(hwnd), message, wParam, lParam);
     } else if (message == WM_KEYDOWN && wParam == VK_TAB) {
         PassDialogKey(hwnd, wParam);
