@@ -174,9 +174,12 @@ TEST(ProgressText, SizesAsTheSystemFormatsThemWithSpeedAndTimeLeft) {
     const std::uint64_t gb = 1ull << 30, mb = 1ull << 20;
     const std::wstring of = size(gb) + L" of " + size(4 * gb);
     EXPECT_EQ(ProgressText(gb, 4 * gb, 0), of); // no speed yet
-    EXPECT_EQ(ProgressText(gb, 4 * gb, 100.0 * mb), of + L", " + size(100 * mb) + L"/s, about 31 s left");
-    EXPECT_EQ(ProgressText(gb, 4 * gb, 0.5 * mb), of + L", " + size(mb / 2) + L"/s, about 1 h 42 min left");
-    EXPECT_EQ(ProgressText(gb, 4 * gb, 8.0 * mb), of + L", " + size(8 * mb) + L"/s, about 6 min left");
+    EXPECT_EQ(ProgressText(gb, 4 * gb, 100.0 * mb),
+              of + L", " + size(100 * mb) + L"/s, about 31 s left");
+    EXPECT_EQ(ProgressText(gb, 4 * gb, 0.5 * mb),
+              of + L", " + size(mb / 2) + L"/s, about 1 h 42 min left");
+    EXPECT_EQ(ProgressText(gb, 4 * gb, 8.0 * mb),
+              of + L", " + size(8 * mb) + L"/s, about 6 min left");
     EXPECT_EQ(ProgressText(4 * gb, 4 * gb, 8.0 * mb), L"Finishing\u2026");
 
     // The speed follows the reports, smoothed; the tick count may wrap meanwhile.

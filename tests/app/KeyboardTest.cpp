@@ -66,12 +66,14 @@ TEST_F(Keyboard, EnterRunsThePanesActionSpaceClicksAButtonTicksABoxAndEscClosesA
     // Esc closes the About window.
     ClickAt(form->about.Hwnd(), 13, 11);
     SetForegroundWindow(form->aboutWindow.Hwnd());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
     ASSERT_TRUE(After({VK_ESCAPE}, [&] { return !form->aboutWindow.IsLoaded(); }));
 }
 
 TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {
-    for (int i = 0; i < 40; ++i) form->ListView2.AddItem(L"row", 1);
+    for (int i = 0; i < 40; ++i)
+        form->ListView2.AddItem(L"row", 1);
     RECT list{}, field{};
     GetWindowRect(form->ListView2.Hwnd(), &list);
     GetWindowRect(form->txtSplit.Hwnd(), &field);
@@ -82,7 +84,8 @@ TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {
                      MAKELPARAM(under.left + 5, under.top + 5));
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    EXPECT_EQ(form->ListView2.ContentTop(), top - (lines == WHEEL_PAGESCROLL ? 5 : static_cast<int>(lines)) * 250);
+    EXPECT_EQ(form->ListView2.ContentTop(),
+              top - (lines == WHEEL_PAGESCROLL ? 5 : static_cast<int>(lines)) * 250);
 }
 
 } // namespace

@@ -193,8 +193,9 @@ TEST_F(LayoutTest, TheThreeButtonsCarryTooltipsInTheUsersLanguage) {
         LANGID language;
         std::wstring texts[3];
     };
-    const Case cases[] = {{MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK), {L"Close", L"Minimize", L"Zoom"}},
-                          {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG), {L"关闭", L"最小化", L"最大化"}}};
+    const Case cases[] = {
+        {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK), {L"Close", L"Minimize", L"Zoom"}},
+        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG), {L"关闭", L"最小化", L"最大化"}}};
     for (const Case& c : cases) {
         tk::OverrideInterfaceLanguage(c.language);
         BarHost host(MakeLeopard(), 100, 100, 444, 319);

@@ -118,7 +118,8 @@ TEST(Language, TextsFollowTheInterfaceLanguageAndSimSunGivesWayToTheMessageFont)
     metrics.cbSize = sizeof(metrics);
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
     const bool hasSimSun = FontInstalled(L"SimSun") || FontInstalled(L"宋体");
-    EXPECT_EQ(SimSunOrMessageFont(simsun).face, hasSimSun ? L"宋体" : metrics.lfMessageFont.lfFaceName);
+    EXPECT_EQ(SimSunOrMessageFont(simsun).face,
+              hasSimSun ? L"宋体" : metrics.lfMessageFont.lfFaceName);
     EXPECT_EQ(SimSunOrMessageFont(simsun).weight, FW_BOLD);
 }
 
