@@ -53,11 +53,6 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
 
     Label1.MouseDown.Handle([this](const tk::MouseArgs& a) {
         pressCancelled_ = false;
-        // Focused as a system button is, but never by a press that did not activate its window
-        // first (a real click does): focusing would activate it.
-        if (Label1.Enabled() && Hwnd() != nullptr &&
-            GetActiveWindow() == GetAncestor(Hwnd(), GA_ROOT))
-            SetFocus(Hwnd());
         MouseDown(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
         // A handler that took the mouse away (a modal box) has ended the press already.
         if (!pressCancelled_) ShowPressed();

@@ -1,8 +1,9 @@
 // The glossy push button: a left cap, a stretched middle and a right cap with a centred caption,
 // always 23 pixels high, in a normal, pressed or disabled look, with an optional pinstripe
 // backdrop. It passes the mouse events of its surface on to its host, each before the picture
-// changes that follow it. It takes the focus when pressed; Space (on its release) and Enter click
-// it from the keyboard.
+// changes that follow it. Focused (by Tab), Space (on its release) and Enter click it. A mouse
+// press leaves the focus where it is: under Wine, focusing the button inside the press could cost
+// the press its release.
 #pragma once
 
 #include "Control.h"
