@@ -33,6 +33,10 @@ BackgroundWork::BackgroundWork(HWND owner, std::wstring caption)
     CreateHandle(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
     report_ = [this](std::uint64_t done, std::uint64_t total) { return Report(done, total); };
     showTimer_.Tick.Handle([this] { Appear(); });
+    textTimer_.Tick.Handle([this] {
+        textTimer_.SetEnabled(false);
+        if (Busy() && window_.IsLoaded()) ShowText();
+    });
     // The window also asks when it is closed at the end of the work: that is no request.
     window_.CancelRequested.Handle([this] {
         if (Busy()) cancel_ = true;
@@ -47,27 +51,45 @@ void BackgroundWork::Run(const Job& job) {
     total_ = 0;
     reportPosted_ = false;
     lastPost_ = GetTickCount();
+    speed_.Start(0, lastPost_);
+    lastText_ = lastPost_ - kTextEveryMs;
     error_ = nullptr;
     shown_ = false;
     job_ = &job;
     const HWND focus = GetFocus();
     // Nonzero: the owner was disabled already, and stays so afterwards.
     const bool ownerWasEnabled = !EnableWindow(owner_, FALSE);
-    UniqueKernelHandle thread(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
-    if (thread) {
-        thread_ = thread.Get();
-        running = this;
-        showTimer_.SetEnabled(true);
-        Wait(thread.Get());
-        End();
-    } else {
-        job(report_);
+    {
+        // Closed only after `restore` has waited for the worker.
+        UniqueKernelHandle thread;
+        // Whichever way this block is left, the worker has ended and the owner takes input again.
+        struct Restore {
+            BackgroundWork& work;
+            bool ownerWasEnabled;
+            HWND focus;
+            ~Restore() {
+                // A worker still running here means this thread left early: it is stopped.
+                if (work.Busy() && WaitForSingleObject(work.thread_, 0) == WAIT_TIMEOUT)
+                    work.Stop();
+                work.End();
+                // The owner first, so that the activation passes back to it and not to another
+                // program.
+                if (ownerWasEnabled) EnableWindow(work.owner_, TRUE);
+                if (work.window_.IsLoaded()) work.window_.Unload();
+                if (focus && IsWindow(focus)) SetFocus(focus);
+                work.job_ = nullptr;
+            }
+        } restore{*this, ownerWasEnabled, focus};
+        thread.Reset(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
+        if (thread) {
+            thread_ = thread.Get();
+            running = this;
+            showTimer_.SetEnabled(true);
+            Wait(thread.Get());
+        } else {
+            job(report_);
+        }
     }
-    // The owner first, so that the activation passes back to it and not to another program.
-    if (ownerWasEnabled) EnableWindow(owner_, TRUE);
-    if (window_.IsLoaded()) window_.Unload();
-    if (focus && IsWindow(focus)) SetFocus(focus);
-    job_ = nullptr;
     if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
 }
 
@@ -139,6 +161,7 @@ void BackgroundWork::End() noexcept {
     thread_ = nullptr;
     running = nullptr;
     showTimer_.SetEnabled(false);
+    textTimer_.SetEnabled(false);
     taskbar_.reset();
 }
 
@@ -155,6 +178,16 @@ void BackgroundWork::ShowProgress() {
     const std::uint64_t done = done_, total = total_;
     window_.SetProgress(done, total);
     if (taskbar_) taskbar_->Set(done, total);
+    speed_.Add(done, GetTickCount());
+    if (GetTickCount() - lastText_ >= kTextEveryMs)
+        ShowText();
+    else if (!textTimer_.Enabled())
+        textTimer_.SetEnabled(true);
+}
+
+void BackgroundWork::ShowText() {
+    lastText_ = GetTickCount();
+    window_.SetText(ProgressText(done_, total_, speed_.BytesPerSecond()));
 }
 
 void BackgroundWork::Appear() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Progress.h"
+#include "ProgressText.h"
 #include "frmProgress.h"
 
 #include "Timer.h"
@@ -29,6 +30,8 @@ class BackgroundWork : private tk::Window {
     // and stops early when it returns false.
     using Job = std::function<void(const Progress&)>;
     static constexpr unsigned kShowAfterMs = 500;
+    // The progress window's text changes at most this often: readable, and it still moves.
+    static constexpr unsigned kTextEveryMs = 250;
 
     // `owner` is the window the work belongs to; `caption` the progress window's title.
     BackgroundWork(HWND owner, std::wstring caption);
@@ -61,6 +64,7 @@ class BackgroundWork : private tk::Window {
     bool ClosesOwner(const MSG& msg) const noexcept;
     void Appear();
     void ShowProgress();
+    void ShowText();
     void End() noexcept;
     // Whether the worker runs now: only then do its news, the show timer and a cancel count.
     bool Busy() const noexcept { return thread_ != nullptr; }
@@ -70,6 +74,10 @@ class BackgroundWork : private tk::Window {
     HWND owner_;
     frmProgress window_;
     tk::Timer showTimer_{*this, kShowAfterMs, false};
+    // Shows the text that was held back to keep to kTextEveryMs.
+    tk::Timer textTimer_{*this, kTextEveryMs, false};
+    SpeedMeter speed_;
+    DWORD lastText_ = 0;
     std::unique_ptr<TaskbarProgress> taskbar_;
     const Job* job_ = nullptr;
     HANDLE thread_ = nullptr; // the worker, while it runs

@@ -7,9 +7,13 @@
 #include "TextRules.h"
 
 #include "Artwork.h"
+#include "Language.h"
 
+#include <algorithm>
 #include <commctrl.h>
+#include <initializer_list>
 #include <shellapi.h>
+#include <windowsx.h>
 
 namespace zendra {
 
@@ -19,7 +23,8 @@ constexpr int kWidth = 6660; // twips: 444 x 319 pixels
 constexpr int kHeight = 4785;
 
 tk::FontDesc OptionFont() {
-    return tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET};
+    return tk::SimSunOrMessageFont(
+        tk::FontDesc{L"宋体", 9, FW_NORMAL, false, false, false, GB2312_CHARSET});
 }
 
 tk::PropertyBag Button(const wchar_t* caption) {
@@ -106,9 +111,14 @@ void Form1::CreateControls() {
     CreateOptionsPane();
 
     CreateControl(ListView2, 0, 3030, 6655, 1755);
+    // Only the shown pane's windows take the focus: the others are hidden.
+    SetTabOrder({txtSplit.Hwnd(), cmdBrowse.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd(),
+                 cmdSplit.Hwnd(), txtJoin.Hwnd(), cmdBrowseJoin.Hwnd(), txtJoinDest.Hwnd(),
+                 cmdJoin.Hwnd(), chkDelSource.Hwnd(), chkDelSplit.Hwnd(),
+                 chkDelSourceConfirm.Hwnd(), chkDelSplitConfirm.Hwnd(), SavePrefs.Hwnd()});
 
     // The border lies over the panes; the bar and the list cover it where they reach the edge.
-    Shape1.SetBorderColor(0x00C0C0C0u);
+    Shape1.SetBorderColor(kEdgeGrey);
     Elements().AddFront(Shape1);
 }
 
@@ -167,6 +177,16 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         Form_DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_MOUSEWHEEL: {
+        // Windows before 10 sends the wheel to the focused window (it reaches this one from a
+        // field or button): the list under the pointer scrolls, as it would on later Windows.
+        const POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT list{};
+        if (ListView2.Visible() && GetWindowRect(ListView2.Hwnd(), &list) &&
+            PtInRect(&list, pointer))
+            return SendMessageW(ListView2.Hwnd(), message, wParam, lParam);
+        return Form::HandleMessage(message, wParam, lParam);
+    }
     case WM_ENDSESSION:
         // Unloaded as at a close; the process ends when this returns, so a split or join still
         // running must first stop and remove what it wrote.
@@ -178,6 +198,31 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return Form::HandleMessage(message, wParam, lParam);
     }
+}
+
+bool Form1::OnDialogKey(HWND from, WPARAM key) {
+    if (key == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+        // The panes in the order of their tabs, round in either direction.
+        const bool backwards = GetKeyState(VK_SHIFT) < 0;
+        const wchar_t* const names[] = {L"SPLIT", L"JOIN", L"TOOLS"};
+        const int shown = FraJoin.Visible() ? 1 : FraOptions.Visible() ? 2 : 0;
+        SetFrame(names[(shown + (backwards ? 2 : 1)) % 3]);
+        FocusNext(Hwnd(), false);
+        return true;
+    }
+    if (key == VK_RETURN) {
+        const auto in = [from](std::initializer_list<HWND> fields) {
+            return std::find(fields.begin(), fields.end(), from) != fields.end();
+        };
+        if (in({txtSplit.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd()}))
+            cmdSplit.PerformClick();
+        else if (in({txtJoin.Hwnd(), txtJoinDest.Hwnd()}))
+            cmdJoin.PerformClick();
+        else
+            return false;
+        return true;
+    }
+    return Form::OnDialogKey(from, key);
 }
 
 void Form1::SetFrame(const std::wstring& name) {
@@ -203,11 +248,41 @@ void Form1::Say(const std::wstring& text) {
     RepaintNow();
 }
 
-tk::MsgResult Form1::Ask(const std::wstring& question) {
-    const tk::MsgResult answer =
-        services_.messages.Show(question, tk::MsgButtons::YesNo, tk::MsgIcon::Question);
+tk::MsgResult Form1::Ask(const std::wstring& question, tk::MsgDefault focused) {
+    const tk::MsgResult answer = services_.messages.Show(question, tk::MsgButtons::YesNo,
+                                                         tk::MsgIcon::Question, {}, focused);
     RepaintNow();
     return answer;
+}
+
+void Form1::ShowingFailures(const std::function<void()>& handler) noexcept {
+    std::wstring failure;
+    try {
+        handler();
+        return;
+    } catch (const tk::PlatformError& error) {
+        failure = error.Description();
+    } catch (const std::exception& error) {
+        failure = FromUtf8(error.what());
+    } catch (...) {
+        failure = L"An unknown error.";
+    }
+    try {
+        if (IsLoaded()) Say(L"The work stopped: " + failure);
+    } catch (...) {
+        tk::ReportCurrentException(L"a failure could not be shown");
+    }
+}
+
+bool Form1::RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step) {
+    bool result = false;
+    {
+        WaitCursor wait;
+        BackgroundWork work(Hwnd(), caption);
+        work.Run([&](const Progress& progress) { result = step(progress); });
+    }
+    DiscardQueuedInput();
+    return result;
 }
 
 void Form1::RepaintNow() noexcept {

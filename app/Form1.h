@@ -8,9 +8,10 @@
 #include "OSXcheckbox.h"
 #include "Pane.h"
 #include "PictureTab.h"
+#include "Progress.h"
 #include "aquaBtn.h"
-#include "ucShadow.h"
 #include "iList.h"
+#include "ucShadow.h"
 
 #include "Form.h"
 #include "Label.h"
@@ -21,6 +22,7 @@
 #include <shellapi.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,11 @@ public:
     // The join pane.
     std::wstring LocateSplittedFile();
     void DelSplittedConfirm();
+
+    // The program's command-line arguments (Send To, Open with, a shortcut): one file fills the
+    // split pane as Browse would; an index, or one of Zendra's pieces with its index beside it,
+    // the join pane. Anything else (a folder, two files) gets the drop's message.
+    void OpenArguments(const std::vector<std::wstring>& arguments);
 
     // The options pane and the settings store.
     void SaveRegistry();
@@ -89,8 +96,10 @@ protected:
     void OnLoad() override;
     void OnUnload() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Enter in a pane's field runs the pane's action; Ctrl+Tab and Ctrl+Shift+Tab switch panes.
+    bool OnDialogKey(HWND from, WPARAM key) override;
 
-private:
+  private:
     void CreateTabs();
     void CreateSplitPane();
     void CreateJoinPane();
@@ -113,10 +122,17 @@ private:
     // What Browse does with the chosen file (lower-cased; "" after a cancel), on its pane.
     void UseFileToSplit(const std::wstring& chosen);
     void UseIndex(const std::wstring& chosen);
+    // The index beside one of Zendra's pieces (NAME.000 gives NAME.tpl), or "".
+    std::wstring IndexOfPiece(const std::wstring& path);
 
     // A box with the program's title and an OK button; the window is repainted once it closes.
     void Say(const std::wstring& text);
-    tk::MsgResult Ask(const std::wstring& question);
+    tk::MsgResult Ask(const std::wstring& question, tk::MsgDefault focused = tk::MsgDefault::First);
+    // Runs a handler; whatever it throws is shown in a box rather than lost.
+    void ShowingFailures(const std::function<void()>& handler) noexcept;
+    // Runs one step of a split or join in BackgroundWork with the hourglass; the step's result.
+    // The queued input the disabled window took meanwhile is dropped afterwards.
+    bool RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step);
     // Draws whatever a closed box or dialog uncovered, before a long split or join starts.
     void RepaintNow() noexcept;
     // The settings' application name: the executable's base name.

@@ -1,9 +1,12 @@
-// Files dropped on the main window: one file to split on the split pane, or one index to join,
-// each taken exactly as Browse takes the file it chose.
+// Files dropped on the main window, or given on the command line: one file to split, or one
+// index to join, each taken exactly as Browse takes the file it chose.
 #include "Form1.h"
 
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace zendra {
 
@@ -32,7 +35,50 @@ bool IsIndexName(const std::wstring& path) {
     return path.size() > 4 && Lower(path.substr(path.size() - 4)) == L".tpl";
 }
 
+// The first part of another tool's pieces, by the names Browse offers: *.000, *.001, *aa, *00.
+bool IsFirstPart(const std::wstring& path) {
+    const std::wstring name = Lower(path.substr(path.find_last_of(L"\\/") + 1));
+    const auto endsWith = [&](const std::wstring& end) {
+        return name.size() > end.size() &&
+               name.compare(name.size() - end.size(), end.size(), end) == 0;
+    };
+    return endsWith(L".000") || endsWith(L".001") || endsWith(L"aa") || endsWith(L"00");
+}
+
+constexpr wchar_t kOneFileOnly[] =
+    L"Drop one file to split on the split pane, or one index (.tpl) to join.";
+
 } // namespace
+
+std::wstring Form1::IndexOfPiece(const std::wstring& path) {
+    // NAME.000, NAME.001, ...: a dot and three digits or more, NAME.tpl beside it.
+    const std::size_t dot = path.find_last_of(L'.');
+    if (dot == std::wstring::npos || path.size() - dot < 4) return {};
+    for (std::size_t i = dot + 1; i < path.size(); ++i)
+        if (path[i] < L'0' || path[i] > L'9') return {};
+    const std::wstring index = path.substr(0, dot) + L".tpl";
+    return services_.files.PlainFileExists(index) ? index : std::wstring();
+}
+
+void Form1::OpenArguments(const std::vector<std::wstring>& arguments) {
+    if (arguments.empty()) return;
+    // Relative to the working folder, as the shell and a shortcut give them.
+    std::wstring path;
+    if (arguments.size() == 1 && !arguments[0].empty()) {
+        std::error_code error;
+        path = std::filesystem::absolute(arguments[0], error).wstring();
+    }
+    if (path.empty() || !services_.files.PlainFileExists(path)) return Say(kOneFileOnly);
+    std::wstring index = IsIndexName(path) ? path : IndexOfPiece(path);
+    if (index.empty() && IsFirstPart(path)) index = path;
+    if (!index.empty()) {
+        SetFrame(L"JOIN");
+        UseIndex(Lower(index));
+    } else {
+        SetFrame(L"SPLIT");
+        UseFileToSplit(Lower(path));
+    }
+}
 
 void Form1::Form_DropFiles(HDROP drop) {
     const DroppedFiles files(drop);
@@ -41,13 +87,13 @@ void Form1::Form_DropFiles(HDROP drop) {
     // A folder, a hidden or system file (which the dialog does not offer) or more than one file.
     const std::wstring path = files.Count() == 1 ? files.Path(0) : std::wstring();
     const bool usable = !path.empty() && services_.files.PlainFileExists(path);
-    if (usable && IsIndexName(path)) {
+    if (usable && (IsIndexName(path) || IsFirstPart(path))) {
         SetFrame(L"JOIN");
         UseIndex(Lower(path));
     } else if (usable && FraSplit.Visible()) {
         UseFileToSplit(Lower(path));
     } else {
-        Say(L"Drop one file to split on the split pane, or one index (.tpl) to join.");
+        Say(kOneFileOnly);
     }
 }
 

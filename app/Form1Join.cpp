@@ -19,7 +19,7 @@ void Form1::CreateJoinPane() {
     FraJoin.Create(*this, txtJoinDest, 540, 1110, 5595, 345);
     FraJoin.Create(*this, cmdJoin, 2190, 1650, 2535, 345);
     cmdBrowseJoin.MouseUp.Handle([this](short, short, float, float) { cmdBrowseJoin_MouseUp(); });
-    cmdJoin.Click.Handle([this] { cmdJoin_Click(); });
+    cmdJoin.Click.Handle([this] { ShowingFailures([this] { cmdJoin_Click(); }); });
 }
 
 void Form1::cmdBrowseJoin_MouseUp() { UseIndex(Lower(LocateSplittedFile())); }
@@ -33,7 +33,11 @@ void Form1::UseIndex(const std::wstring& chosen) {
     if (!txtJoin.Text().empty()) AddListViewItem(L"JOIN");
 }
 
-std::wstring Form1::LocateSplittedFile() { return LocateIn(L"File Index(*.tpl)|*.tpl"); }
+std::wstring Form1::LocateSplittedFile() {
+    // Other tools' raw pieces are joined from their first part.
+    return LocateIn(
+        L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
+}
 
 void Form1::cmdJoin_Click() {
     if (txtJoin.Text().empty()) return Say(L"Please select .tpl file to join!");
@@ -45,18 +49,25 @@ void Form1::cmdJoin_Click() {
     RepaintNow();
     std::string message;
     JoinPlan plan;
-    bool done = false;
-    {
-        WaitCursor wait;
-        BackgroundWork work(Hwnd(), L"Joining...");
-        work.Run([&](const Progress& progress) {
-            done = ReadJoinPlan(index, plan, message) &&
-                   WriteJoinedFile(plan, std::filesystem::path(folder), message, progress);
-        });
-    }
-    DiscardQueuedInput();
+    bool done =
+        RunWork(L"Joining...", [&](const Progress&) { return ReadJoinPlan(index, plan, message); });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
+    JoinOptions options;
+    if (done) {
+        // Asked before a byte is written: the file there may be the original itself.
+        const std::wstring output = folder + plan.OutputName.wstring();
+        if (services_.files.FileExists(output)) {
+            if (Ask(output + L" already exists. Replace it?", tk::MsgDefault::Second) !=
+                tk::MsgResult::Yes)
+                return;
+            options.Replace = true;
+        }
+        done = RunWork(L"Joining...", [&](const Progress& progress) {
+            return WriteJoinedFile(plan, std::filesystem::path(folder), message, progress, options);
+        });
+        if (!IsLoaded()) return;
+    }
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (!done)
         return Say(message == CancelledMessage ? L"The join was cancelled." : FromUtf8(message));

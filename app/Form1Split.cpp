@@ -4,11 +4,26 @@
 
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
+#include "Language.h"
 #include "PathHelpers.h"
 #include "Split.h"
 #include "TextRules.h"
 
+#include <algorithm>
+
 namespace zendra {
+
+namespace {
+
+// The engine's message for the user: its too-small message in the user's language.
+std::wstring ForUser(const std::string& message) {
+    const std::wstring text = FromUtf8(message);
+    if (text == L"File too small!" || text == L"文件太小！")
+        return tk::Localized(L"文件太小！", L"File too small!");
+    return text;
+}
+
+} // namespace
 
 void Form1::CreateSplitPane() {
     PlaceLabel(FraSplit, Label1, L"File:", 690, 210, 435, 255);
@@ -24,7 +39,7 @@ void Form1::CreateSplitPane() {
     FraSplit.Create(*this, cmdSplit, 2190, 1650, 2535, 345);
     cmdBrowse.MouseUp.Handle([this](short, short, float, float) { cmdBrowse_MouseUp(); });
     Text2.KeyPress.Handle([this](wchar_t& key) { Text2_KeyPress(key); });
-    cmdSplit.Click.Handle([this] { cmdSplit_Click(); });
+    cmdSplit.Click.Handle([this] { ShowingFailures([this] { cmdSplit_Click(); }); });
 }
 
 void Form1::cmdBrowse_MouseUp() { UseFileToSplit(Lower(LocateFile())); }
@@ -65,20 +80,14 @@ void Form1::cmdSplit_Click() {
     RepaintNow();
     const std::wstring source = txtSplit.Text();
     std::string message;
-    bool done = false;
-    {
-        WaitCursor wait;
-        BackgroundWork work(Hwnd(), L"Splitting...");
-        work.Run([&](const Progress& progress) {
-            done = SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
-        });
-    }
-    DiscardQueuedInput();
+    const bool done = RunWork(L"Splitting...", [&](const Progress& progress) {
+        return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
+    });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
     // A cancelled split has removed what it wrote.
     if (!done)
-        return Say(message == CancelledMessage ? L"The split was cancelled." : FromUtf8(message));
+        return Say(message == CancelledMessage ? L"The split was cancelled." : ForUser(message));
     splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");
@@ -101,9 +110,17 @@ void Form1::AddListViewItem(const std::wstring& Mode) {
     std::wstring base;
     try {
         const std::wstring name = services_.files.GetFile(index).name;
-        // The index is named after the source: its name less ".tpl".
-        if (name.size() <= 4 || name.size() > index.size()) return;
-        base = name.substr(0, name.size() - 4);
+        if (name.size() > index.size()) return;
+        // The index is named after the source: its name less ".tpl"; another tool's first part
+        // less its number (NAME.001, NAMEaa).
+        const std::size_t dot = name.find_last_of(L'.');
+        if (Lower(name).ends_with(L".tpl"))
+            base = name.substr(0, name.size() - std::min<std::size_t>(4, name.size()));
+        else if (dot != std::wstring::npos)
+            base = name.substr(0, dot);
+        else
+            base = name.substr(0, name.size() - std::min<std::size_t>(2, name.size()));
+        if (base.empty()) return;
         files = services_.files.FilesOf(index.substr(0, index.size() - name.size()));
     } catch (const tk::PlatformError& error) {
         return Say(L"The files of the split cannot be listed: " + error.Description());

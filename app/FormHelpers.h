@@ -15,6 +15,11 @@ namespace zendra {
 // is white only in XP's standard scheme and dark elsewhere.
 inline constexpr tk::OleColor kWindowWhite = tk::SystemColor(COLOR_WINDOW);
 
+// The one-pixel edge of every window of the program: it shows where no shadow is drawn (Windows
+// other than XP, or a background as light as the shadow). The system's border colours are white
+// in some schemes (Wine's stock one), which left the About and progress windows without an edge.
+inline constexpr tk::OleColor kEdgeGrey = 0x00C0C0C0u;
+
 // A step that may fail without stopping the ones after it.
 template <typename F> void Skipping(F&& step) noexcept {
     try {

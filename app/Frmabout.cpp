@@ -44,7 +44,7 @@ void Frmabout::CreateControls() {
     PlaceCentred(Elements(), Label2, L"1.0 (v22)", 1200, 1740, 945, 255);
     PlaceCentred(Elements(), Label3, L"A simple file splitter.", 600, 2070, 2175, 285);
     PlaceCentred(Elements(), Label4, L"Free software. No warranty.", 630, 2400, 1965, 255);
-    Shape1.SetBorderColor(tk::SystemColor(COLOR_ACTIVEBORDER));
+    Shape1.SetBorderColor(kEdgeGrey);
     Elements().AddFront(Shape1);
 }
 
@@ -52,6 +52,12 @@ void Frmabout::OnLoad() {
     ConfigureShadow(ucShadow2);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
     Skipping([&] { Tiger1.SetWidth(Width()); });
+}
+
+bool Frmabout::OnDialogKey(HWND from, WPARAM key) {
+    if (key != VK_ESCAPE) return Form::OnDialogKey(from, key);
+    Unload();
+    return true;
 }
 
 } // namespace zendra

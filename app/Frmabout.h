@@ -25,6 +25,8 @@ public:
 protected:
     void CreateControls() override;
     void OnLoad() override;
+    // Esc closes the window.
+    bool OnDialogKey(HWND from, WPARAM key) override;
 };
 
 } // namespace zendra

@@ -51,7 +51,7 @@ std::optional<std::int32_t> PieceSizeFromText(const std::wstring& text) {
 bool ReadsAsOne(const std::wstring& text) { return ToLong(text) == 1; }
 
 bool IsSizeKey(wchar_t typed) noexcept {
-    return (typed >= L'0' && typed <= L'9') || typed == L'.' || typed == 8;
+    return (typed >= L'0' && typed <= L'9') || typed == L'.' || typed == 8 || typed == L'\r';
 }
 
 std::wstring ListHeader() { return L"Splitted Files" + std::wstring(41, L' ') + L"Size"; }

@@ -25,7 +25,8 @@ std::optional<std::int32_t> PieceSizeFromText(const std::wstring& text);
 // boxes load it (ToLong), so that a box shows on exactly when its option acts on.
 bool ReadsAsOne(const std::wstring& text);
 
-// Whether the size field lets a typed character through: digits, "." and Backspace.
+// Whether the size field lets a typed character through: digits, ".", Backspace, and Enter
+// (which splits).
 bool IsSizeKey(wchar_t typed) noexcept;
 
 // The header row: "Splitted Files", 41 spaces, "Size".

@@ -1,6 +1,7 @@
 #include "frmProgress.h"
 
 #include "FormHelpers.h"
+#include "ProgressText.h"
 
 namespace zendra {
 
@@ -9,18 +10,7 @@ namespace {
 constexpr int kWidth = 5100; // twips: 340 x 122 pixels
 constexpr int kHeight = 1830;
 
-std::wstring Grouped(std::uint64_t value) {
-    std::wstring digits = std::to_wstring(value);
-    for (std::size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, 1, L',');
-    return digits;
-}
-
 } // namespace
-
-std::wstring BytesDoneText(std::uint64_t done, std::uint64_t total) {
-    return Grouped(done) + L" of " + Grouped(total) + L" bytes";
-}
 
 frmProgress::frmProgress(std::wstring caption) : tk::Form(L"Zendra", kWidth, kHeight) {
     SetBackColor(kWindowWhite);
@@ -39,8 +29,8 @@ void frmProgress::CreateControls() {
     CreateControl(cmdCancel, 3600, 1320, 1200, 345);
     cmdCancel.Click.Handle([this] { RequestCancel(); });
     lblBytes.SetBackColor(kWindowWhite);
-    PlaceLabel(Elements(), lblBytes, BytesDoneText(0, 0).c_str(), 300, 1065, 4500, 255);
-    Shape1.SetBorderColor(tk::SystemColor(COLOR_ACTIVEBORDER));
+    PlaceLabel(Elements(), lblBytes, ProgressText(0, 0, 0).c_str(), 300, 1065, 4500, 255);
+    Shape1.SetBorderColor(kEdgeGrey);
     Elements().AddFront(Shape1);
 }
 
@@ -59,7 +49,10 @@ void frmProgress::OnUnload() {
 
 void frmProgress::SetProgress(std::uint64_t done, std::uint64_t total) {
     ProgressBar1.SetProgress(done, total);
-    lblBytes.SetCaption(BytesDoneText(done, total));
+}
+
+void frmProgress::SetText(const std::wstring& text) {
+    lblBytes.SetCaption(text);
 }
 
 bool frmProgress::PreTranslate(const MSG& msg) {

@@ -17,15 +17,14 @@
 
 namespace zendra {
 
-// "1,048,576 of 5,368,709,120 bytes"
-std::wstring BytesDoneText(std::uint64_t done, std::uint64_t total);
-
 class frmProgress : public tk::Form {
   public:
     // `caption` is the title bar's text, such as "Splitting...".
     explicit frmProgress(std::wstring caption);
 
+    // The bar; the text below it (ProgressText) is set on its own, less often.
     void SetProgress(std::uint64_t done, std::uint64_t total);
+    void SetText(const std::wstring& text);
     // For the message loop that runs while the window is shown: Esc pressed in any part of the
     // window asks to cancel. True when the message was that key (it is then handled).
     bool PreTranslate(const MSG& msg);

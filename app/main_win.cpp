@@ -4,6 +4,27 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The arguments after the program's own name, split as the C runtime does.
+std::vector<std::wstring> Arguments() {
+    int count = 0;
+    LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    if (list == nullptr) return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.emplace_back(list[i]);
+    LocalFree(list);
+    return arguments;
+}
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace zendra;
     try {
@@ -17,6 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         Form1 main(services);
         if (!main.Initialize()) return 1;
         main.Show();
+        main.OpenArguments(Arguments());
         return tk::Form::RunMessageLoop();
     } catch (const std::exception& error) {
         MessageBoxA(nullptr, error.what(), "Zendra", MB_OK | MB_ICONERROR);

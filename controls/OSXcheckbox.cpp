@@ -184,15 +184,41 @@ void OSXcheckbox::OnLeaveWatch() {
     }
 }
 
-bool OSXcheckbox::OnKey(UINT message, WPARAM wParam, LPARAM) {
-    // Keys are only passed on: none changes the value. A disabled box has no keyboard.
+bool OSXcheckbox::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The keys are passed on; Space also toggles, pressed look while held. A disabled box has
+    // no keyboard.
     if (!Enabled()) return false;
     switch (message) {
-    case WM_KEYDOWN: KeyDown(static_cast<short>(wParam), ShiftKeys()); return true;
-    case WM_KEYUP: KeyUp(static_cast<short>(wParam), ShiftKeys()); return true;
+    case WM_KEYDOWN:
+        KeyDown(static_cast<short>(wParam), ShiftKeys());
+        if (wParam == VK_SPACE && (lParam & (1 << 30)) == 0) {
+            tk::ShowKeyboardCues();
+            spaceDown_ = true;
+            if (value_ >= 0 && value_ <= 2) ShowCell(value_ * 4 + 2);
+        }
+        // Enter and Esc go on to the form.
+        return wParam != VK_RETURN && wParam != VK_ESCAPE;
+    case WM_KEYUP:
+        KeyUp(static_cast<short>(wParam), ShiftKeys());
+        if (wParam == VK_SPACE && spaceDown_) {
+            spaceDown_ = false;
+            OnClick();
+        }
+        return true;
     case WM_CHAR: KeyPress(static_cast<short>(wParam)); return true;
     default: return false;
     }
+}
+
+void OSXcheckbox::PaintFocus(HDC dc) {
+    // The aqua focus ring around the box.
+    const int top = tk::TwipsToPixels(p.Top());
+    const tk::UniquePen pen(CreatePen(PS_SOLID, 2, RGB(72, 134, 222)));
+    const HGDIOBJ oldPen = SelectObject(dc, pen.Get());
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, 1, top + 1, 16, top + 16, 5, 5);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
 }
 
 } // namespace zendra

@@ -1,8 +1,9 @@
 // The skinned check box: a 16-pixel box cut from a strip of 12 pre-drawn cells (three values,
 // each in a normal, hover, pressed and disabled look) and a caption to its right. A click raises
 // Click with the old value, then toggles it; a 10 ms leave watch restores the normal look and
-// raises MouseExit once the pointer has left. A disabled box shows its disabled cell and still
-// raises its mouse events, but no Click: its value does not change.
+// raises MouseExit once the pointer has left. Space toggles a focused box as a click does (on
+// its release). A disabled box shows its disabled cell and still raises its mouse events, but no
+// Click: its value does not change.
 #pragma once
 
 #include "Control.h"
@@ -55,8 +56,9 @@ public:
 protected:
     void OnResize() override;
     bool OnKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PaintFocus(HDC dc) override;
 
-private:
+  private:
     void ShowCell(int cell);
     void DrawNormal();
     void DrawDisabled();
@@ -79,6 +81,7 @@ private:
     tk::OleColor backColor_ = 0x8000000Fu;
     tk::OleColor foreColor_ = 0;
     int shownCell_ = -1;
+    bool spaceDown_ = false;
 };
 
 } // namespace zendra

@@ -1,6 +1,7 @@
 #include "aquaBtn.h"
 
 #include "Artwork.h"
+#include "Language.h"
 
 namespace zendra {
 
@@ -15,7 +16,8 @@ tk::Picture Cap(int id) {
 }
 
 tk::FontDesc CaptionFont() {
-    return tk::FontDesc{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET};
+    return tk::SimSunOrMessageFont(
+        tk::FontDesc{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET});
 }
 
 } // namespace
@@ -147,6 +149,55 @@ void aquaBtn::WriteProperties(tk::PropertyBag& bag) const {
     bag.WriteInt("BackStyle", backStyle_, 0);
     bag.WriteString("Caption", Label2.Caption(), kDefaultCaption);
     bag.WriteBool("Lines", Timer1.Enabled(), true);
+}
+
+void aquaBtn::PerformClick() {
+    if (!Label1.Enabled()) return;
+    const float x = static_cast<float>(Width()) / 2, y = static_cast<float>(Height()) / 2;
+    pressCancelled_ = false;
+    MouseDown(tk::kLeftButton, 0, x, y);
+    if (!pressCancelled_) ShowPressed();
+    MouseUp(tk::kLeftButton, 0, x, y);
+    ShowNormal();
+    Click();
+}
+
+bool aquaBtn::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!Label1.Enabled()) return false;
+    const bool repeat = (lParam & (1 << 30)) != 0;
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        tk::ShowKeyboardCues();
+        if (!repeat) PerformClick();
+        return true;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_SPACE) {
+        tk::ShowKeyboardCues();
+        // Pressed while the key is held, clicked when it is let go, as a system button is.
+        if (!repeat) {
+            spaceDown_ = true;
+            ShowPressed();
+        }
+        return true;
+    }
+    if (message == WM_KEYUP && wParam == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        ShowNormal();
+        PerformClick();
+        return true;
+    }
+    return message == WM_CHAR && wParam == L' ';
+}
+
+void aquaBtn::PaintFocus(HDC dc) {
+    // An aqua focus ring: a blue rounded outline just inside the caps.
+    RECT r{};
+    GetClientRect(Hwnd(), &r);
+    const tk::UniquePen pen(CreatePen(PS_SOLID, 2, RGB(72, 134, 222)));
+    const HGDIOBJ oldPen = SelectObject(dc, pen.Get());
+    const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, r.left + 1, r.top + 1, r.right, r.bottom, r.bottom - 2, r.bottom - 2);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
 }
 
 void aquaBtn::OnResize() {

@@ -1,7 +1,9 @@
 // The glossy push button: a left cap, a stretched middle and a right cap with a centred caption,
 // always 23 pixels high, in a normal, pressed or disabled look, with an optional pinstripe
 // backdrop. It passes the mouse events of its surface on to its host, each before the picture
-// changes that follow it.
+// changes that follow it. Focused (by Tab), Space (on its release) and Enter click it. A mouse
+// press leaves the focus where it is: under Wine, focusing the button inside the press could cost
+// the press its release.
 #pragma once
 
 #include "Control.h"
@@ -36,6 +38,9 @@ public:
     tk::Event<short, short, float, float> MouseMove;
     tk::Event<short, short, float, float> MouseUp;
 
+    // A click from the keyboard (Space, Enter): the events a mouse click raises, at the middle.
+    void PerformClick();
+
     // The shown pieces, for looking at the current look.
     const tk::Picture& LeftCap() const noexcept { return Image2.GetPicture(); }
     const tk::Picture& Middle() const noexcept { return Image1.GetPicture(); }
@@ -53,8 +58,10 @@ public:
 
 protected:
     void OnResize() override;
+    bool OnKey(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PaintFocus(HDC dc) override;
 
-private:
+  private:
     void ShowNormal();
     void ShowPressed();
     void ShowDisabled();
@@ -75,6 +82,7 @@ private:
     tk::OleColor backColor_ = 0x8000000Fu;
     short backStyle_ = 0;
     bool pressCancelled_ = false;
+    bool spaceDown_ = false;
 };
 
 } // namespace zendra

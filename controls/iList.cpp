@@ -12,13 +12,22 @@ namespace {
 constexpr int kRowLeft = 50;
 constexpr int kStripeAbove = 20;
 constexpr int kContentGrowth = 300;
-constexpr int kThumbStep = 100;
-constexpr int kContentRatio = 5;
-constexpr int kThumbOrigin = 400; // the thumb top at which the content offset is 0
-constexpr int kThumbStart = 360;
 constexpr int kContentStart = 240; // the rows' top at creation: just below the header
-constexpr double kArrowStep = static_cast<double>(kThumbStep) * kContentRatio;
+constexpr int kHeaderHeight = 255;
 constexpr tk::OleColor kEdgeColor = 0x00999999u;
+
+// The keyboard's repeat timing, which held arrows follow as the system's scroll bars do.
+unsigned RepeatDelayMs() noexcept {
+    int delay = 1; // 0..3: 250 ms to 1 s
+    SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+    return static_cast<unsigned>(std::clamp(delay, 0, 3) + 1) * 250;
+}
+unsigned RepeatIntervalMs() noexcept {
+    DWORD speed = 31; // 0..31: about 2.5 to 30 repeats a second
+    SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
+    const double perSecond = 2.5 + std::min<DWORD>(speed, 31) * 27.5 / 31;
+    return static_cast<unsigned>(std::lround(1000 / perSecond));
+}
 
 // The columns of the rows line up only by spaces: a font whose characters share one width.
 tk::FontDesc RowFont() {
@@ -59,7 +68,6 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
     Picture1.AddFront(Scroll);
     Picture1.AddFront(Picture2);
     contentOffset_ = -kContentStart;
-    offsetThumbTop_ = kThumbStart;
 
     auto stripe = std::make_unique<tk::Image>(true);
     stripe->SetPicture(tk::Picture::FromResource(IDB_LIST_STRIPE));
@@ -77,7 +85,6 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
     lblDynamic.push_back(std::move(row));
 
     Thumb.SetPicture(tk::Picture::FromResource(IDB_LIST_THUMB));
-    Thumb.Move(4080, kThumbStart, Thumb.Width(), Thumb.Height());
     Arrow1.SetPicture(tk::Picture::FromResource(IDB_LIST_ARROW_DOWN));
     Arrow1.Move(3840, 2160, Arrow1.Width(), Arrow1.Height());
     Arrow0.SetPicture(tk::Picture::FromResource(IDB_LIST_ARROW_UP));
@@ -86,6 +93,9 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
     Picture5.Move(3840, 440, 180, 480);
     Image3.SetPicture(tk::Picture::FromResource(IDB_LIST_TRACK_CAP));
     Image3.Move(3840, 240, Image3.Width(), Image3.Height());
+    // At the top of its travel: the first row shows.
+    Thumb.Move(4080, ThumbMin(), Thumb.Width(), Thumb.Height());
+    offsetThumbTop_ = ThumbMin();
 
     for (tk::Element* e : {static_cast<tk::Element*>(&Image3), static_cast<tk::Element*>(&Picture5),
                            static_cast<tk::Element*>(&Arrow0), static_cast<tk::Element*>(&Arrow1),
@@ -99,11 +109,16 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
     Thumb.MouseDown.Handle([this](const tk::MouseArgs& a) {
         if (a.button != tk::kLeftButton) return;
         dragging_ = true;
-        dragStartY_ = a.y;
+        dragStartThumb_ = Thumb.Top();
+        dragStartY_ = static_cast<float>(Thumb.Top()) + a.y;
     });
     Thumb.MouseMove.Handle([this](const tk::MouseArgs& a) {
+        // The thumb keeps its distance to the pointer as far as the track reaches, however far
+        // the pointer goes.
         if (dragging_ && (a.button & tk::kLeftButton))
-            SetThumbTop(Thumb.Top() + static_cast<int>(std::lround(a.y - dragStartY_)));
+            SetThumbTop(
+                dragStartThumb_ +
+                static_cast<int>(std::lround(static_cast<float>(Thumb.Top()) + a.y - dragStartY_)));
     });
     Thumb.MouseUp.Handle([this](const tk::MouseArgs& a) {
         if (a.button == tk::kLeftButton) dragging_ = false;
@@ -123,6 +138,17 @@ iList::iList(std::wstring name) : Control(std::move(name)), rowFont_(RowFont()) 
         arrow->PressCancelled.Handle([this] { StopArrows(); });
     }
     Timer1.Tick.Handle([this] { OnAutoRepeat(); });
+    // A press in the track above or below the thumb moves a page.
+    for (tk::Image* track : {&Picture5, &Image3}) {
+        track->MouseDown.Handle([this, track](const tk::MouseArgs& a) {
+            if (a.button != tk::kLeftButton) return;
+            const double y = track->Top() + a.y;
+            if (y < Thumb.Top())
+                ScrollBy(-PageHeight());
+            else if (y > Thumb.Top() + Thumb.Height())
+                ScrollBy(PageHeight());
+        });
+    }
 }
 
 iList::~iList() noexcept {
@@ -255,42 +281,46 @@ void iList::ReadProperties(const tk::PropertyBag& bag) { url_ = bag.ReadString("
 void iList::WriteProperties(tk::PropertyBag& bag) const { bag.WriteString("URL", url_, L""); }
 
 void iList::SetThumbTop(int twips) {
-    if (twips > Image3.Top() + 100 && twips < Arrow0.Top() - 250) {
-        Thumb.SetTop(twips);
-        UpdateContentOffset();
-    }
+    Thumb.SetTop(std::clamp(twips, ThumbMin(), std::max(ThumbMin(), ThumbMax())));
+    UpdateContentOffset();
 }
 
 // Where the rows stop going up: the last row at the bottom of the view, or, for rows that all
 // fit, where they start.
 double iList::OffsetEnd() const {
-    const int visibleBottom = std::min(Picture1.Height(), Height() - 10);
-    const double lastRowAtBottom = static_cast<double>(nextRowTop_) + kRowSpacing - visibleBottom;
+    const double lastRowAtBottom = static_cast<double>(nextRowTop_) + kRowSpacing - VisibleBottom();
     return std::max<double>(lastRowAtBottom, -kContentStart);
 }
 
-// Below the zero point: 5:1 while that reaches the last row by the end of the track, else as
-// much faster as it takes.
-double iList::BelowZeroRatio() const {
-    const int travel = ThumbMax() - kThumbOrigin;
-    if (travel <= 0) return kContentRatio;
-    return std::max<double>(kContentRatio, OffsetEnd() / travel);
+int iList::VisibleBottom() const noexcept {
+    return std::min(Picture1.Height(), Height() - 10);
 }
 
+double iList::PageHeight() const noexcept {
+    // The whole rows the view shows, one at least.
+    const int rows = std::max(1, (VisibleBottom() - kHeaderHeight) / kRowSpacing);
+    return static_cast<double>(rows) * kRowSpacing;
+}
+
+// The thumb's travel stands for the rows' whole travel, in proportion: the thumb at the top
+// shows the first row, at the bottom the last.
 double iList::OffsetFor(int thumbTop) const {
-    const int fromZero = thumbTop - kThumbOrigin;
-    const double offset = fromZero <= 0 ? static_cast<double>(kContentRatio) * fromZero
-                                        : BelowZeroRatio() * fromZero;
-    return std::min(offset, OffsetEnd());
+    const int low = ThumbMin();
+    const int high = ThumbMax();
+    const double first = -kContentStart;
+    if (high <= low) return first;
+    const double share = std::clamp(static_cast<double>(thumbTop - low) / (high - low), 0.0, 1.0);
+    return first + share * (OffsetEnd() - first);
 }
 
 int iList::ThumbFor(double offset) const {
     const int low = ThumbMin();
     const int high = std::max(low, ThumbMax());
-    if (offset <= OffsetFor(low)) return low;
-    if (offset >= OffsetFor(high)) return high;
-    const double ratio = offset <= 0 ? kContentRatio : BelowZeroRatio();
-    return std::clamp(static_cast<int>(std::lround(kThumbOrigin + offset / ratio)), low, high);
+    const double first = -kContentStart;
+    const double span = OffsetEnd() - first;
+    if (span <= 0) return low;
+    const double share = std::clamp((offset - first) / span, 0.0, 1.0);
+    return static_cast<int>(std::lround(low + share * (high - low)));
 }
 
 void iList::ShowOffset(double offset, int thumbTop) {
@@ -303,25 +333,55 @@ void iList::ShowOffset(double offset, int thumbTop) {
 
 void iList::UpdateContentOffset() { ShowOffset(OffsetFor(Thumb.Top()), Thumb.Top()); }
 
+bool iList::ScrollBy(double twips) {
+    const double first = -kContentStart;
+    const double offset = std::clamp(contentOffset_ + twips, first, std::max(first, OffsetEnd()));
+    if (offset == contentOffset_) return false;
+    ShowOffset(offset, ThumbFor(offset));
+    return true;
+}
+
 void iList::PressArrow(int direction) {
-    // The arrows start whenever the rows can still move their way, and stop at the ends.
-    const bool canMove = direction == 0 ? contentOffset_ > OffsetFor(ThumbMin())
-                                        : contentOffset_ < OffsetFor(ThumbMax());
-    if (!canMove) return;
+    // One row at once, however short the press; held, the keyboard's delay, then its repeat.
     arrowDirection_ = direction;
+    if (!ScrollBy(direction == 0 ? -kRowSpacing : kRowSpacing)) return;
+    Timer1.SetInterval(RepeatDelayMs());
     Timer1.SetEnabled(true);
 }
 
 void iList::StopArrows() { Timer1.SetEnabled(false); }
 
 void iList::OnAutoRepeat() {
-    // From where the rows really are: the thumb's place may stand for a slightly different offset.
-    const double first = OffsetFor(ThumbMin());
-    const double last = OffsetFor(ThumbMax());
-    const double step = arrowDirection_ == 0 ? -kArrowStep : kArrowStep;
-    const double offset = std::clamp(contentOffset_ + step, first, std::max(first, last));
-    ShowOffset(offset, ThumbFor(offset));
-    if (offset <= first || offset >= last) StopArrows();
+    const unsigned repeat = RepeatIntervalMs();
+    if (Timer1.Interval() != repeat) Timer1.SetInterval(repeat);
+    if (!ScrollBy(arrowDirection_ == 0 ? -kRowSpacing : kRowSpacing)) StopArrows();
+}
+
+void iList::Wheel(int delta) {
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == 0) return;
+    // A turn the other way starts afresh; parts of a notch (fine wheels, touch pads) add up.
+    if ((delta > 0) != (wheelUnits_ > 0)) wheelUnits_ = 0;
+    if (lines == WHEEL_PAGESCROLL) {
+        wheelUnits_ += delta;
+        const int pages = wheelUnits_ / WHEEL_DELTA;
+        wheelUnits_ -= pages * WHEEL_DELTA;
+        if (pages != 0) ScrollBy(-pages * PageHeight());
+        return;
+    }
+    wheelUnits_ += delta * static_cast<int>(std::min<UINT>(lines, 1000));
+    const int rows = wheelUnits_ / WHEEL_DELTA;
+    wheelUnits_ -= rows * WHEEL_DELTA;
+    if (rows != 0) ScrollBy(-static_cast<double>(rows) * kRowSpacing);
+}
+
+LRESULT iList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEWHEEL) {
+        Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
+    }
+    return Control::HandleMessage(message, wParam, lParam);
 }
 
 } // namespace zendra

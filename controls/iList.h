@@ -1,10 +1,10 @@
 // The piece list: a header bar, one text row per item with a light stripe behind every second
-// row, a one-click row highlight, and a skinned scroll column whose thumb moves the rows. Above
-// the thumb's zero point (top 400) the rows move 5 twips per twip of thumb; below it too while
-// that reaches the last row, faster where it does not; the rows never move past the place that
-// shows the last row, so no place of the thumb shows an empty list. The arrows repeat every
-// 100 ms while held and move the rows 500 twips per tick from where they are (the thumb follows),
-// stopping at the ends. The first AddItem sets the header, later ones append.
+// row, a one-click row highlight, and a skinned scroll column whose thumb moves the rows. The
+// thumb's travel stands for the rows' in proportion: at the top the first row shows, at the
+// bottom the last. An arrow moves one row when pressed and, held, repeats after the keyboard's
+// repeat delay at its repeat rate; a press in the track moves a page; the mouse wheel moves
+// the system's lines-per-notch in rows (a page where it says so), parts of a notch adding up.
+// The first AddItem sets the header, later ones append.
 #pragma once
 
 #include "Control.h"
@@ -42,7 +42,7 @@ public:
     const tk::Label& Row(int i) const { return *lblDynamic.at(static_cast<std::size_t>(i)); }
     bool RowHasStripe(int i) const;
     int ThumbTop() const noexcept { return Thumb.Top(); }
-    void SetThumbTop(int twips); // as a drag to that place would, within the drag limits
+    void SetThumbTop(int twips); // as a drag to that place would: held within the travel
     int ContentTop() const noexcept { return Scroll.Top(); }
     // The thumb's travel: the tops a drag accepts.
     int ThumbMin() const noexcept { return Image3.Top() + 101; }
@@ -57,15 +57,21 @@ public:
 
 protected:
     void OnResize() override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     iListRow& NewRow(const std::wstring& text);
     void SelectRow(int i);
     // The rows' offset (twips scrolled up) for a thumb top, and the thumb top for an offset.
     double OffsetFor(int thumbTop) const;
     int ThumbFor(double offset) const;
     double OffsetEnd() const;
-    double BelowZeroRatio() const;
+    int VisibleBottom() const noexcept;
+    double PageHeight() const noexcept;
+    // Moves the rows by `twips` (down the list when positive) within their ends; false when
+    // they could not move.
+    bool ScrollBy(double twips);
+    void Wheel(int delta);
     void UpdateContentOffset();
     void ShowOffset(double offset, int thumbTop);
     void PressArrow(int direction);
@@ -101,7 +107,9 @@ private:
     int stripeFlag_ = 0;
     int selectedRow_ = 0;
     int arrowDirection_ = 0;
-    float dragStartY_ = 0;
+    float dragStartY_ = 0; // the pointer's place in the control where the drag began
+    int dragStartThumb_ = 0;
+    int wheelUnits_ = 0; // turned but not yet scrolled: delta times lines per notch
     bool dragging_ = false;
     double contentOffset_ = 0; // twips the rows are scrolled up by, where they really are
     int offsetThumbTop_ = 0;   // the thumb top that offset belongs to

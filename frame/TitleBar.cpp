@@ -1,5 +1,7 @@
 #include "TitleBar.h"
 
+#include "Language.h"
+
 #include "Artwork.h"
 #include "FrameHost.h"
 #include "OnTop.h"
@@ -115,9 +117,11 @@ void TitleBar::ShowLook(const tk::Picture& left, const tk::Picture& mid, const t
 void TitleBar::CreateButtonGroup() {
     Picture1.Create(Hwnd(), 0, 0, style_.groupWidth, style_.groupHeight);
     tips_ = std::make_unique<tk::ToolTips>();
-    tips_->Add(Picture1.Hwnd(), X2, L"关闭");
-    tips_->Add(Picture1.Hwnd(), Min2, L"最小化");
-    tips_->Add(Picture1.Hwnd(), Zoom2, L"最大化");
+    // In the user's language: the Chinese texts mean nothing to most users and show as empty
+    // boxes where no Chinese font is installed.
+    tips_->Add(Picture1.Hwnd(), X2, tk::Localized(L"关闭", L"Close"));
+    tips_->Add(Picture1.Hwnd(), Min2, tk::Localized(L"最小化", L"Minimize"));
+    tips_->Add(Picture1.Hwnd(), Zoom2, tk::Localized(L"最大化", L"Zoom"));
 }
 
 FrameHost TitleBar::Host() const noexcept { return FrameHost(Hwnd()); }

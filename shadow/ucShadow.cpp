@@ -233,6 +233,7 @@ void ucShadow::Start() {
                                WM_SHOWWINDOW, WM_DISPLAYCHANGE})
         subclass_->AddMsg(static_cast<std::int32_t>(message), cSubclass::kBefore);
     if (IsXP()) subclass_->AddMsg(WM_THEMECHANGED, cSubclass::kBefore);
+    subclass_->AddMsg(WM_PAINT, cSubclass::kAfter);
     CreateShadowWindows();
 }
 
@@ -301,7 +302,12 @@ void ucShadow::Before(bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM& wParam, LPARAM
     }
 }
 
-void ucShadow::After(LRESULT&, HWND, UINT, WPARAM, LPARAM) noexcept {}
+void ucShadow::After(LRESULT&, HWND, UINT uMsg, WPARAM, LPARAM) noexcept {
+    if (uMsg == WM_PAINT && showAfterPaint_) {
+        showAfterPaint_ = false;
+        if (OwnerVisible() && !sizeMoveHidden_) ShowShadows(true, false);
+    }
+}
 
 void ucShadow::OwnerMoved(const WINDOWPOS& position) noexcept {
     pos_ = position;
@@ -333,6 +339,7 @@ void ucShadow::DisplayChanged() {
 void ucShadow::PlaceShadows() noexcept {
     if (!right_ || !bottom_) return;
     if (pos_.flags & SWP_HIDEWINDOW) {
+        showAfterPaint_ = false;
         ShowShadows(false, false);
         return;
     }
@@ -349,7 +356,9 @@ void ucShadow::PlaceShadows() noexcept {
     const StripRect bottom = BottomStripRect(OwnerPosition(), depth_);
     MoveWindow(right_, right.left, right.top, right.width, right.height, FALSE);
     MoveWindow(bottom_, bottom.left, bottom.top, bottom.width, bottom.height, FALSE);
-    if (pos_.flags & SWP_SHOWWINDOW) ShowShadows(true, false);
+    // A shadow shown at once would stand on the screen before the window it belongs to: that
+    // paints only afterwards.
+    if (pos_.flags & SWP_SHOWWINDOW) showAfterPaint_ = true;
 }
 
 void ucShadow::ShowShadows(bool show, bool forced) noexcept {

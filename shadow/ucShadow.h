@@ -143,6 +143,8 @@ class ucShadow : public tk::Control, public iSubclass, public iWindow {
     std::int32_t lastWidth_ = 0;
     std::int32_t lastHeight_ = 0;
     bool lastShown_ = false;
+    // The owner was shown: its shadows follow once it has painted, never before it shows.
+    bool showAfterPaint_ = false;
     std::array<int, 2> renders_{};
 
     std::unique_ptr<cWindow> fade_;

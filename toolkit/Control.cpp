@@ -49,6 +49,10 @@ void Control::SetVisible(bool visible) {
     if (Hwnd() != nullptr) ShowWindow(Hwnd(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
+bool Control::ShowsFocus() const noexcept {
+    return Hwnd() != nullptr && GetFocus() == Hwnd() && KeyboardCuesShown();
+}
+
 void Control::Repaint() const noexcept {
     if (Hwnd() != nullptr) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
@@ -60,12 +64,29 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
         BufferedPaint paint(Hwnd());
         surface_.PaintAll(paint.Dc());
+        if (ShowsFocus()) PaintFocus(paint.Dc());
         return 0;
     }
     case WM_PRINTCLIENT:
         surface_.PaintAll(reinterpret_cast<HDC>(wParam));
         return 0;
-    case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Repaint();
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB) {
+            PassDialogKey(Hwnd(), wParam);
+            return 0;
+        }
+        if (OnKey(message, wParam, lParam)) return 0;
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+            PassDialogKey(Hwnd(), wParam);
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+    case WM_CHAR:
         if (OnKey(message, wParam, lParam)) return 0;
         break;
     case WM_GETDLGCODE:

@@ -41,8 +41,13 @@ public:
 protected:
     // The layout: runs after every size change.
     virtual void OnResize() {}
-    // Key messages (WM_KEYDOWN, WM_CHAR, WM_KEYUP); true when handled.
+    // Key messages (WM_KEYDOWN, WM_CHAR, WM_KEYUP); true when handled. Tab never comes here; an
+    // Enter or Esc left unhandled goes on to the form.
     virtual bool OnKey(UINT, WPARAM, LPARAM) { return false; }
+    // Draws the focus over the painted control, in the skin's style; called while the control
+    // has the focus and keyboard cues show.
+    virtual void PaintFocus(HDC) {}
+    bool ShowsFocus() const noexcept;
     void PropertyChanged(const std::string& key) { changes_.Mark(key); }
     void Repaint() const noexcept;
 

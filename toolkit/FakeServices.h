@@ -15,11 +15,13 @@ public:
         MsgButtons buttons;
         MsgIcon icon;
         std::wstring title; // as shown: the program's title when none was given
+        MsgDefault focused;
     };
 
     MsgResult Show(const std::wstring& text, MsgButtons buttons = MsgButtons::Ok,
-                   MsgIcon icon = MsgIcon::None, const std::wstring& title = {}) override {
-        calls.push_back({text, buttons, icon, MessageTitle(title)});
+                   MsgIcon icon = MsgIcon::None, const std::wstring& title = {},
+                   MsgDefault focused = MsgDefault::First) override {
+        calls.push_back({text, buttons, icon, MessageTitle(title), focused});
         if (answers.empty()) return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
         const MsgResult answer = answers.front();
         answers.pop_front();

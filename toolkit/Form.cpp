@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include <algorithm>
+#include <string>
 
 namespace zendra::tk {
 
@@ -50,10 +51,42 @@ void Form::Load() {
     OnLoad();
 }
 
+namespace {
+
+// Hides a window from the screen while it stays shown for the system (DWMWA_CLOAK, Windows 8 and
+// later, looked up at run time): elsewhere nothing happens.
+void Cloak(HWND window, BOOL cloaked) noexcept {
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    static const auto set = [] {
+        // From the system's folder only: never a file of that name beside the program.
+        wchar_t path[MAX_PATH]{};
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        const HMODULE dwm =
+            length != 0 && length < MAX_PATH - 12
+                ? LoadLibraryW((std::wstring(path, length) + L"\\dwmapi.dll").c_str())
+                : nullptr;
+        return dwm != nullptr ? reinterpret_cast<SetAttribute>(reinterpret_cast<void*>(
+                                    GetProcAddress(dwm, "DwmSetWindowAttribute")))
+                              : nullptr;
+    }();
+    constexpr DWORD kCloak = 13; // DWMWA_CLOAK
+    if (set != nullptr) set(window, kCloak, &cloaked, sizeof(cloaked));
+}
+
+} // namespace
+
 void Form::Show() {
     Load();
     if (!IsLoaded()) return; // the load step unloaded the form
+    const bool first = !IsWindowVisible(Hwnd());
+    // The first frame on the screen is the painted window: its controls, which paint only once
+    // shown, would otherwise show as black rectangles for a moment.
+    if (first) Cloak(Hwnd(), TRUE);
     ShowWindow(Hwnd(), IsIconic(Hwnd()) ? SW_RESTORE : SW_SHOW);
+    if (first) {
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Cloak(Hwnd(), FALSE);
+    }
     SetForegroundWindow(Hwnd());
 }
 
@@ -141,8 +174,43 @@ int Form::RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+bool Form::FocusNext(HWND from, bool backwards) noexcept {
+    const auto count = static_cast<int>(tabOrder_.size());
+    if (count == 0) return false;
+    const auto found = std::find(tabOrder_.begin(), tabOrder_.end(), from);
+    int at = found == tabOrder_.end() ? (backwards ? count : -1)
+                                      : static_cast<int>(found - tabOrder_.begin());
+    for (int step = 0; step < count; ++step) {
+        at = (at + (backwards ? count - 1 : 1)) % count;
+        const HWND next = tabOrder_[static_cast<std::size_t>(at)];
+        if (IsWindowVisible(next) && IsWindowEnabled(next)) {
+            SetFocus(next);
+            // A text field entered by the keyboard has its text selected, as in a dialog.
+            wchar_t className[8]{};
+            GetClassNameW(next, className, 8);
+            if (lstrcmpiW(className, L"Edit") == 0) SendMessageW(next, EM_SETSEL, 0, -1);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Form::OnDialogKey(HWND from, WPARAM key) {
+    if (key != VK_TAB || GetKeyState(VK_CONTROL) < 0) return false;
+    return FocusNext(from, GetKeyState(VK_SHIFT) < 0);
+}
+
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case kDialogKeyMessage:
+        return OnDialogKey(reinterpret_cast<HWND>(lParam), wParam) ? 1 : 0;
+    case WM_KEYDOWN:
+        // Keys that reach the form itself: nothing inside it has the focus.
+        if (wParam == VK_TAB || wParam == VK_RETURN || wParam == VK_ESCAPE) {
+            ShowKeyboardCues();
+            if (OnDialogKey(Hwnd(), wParam)) return 0;
+        }
+        return DefaultProc(message, wParam, lParam);
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {

@@ -57,6 +57,13 @@ public:
     void CreateControl(Control& control, int left, int top, int width, int height,
                        HWND container = nullptr);
 
+    // The child windows Tab and Shift+Tab move through, in order; hidden or disabled ones are
+    // passed over.
+    void SetTabOrder(std::vector<HWND> order) { tabOrder_ = std::move(order); }
+    // Focuses the next (or previous) window of the tab order after `from` (from the start when
+    // `from` is none of them); false when none can take the focus.
+    bool FocusNext(HWND from, bool backwards) noexcept;
+
     // Every loaded form, in the order they were loaded.
     static const std::vector<Form*>& LoadedForms() noexcept;
     // What happens when the last form is unloaded (by default the message loop ends).
@@ -69,6 +76,9 @@ protected:
     virtual void CreateControls() {}
     virtual void OnLoad() {}
     virtual void OnUnload() {}
+    // A dialog key (Tab, Enter, Esc) pressed in the form or passed on by one of its child
+    // windows (`from`); true when used. Tab and Shift+Tab move through the tab order.
+    virtual bool OnDialogKey(HWND from, WPARAM key);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroyed() noexcept override;
@@ -81,6 +91,7 @@ private:
     int height_;
     Surface elements_;
     FormDesign design_;
+    std::vector<HWND> tabOrder_;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     bool unloading_ = false;

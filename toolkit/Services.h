@@ -29,6 +29,8 @@ private:
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgResult { Ok, Cancel, Yes, No };
+// The button Enter presses when the box opens.
+enum class MsgDefault { First, Second };
 
 inline constexpr wchar_t kProgramTitle[] = L"Zendra";
 // The title a box shows: its own, or the program's when it has none.
@@ -41,7 +43,8 @@ public:
     virtual ~IMessageBox() = default;
     // A modal box; returns the button the user chose.
     virtual MsgResult Show(const std::wstring& text, MsgButtons buttons = MsgButtons::Ok,
-                           MsgIcon icon = MsgIcon::None, const std::wstring& title = {}) = 0;
+                           MsgIcon icon = MsgIcon::None, const std::wstring& title = {},
+                           MsgDefault focused = MsgDefault::First) = 0;
 };
 
 // ---- File-open dialog ----------------------------------------------------------------------

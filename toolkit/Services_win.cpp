@@ -31,8 +31,8 @@ public:
     explicit Win32MessageBox(const BoxOwner& owner) : owner_(owner) {}
 
     MsgResult Show(const std::wstring& text, MsgButtons buttons, MsgIcon icon,
-                   const std::wstring& title) override {
-        UINT flags = 0;
+                   const std::wstring& title, MsgDefault focused) override {
+        UINT flags = focused == MsgDefault::Second ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
         switch (buttons) {
         case MsgButtons::Ok: flags |= MB_OK; break;
         case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;

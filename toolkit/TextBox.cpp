@@ -1,6 +1,7 @@
 #include "TextBox.h"
 
 #include "Units.h"
+#include "Window.h"
 
 #include <stdexcept>
 
@@ -72,13 +73,28 @@ LRESULT CALLBACK TextBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_.Release();
+    } else if (message == WM_MOUSEWHEEL) {
+        // A one-line field has nothing to scroll: the wheel goes to the window around it, which
+        // passes it to the list under the pointer (Wine's field would keep it).
+        return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+    } else if (message == WM_KEYDOWN && wParam == VK_TAB) {
+        PassDialogKey(hwnd, wParam);
+        return 0;
     } else if (message == WM_CHAR) {
         try {
             auto code = static_cast<wchar_t>(wParam);
+            // Tab was used at its key-down; the field has no use for the character.
+            if (code == L'\t') return 0;
             self->KeyPress(code);
             if (code == 0) return 0; // discarded before it reaches the field
+            // Enter (let through by the handler) and Esc belong to the form: a dialog's keys.
+            if (code == L'\r' || code == 0x1B) {
+                PassDialogKey(hwnd, code == L'\r' ? VK_RETURN : VK_ESCAPE);
+                return 0;
+            }
             wParam = code;
         } catch (...) {
+            ReportCurrentException(L"a text box's key handler failed");
             return 0;
         }
     }

@@ -9,6 +9,46 @@
 
 namespace zendra::tk {
 
+void ReportLostFailure(const std::wstring& what) noexcept {
+    try {
+        OutputDebugStringW((L"Zendra: " + what + L"\n").c_str());
+    } catch (...) {
+        OutputDebugStringW(L"Zendra: a failure was lost\n");
+    }
+}
+
+void ReportCurrentException(const wchar_t* where) noexcept {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        // The text is shown as its bytes are: enough to find the failure.
+        const std::string text = error.what();
+        ReportLostFailure(std::wstring(where) + L": " + std::wstring(text.begin(), text.end()));
+    } catch (...) {
+        ReportLostFailure(std::wstring(where) + L": an unknown exception");
+    }
+}
+
+namespace {
+bool keyboardUsed = false;
+}
+
+bool PassDialogKey(HWND child, WPARAM key) noexcept {
+    ShowKeyboardCues();
+    const HWND top = GetAncestor(child, GA_ROOT);
+    return top != nullptr &&
+           SendMessageW(top, kDialogKeyMessage, key, reinterpret_cast<LPARAM>(child)) != 0;
+}
+
+bool KeyboardCuesShown() noexcept {
+    BOOL always = FALSE;
+    return keyboardUsed || (SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always);
+}
+
+void ShowKeyboardCues() noexcept {
+    keyboardUsed = true;
+}
+
 Window::~Window() noexcept {
     for (Timer* timer : timers_) timer->owner_ = nullptr;
     if (hwnd_) {
@@ -91,6 +131,7 @@ LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
         // A failing handler skips the rest of its work; the message loop goes on.
+        ReportCurrentException(L"a window's message handler failed");
         return 0;
     }
 }

@@ -5,11 +5,29 @@
 
 #include "Handles.h"
 
+#include <string>
 #include <vector>
 
 namespace zendra::tk {
 
 class Timer;
+
+// Writes a failure nobody can be shown any more (an exception that reached a window procedure)
+// to the debugger's output, so that it is never lost without a trace.
+void ReportLostFailure(const std::wstring& what) noexcept;
+// The same for the exception being handled now (call inside a catch block).
+void ReportCurrentException(const wchar_t* where) noexcept;
+
+// The message a child window sends its top-level window for a dialog key it does not use itself
+// (Tab, Enter, Esc): wParam the key, lParam the child; nonzero when the key was used.
+inline constexpr UINT kDialogKeyMessage = WM_APP + 0x2A0;
+// Passes a dialog key from `child` to its top-level window; whether it was used. The keyboard
+// counts as used from then on (KeyboardCuesShown).
+bool PassDialogKey(HWND child, WPARAM key) noexcept;
+// Whether focused controls show their focus: once the keyboard has moved or pressed something,
+// or always where the system is set to show keyboard cues. Windows hides them until then.
+bool KeyboardCuesShown() noexcept;
+void ShowKeyboardCues() noexcept;
 
 class Window {
 public:

@@ -95,11 +95,11 @@ public:
 // A box that lets a field change while it waits (as a window left enabled did).
 class RetypingBox : public tk::FakeMessageBox {
 public:
-    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
-                       const std::wstring& title) override {
-        if (field != nullptr) field->SetText(retyped);
-        return FakeMessageBox::Show(text, buttons, icon, title);
-    }
+  tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
+                     const std::wstring& title, tk::MsgDefault focused) override {
+      if (field != nullptr) field->SetText(retyped);
+      return FakeMessageBox::Show(text, buttons, icon, title, focused);
+  }
     tk::TextBox* field = nullptr;
     std::wstring retyped;
 };

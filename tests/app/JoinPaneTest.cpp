@@ -55,7 +55,8 @@ TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
     Start();
     Browse(Lower(index));
     ASSERT_EQ(dialog.calls.size(), 1u);
-    EXPECT_EQ(dialog.calls[0].filter, L"File Index(*.tpl)|*.tpl");
+    EXPECT_EQ(dialog.calls[0].filter,
+              L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
     EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
     EXPECT_EQ(form->txtJoin.Text(), index);
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
@@ -98,6 +99,40 @@ TEST_F(JoinPane, JoinsIntoTheIndexFolderByDefault) {
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully joined!"});
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
     EXPECT_EQ(Read(source), content);
+}
+
+TEST_F(JoinPane, AnExistingOutputIsReplacedOnlyAfterYesAskedBeforeAnythingIsWritten) {
+    const std::wstring index = Prepared();
+    Start();
+    for (const MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        Write(L"report.doc", "the file that was there");
+        messages.calls.clear();
+        messages.answers = {answer};
+        Join(index, folder);
+        ASSERT_EQ(messages.calls.size(), answer == MsgResult::Yes ? 2u : 1u);
+        EXPECT_EQ(messages.calls[0].text, source + L" already exists. Replace it?");
+        EXPECT_EQ(messages.calls[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(messages.calls[0].focused, tk::MsgDefault::Second);
+        EXPECT_EQ(Read(source), answer == MsgResult::Yes ? content : "the file that was there");
+    }
+}
+
+// A file system whose every question fails as a lost network drive's would.
+class FailingFiles : public tk::FakeFileSystem {
+  public:
+    bool FileExists(const std::wstring&) override { throw std::runtime_error("drive gone"); }
+};
+
+TEST_F(JoinPane, AFailureInsideTheJoinIsShownNotSwallowed) {
+    const std::wstring index = Prepared();
+    FailingFiles files;
+    Start(&files);
+    Join(index, folder);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    EXPECT_NE(messages.calls[0].text.find(L"drive gone"), std::wstring::npos);
+    EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
+    form->Unload(); // while its file system lives
+    form.reset();
 }
 
 TEST_F(JoinPane, AFolderTypedWithoutItsSeparatorReceivesTheFile) {
@@ -195,14 +230,15 @@ TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
         SetOption(L"DelSplit", c.del);
         SetOption(L"DelSplitConfirm", c.confirm);
         messages.calls.clear();
-        messages.answers = {MsgResult::Ok, c.answer};
+        // The source is still there: its replacing is asked first.
+        messages.answers = {MsgResult::Yes, MsgResult::Ok, c.answer};
         Join(index, folder);
-        const bool asked = messages.calls.size() == 2;
+        const bool asked = messages.calls.size() == 3;
         EXPECT_EQ(asked, c.asked) << c.del << c.confirm;
         if (asked) {
-            EXPECT_EQ(messages.calls[1].text, L"Delete splitted files?");
-            EXPECT_EQ(messages.calls[1].buttons, MsgButtons::YesNo);
-            EXPECT_EQ(messages.calls[1].icon, MsgIcon::Question);
+            EXPECT_EQ(messages.calls[2].text, L"Delete splitted files?");
+            EXPECT_EQ(messages.calls[2].buttons, MsgButtons::YesNo);
+            EXPECT_EQ(messages.calls[2].icon, MsgIcon::Question);
         }
         EXPECT_EQ(!Exists(index), c.deleted) << c.del << c.confirm;
         for (const wchar_t* piece : {L".000", L".001", L".002", L".xxh128"})

@@ -9,11 +9,11 @@ namespace {
 // A box that, like a real one, leaves the window behind it to be redrawn.
 class UncoveringBox : public tk::FakeMessageBox {
 public:
-    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
-                       const std::wstring& title) override {
-        if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
-        return FakeMessageBox::Show(text, buttons, icon, title);
-    }
+  tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
+                     const std::wstring& title, tk::MsgDefault focused) override {
+      if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
+      return FakeMessageBox::Show(text, buttons, icon, title, focused);
+  }
     HWND window = nullptr;
 };
 

@@ -220,7 +220,7 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     EXPECT_TRUE(form->FraJoin.Visible());
     EXPECT_EQ(form->txtJoin.Text(), folder + L"report.doc.tpl");
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
-    EXPECT_EQ(form->ListView2.RowCount(), 5); // the source, three pieces and the index
+    EXPECT_EQ(form->ListView2.RowCount(), 6); // the source, three pieces, the index, the checksums
     EXPECT_EQ(messages.calls.size(), 3u);
 
     // While a split or join runs the window takes no input: a drop then changes nothing and says
@@ -232,6 +232,45 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     EXPECT_TRUE(form->FraSplit.Visible());
     EXPECT_EQ(messages.calls.size(), 3u);
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
+}
+
+TEST_F(Shell, TheCommandLineOpensAFileOnItsPaneAsBrowseWould) {
+    const std::wstring file = Write(L"Clip.avi", std::string(30, 'x'));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(file), 0, message, 10));
+    for (const wchar_t* name : {L"other.001", L"xaa", L"x.002"})
+        Write(name, "x");
+    Start();
+    wchar_t previous[MAX_PATH]{};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(dir.c_str()); // relative names are taken from here
+    // The arguments, and the field filled: the split pane's File, the join pane's (a .tpl or a
+    // first part), or none (the drop's message).
+    const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
+        {{L"Clip.avi"}, folder + L"clip.avi"},
+        {{file + L".tpl"}, folder + L"clip.avi.tpl"},
+        {{L"Clip.avi.002"}, folder + L"clip.avi.tpl"},
+        {{L"other.001"}, folder + L"other.001"},
+        {{L"xaa"}, folder + L"xaa"},
+        {{L"x.002"}, folder + L"x.002"},
+        {{dir.wstring()}, L""},
+        {{file, file + L".tpl"}, L""},
+        {{L"missing.bin"}, L""}};
+    for (const auto& [arguments, field] : cases) {
+        form->SetFrame(L"TOOLS");
+        form->txtSplit.SetText(L"");
+        form->txtJoin.SetText(L"");
+        messages.calls.clear();
+        form->OpenArguments(arguments);
+        const bool join =
+            field.ends_with(L".tpl") || field.ends_with(L"1") || field.ends_with(L"aa");
+        EXPECT_EQ(messages.calls.size(), field.empty() ? 1u : 0u) << arguments[0];
+        EXPECT_TRUE(field.empty() ? form->FraOptions.Visible()
+                                  : (join ? form->FraJoin : form->FraSplit).Visible())
+            << arguments[0];
+        EXPECT_EQ((join ? form->txtJoin : form->txtSplit).Text(), field) << arguments[0];
+    }
+    SetCurrentDirectoryW(previous);
 }
 
 struct ShadowSearch {

@@ -1,6 +1,7 @@
 // The split pane: its checks and messages, the browse rules, the size field, the split's listing
 // and the deletion of the source.
 #include "AppFixture.h"
+#include "Language.h"
 
 #include "BackgroundWork.h"
 #include "TextRules.h"
@@ -157,8 +158,12 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
         return name + std::to_wstring(size);
     };
     const std::vector<std::wstring> expected{
-        row(L"clip.avi", 25),     row(L"clip.avi.000", 24), row(L"clip.avi.001", 24),
-        row(L"clip.avi.002", 19), row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        row(L"clip.avi", 25),
+        row(L"clip.avi.000", 24),
+        row(L"clip.avi.001", 24),
+        row(L"clip.avi.002", 19),
+        row(L"clip.avi.tpl", std::filesystem::file_size(source + L".tpl")),
+        row(L"clip.avi.xxh128", std::filesystem::file_size(source + L".xxh128")),
         row(L"myclip.avi", 4)};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(rows[0].size(), 55u);
@@ -168,7 +173,7 @@ TEST_F(SplitPane, ListsEveryFileWhoseNameHoldsTheSourcesNameThenReports) {
 
     // A second listing is appended; nothing is cleared (the first split's third piece stays).
     Split(source, L"20");
-    EXPECT_EQ(form->ListView2.RowCount(), 6 + 6);
+    EXPECT_EQ(form->ListView2.RowCount(), 7 + 7);
     EXPECT_EQ(form->ListView2.HeaderText(), ListHeader());
 }
 
@@ -177,7 +182,7 @@ TEST_F(SplitPane, LongNamesKeepTheirWholeSize) {
     const std::wstring name(60, L'n');
     const std::wstring source = Write(name, std::string(30, 'x'));
     Split(source, L"20");
-    ASSERT_EQ(form->ListView2.RowCount(), 4);
+    ASSERT_EQ(form->ListView2.RowCount(), 5);
     const std::vector<std::wstring> rows = Rows();
     for (const auto& row : rows) EXPECT_EQ(row.substr(0, 60), name);
     EXPECT_NE(std::find(rows.begin(), rows.end(), name + L"30"), rows.end());
@@ -188,7 +193,7 @@ TEST_F(SplitPane, MoreRowsThanTheListShowsAreAllKept) {
     const std::wstring source = Write(L"many.bin", std::string(300, 'm'));
     Split(source, L"1");
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
-    EXPECT_EQ(form->ListView2.RowCount(), 302); // the source, 300 pieces, the index
+    EXPECT_EQ(form->ListView2.RowCount(), 303); // the source, 300 pieces, the index, the checksums
     EXPECT_TRUE(Exists(source + L".299"));
 }
 
@@ -197,8 +202,14 @@ TEST_F(SplitPane, TooSmallFileShowsTheEnginesMessageAndListsNothing) {
     const std::wstring source = Write(L"tiny.bin", "AB");
     SetOption(L"DelSource", L"1");
     SetOption(L"DelSourceConfirm", L"1");
-    Split(source, L"5");
-    EXPECT_EQ(Said(), std::vector<std::wstring>{L"文件太小！"});
+    // In the user's interface language.
+    for (const LANGID language : {LANG_ENGLISH, LANG_CHINESE}) {
+        tk::OverrideInterfaceLanguage(language);
+        messages.calls.clear();
+        Split(source, L"5");
+        EXPECT_EQ(Said()[0], language == LANG_CHINESE ? L"文件太小！" : L"File too small!");
+    }
+    tk::OverrideInterfaceLanguage(0);
     EXPECT_EQ(form->ListView2.RowCount(), 0);
     EXPECT_TRUE(Exists(source));
 }
@@ -269,7 +280,7 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     EXPECT_TRUE(form->FraSplit.Visible());
     EXPECT_EQ(Said(),
               (std::vector<std::wstring>{L"Successfully splitted!", L"Delete original file?"}));
-    EXPECT_EQ(files(), before + 31); // the pieces and the index
+    EXPECT_EQ(files(), before + 32); // the pieces, the index and the checksums
 
     // Closing the progress window cancels a join: the earlier output stays as it was, and nothing
     // else is left (no temporary file).
@@ -278,6 +289,7 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
     std::filesystem::create_directory(dir / L"out");
     const std::wstring earlier = Write(L"out\\long.bin", "earlier output");
     messages.calls.clear();
+    messages.answers = {MsgResult::Yes};
     form->SetFrame(L"JOIN");
     form->txtJoin.SetText(source + L".tpl");
     form->txtJoinDest.SetText(folder + L"out\\");
@@ -291,7 +303,9 @@ TEST_F(SplitPane, ALongSplitShowsItsProgressTakesNoInputAndACancelledSplitOrJoin
         PostMessageW(work.ProgressWindow().Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     };
     EXPECT_NE(WhileHeld([&] { Press(form->cmdJoin); }, cancelled(close)).owner, nullptr);
-    EXPECT_EQ(Said(), std::vector<std::wstring>{L"The join was cancelled."});
+    EXPECT_EQ(Said(),
+              (std::vector<std::wstring>{folder + L"out\\long.bin already exists. Replace it?",
+                                         L"The join was cancelled."}));
     EXPECT_EQ(Read(earlier), "earlier output");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / L"out"), {}), 1);
     form->SetFrame(L"SPLIT");

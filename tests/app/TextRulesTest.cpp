@@ -48,8 +48,10 @@ TEST(Options, OnlyOneCountsAsOn) {
 }
 
 TEST(SizeKeys, DigitsPointAndBackspacePass) {
-    for (wchar_t c : std::wstring(L"0123456789.\b")) EXPECT_TRUE(IsSizeKey(c)) << int(c);
-    for (wchar_t c : std::wstring(L"a-+ ,eE\r\t/")) EXPECT_FALSE(IsSizeKey(c)) << int(c);
+    for (wchar_t c : std::wstring(L"0123456789.\b\r"))
+        EXPECT_TRUE(IsSizeKey(c)) << int(c);
+    for (wchar_t c : std::wstring(L"a-+ ,eE\t/"))
+        EXPECT_FALSE(IsSizeKey(c)) << int(c);
 }
 
 TEST(ListHeader, SizeStandsOverTheSizeColumn) {

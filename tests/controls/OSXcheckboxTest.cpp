@@ -62,16 +62,15 @@ TEST_F(CheckboxTest, ADoubleClickChangesTheValueOnce) {
     EXPECT_EQ(events, (Log{"click:0"}));
 }
 
-TEST_F(CheckboxTest, KeysArePassedOnAndChangeNothing) {
+TEST_F(CheckboxTest, KeysArePassedOnAndSpaceTogglesOnItsRelease) {
     SetFocus(box.Hwnd());
-    INPUT keys[2]{};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_SPACE;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
-    test::Pump(50);
+    test::PressKeys({'A'});
+    ASSERT_TRUE(test::PumpUntil([&] { return events.size() == 2; }, 10000));
     EXPECT_EQ(box.Value(), 0);
-    EXPECT_EQ(events, (Log{"key:32", "char:32"}));
+    test::PressKeys({VK_SPACE});
+    ASSERT_TRUE(test::PumpUntil([&] { return events.size() == 5; }, 10000));
+    EXPECT_EQ(box.Value(), 1);
+    EXPECT_EQ(events, (Log{"key:65", "char:97", "key:32", "char:32", "click:0"}));
 }
 
 TEST_F(CheckboxTest, ValuesOutsideTheThreeKeepTheLastPicture) {

@@ -78,6 +78,14 @@ TEST_F(AquaTest, ALeftClickRaisesEachEventBeforeItsPictureChange) {
     // Twips relative to the input surface, which starts 10 twips below the top.
     EXPECT_FLOAT_EQ(lastX, 600);
     EXPECT_FLOAT_EQ(lastY, 140);
+    // Focused, Space (on its release) and Enter click it too.
+    SetFocus(button.Hwnd());
+    for (WORD key : {VK_SPACE, VK_RETURN}) {
+        events.clear();
+        test::PressKeys({key});
+        ASSERT_TRUE(test::PumpUntil([&] { return events.size() == 3; }, 10000)) << key;
+        EXPECT_EQ(events, (Log{"down(1,0)@normal", "up(1,0)@pressed", "click@normal"})) << key;
+    }
 }
 
 TEST_F(AquaTest, TheRightButtonAlsoPressesButMakesNoClick) {

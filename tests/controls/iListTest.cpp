@@ -130,67 +130,99 @@ TEST_F(ListTest, SizesShowWholeAtTheRowsEndWhateverTheirLength) {
 
 // ---- Thumb ----
 
-TEST_F(ListTest, TheThumbStopsShortOfItsLimitsAndTheContentFollowsAtFiveToOne) {
-    AddRows(18); // the most rows that 5:1 takes to the last one
-    list.SetThumbTop(600);
-    EXPECT_EQ(list.ThumbTop(), 600);
-    EXPECT_EQ(list.ContentTop(), -1000);
-    list.SetThumbTop(240 + 100); // at the upper limit: refused
-    EXPECT_EQ(list.ThumbTop(), 600);
-    list.SetThumbTop(list.ArrowTop(0) - 250); // at the lower limit: refused
-    EXPECT_EQ(list.ThumbTop(), 600);
-    list.SetThumbTop(list.ArrowTop(0) - 251);
-    EXPECT_EQ(list.ThumbTop(), list.ArrowTop(0) - 251);
+// Wholly between the header and the bottom line.
+bool InView(const iList& list, int i) {
+    const int top = list.ContentTop() + list.Row(i).Top();
+    return top >= 255 && top + iList::kRowSpacing <= 1755 - 10;
 }
 
-TEST_F(ListTest, DraggingTheThumbWithTheLeftButtonMovesItAndTheContent) {
-    AddRows(18); // the most rows that 5:1 takes to the last one
+// Drags the thumb by `pixels` with the real mouse.
+void DragThumb(const iList& list, int pixels) {
     const int x = TwipsToPixels(list.ScrollColumnLeft()) + 5;
     const int y = TwipsToPixels(list.ThumbTop()) + 10;
     test::MoveTo(list.Hwnd(), x, y);
     test::LeftDown();
-    test::MoveTo(list.Hwnd(), x, y + 10);
-    test::MoveTo(list.Hwnd(), x, y + 20);
+    test::MoveTo(list.Hwnd(), x, y + pixels / 2);
+    test::MoveTo(list.Hwnd(), x, y + pixels);
     test::LeftUp();
-    EXPECT_EQ(list.ThumbTop(), 360 + 300);
-    EXPECT_EQ(list.ContentTop(), -5 * (660 - 400));
-    // Far beyond the track's end: the thumb stays where the last accepted move left it.
-    test::MoveTo(list.Hwnd(), x, y + 20);
-    test::LeftDown();
-    test::MoveTo(list.Hwnd(), x, y + 400);
-    test::LeftUp();
-    EXPECT_EQ(list.ThumbTop(), 660);
-    // The mouse taken away ends a drag, though the button stays down.
-    test::Pump(600); // not a double click
-    test::MoveTo(list.Hwnd(), x, y + 20);
-    test::LeftDown();
-    test::TakeCaptureAway();
-    test::MoveTo(list.Hwnd(), x, y + 30);
-    test::LeftUp();
-    EXPECT_EQ(list.ThumbTop(), 660);
 }
 
-// ---- Arrows ----
+TEST_F(ListTest, TheThumbAtTheTopShowsTheFirstRowAtTheBottomTheLastInBetweenInProportion) {
+    list.SetVisible(false); // the mouse reaches each list put in its place
+    for (int rows : {0, 1, 5, 19, 103, 351, 3000, 32768}) {
+        iList other{L"ListView3"};
+        host.CreateControl(other, 0, 300, 6655, 1755);
+        other.AddItem(L"Header");
+        for (int i = 1; i <= rows; ++i)
+            other.AddItem(L"row");
+        const auto shown = [&] {
+            std::vector<int> seen;
+            for (int i = 1; i <= rows; ++i)
+                if (InView(other, i)) seen.push_back(i);
+            return seen;
+        };
+        EXPECT_TRUE(rows == 0 || shown().front() == 1) << rows;
+        const int visible = rows == 0 ? 0 : static_cast<int>(shown().size());
+        // Dragged far past the bottom, then far past the top: the ends of the travel.
+        DragThumb(other, 600);
+        EXPECT_EQ(other.ThumbTop(), other.ThumbMax()) << rows;
+        EXPECT_TRUE(rows == 0 || shown().back() == rows) << rows;
+        DragThumb(other, -600);
+        EXPECT_EQ(other.ThumbTop(), other.ThumbMin()) << rows;
+        EXPECT_TRUE(rows == 0 || shown().front() == 1) << rows;
+        // Half way down, the rows half way through.
+        other.SetThumbTop((other.ThumbMin() + other.ThumbMax()) / 2);
+        if (rows > visible) {
+            const double expected = 1 + (rows - visible) / 2.0;
+            EXPECT_NEAR(shown().front(), expected, 1.0 + rows / 1000.0) << rows;
+        }
+        other.SetThumbTop(-1000000); // held within the travel
+        EXPECT_EQ(other.ThumbTop(), other.ThumbMin()) << rows;
+    }
+}
 
-TEST_F(ListTest, HoldingTheDownArrowStepsEvery100msAndReleasingStopsAtOnce) {
-    AddRows(18); // the most rows that 5:1 takes to the last one
-    list.SetThumbTop(460);
+TEST_F(ListTest, ADragFollowsThePointerAndEndsWhenTheMouseIsTakenAway) {
+    AddRows(18);
+    DragThumb(list, 20);
+    EXPECT_EQ(list.ThumbTop(), list.ThumbMin() + 300);
+    const int content = list.ContentTop();
+    EXPECT_LT(content, 240);
+    // The mouse taken away ends a drag, though the button stays down.
+    const int x = TwipsToPixels(list.ScrollColumnLeft()) + 5;
+    const int y = TwipsToPixels(list.ThumbTop()) + 10;
+    test::MoveTo(list.Hwnd(), x, y);
+    test::LeftDown();
+    test::TakeCaptureAway();
+    test::MoveTo(list.Hwnd(), x, y + 10);
+    test::LeftUp();
+    EXPECT_EQ(list.ThumbTop(), list.ThumbMin() + 300);
+    EXPECT_EQ(list.ContentTop(), content);
+}
+
+// ---- Arrows, track and wheel ----
+
+TEST_F(ListTest, AnArrowMovesOneRowWhenPressedHeldItRepeatsAndReleasingStopsIt) {
+    AddRows(100);
     const POINT down = ArrowPoint(1);
     test::MoveTo(list.Hwnd(), down.x, down.y);
-    clock.Use();
+    // A press and release with no pause between them: one row.
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() == 240 - 250; }, 10000));
+    ASSERT_TRUE(test::PumpUntil([&] { return !list.AutoRepeatRunning(); }, 10000));
+    // Held: it goes on after the keyboard's delay, until let go. (Each press a few pixels from
+    // the last: no double click.)
+    test::MoveTo(list.Hwnd(), down.x - 3, down.y);
     test::LeftDown();
-    EXPECT_TRUE(list.AutoRepeatRunning());
-    clock.Advance(199);
-    EXPECT_NE(list.ThumbTop(), 660);
-    clock.Advance(1);
-    ASSERT_EQ(list.ThumbTop(), 660);
-    EXPECT_EQ(list.ContentTop(), -5 * (660 - 400));
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() <= 240 - 4 * 250; }, 10000));
     test::LeftUp();
     EXPECT_FALSE(list.AutoRepeatRunning());
-    clock.Advance(250);
-    EXPECT_EQ(list.ThumbTop(), 660);
+    EXPECT_EQ((240 - list.ContentTop()) % 250, 0);
     // So does the mouse taken away.
-    test::Pump(600); // not a double click
+    test::MoveTo(list.Hwnd(), down.x + 3, down.y);
     test::LeftDown();
     ASSERT_TRUE(list.AutoRepeatRunning());
     test::TakeCaptureAway();
@@ -198,80 +230,53 @@ TEST_F(ListTest, HoldingTheDownArrowStepsEvery100msAndReleasingStopsAtOnce) {
     test::LeftUp();
 }
 
-TEST_F(ListTest, TheArrowsStopTheThumbAtTheEndsOfTheTrack) {
-    AddRows(18); // the most rows that 5:1 takes to the last one
-    // From where the thumb starts, the down arrow works too.
-    const POINT down = ArrowPoint(1);
-    test::MoveTo(list.Hwnd(), down.x, down.y);
-    clock.Use();
-    test::LeftDown();
-    clock.Advance(10000);
-    ASSERT_FALSE(list.AutoRepeatRunning());
-    EXPECT_EQ(list.ThumbTop(), list.ThumbMax());
-    test::LeftUp();
-
-    const POINT up = ArrowPoint(0);
-    test::MoveTo(list.Hwnd(), up.x, up.y);
-    test::LeftDown();
-    clock.Advance(10000);
-    ASSERT_FALSE(list.AutoRepeatRunning());
-    test::LeftUp();
-    EXPECT_EQ(list.ThumbTop(), list.ThumbMin());
-    EXPECT_EQ(list.ContentTop(), -5 * (list.ThumbMin() - 400));
-}
-
-TEST_F(ListTest, InALongListTheArrowsMoveTheRowsFromWhereTheyAreAndKeepTheThumbInStep) {
+TEST_F(ListTest, TheArrowsStopAtTheEndsAndKeepTheThumbInStep) {
     AddRows(400);
-    // A press on the thumb that does not move it leaves the rows where they start.
-    const int x = TwipsToPixels(list.ScrollColumnLeft()) + 5;
-    test::ClickAt(list.Hwnd(), x, TwipsToPixels(list.ThumbTop()) + 10);
-    const int before = list.ContentTop();
-    EXPECT_EQ(before, 240);
     const POINT down = ArrowPoint(1);
     test::MoveTo(list.Hwnd(), down.x, down.y);
     clock.Use();
     test::LeftDown();
-    clock.Advance(200);
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() <= 240 - 2000; }, 10000));
     test::LeftUp();
-    const int moved = before - list.ContentTop();
-    EXPECT_EQ(moved, 1000); // two rows per tick
     // The thumb stands where a drag to it would put the rows, to within a twip of thumb.
-    const int top = list.ThumbTop();
-    list.SetThumbTop(top);
-    EXPECT_NEAR(list.ContentTop(), before - moved, 100);
+    const int moved = 240 - list.ContentTop();
+    list.SetThumbTop(list.ThumbTop());
+    EXPECT_NEAR(240 - list.ContentTop(), moved, 100);
     // Held up, the arrow ends with the first row at the top.
     const POINT up = ArrowPoint(0);
     test::MoveTo(list.Hwnd(), up.x, up.y);
     test::LeftDown();
-    clock.Advance(10000);
-    ASSERT_FALSE(list.AutoRepeatRunning());
+    ASSERT_TRUE(test::PumpUntil([&] { return !list.AutoRepeatRunning(); }, 10000));
     test::LeftUp();
     EXPECT_EQ(list.ThumbTop(), list.ThumbMin());
-    EXPECT_EQ(list.ContentTop(), 5 * (400 - list.ThumbMin()));
+    EXPECT_EQ(list.ContentTop(), 240);
 }
 
-TEST_F(ListTest, EveryPlaceOfTheThumbShowsRowsTheFirstAtTheTopAndTheLastAtTheEnd) {
-    for (int rows : {0, 1, 18, 19, 100, 3000}) {
-        iList other{L"ListView3"};
-        host.CreateControl(other, 0, 300, 6655, 1755);
-        other.AddItem(L"Header");
-        for (int i = 1; i <= rows; ++i) other.AddItem(L"row");
-        // Wholly between the header and the bottom line.
-        auto inView = [&](int i) {
-            const int top = other.ContentTop() + other.Row(i).Top();
-            return top >= 255 && top + iList::kRowSpacing <= 1755 - 10;
-        };
-        for (int top = other.ThumbMin(); top < other.ThumbMax(); top += 15) {
-            other.SetThumbTop(top);
-            int shown = 0;
-            for (int i = 1; i <= rows; ++i) shown += inView(i);
-            EXPECT_TRUE(rows == 0 || shown > 0) << rows << " rows, thumb at " << top;
-        }
-        other.SetThumbTop(other.ThumbMin());
-        EXPECT_TRUE(rows == 0 || inView(1)) << rows;
-        other.SetThumbTop(other.ThumbMax());
-        EXPECT_TRUE(rows == 0 || inView(rows)) << rows;
-    }
+TEST_F(ListTest, APressInTheTrackMovesAPageAndTheWheelTheSystemsLinesANotch) {
+    AddRows(100);
+    const int x = TwipsToPixels(list.ScrollColumnLeft()) + 6;
+    test::ClickAt(list.Hwnd(), x, TwipsToPixels(list.ArrowTop(0)) - 4); // below the thumb
+    const int page = 240 - list.ContentTop();
+    EXPECT_EQ(page, 5 * 250);                              // the whole rows the view shows
+    test::ClickAt(list.Hwnd(), x, TwipsToPixels(240) + 3); // above it
+    EXPECT_EQ(list.ContentTop(), 240);
+
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const int notch = lines == WHEEL_PAGESCROLL ? page : static_cast<int>(lines) * 250;
+    SetFocus(list.Hwnd());
+    INPUT wheel{};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+    SendInput(1, &wheel, sizeof(INPUT));
+    ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() == 240 - notch; }, 10000));
+    // Two half notches make one.
+    for (int i = 0; i < 2; ++i)
+        SendMessageW(list.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(list.ContentTop(), 240 - 2 * notch);
+    SendMessageW(list.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(list.ContentTop(), 240);
 }
 
 TEST_F(ListTest, TheRightButtonDoesNotStartTheArrows) {

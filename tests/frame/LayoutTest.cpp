@@ -1,4 +1,5 @@
 #include "FrameTestSupport.h"
+#include "Language.h"
 
 #include "Artwork.h"
 #include "Shape.h"
@@ -187,25 +188,35 @@ TEST_F(LayoutTest, AnyPixelOfTheKeyColourOnTheHostIsTransparent) {
 
 // ---- Tooltips ----
 
-TEST_F(LayoutTest, TheThreeButtonsCarryTheirChineseTooltips) {
-    BarHost host(MakeLeopard(), 100, 100, 444, 319);
-    host.Show();
-    HWND tips = host.Bar().TipsWindow();
-    ASSERT_NE(tips, nullptr);
-    ASSERT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 3);
-    const std::wstring expected[] = {L"关闭", L"最小化", L"最大化"};
-    const int lefts[] = {8, 29, 50};
-    for (int i = 0; i < 3; ++i) {
-        wchar_t text[80] = {};
-        TTTOOLINFOW info{};
-        info.cbSize = sizeof(info);
-        info.lpszText = text;
-        ASSERT_TRUE(SendMessageW(tips, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
-                                 reinterpret_cast<LPARAM>(&info)));
-        EXPECT_EQ(std::wstring(text), expected[i]);
-        EXPECT_EQ(info.hwnd, host.Bar().ButtonGroup());
-        EXPECT_EQ(info.rect.left, lefts[i]);
-        EXPECT_EQ(info.rect.right, lefts[i] + 14);
-        EXPECT_EQ(info.rect.bottom, 22);
+TEST_F(LayoutTest, TheThreeButtonsCarryTooltipsInTheUsersLanguage) {
+    struct Case {
+        LANGID language;
+        std::wstring texts[3];
+    };
+    const Case cases[] = {
+        {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK), {L"Close", L"Minimize", L"Zoom"}},
+        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_HONGKONG), {L"关闭", L"最小化", L"最大化"}}};
+    for (const Case& c : cases) {
+        tk::OverrideInterfaceLanguage(c.language);
+        BarHost host(MakeLeopard(), 100, 100, 444, 319);
+        host.Show();
+        HWND tips = host.Bar().TipsWindow();
+        ASSERT_NE(tips, nullptr);
+        ASSERT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 3);
+        const int lefts[] = {8, 29, 50};
+        for (int i = 0; i < 3; ++i) {
+            wchar_t text[80] = {};
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof(info);
+            info.lpszText = text;
+            ASSERT_TRUE(SendMessageW(tips, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                                     reinterpret_cast<LPARAM>(&info)));
+            EXPECT_EQ(std::wstring(text), c.texts[i]);
+            EXPECT_EQ(info.hwnd, host.Bar().ButtonGroup());
+            EXPECT_EQ(info.rect.left, lefts[i]);
+            EXPECT_EQ(info.rect.right, lefts[i] + 14);
+            EXPECT_EQ(info.rect.bottom, 22);
+        }
     }
+    tk::OverrideInterfaceLanguage(0);
 }

@@ -56,7 +56,11 @@ class ShadowControl : public ::testing::Test {
         host = std::make_unique<ShadowHost>(system, std::move(bag));
         host->Load();
     }
-    void Show() { ShowWindow(Owner(), SW_SHOWNOACTIVATE); }
+    // Shown and painted, as a window is: its shadow follows its first paint.
+    void Show() {
+        ShowWindow(Owner(), SW_SHOWNOACTIVATE);
+        UpdateWindow(Owner());
+    }
     HWND Owner() const { return host->Hwnd(); }
     ucShadow& Shadow() { return host->shadow; }
     void MoveOwner(int x, int y) {
@@ -153,7 +157,9 @@ TEST_F(ShadowControl, StartWatchesTheOwnersMessagesInOrderAndTheThemeOnlyOnXp) {
     ASSERT_NE(Shadow().Subclasser(), nullptr);
     const auto xpSlots = Shadow().Subclasser()->Table(cSubclass::kBefore).Slots();
     EXPECT_EQ(std::vector<std::int32_t>(xpSlots.begin(), xpSlots.end()), watched);
-    EXPECT_EQ(Shadow().Subclasser()->Table(cSubclass::kAfter).Count(), 0);
+    const auto after = Shadow().Subclasser()->Table(cSubclass::kAfter).Slots();
+    EXPECT_EQ(std::vector<std::int32_t>(after.begin(), after.end()),
+              std::vector<std::int32_t>{WM_PAINT});
     host.reset();
 
     system.version.minor = 0; // Windows 2000: no visual styles to watch
@@ -193,6 +199,7 @@ TEST_F(ShadowControl, EndingTheControlDestroysItsWindowsAndRestoresTheOwner) {
     shadow->ReadProperties(test::ProgramSettings());
     shadow->Create(owner.Hwnd(), 0, 0, 480, 480);
     ShowWindow(owner.Hwnd(), SW_SHOWNOACTIVATE);
+    UpdateWindow(owner.Hwnd());
     const HWND right = shadow->RightWindow();
     ASSERT_TRUE(Shown(right));
     const std::wstring cls = OwnClassName(L"ShadowCls", owner.Hwnd());
@@ -226,9 +233,11 @@ TEST_F(ShadowControl, WindowLoadedAgainGetsItsShadowAgain) {
 
 // Following the owner --------------------------------------------------------------------------
 
-TEST_F(ShadowControl, ShownOwnerShowsItsShadowAlongTheRightAndBottomEdges) {
+TEST_F(ShadowControl, ShownOwnerShowsItsShadowAlongTheRightAndBottomEdgesOnceItHasPainted) {
     Open();
-    Show();
+    ShowWindow(Owner(), SW_SHOWNOACTIVATE);
+    EXPECT_FALSE(Shown(Shadow().RightWindow())); // never before the window itself
+    UpdateWindow(Owner());
     EXPECT_TRUE(Shown(Shadow().RightWindow()));
     EXPECT_TRUE(Shown(Shadow().BottomWindow()));
     ExpectRect(Shadow().RightWindow(), ShadowHost::kLeft + ShadowHost::kWidth,

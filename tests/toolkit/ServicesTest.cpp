@@ -1,5 +1,6 @@
-#include "FakeServices.h"
 #include "Services.h"
+#include "FakeServices.h"
+#include "Language.h"
 
 #include <windows.h>
 
@@ -104,3 +105,22 @@ TEST(Win32SettingsStore, ValuesRoundTripPerApplicationSectionAndKey) {
                   (L"Software\\VB and VBA Program Settings\\" + app + L"\\Options").c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + app).c_str());
 }
+
+namespace zendra::tk {
+
+TEST(Language, TextsFollowTheInterfaceLanguageAndSimSunGivesWayToTheMessageFont) {
+    OverrideInterfaceLanguage(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    EXPECT_STREQ(Localized(L"关闭", L"Close"), L"Close");
+    OverrideInterfaceLanguage(0);
+    EXPECT_FALSE(FontInstalled(L"No Such Face Anywhere"));
+    const FontDesc simsun{L"宋体", 9, FW_BOLD, false, false, false, ANSI_CHARSET};
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+    const bool hasSimSun = FontInstalled(L"SimSun") || FontInstalled(L"宋体");
+    EXPECT_EQ(SimSunOrMessageFont(simsun).face,
+              hasSimSun ? L"宋体" : metrics.lfMessageFont.lfFaceName);
+    EXPECT_EQ(SimSunOrMessageFont(simsun).weight, FW_BOLD);
+}
+
+} // namespace zendra::tk

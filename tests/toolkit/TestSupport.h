@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <initializer_list>
+#include <iterator>
+#include <thread>
 #include <vector>
 
 namespace zendra::test {
@@ -209,6 +212,15 @@ inline tk::DibSection Snapshot(HWND window) {
     tk::DibSection dib(r.right, r.bottom);
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT);
     return dib;
+}
+
+// Real keys: each of `keys` pressed in order, then released in the opposite order (a chord such
+// as Ctrl+Shift+Tab); the input goes to the window with the focus.
+inline void PressKeys(std::initializer_list<WORD> keys) {
+    for (WORD key : keys)
+        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        keybd_event(static_cast<BYTE>(*key), 0, KEYEVENTF_KEYUP, 0);
 }
 
 } // namespace zendra::test

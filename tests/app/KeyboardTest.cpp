@@ -1,0 +1,93 @@
+// The main and About windows worked from the keyboard, through real key presses, and the wheel
+// the window passes to the piece list under the pointer.
+#include "AppFixture.h"
+
+namespace zendra::test {
+
+namespace {
+
+class Keyboard : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        Start();
+        SetForegroundWindow(form->Hwnd());
+        ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form->Hwnd(); }, 10000));
+    }
+    // Presses the keys and waits until `done` holds.
+    static bool After(std::initializer_list<WORD> keys, const std::function<bool()>& done) {
+        PressKeys(keys);
+        return PumpUntil(done, 10000);
+    }
+    static bool FocusAfter(std::initializer_list<WORD> keys, HWND window) {
+        return After(keys, [window] { return GetFocus() == window; });
+    }
+};
+
+TEST_F(Keyboard, TabMovesThroughEachPaneInOrderAndCtrlTabSwitchesPanes) {
+    const std::vector<HWND> panes[] = {
+        {form->txtSplit.Hwnd(), form->cmdBrowse.Hwnd(), form->txtSplitDest.Hwnd(),
+         form->Text2.Hwnd(), form->cmdSplit.Hwnd()},
+        {form->txtJoin.Hwnd(), form->cmdBrowseJoin.Hwnd(), form->txtJoinDest.Hwnd(),
+         form->cmdJoin.Hwnd()},
+        {form->chkDelSource.Hwnd(), form->chkDelSplit.Hwnd(), form->chkDelSourceConfirm.Hwnd(),
+         form->chkDelSplitConfirm.Hwnd(), form->SavePrefs.Hwnd()}};
+    ASSERT_TRUE(FocusAfter({VK_TAB}, panes[0][0]));
+    for (const auto& order : panes) {
+        if (&order != &panes[0]) {
+            ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_TAB}, order[0]));
+        }
+        for (std::size_t i = 1; i <= order.size(); ++i)
+            ASSERT_TRUE(FocusAfter({VK_TAB}, order[i % order.size()])) << i;
+        ASSERT_TRUE(FocusAfter({VK_SHIFT, VK_TAB}, order.back()));
+    }
+    ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_TAB}, form->txtSplit.Hwnd())); // round
+    ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_SHIFT, VK_TAB}, form->chkDelSource.Hwnd()));
+    EXPECT_TRUE(form->FraOptions.Visible());
+}
+
+TEST_F(Keyboard, EnterRunsThePanesActionSpaceClicksAButtonTicksABoxAndEscClosesAbout) {
+    const std::wstring source = Write(L"clip.avi", std::string(25, 'x'));
+    form->txtSplit.SetText(source);
+    form->Text2.Focus();
+    // The size field's filter lets Enter through: it splits.
+    PressKeys({'1'});
+    ASSERT_TRUE(After({VK_RETURN}, [&] { return !messages.calls.empty(); }));
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"Successfully splitted!"});
+    EXPECT_TRUE(Exists(source + L".024"));
+    // Space on Browse opens its dialog, as a click does.
+    ASSERT_TRUE(FocusAfter({VK_SHIFT, VK_TAB}, form->txtSplitDest.Hwnd()));
+    ASSERT_TRUE(FocusAfter({VK_SHIFT, VK_TAB}, form->cmdBrowse.Hwnd()));
+    ASSERT_TRUE(After({VK_SPACE}, [&] { return dialog.calls.size() == 1; }));
+    // Space ticks the focused check box.
+    ASSERT_TRUE(FocusAfter({VK_CONTROL, VK_SHIFT, VK_TAB}, form->chkDelSource.Hwnd()));
+    const std::int32_t before = form->chkDelSource.Value();
+    ASSERT_TRUE(After({VK_SPACE}, [&] { return form->chkDelSource.Value() != before; }));
+    // Esc closes the About window.
+    ClickAt(form->about.Hwnd(), 13, 11);
+    SetForegroundWindow(form->aboutWindow.Hwnd());
+    ASSERT_TRUE(
+        PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
+    ASSERT_TRUE(After({VK_ESCAPE}, [&] { return !form->aboutWindow.IsLoaded(); }));
+}
+
+TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {
+    for (int i = 0; i < 40; ++i)
+        form->ListView2.AddItem(L"row", 1);
+    RECT list{}, field{};
+    GetWindowRect(form->ListView2.Hwnd(), &list);
+    GetWindowRect(form->txtSplit.Hwnd(), &field);
+    const int top = form->ListView2.ContentTop();
+    // As Windows before 10 sends it: to the focused field.
+    for (const RECT& under : {field, list})
+        SendMessageW(form->txtSplit.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                     MAKELPARAM(under.left + 5, under.top + 5));
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    EXPECT_EQ(form->ListView2.ContentTop(),
+              top - (lines == WHEEL_PAGESCROLL ? 5 : static_cast<int>(lines)) * 250);
+}
+
+} // namespace
+
+} // namespace zendra::test
