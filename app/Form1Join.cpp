@@ -48,15 +48,21 @@ void Form1::cmdJoin_Click() {
     const std::wstring folder = WithTrailingSeparator(txtJoinDest.Text());
     RepaintNow();
     std::string message;
-    JoinPlan plan;
-    bool done =
-        RunWork(L"Joining...", [&](const Progress&) { return ReadJoinPlan(index, plan, message); });
+    std::filesystem::path name;
+    bool done = RunWork(L"Joining...", [&](const Progress&) {
+        const auto named = JoinOutputName(index, message);
+        if (named) name = *named;
+        return named.has_value();
+    });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
     JoinOptions options;
+    std::wstring rebuilt; // from the recovery data, said as a second line
+    options.Notice = [&](const std::string& line) { rebuilt += L"\n" + FromUtf8(line); };
+    JoinPlan plan;
     if (done) {
         // Asked before a byte is written: the file there may be the original itself.
-        const std::wstring output = folder + plan.OutputName.wstring();
+        const std::wstring output = folder + name.wstring();
         if (services_.files.FileExists(output)) {
             if (Ask(output + L" already exists. Replace it?", tk::MsgDefault::Second) !=
                 tk::MsgResult::Yes)
@@ -64,7 +70,8 @@ void Form1::cmdJoin_Click() {
             options.Replace = true;
         }
         done = RunWork(L"Joining...", [&](const Progress& progress) {
-            return WriteJoinedFile(plan, std::filesystem::path(folder), message, progress, options);
+            return JoinPieces(index, std::filesystem::path(folder), message, progress, options,
+                              &plan);
         });
         if (!IsLoaded()) return;
     }
@@ -76,7 +83,7 @@ void Form1::cmdJoin_Click() {
     for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);
     if (!plan.ChecksumFile.empty()) joinedFiles_.push_back(plan.ChecksumFile);
     joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
-    Say(L"Successfully joined!");
+    Say(L"Successfully joined!" + rebuilt);
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
 }
 

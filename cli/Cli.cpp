@@ -335,19 +335,21 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
         index = parts.Index;
     }
     std::string message;
-    JoinPlan plan;
-    if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);
-    const fs::path output = folder.native() + plan.OutputName.native();
+    const auto name = JoinOutputName(index, message);
+    if (!name) return Failed(err, message);
+    const fs::path output = folder.native() + name->native();
     if (!options.force && KindOf(output) != EntryKind::Missing)
         return Failed(err, "\"" + DisplayPath(output) +
                                "\" already exists; nothing was joined. Add --force to replace it.");
+    JoinPlan plan;
     bool done;
     {
         ProgressBar bar(err, showProgress);
         JoinOptions joinOptions;
         joinOptions.Replace = options.force;
         joinOptions.Notice = Telling(err, options);
-        done = WriteJoinedFile(plan, folder, message, bar.Callback(), joinOptions);
+        joinOptions.CodePage = CodePageOf(options);
+        done = JoinPieces(index, folder, message, bar.Callback(), joinOptions, &plan);
     }
     if (!done) return Failed(err, message);
     if (!options.quiet)

@@ -6,6 +6,7 @@
 #include "File.h"
 #include "PlatformPath.h"
 #include "Replace.h"
+#include "recovery/Recovery.h"
 
 #include <algorithm>
 #include <cstring>
@@ -332,11 +333,59 @@ bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& pr
     }
 }
 
+std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path& IndexPath,
+                                                    std::string& Message) {
+    try {
+        const auto named = FromIndexText(ReadIndex(IndexPath).FilePath);
+        const PathText name = ReadRecordedSource(named.value_or("").native()).Name;
+        if (!IsPlainFileName(name))
+            throw EngineError("The index names the file \"" +
+                              DisplayPath(std::filesystem::path(name)) +
+                              "\", which is not a plain file name; nothing was joined.");
+        return std::filesystem::path(name);
+    } catch (const std::exception& error) {
+        Message = error.what();
+        return std::nullopt;
+    }
+}
+
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
-                std::string& Message, const Progress& progress, const JoinOptions& options) {
+                std::string& Message, const Progress& progress, const JoinOptions& options,
+                JoinPlan* Plan) {
     JoinPlan plan;
-    return ReadJoinPlan(IndexPath, plan, Message) &&
-           WriteJoinedFile(plan, OutputFolder, Message, progress, options);
+    const std::filesystem::path recovery = RecoveryFileForIndex(IndexPath);
+    const bool recoverable = KindOf(recovery) == EntryKind::Regular;
+    // The recovery data is consulted only when a piece is missing or damaged, or when no checksum
+    // file could tell.
+    const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
+    if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
+        if (WriteJoinedFile(plan, OutputFolder, Message, progress, options)) {
+            if (Plan) *Plan = std::move(plan);
+            return true;
+        }
+        const std::filesystem::path output = OutputFolder.native() + plan.OutputName.native();
+        if (!recoverable || Message == CancelledMessage ||
+            (!options.Replace && KindOf(output) != EntryKind::Missing))
+            return false;
+    }
+    if (!recoverable) return false;
+    try {
+        // Rebuilt into temporary files beside the output; the user's pieces stay as they are.
+        const RebuiltCopies copies(recovery, std::filesystem::path(OutputFolder).parent_path(),
+                                   progress);
+        const PieceSource rebuilt = [&](const std::filesystem::path& piece) {
+            return copies.ReadFrom(piece);
+        };
+        if (!ReadJoinPlan(IndexPath, plan, Message, options.CodePage, rebuilt) ||
+            !WriteJoinedFile(plan, OutputFolder, Message, progress, options))
+            return false;
+        if (copies.Count() > 0 && options.Notice) options.Notice(RebuiltMessage(copies.Count()));
+        if (Plan) *Plan = std::move(plan);
+        return true;
+    } catch (const std::exception& error) {
+        Message = error.what();
+        return false;
+    }
 }
 
 } // namespace zendra

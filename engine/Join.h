@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,11 @@ struct JoinOptions {
     // Whether an existing file of the output's name is replaced. Without it the join refuses,
     // writing nothing: the file there may be the intact original the pieces were cut from.
     bool Replace = false;
-    // Told in one line of what the join found and mended first (files a killed run left).
+    // Told in one line of what the join found and mended first (files a killed run left), and how
+    // many pieces were rebuilt from the recovery data.
     zendra::Notice Notice;
+    // The Windows code page of the name in an index written on Windows (see ReadJoinPlan).
+    unsigned CodePage = 0;
 };
 
 // Writes the file a plan describes into OutputFolder followed directly by its OutputName; the
@@ -61,10 +65,18 @@ bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFo
 // writing anything; fails naming every damaged piece, or when there is no checksum file.
 bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& progress = {});
 
+// The name of the file an index joins into (its plain file name), read from the index alone.
+std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path& IndexPath,
+                                                    std::string& Message);
+
 // Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
 // The output appears whole or not at all; on failure returns false with the reason in Message.
+// When a piece is missing or damaged, or no checksum file can tell, and recovery data lies beside
+// the index (NAME.par2), the pieces it shows missing or damaged are rebuilt into temporary files
+// and joined from there (the user's pieces stay as they are); options.Notice is told how many.
+// `Plan`, when given, receives the plan joined.
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
                 std::string& Message, const Progress& progress = {},
-                const JoinOptions& options = {});
+                const JoinOptions& options = {}, JoinPlan* Plan = nullptr);
 
 } // namespace zendra

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,7 @@ class RebuiltCopies {
         RebuiltFile file;
         FileIdentity identity;
     };
+    std::shared_ptr<RunLock> lock_; // declared first: outlives the copies' removal
     std::vector<Copy> copies_;
 };
 

@@ -340,10 +340,12 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
 }
 
 RebuiltCopies::RebuiltCopies(const fs::path& par2File, const fs::path& folder,
-                             const Progress& progress) {
+                             const Progress& progress)
+    : lock_(std::make_shared<RunLock>(folder)) {
     std::vector<std::pair<fs::path, FileIdentity>> made;
     const CreateOutput create = [&](const fs::path& final) {
-        File file = File::CreateBeside(folder / final.filename());
+        // Under one lock held while the copies live: another run in the folder leaves them be.
+        File file = File::CreateBeside(folder / final.filename(), lock_);
         made.emplace_back(file.Path(), file.Identity());
         return file;
     };

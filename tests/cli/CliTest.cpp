@@ -116,6 +116,13 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
     EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 3);
     EXPECT_NE(out.str().find("  missing  r.bin.004\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("  damaged  r.bin.007\n"), std::string::npos) << out.str();
+    // A join rebuilds them on its own, leaving the user's pieces as they are.
+    std::filesystem::create_directory(dir / "out");
+    EXPECT_EQ(Run({"join", U8(dir / "r.bin.tpl"), "--output", U8(dir / "out")}), 0) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "out" / "r.bin"), original);
+    EXPECT_NE(err.str().find("2 pieces were rebuilt from the recovery data."), std::string::npos)
+        << err.str();
+    EXPECT_FALSE(std::filesystem::exists(dir / "r.bin.004"));
     EXPECT_EQ(Run({"repair", U8(dir / "r.bin.tpl")}), 0) << err.str();
     EXPECT_EQ(out.str(), "2 pieces were rebuilt from the recovery data.\n");
     EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 0) << out.str();
