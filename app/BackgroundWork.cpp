@@ -1,6 +1,7 @@
 #include "BackgroundWork.h"
 
 #include "TaskbarProgress.h"
+#include "Units.h"
 
 #include <utility>
 
@@ -13,7 +14,6 @@ constexpr wchar_t kClassName[] = L"ZendraBackgroundWork";
 constexpr UINT kProgressMessage = WM_APP + 1;
 // The worker posts news at most this often (milliseconds): enough for the eye and the bar.
 constexpr DWORD kReportInterval = 40;
-constexpr int kTwipsPerPixel = 15;
 
 struct KernelHandleTraits {
     using Handle = HANDLE;
@@ -200,8 +200,8 @@ void BackgroundWork::Appear() {
     SetWindowLongPtrW(window_.Hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(top));
     RECT over{};
     GetWindowRect(top, &over);
-    const int left = (over.left + over.right) / 2 * kTwipsPerPixel - window_.Width() / 2;
-    const int topEdge = (over.top + over.bottom) / 2 * kTwipsPerPixel - window_.Height() / 2;
+    const int left = (over.left + over.right) / 2 * tk::kTwipsPerPixel - window_.Width() / 2;
+    const int topEdge = (over.top + over.bottom) / 2 * tk::kTwipsPerPixel - window_.Height() / 2;
     window_.Move(left, topEdge, window_.Width(), window_.Height());
     taskbar_ = std::make_unique<TaskbarProgress>(top);
     ShowProgress();

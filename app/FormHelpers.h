@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Label.h"
+#include "Skipping.h"
 #include "ucShadow.h"
 
 #include <windows.h>
@@ -20,13 +21,7 @@ inline constexpr tk::OleColor kWindowWhite = tk::SystemColor(COLOR_WINDOW);
 // in some schemes (Wine's stock one), which left the About and progress windows without an edge.
 inline constexpr tk::OleColor kEdgeGrey = 0x00C0C0C0u;
 
-// A step that may fail without stopping the ones after it.
-template <typename F> void Skipping(F&& step) noexcept {
-    try {
-        step();
-    } catch (...) {
-    }
-}
+using tk::Skipping;
 
 // Both windows cast the same soft black shadow, set in this order at load.
 inline void ConfigureShadow(ucShadow& shadow) noexcept {

@@ -1,6 +1,7 @@
 #include "ProgressBar.h"
 
 #include "Artwork.h"
+#include "Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +11,6 @@ namespace zendra {
 namespace {
 
 constexpr int kHeight = 345; // 23 pixels: the pieces' height
-constexpr int kTwipsPerPixel = 15;
 
 tk::Picture Cap(int id) {
     return tk::Picture::FromResource(id).WithTransparentColor(art::kKeyColour);
@@ -57,14 +57,14 @@ void ProgressBar::PlacePieces(tk::Image& left, tk::Image& middle, tk::Image& rig
 }
 
 void ProgressBar::PlaceFill() {
-    const int pixels = Width() / kTwipsPerPixel;
+    const int pixels = Width() / tk::kTwipsPerPixel;
     int filled = 0;
     if (total_ > 0 && done_ >= total_)
         filled = pixels;
     else if (total_ > 0)
         filled = static_cast<int>(
             std::floor(static_cast<double>(done_) / static_cast<double>(total_) * pixels));
-    fill_.Move(0, 0, filled * kTwipsPerPixel, kHeight);
+    fill_.Move(0, 0, filled * tk::kTwipsPerPixel, kHeight);
 }
 
 } // namespace zendra

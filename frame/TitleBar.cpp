@@ -5,7 +5,7 @@
 #include "Artwork.h"
 #include "FrameHost.h"
 #include "OnTop.h"
-#include "SkipOnError.h"
+#include "Skipping.h"
 
 namespace zendra {
 
@@ -136,15 +136,15 @@ void TitleBar::ApplyKeyColour(HWND host) const noexcept {
 void TitleBar::OnResize() {
     const int W = Width();
     ApplyKeyColour(Host().Hwnd());
-    SkipOnError([&] { SetHeight(tMid.Height()); });
+    tk::Skipping([&] { SetHeight(tMid.Height()); });
     // Narrower than the two ends: the middle keeps its last width.
-    SkipOnError([&] { tMid.SetWidth(W - tLeft.Width() - tRight.Width()); });
-    SkipOnError([&] { tRight.SetLeft(W - tRight.Width()); });
-    SkipOnError([&] { CapMask.Move(0, 0, W, Height()); });
-    SkipOnError([&] { X2.SetLeft(tLeft.Width()); });
-    SkipOnError([&] { Min2.SetLeft(X2.Left() + X2.Width() + kSpacer); });
-    SkipOnError([&] { Zoom2.SetLeft(Min2.Left() + Min2.Width() + kSpacer); });
-    SkipOnError([&] {
+    tk::Skipping([&] { tMid.SetWidth(W - tLeft.Width() - tRight.Width()); });
+    tk::Skipping([&] { tRight.SetLeft(W - tRight.Width()); });
+    tk::Skipping([&] { CapMask.Move(0, 0, W, Height()); });
+    tk::Skipping([&] { X2.SetLeft(tLeft.Width()); });
+    tk::Skipping([&] { Min2.SetLeft(X2.Left() + X2.Width() + kSpacer); });
+    tk::Skipping([&] { Zoom2.SetLeft(Min2.Left() + Min2.Width() + kSpacer); });
+    tk::Skipping([&] {
         Cap.SetWidth(W);
         Cap.SetTop(kCaptionTop);
     });
@@ -192,16 +192,16 @@ void TitleBar::ToggleZoom() {
     FrameHost host = Host();
     if (Zoomed_) {
         // Back to the start-up geometry; a value never captured leaves that dimension alone.
-        SkipOnError([&] { if (SavedHeight) host.SetHeight(*SavedHeight); });
-        SkipOnError([&] { if (SavedWidth) host.SetWidth(*SavedWidth); });
-        SkipOnError([&] { if (SavedTop) host.SetTop(*SavedTop); });
-        SkipOnError([&] { if (SavedLeft) host.SetLeft(*SavedLeft); });
+        tk::Skipping([&] { if (SavedHeight) host.SetHeight(*SavedHeight); });
+        tk::Skipping([&] { if (SavedWidth) host.SetWidth(*SavedWidth); });
+        tk::Skipping([&] { if (SavedTop) host.SetTop(*SavedTop); });
+        tk::Skipping([&] { if (SavedLeft) host.SetLeft(*SavedLeft); });
         Zoomed_ = false;
     } else {
-        SkipOnError([&] { host.SetTop(10); });
-        SkipOnError([&] { host.SetLeft(0); });
-        SkipOnError([&] { host.SetWidth(FrameHost::ScreenWidth()); });
-        SkipOnError([&] { host.SetHeight(FrameHost::ScreenHeight()); });
+        tk::Skipping([&] { host.SetTop(10); });
+        tk::Skipping([&] { host.SetLeft(0); });
+        tk::Skipping([&] { host.SetWidth(FrameHost::ScreenWidth()); });
+        tk::Skipping([&] { host.SetHeight(FrameHost::ScreenHeight()); });
         Zoomed_ = true;
     }
 }

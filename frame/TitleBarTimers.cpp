@@ -3,7 +3,7 @@
 #include "TitleBar.h"
 
 #include "FrameHost.h"
-#include "SkipOnError.h"
+#include "Skipping.h"
 
 #include <windowsx.h>
 
@@ -63,10 +63,10 @@ void TitleBar::OnHoverPoll() {
 
 void TitleBar::OnCaptureGeometry() {
     const FrameHost host = Host();
-    SkipOnError([&] { SavedHeight = host.Height(); });
-    SkipOnError([&] { SavedWidth = host.Width(); });
-    SkipOnError([&] { SavedTop = host.Top(); });
-    SkipOnError([&] { SavedLeft = host.Left(); });
+    tk::Skipping([&] { SavedHeight = host.Height(); });
+    tk::Skipping([&] { SavedWidth = host.Width(); });
+    tk::Skipping([&] { SavedTop = host.Top(); });
+    tk::Skipping([&] { SavedLeft = host.Left(); });
     Zoomed_ = false;
     Timer3.SetEnabled(false);
 }

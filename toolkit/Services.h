@@ -1,6 +1,6 @@
 // The platform services the windows use, behind small interfaces so that tests can answer them:
 // message boxes, the file-open dialog, file-system queries and the per-user settings store.
-// Each has a Win32 implementation (Services_win.cpp) and a fake (FakeServices.h).
+// Each has a Win32 implementation (Services_win.cpp) and a fake for the tests (tests/toolkit/FakeServices.h).
 #pragma once
 
 #include <windows.h>

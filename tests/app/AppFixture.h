@@ -3,7 +3,7 @@
 #pragma once
 
 #include "AppServices.h"
-#include "FakeServices.h"
+#include "../toolkit/FakeServices.h"
 #include "Form1.h"
 #include "Module1.h"
 #include "TestSupport.h"
