@@ -43,6 +43,7 @@ void Form1::SaveRegistry() {
 
 void Form1::GetRegistry(const std::wstring& Which) {
     if (Which == L"DelSource") LoadOption(chkDelSource, L"DelSource");
+    // Spelt with a lower-case d, as callers have always asked for it; the stored key is "DelSplit".
     else if (Which == L"delSplit") LoadOption(chkDelSplit, L"DelSplit");
     else if (Which == L"DelSplitConfirm") LoadOption(chkDelSplitConfirm, L"DelSplitConfirm");
     else if (Which == L"DelSourceConfirm") LoadOption(chkDelSourceConfirm, L"DelSourceConfirm");
