@@ -51,6 +51,7 @@ tk::FormDesign StoredDesign() {
         {L"chkDelSplit", CheckBox(L"Delete splitted files after join completed.")},
         {L"chkDelSourceConfirm", CheckBox(L"Confirm while deleting original file.")},
         {L"chkDelSplitConfirm", CheckBox(L"Confirm while deleting splitted files.")},
+        {L"chkRecovery", CheckBox(L"Add recovery data (10 %)")},
     };
 }
 
@@ -115,7 +116,8 @@ void Form1::CreateControls() {
     SetTabOrder({txtSplit.Hwnd(), cmdBrowse.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd(),
                  cmdSplit.Hwnd(), txtJoin.Hwnd(), cmdBrowseJoin.Hwnd(), txtJoinDest.Hwnd(),
                  cmdJoin.Hwnd(), chkDelSource.Hwnd(), chkDelSplit.Hwnd(),
-                 chkDelSourceConfirm.Hwnd(), chkDelSplitConfirm.Hwnd(), SavePrefs.Hwnd()});
+                 chkDelSourceConfirm.Hwnd(), chkDelSplitConfirm.Hwnd(), chkRecovery.Hwnd(),
+                 SavePrefs.Hwnd()});
 
     // The border lies over the panes; the bar and the list cover it where they reach the edge.
     Shape1.SetBorderColor(kEdgeGrey);

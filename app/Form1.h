@@ -86,6 +86,7 @@ public:
     OSXcheckbox chkDelSplit{L"chkDelSplit"};
     OSXcheckbox chkDelSourceConfirm{L"chkDelSourceConfirm"};
     OSXcheckbox chkDelSplitConfirm{L"chkDelSplitConfirm"};
+    OSXcheckbox chkRecovery{L"chkRecovery"}; // recovery data with every split
     aquaBtn SavePrefs{L"SavePrefs"};
     iList ListView2{L"ListView2"};
     tk::Shape Shape1;

@@ -6,6 +6,8 @@
 #include "Join.h"
 #include "PathHelpers.h"
 #include "TextRules.h"
+#include "kit/SelfJoinKit.h"
+#include "recovery/Recovery.h"
 
 #include <system_error>
 
@@ -82,6 +84,12 @@ void Form1::cmdJoin_Click() {
     joinedFiles_.clear();
     for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);
     if (!plan.ChecksumFile.empty()) joinedFiles_.push_back(plan.ChecksumFile);
+    // The recovery data and the self-join kit go with the pieces they were made for.
+    std::filesystem::path base = index;
+    base.replace_extension();
+    for (const auto& file : ExistingRecoveryFiles(base)) joinedFiles_.push_back(file);
+    for (const auto& file : {JoinScriptName(base), JoinProgramName(base)})
+        if (services_.files.FileExists(file.wstring())) joinedFiles_.push_back(file);
     joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
     Say(L"Successfully joined!" + rebuilt);
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();

@@ -1,4 +1,4 @@
-// The options pane: the four check boxes and their values in the settings store.
+// The options pane: the five check boxes and their values in the settings store.
 #include "Form1.h"
 
 #include "TextRules.h"
@@ -16,7 +16,8 @@ struct OptionBox {
 constexpr OptionBox kOptions[] = {{&Form1::chkDelSource, L"DelSource"},
                                   {&Form1::chkDelSplit, L"DelSplit"},
                                   {&Form1::chkDelSplitConfirm, L"DelSplitConfirm"},
-                                  {&Form1::chkDelSourceConfirm, L"DelSourceConfirm"}};
+                                  {&Form1::chkDelSourceConfirm, L"DelSourceConfirm"},
+                                  {&Form1::chkRecovery, L"Recovery"}};
 
 } // namespace
 
@@ -25,6 +26,7 @@ void Form1::CreateOptionsPane() {
     FraOptions.Create(*this, chkDelSplit, 900, 1050, 4755, 345);
     FraOptions.Create(*this, chkDelSourceConfirm, 900, 1590, 3915, 375);
     FraOptions.Create(*this, chkDelSplitConfirm, 900, 2160, 4395, 315);
+    FraOptions.Create(*this, chkRecovery, 900, 2610, 4395, 315);
     FraOptions.Create(*this, SavePrefs, 4140, 3000, 1665, 345);
     SavePrefs.Click.Handle([this] { SavePrefs_Click(); });
 }
@@ -47,6 +49,7 @@ void Form1::GetRegistry(const std::wstring& Which) {
     else if (Which == L"delSplit") LoadOption(chkDelSplit, L"DelSplit");
     else if (Which == L"DelSplitConfirm") LoadOption(chkDelSplitConfirm, L"DelSplitConfirm");
     else if (Which == L"DelSourceConfirm") LoadOption(chkDelSourceConfirm, L"DelSourceConfirm");
+    else if (Which == L"Recovery") LoadOption(chkRecovery, L"Recovery");
     else if (Which == L"All")
         for (const OptionBox& option : kOptions)
             if (!LoadOption(this->*option.box, option.key)) break;

@@ -80,8 +80,10 @@ void Form1::cmdSplit_Click() {
     RepaintNow();
     const std::wstring source = txtSplit.Text();
     std::string message;
+    SplitOptions options;
+    if (ReadsAsOne(Option(L"Recovery"))) options.Recovery = RecoveryOptions{}; // 10 %
     const bool done = RunWork(L"Splitting...", [&](const Progress& progress) {
-        return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress);
+        return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress, options);
     });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;

@@ -31,7 +31,7 @@ TEST_F(Keyboard, TabMovesThroughEachPaneInOrderAndCtrlTabSwitchesPanes) {
         {form->txtJoin.Hwnd(), form->cmdBrowseJoin.Hwnd(), form->txtJoinDest.Hwnd(),
          form->cmdJoin.Hwnd()},
         {form->chkDelSource.Hwnd(), form->chkDelSplit.Hwnd(), form->chkDelSourceConfirm.Hwnd(),
-         form->chkDelSplitConfirm.Hwnd(), form->SavePrefs.Hwnd()}};
+         form->chkDelSplitConfirm.Hwnd(), form->chkRecovery.Hwnd(), form->SavePrefs.Hwnd()}};
     ASSERT_TRUE(FocusAfter({VK_TAB}, panes[0][0]));
     for (const auto& order : panes) {
         if (&order != &panes[0]) {

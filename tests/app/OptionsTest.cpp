@@ -16,7 +16,7 @@ protected:
 TEST_F(Options, AnEmptyStoreLeavesEveryBoxUnchecked) {
     Start();
     for (auto* box : {&form->chkDelSource, &form->chkDelSplit, &form->chkDelSourceConfirm,
-                      &form->chkDelSplitConfirm})
+                      &form->chkDelSplitConfirm, &form->chkRecovery})
         EXPECT_EQ(box->Value(), 0);
     EXPECT_TRUE(messages.calls.empty());
 }
@@ -63,14 +63,14 @@ TEST_F(Options, AValueThatIsNoNumberStopsTheLoadingThere) {
     EXPECT_TRUE(form->IsLoaded());
 }
 
-TEST_F(Options, SaveWritesTheFourKeysInOrderAndReturnsToTheSplitPane) {
+TEST_F(Options, SaveWritesTheFiveKeysInOrderAndReturnsToTheSplitPane) {
     Start();
     form->SetFrame(L"TOOLS");
     form->chkDelSource.SetValue(1);
     form->chkDelSplitConfirm.SetValue(2);
     Press(form->SavePrefs);
     EXPECT_EQ(settings.writes, (std::vector<std::wstring>{L"DelSource", L"DelSplit", L"DelSplitConfirm",
-                                                           L"DelSourceConfirm"}));
+                                                           L"DelSourceConfirm", L"Recovery"}));
     EXPECT_EQ(Stored(L"DelSource"), L"1");
     EXPECT_EQ(Stored(L"DelSplit"), L"0");
     EXPECT_EQ(Stored(L"DelSplitConfirm"), L"2");
@@ -89,12 +89,12 @@ TEST_F(Options, ClickingABoxAndClosingWithoutSaveStoresIt) {
 TEST_F(Options, StoreFailuresAreShownOncePerKeyAndReadAsOff) {
     settings.failReads = true;
     Start();
-    EXPECT_EQ(messages.calls.size(), 4u);
+    EXPECT_EQ(messages.calls.size(), 5u);
     EXPECT_EQ(messages.calls[0].text, L"Store unavailable");
     settings.failWrites = true;
     messages.calls.clear();
     form->SaveRegistry();
-    EXPECT_EQ(messages.calls.size(), 4u);
+    EXPECT_EQ(messages.calls.size(), 5u);
     settings.failWrites = false;
     EXPECT_TRUE(WriteSetting(settings, messages, L"App", L"Options", L"DelSource", L"1"));
 }
