@@ -17,10 +17,8 @@ namespace {
 
 // The engine's message for the user: its too-small message in the user's language.
 std::wstring ForUser(const std::string& message) {
-    const std::wstring text = FromUtf8(message);
-    if (text == L"File too small!" || text == L"文件太小！")
-        return tk::Localized(L"文件太小！", L"File too small!");
-    return text;
+    if (message == TooSmallMessage) return tk::Localized(L"文件太小！", L"File too small!");
+    return FromUtf8(message);
 }
 
 } // namespace

@@ -321,7 +321,7 @@ TEST_F(Shell, TheProgramEndsWhenBothWindowsAreClosedInEitherOrder) {
     SendMessageW(form->Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(form->IsLoaded());
     EXPECT_EQ(lastUnloads, 0);
-    EXPECT_EQ(settings.writes.size(), 4u); // closing saved the options
+    EXPECT_EQ(settings.writes.size(), 5u); // closing saved the options
     SendMessageW(form->aboutWindow.Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(lastUnloads, 1);
 }
