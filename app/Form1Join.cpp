@@ -5,6 +5,7 @@
 #include "FormHelpers.h"
 #include "Join.h"
 #include "PathHelpers.h"
+#include "PlatformPath.h"
 #include "TextRules.h"
 #include "kit/SelfJoinKit.h"
 #include "recovery/Recovery.h"

@@ -56,11 +56,6 @@ bool IsSizeKey(wchar_t typed) noexcept {
 
 std::wstring ListHeader() { return L"Splitted Files" + std::wstring(41, L' ') + L"Size"; }
 
-std::wstring WithTrailingSeparator(const std::wstring& folder) {
-    if (folder.empty() || folder.back() == L'\\') return folder;
-    return folder + L'\\';
-}
-
 std::wstring FromUtf8(const std::string& text) {
     // Decoded by hand: the result must not depend on the process's locale. A malformed sequence
     // gives U+FFFD.

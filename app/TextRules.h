@@ -32,8 +32,6 @@ bool IsSizeKey(wchar_t typed) noexcept;
 // The header row: "Splitted Files", 41 spaces, "Size".
 std::wstring ListHeader();
 
-// A folder text with its trailing "\" (an empty text stays empty: the current folder).
-std::wstring WithTrailingSeparator(const std::wstring& folder);
 
 // The engine's UTF-8 messages as the windows' UTF-16 text.
 std::wstring FromUtf8(const std::string& text);

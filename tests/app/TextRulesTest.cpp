@@ -60,10 +60,7 @@ TEST(ListHeader, SizeStandsOverTheSizeColumn) {
     EXPECT_EQ(header.find(L"Size"), 55u);
 }
 
-TEST(Paths, FolderGetsItsSeparatorOnce) {
-    EXPECT_EQ(WithTrailingSeparator(L"c:\\out"), L"c:\\out\\");
-    EXPECT_EQ(WithTrailingSeparator(L"c:\\out\\"), L"c:\\out\\");
-    EXPECT_EQ(WithTrailingSeparator(L""), L"");
+TEST(Paths, SpacesAreTrimmed) {
     EXPECT_EQ(TrimSpaces(L"  a b  "), L"a b");
 }
 

@@ -1,4 +1,5 @@
 #include "PathHelpers.h"
+#include "PlatformPath.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,15 @@ TEST(GetFolderPath, KeepsEverythingUpToTheLastBackslash) {
     EXPECT_EQ(GetFolderPath(S("C:\\docs\\")), "C:\\docs\\");
     EXPECT_EQ(GetFolderPath(S("report.doc")), "");
     EXPECT_EQ(GetFolderPath(W(L"")), L"");
+}
+
+TEST(WithTrailingSeparator, GluesOnOneSeparatorAndLeavesEmptyAlone) {
+    const PathText sep(1, std::filesystem::path::preferred_separator);
+    const PathText out = std::filesystem::path("out").native();
+    EXPECT_EQ(WithTrailingSeparator(out), out + sep);
+    EXPECT_EQ(WithTrailingSeparator(out + sep), out + sep);
+    EXPECT_EQ(WithTrailingSeparator(out + PathText(1, '/')), out + PathText(1, '/'));
+    EXPECT_EQ(WithTrailingSeparator(PathText()), PathText());
 }
 
 } // namespace
