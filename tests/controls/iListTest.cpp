@@ -29,7 +29,6 @@ struct ListTest : ::testing::Test {
         return {TwipsToPixels(list.ScrollColumnLeft()) + 6,
                 TwipsToPixels(list.ArrowTop(i)) + (i == 0 ? 14 : 7)};
     }
-    test::TestClock clock; // outlives the list's timer; the auto-repeat tests use it
     test::HostForm host{7000, 3000, RGB(255, 255, 255)};
     iList list{L"ListView2"};
 };
@@ -234,7 +233,6 @@ TEST_F(ListTest, TheArrowsStopAtTheEndsAndKeepTheThumbInStep) {
     AddRows(400);
     const POINT down = ArrowPoint(1);
     test::MoveTo(list.Hwnd(), down.x, down.y);
-    clock.Use();
     test::LeftDown();
     ASSERT_TRUE(test::PumpUntil([&] { return list.ContentTop() <= 240 - 2000; }, 10000));
     test::LeftUp();
