@@ -225,20 +225,26 @@ void Replacement::Commit() {
     for (const Staged& file : staged_)
         if (file.aside.empty() && !file.temporary.empty())
             journal += Encode({{}, DisplayPath(file.final.filename()), IdentityText(file.written)});
+    // Every new file, however it was closed, is on the disk before anything is renamed.
+    std::vector<fs::path> written;
+    for (const Staged& file : staged_)
+        if (!file.temporary.empty()) written.push_back(file.temporary);
+    // With no older file to set aside, nothing can be lost: no journal is needed.
+    const bool setAside = std::any_of(staged_.begin(), staged_.end(),
+                                      [](const Staged& file) { return !file.aside.empty(); });
     const fs::path undo = JournalPath(".undo");
     try {
-        {
+        if (setAside) {
             File out = File::CreateBeside(undo, lock_);
             out.WriteAll(journal.data(), journal.size());
             out.Close();
-            // Every new file, however it was closed, is on the disk before anything is renamed.
-            std::vector<fs::path> written{out.Path()};
-            for (const Staged& file : staged_)
-                if (!file.temporary.empty()) written.push_back(file.temporary);
+            written.push_back(out.Path());
             FlushFiles(folder_, written);
             MoveFileOver(out.Path(), undo);
+            FlushFolder(folder_);
+        } else {
+            FlushFiles(folder_, written);
         }
-        FlushFolder(folder_);
         for (Staged& file : staged_) {
             if (file.aside.empty()) continue;
             MoveFileOver(file.final, file.aside, file.final);
@@ -254,9 +260,14 @@ void Replacement::Commit() {
         throw;
     }
     committed_ = true;
+    if (!setAside) return;
     // From here the new files stand: a run killed now leaves the older ones set aside, never lost.
     const fs::path done = JournalPath(".done");
-    MoveFileOver(undo, done);
+    try {
+        MoveFileOver(undo, done);
+    } catch (const std::exception&) {
+        return; // the next run in the folder rolls the replacement back; nothing is lost
+    }
     for (const Staged& file : staged_)
         if (!file.aside.empty()) RemoveFileQuietly(file.aside);
     RemoveFileQuietly(done);
