@@ -286,7 +286,7 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     const fs::path source = Absolute(options.operands[0]);
     const std::int32_t size =
         options.size ? *ParseSize(*options.size) : SizeForPieces(source, *options.pieces);
-    std::string message;
+    std::string message, note;
     bool done;
     {
         ProgressBar bar(err, showProgress);
@@ -294,18 +294,11 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         splitOptions.WriteChecksums = !options.noChecksum;
         splitOptions.Notice = Telling(err, options);
         splitOptions.Recovery = RecoveryOptionsOf(options.recovery);
+        if (options.selfJoin) splitOptions.Extra = KitWriter(source, note);
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
-    if (options.selfJoin) {
-        std::string note;
-        {
-            ProgressBar bar(err, showProgress);
-            message = WriteKitBeside(source, note, bar.Callback());
-        }
-        if (!message.empty()) return Failed(err, message);
-        if (!options.quiet) err << note;
-    }
+    if (!options.quiet) err << note;
     if (!options.quiet) {
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";

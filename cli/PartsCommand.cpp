@@ -45,42 +45,21 @@ PartsJoinResult JoinFirstPart(const fs::path& FirstPart, const fs::path& Folder,
     return result;
 }
 
-std::string WriteKitBeside(const fs::path& Source, std::string& note, const Progress& progress) {
+SelfJoinWriter KitWriter(const fs::path& Source, std::string& note) {
     const fs::path program = ProgramFolder() / "zendra-join.exe";
     const bool withProgram = KindOf(program) == EntryKind::Regular;
     if (!withProgram)
         note = "No zendra-join.exe lies beside zendra-cli, so \"" +
                DisplayPath(JoinProgramName(Source).filename()) +
                "\" was not written; the script was.\n";
-    // Each kit file is written under a temporary name and renamed once all are complete.
-    struct Made {
-        fs::path Temporary;
-        FileIdentity Identity;
-        fs::path Final;
+    return [Source, program = withProgram ? program : fs::path()](
+               const std::vector<RecoveryInput>& written, const SplitOptions::CreateFile& create) {
+        // The pieces are all but the index, which comes last.
+        std::vector<KitSource> pieces;
+        for (std::size_t i = 0; i + 1 < written.size(); ++i)
+            pieces.push_back({written[i].Name, written[i].ReadFrom});
+        WriteKitFiles(Source, KitListOf(DisplayPath(Source.filename()), pieces), program, create);
     };
-    std::vector<Made> made;
-    const CreateKitFile create = [&](const fs::path& finalPath) {
-        CheckWritableName(finalPath);
-        File file = File::CreateBeside(finalPath);
-        made.push_back({file.Path(), file.Identity(), finalPath});
-        return file;
-    };
-    std::string message;
-    bool done = WriteSelfJoinKit(IndexName(Source), withProgram ? program : fs::path(), create,
-                                 message, progress);
-    for (const Made& file : made) { // the writer has closed them all
-        if (done) {
-            try {
-                MoveFileOver(file.Temporary, file.Final);
-                continue;
-            } catch (const std::exception& error) {
-                done = false;
-                message = error.what();
-            }
-        }
-        RemoveTemporaryQuietly(file.Temporary, file.Identity);
-    }
-    return done ? std::string() : message;
 }
 
 } // namespace zendra

@@ -1,6 +1,8 @@
 // What `join` and `split` do beyond the index: joining other tools' parts, and the self-join kit.
 #pragma once
 
+#include "Split.h"
+
 #include "Progress.h"
 
 #include <filesystem>
@@ -24,10 +26,10 @@ PartsJoinResult JoinFirstPart(const std::filesystem::path& FirstPart,
                               const std::optional<std::string>& Name, bool Replace,
                               const Progress& progress);
 
-// Writes NAME.join.sh (and NAME.join.exe when zendra-join.exe lies beside this program) beside the
-// pieces of Source's split. Returns an error message, or empty; `note` says what was left out.
-std::string WriteKitBeside(const std::filesystem::path& Source, std::string& note,
-                           const Progress& progress);
+// What a split of Source with --self-join writes in its transaction: NAME.join.sh, and
+// NAME.join.exe when zendra-join.exe lies beside this program; `note` says what was left out.
+using SelfJoinWriter = decltype(SplitOptions::Extra);
+SelfJoinWriter KitWriter(const std::filesystem::path& Source, std::string& note);
 
 // The folder this program's file lies in (zendra-join.exe is looked for there).
 std::filesystem::path ProgramFolder();

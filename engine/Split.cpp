@@ -172,6 +172,10 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
                 SourcePath, written, *options.Recovery,
                 [&](const std::filesystem::path& final) { return replace.Create(final); },
                 progress);
+        if (options.Extra)
+            options.Extra(written, [&](const std::filesystem::path& final) {
+                return replace.Create(final);
+            });
         for (const auto& older : ExistingRecoveryFiles(SourcePath))
             replace.Remove(older);
         // Only now do the new files replace what bore their names, all or none, so that a failed

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zendra {
 
@@ -25,6 +27,11 @@ struct SplitOptions {
     // way an older split's recovery files go, in the same transaction: they never describe the new
     // pieces.
     std::optional<RecoveryOptions> Recovery;
+    // Further files written beside the pieces in the same transaction (the self-join kit): shown
+    // the pieces and the index as written (their final names, and where they lie until the
+    // commit), and given the way to create files that the commit puts in place.
+    using CreateFile = std::function<File(const std::filesystem::path& finalPath)>;
+    std::function<void(const std::vector<RecoveryInput>& written, const CreateFile& create)> Extra;
     // Told in one line of what the split found and mended first (files a killed run left).
     zendra::Notice Notice;
 };

@@ -40,36 +40,10 @@ KitList ReadKitList(const fs::path& indexPath, const Progress& progress) {
     JoinPlan plan;
     std::string message;
     if (!ReadJoinPlan(indexPath, plan, message)) throw EngineError(message);
-    KitList list;
-    list.OutputName = DisplayPath(plan.OutputName);
-    std::uint64_t total = 0, done = 0;
+    std::vector<KitSource> pieces;
     for (const auto& piece : plan.Pieces)
-        total += static_cast<std::uint64_t>(piece.Size) + kPieceHeaderSize + kPieceTrailerSize;
-    const CopyProgress advanced = Reporting(progress, total, done);
-    ZendraCksum whole;
-    ZendraCksumStart(&whole);
-    ZendraCksum one;
-    for (const auto& piece : plan.Pieces) {
-        const auto size = static_cast<std::uint64_t>(piece.Size);
-        File in = File::OpenForReading(piece.Location);
-        ZendraCksumStart(&one);
-        const auto into = [&](ZendraCksum* also) {
-            return [&, also](const std::uint8_t* bytes, std::size_t count) {
-                ZendraCksumAdd(&one, bytes, count);
-                if (also) ZendraCksumAdd(also, bytes, count);
-                advanced(count);
-            };
-        };
-        in.ReadRange(0, kPieceHeaderSize, into(nullptr));
-        in.ReadRange(kPieceHeaderSize, size, into(&whole));
-        in.ReadRange(kPieceHeaderSize + size, kPieceTrailerSize, into(nullptr));
-        if (one.length != size + kPieceHeaderSize + kPieceTrailerSize) ThrowChanged(piece.Location);
-        list.Pieces.push_back(
-            {DisplayPath(piece.Location.filename()), one.length, ZendraCksumValue(&one)});
-    }
-    list.Length = whole.length;
-    list.Cksum = ZendraCksumValue(&whole);
-    return list;
+        pieces.push_back({DisplayPath(piece.Location.filename()), piece.Location});
+    return KitListOf(DisplayPath(plan.OutputName), pieces, progress);
 }
 
 void WriteText(File file, const std::string& text) {
@@ -166,6 +140,56 @@ std::vector<std::uint8_t> KitTrailer(const KitList& list) {
     return out;
 }
 
+KitList KitListOf(const std::string& OutputName, const std::vector<KitSource>& Pieces,
+                  const Progress& progress) {
+    KitList list;
+    list.OutputName = OutputName;
+    std::vector<File> files;
+    std::uint64_t total = 0, done = 0;
+    for (const auto& piece : Pieces) {
+        files.push_back(File::OpenForReading(piece.ReadFrom));
+        total += files.back().Size();
+    }
+    const CopyProgress advanced = Reporting(progress, total, done);
+    ZendraCksum whole;
+    ZendraCksumStart(&whole);
+    ZendraCksum one;
+    for (std::size_t i = 0; i < Pieces.size(); ++i) {
+        File& in = files[i];
+        const std::uint64_t length = in.Size();
+        if (length < kPieceHeaderSize + kPieceTrailerSize) ThrowChanged(Pieces[i].ReadFrom);
+        const std::uint64_t size = length - kPieceHeaderSize - kPieceTrailerSize;
+        ZendraCksumStart(&one);
+        const auto into = [&](ZendraCksum* also) {
+            return [&, also](const std::uint8_t* bytes, std::size_t count) {
+                ZendraCksumAdd(&one, bytes, count);
+                if (also) ZendraCksumAdd(also, bytes, count);
+                advanced(count);
+            };
+        };
+        in.ReadRange(0, kPieceHeaderSize, into(nullptr));
+        in.ReadRange(kPieceHeaderSize, size, into(&whole));
+        in.ReadRange(kPieceHeaderSize + size, kPieceTrailerSize, into(nullptr));
+        if (one.length != length) ThrowChanged(Pieces[i].ReadFrom);
+        list.Pieces.push_back({Pieces[i].Name, one.length, ZendraCksumValue(&one)});
+    }
+    list.Length = whole.length;
+    list.Cksum = ZendraCksumValue(&whole);
+    return list;
+}
+
+void WriteKitFiles(const fs::path& source, const KitList& list, const fs::path& JoinProgram,
+                   const CreateKitFile& Create) {
+    WriteText(Create(JoinScriptName(source)), JoinScriptText(list));
+    if (JoinProgram.empty()) return;
+    File program = File::OpenForReading(JoinProgram);
+    File out = Create(JoinProgramName(source));
+    out.CopyFrom(program, 0, program.Size(), {});
+    const auto trailer = KitTrailer(list);
+    out.WriteAll(trailer.data(), trailer.size());
+    out.Close();
+}
+
 bool WriteSelfJoinKit(const fs::path& IndexPath, const fs::path& JoinProgram,
                       const CreateKitFile& Create, std::string& Message, const Progress& progress) {
     try {
@@ -173,15 +197,7 @@ bool WriteSelfJoinKit(const fs::path& IndexPath, const fs::path& JoinProgram,
         const fs::path source =
             IndexPath.parent_path() /
             fs::path(std::u8string(list.OutputName.begin(), list.OutputName.end()));
-        WriteText(Create(JoinScriptName(source)), JoinScriptText(list));
-        if (!JoinProgram.empty()) {
-            File program = File::OpenForReading(JoinProgram);
-            File out = Create(JoinProgramName(source));
-            out.CopyFrom(program, 0, program.Size(), {});
-            const auto trailer = KitTrailer(list);
-            out.WriteAll(trailer.data(), trailer.size());
-            out.Close();
-        }
+        WriteKitFiles(source, list, JoinProgram, Create);
         return true;
     } catch (const std::exception& error) {
         Message = error.what();

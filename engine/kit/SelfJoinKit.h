@@ -42,6 +42,21 @@ std::vector<std::uint8_t> KitTrailer(const KitList& list);
 // and closes it and never renames.
 using CreateKitFile = std::function<File(const std::filesystem::path& finalPath)>;
 
+// A piece file under the name the list gives it, and where its bytes are read now (a split's
+// piece still under its temporary name, say).
+struct KitSource {
+    std::string Name;
+    std::filesystem::path ReadFrom;
+};
+// The list of the file that the pieces (whole piece files, in order) join into, with their cksum
+// values, read from the pieces.
+KitList KitListOf(const std::string& OutputName, const std::vector<KitSource>& Pieces,
+                  const Progress& progress = {});
+// Writes NAME.join.sh for the list and, when JoinProgram is not empty, NAME.join.exe (JoinProgram's
+// bytes followed by the trailer), where `source` is folder/NAME; the files come from `Create`.
+void WriteKitFiles(const std::filesystem::path& source, const KitList& list,
+                   const std::filesystem::path& JoinProgram, const CreateKitFile& Create);
+
 // Reads the split whose index is IndexPath (every piece, for the cksum values) and writes
 // NAME.join.sh beside the index and, when JoinProgram is not empty, NAME.join.exe: JoinProgram's
 // bytes followed by the trailer. On failure returns false with the reason in Message.
