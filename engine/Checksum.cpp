@@ -49,17 +49,23 @@ std::string EncodeChecksums(const ChecksumList& list) {
     return text;
 }
 
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::optional<ChecksumList> DecodeChecksums(const std::string& text) {
     // xxhsum refuses a file that starts with a byte-order mark.
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) return std::nullopt;
     ChecksumList list;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back(); // written on Windows
+    for (const std::string& line : TextLines(text)) {
         // As xxhsum reads it: 32 hex digits in either case, a space, a space or "*", the name;
         // any other line is skipped.
         const bool hex = line.size() > 34 && std::all_of(line.begin(), line.begin() + 32, [](char c) {

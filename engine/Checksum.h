@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zendra {
 
@@ -31,6 +32,9 @@ std::filesystem::path ChecksumName(const std::filesystem::path& source);
 
 // File name (UTF-8, no folder) -> hex digits.
 using ChecksumList = std::map<std::string, std::string>;
+
+// The lines of a text file, each without its line end ("\n", or "\r\n" as written on Windows).
+std::vector<std::string> TextLines(const std::string& text);
 
 std::string EncodeChecksums(const ChecksumList& list);
 // Read as xxhsum reads it: hex digits in either case, lines of another form skipped. Nothing when

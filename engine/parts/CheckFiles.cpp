@@ -1,5 +1,6 @@
 #include "CheckFiles.h"
 
+#include "Checksum.h"
 #include "EngineError.h"
 #include "File.h"
 
@@ -113,13 +114,7 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
     const std::string bad = "The check file \"" + DisplayPath(path) + "\" is damaged: ";
     std::string crcName, crcHex;
     std::optional<std::uint64_t> crcSize;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back(); // written on Windows
+    for (std::string line : TextLines(text)) {
         if (Trimmed(line).empty()) continue;
         std::string name, hex;
         bool read = false;
