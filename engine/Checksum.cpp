@@ -1,8 +1,16 @@
 #include "Checksum.h"
 
+#if ZENDRA_XXHASH_DISPATCH
+// Debian's libxxhash picks the widest vector unit the processor has (AVX2 hashes twice as fast
+// as the SSE2 that x86-64 code may assume), and the hashing is most of a split's own work.
+#define XXH_STATIC_LINKING_ONLY
+#include <xxhash.h>
+#include <xxh_x86dispatch.h>
+#else
 // Compiled into this file, so that the 32-bit Windows build needs no library of its own.
 #define XXH_INLINE_ALL
 #include <xxhash.h>
+#endif
 
 #include <algorithm>
 #include <cctype>

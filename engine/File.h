@@ -44,6 +44,7 @@ struct FileState {
 // a folder (or is a junction): that counts as a folder.
 enum class EntryKind { Missing, Regular, Link, Folder, Other };
 
+class Flusher;
 class RunLock;
 
 class File {
@@ -81,6 +82,11 @@ class File {
     // of it with `rest`), without waiting, so that the flush before the rename (FlushFiles) finds
     // little left to do.
     void StartWriteBack(bool rest = false);
+    // The same for all of it, and the file flushed to the disk once written there: on the flusher's
+    // thread (done once its Wait returns), or here when it cannot be handed over.
+    void FlushBehind();
+    // Has the write-back and the flush run on the flusher's thread, not this one.
+    void WriteBehindOn(std::shared_ptr<Flusher> flusher) { flusher_ = std::move(flusher); }
     // Closes now and reports a failure that closing reveals.
     void Close();
 
@@ -100,7 +106,11 @@ class File {
     std::filesystem::path shown_;
     std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
     std::uint64_t writtenBack_ = 0;  // how far the system was asked to write it to the disk
+    std::shared_ptr<Flusher> flusher_;
 };
+
+// Up to this many new files are flushed one by one; more, all at once where the system can.
+constexpr std::size_t kFlushEach = 64;
 
 EntryKind KindOf(const std::filesystem::path& path);
 // The identity of the file a name leads to, links followed; nothing when none can be read.

@@ -1,5 +1,7 @@
 #include "File.h"
 
+#include "Flusher.h"
+
 #include "EngineError.h"
 
 #include <algorithm>
@@ -84,7 +86,8 @@ File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<Run
 
 File::File(File&& other) noexcept
     : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
-      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_) {
+      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_),
+      flusher_(std::move(other.flusher_)) {
     other.handle_ = -1;
 }
 
@@ -96,6 +99,7 @@ File& File::operator=(File&& other) noexcept {
         shown_ = std::move(other.shown_);
         lock_ = std::move(other.lock_);
         writtenBack_ = other.writtenBack_;
+        flusher_ = std::move(other.flusher_);
         other.handle_ = -1;
     }
     return *this;
@@ -194,6 +198,20 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
     }
 }
 
+namespace {
+
+// A file's descriptor for the flusher's thread, closed once its job has run or was dropped.
+std::shared_ptr<const int> Duplicate(int fd) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return nullptr;
+    return std::shared_ptr<const int>(new int(copy), [](const int* held) {
+        ::close(*held);
+        delete held;
+    });
+}
+
+} // namespace
+
 void File::StartWriteBack(bool rest) {
     // In steps of 8 MiB: the disk gets busy early, as a plain copy's write-back by the system
     // would, and the flush before the rename waits for little.
@@ -201,8 +219,27 @@ void File::StartWriteBack(bool rest) {
     const off_t at = ::lseek(Fd(handle_), 0, SEEK_CUR);
     const auto from = static_cast<off_t>(writtenBack_);
     if (at <= from || (!rest && at - from < kStep)) return;
-    ::sync_file_range(Fd(handle_), from, at - from, SYNC_FILE_RANGE_WRITE); // a hint only
     writtenBack_ = static_cast<std::uint64_t>(at);
+    // A hint only: what fails here is met again by the flush.
+    if (!flusher_) {
+        ::sync_file_range(Fd(handle_), from, at - from, SYNC_FILE_RANGE_WRITE);
+        return;
+    }
+    if (const auto copy = Duplicate(Fd(handle_)))
+        flusher_->Post(
+            [copy, from, at] { ::sync_file_range(*copy, from, at - from, SYNC_FILE_RANGE_WRITE); });
+}
+
+void File::FlushBehind() {
+    StartWriteBack(true);
+    const auto copy = flusher_ ? Duplicate(Fd(handle_)) : nullptr;
+    if (!copy) {
+        if (::fdatasync(Fd(handle_)) != 0) Fail("write");
+        return;
+    }
+    flusher_->Post([copy, shown = shown_] {
+        if (::fdatasync(*copy) != 0) Throw("write", shown, errno);
+    });
 }
 
 void File::Close() {
@@ -251,7 +288,7 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
 void FlushFiles(const std::filesystem::path& folder,
                 const std::vector<std::filesystem::path>& files) {
     if (files.empty()) return;
-    if (files.size() <= 64) {
+    if (files.size() <= kFlushEach) {
         for (const auto& file : files) {
             const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             if (fd < 0) Throw("write", file, errno);

@@ -1,6 +1,7 @@
 #include "File.h"
 
 #include "EngineError.h"
+#include "Flusher.h"
 
 #include <windows.h>
 
@@ -119,7 +120,8 @@ File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<Run
 
 File::File(File&& other) noexcept
     : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
-      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_) {
+      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_),
+      flusher_(std::move(other.flusher_)) {
     other.handle_ = Invalid();
 }
 
@@ -131,6 +133,7 @@ File& File::operator=(File&& other) noexcept {
         shown_ = std::move(other.shown_);
         lock_ = std::move(other.lock_);
         writtenBack_ = other.writtenBack_;
+        flusher_ = std::move(other.flusher_);
         other.handle_ = Invalid();
     }
     return *this;
@@ -196,6 +199,19 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
 }
 
 void File::StartWriteBack(bool) {} // Windows writes behind on its own
+
+void File::FlushBehind() {
+    HANDLE copy = nullptr;
+    if (!flusher_ || !DuplicateHandle(GetCurrentProcess(), H(handle_), GetCurrentProcess(), &copy,
+                                      0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        if (!FlushFileBuffers(H(handle_))) Fail("write");
+        return;
+    }
+    const std::shared_ptr<void> held(copy, &CloseHandle);
+    flusher_->Post([held, shown = shown_] {
+        if (!FlushFileBuffers(held.get())) Throw("write", shown, GetLastError());
+    });
+}
 
 void File::Close() {
     const HANDLE handle = H(handle_);

@@ -1,6 +1,7 @@
 #include "Replace.h"
 
 #include "EngineError.h"
+#include "Flusher.h"
 
 #include <algorithm>
 #include <map>
@@ -107,7 +108,9 @@ void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
             MoveFileOver(aside, final);
             ++restored;
         } else {
-            kept.push_back("\"" + DisplayPath(aside) + "\" (the older \"" + entry.final + "\")");
+            std::string line = "\"";
+            line += DisplayPath(aside) + "\" (the older \"" + entry.final + "\")";
+            kept.push_back(std::move(line));
         }
     }
     RemoveFileQuietly(journal);
@@ -158,7 +161,7 @@ void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
 
 Replacement::Replacement(const fs::path& folder, const Notice& notice)
     : folder_(folder.empty() ? fs::path(".") : folder),
-      lock_(std::make_shared<RunLock>(folder_)) {
+      lock_(std::make_shared<RunLock>(folder_)), flusher_(std::make_shared<Flusher>()) {
     CleanUpAfterKilledRuns(folder_, lock_->Tag(), notice);
 }
 
@@ -184,6 +187,7 @@ void Replacement::Check(const fs::path& final) const {
 
 File Replacement::Create(const fs::path& final) {
     File file = File::CreateBeside(final, lock_);
+    file.WriteBehindOn(flusher_);
     staged_.push_back({final, file.Path(), file.Identity(), {}, false});
     return file;
 }
@@ -192,9 +196,14 @@ void Replacement::Finish(File& file) {
     // Most often the file made last: looked for from the end.
     const auto found = std::find_if(staged_.rbegin(), staged_.rend(),
                                     [&](const Staged& s) { return s.temporary == file.Path(); });
-    // Flushed with the others just before the renames: the system writes it to the disk meanwhile
-    // (it was told to start as the bytes came), while the next file is written.
-    file.StartWriteBack(true);
+    // Flushed on the flusher's thread while the next file is written; with many files, once for
+    // all of them just before the renames, as one flush per file would cost more than it saves.
+    if (found != staged_.rend() && staged_.size() <= kFlushEach) {
+        file.FlushBehind();
+        found->flushed = true;
+    } else {
+        file.StartWriteBack(true);
+    }
     file.Close();
     if (found != staged_.rend() && KindOf(found->final) == EntryKind::Regular)
         CopyPermissions(found->final, found->temporary);
@@ -226,9 +235,10 @@ void Replacement::Commit() {
         if (file.aside.empty() && !file.temporary.empty())
             journal += Encode({{}, DisplayPath(file.final.filename()), IdentityText(file.written)});
     // Every new file, however it was closed, is on the disk before anything is renamed.
+    flusher_->Wait();
     std::vector<fs::path> written;
     for (const Staged& file : staged_)
-        if (!file.temporary.empty()) written.push_back(file.temporary);
+        if (!file.temporary.empty() && !file.flushed) written.push_back(file.temporary);
     // With no older file to set aside, nothing can be lost: no journal is needed.
     const bool setAside = std::any_of(staged_.begin(), staged_.end(),
                                       [](const Staged& file) { return !file.aside.empty(); });

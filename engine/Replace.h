@@ -49,6 +49,7 @@ class Replacement {
         FileIdentity written;
         std::filesystem::path aside; // where the older file went, once it did
         bool renamed = false;
+        bool flushed = false; // by the flusher, once it is waited for
     };
     void RollBack() noexcept;
     std::filesystem::path JournalPath(const char* suffix) const;
@@ -57,6 +58,8 @@ class Replacement {
     std::shared_ptr<RunLock> lock_;
     std::vector<Staged> staged_;
     bool committed_ = false;
+    // The new files' write-back and flushes, beside the copy.
+    std::shared_ptr<Flusher> flusher_;
 };
 
 } // namespace zendra

@@ -1,0 +1,77 @@
+#include "Flusher.h"
+
+namespace zendra {
+namespace {
+
+// The flusher being built on this thread: Worker runs the job right here when the system gives no
+// thread, and the job must then not wait for work that nobody could post.
+thread_local const Flusher* starting = nullptr;
+
+} // namespace
+
+Flusher::Flusher() {
+    starting = this;
+    worker_.emplace([this](const std::atomic<bool>&) {
+        if (starting == this)
+            here_ = true;
+        else
+            Serve();
+    });
+    starting = nullptr;
+}
+
+Flusher::~Flusher() {
+    {
+        const std::lock_guard lock(mutex_);
+        closing_ = true;
+        jobs_.clear();
+    }
+    changed_.notify_all();
+    // worker_ then waits for the thread to end.
+}
+
+void Flusher::Post(std::function<void()> job) {
+    if (here_) {
+        try {
+            job();
+        } catch (...) {
+            if (!failure_) failure_ = std::current_exception();
+        }
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    changed_.notify_all();
+}
+
+void Flusher::Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return jobs_.empty() && !busy_; });
+    if (failure_) std::rethrow_exception(failure_);
+}
+
+void Flusher::Serve() noexcept {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return closing_ || !jobs_.empty(); });
+        if (closing_) return;
+        std::function<void()> job = std::move(jobs_.front());
+        jobs_.pop_front();
+        busy_ = true;
+        lock.unlock();
+        std::exception_ptr failed;
+        try {
+            job();
+        } catch (...) {
+            failed = std::current_exception();
+        }
+        lock.lock();
+        if (failed && !failure_) failure_ = failed;
+        busy_ = false;
+        changed_.notify_all();
+    }
+}
+
+} // namespace zendra

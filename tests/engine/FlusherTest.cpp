@@ -1,0 +1,42 @@
+#include "Flusher.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace zendra {
+namespace {
+
+// The commit relies on these: every job has run once Wait returns, in the order posted, and a
+// failed flush is never lost to the jobs after it.
+TEST(Flusher, RunsJobsInOrderAndKeepsTheFirstFailure) {
+    std::string ran;
+    Flusher flusher;
+    flusher.Post([&] { ran += 'a'; });
+    flusher.Post([&] { throw std::runtime_error("first"); });
+    flusher.Post([&] { throw std::runtime_error("second"); });
+    flusher.Post([&] { ran += 'b'; });
+    try {
+        flusher.Wait();
+        FAIL() << "a failed job went unreported";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "first");
+    }
+    EXPECT_EQ(ran, "ab");
+    EXPECT_THROW(flusher.Wait(), std::runtime_error);
+}
+
+// A run that fails ends at once, its flusher with it, whatever was still to flush: this must not
+// hang, and the jobs that did run ran whole.
+TEST(Flusher, EndsWithJobsLeft) {
+    std::string ran;
+    {
+        Flusher flusher;
+        for (int i = 0; i < 1000; ++i) flusher.Post([&] { ran += "xy"; });
+    }
+    EXPECT_EQ(ran.size() % 2, 0u);
+}
+
+} // namespace
+} // namespace zendra
