@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Shows with strace what one split and one join ask of the system: each input byte read once, each
-# new file flushed (fdatasync) before it is renamed into place, the folder flushed (fsync) after.
+# new file flushed (fdatasync, on the flusher's thread through a duplicate of its descriptor)
+# before it is renamed into place, the folder flushed (fsync) after.
 # Usage: bench/trace.sh [path/to/zendra-cli]   (BENCH_SIZE_MIB, default 64; pieces of a quarter)
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,7 +13,7 @@ work=$(mktemp -d "${BENCH_DIR:-$ROOT/build}/trace.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/out"
 head -c $((SIZE_MIB << 20)) /dev/urandom > "$work/t.bin"
-calls=openat,read,pread64,fdatasync,fsync,syncfs,rename,renameat,renameat2,close
+calls=openat,fcntl,read,pread64,fdatasync,fsync,syncfs,rename,renameat,renameat2,close
 strace -f -qq -e trace=$calls -o "$work/split.trace" "$CLI" split "$work/t.bin" --size $((SIZE_MIB / 4))M --quiet
 strace -f -qq -e trace=$calls -o "$work/join.trace" "$CLI" join "$work/t.bin.tpl" --output "$work/out" --quiet
 cmp "$work/t.bin" "$work/out/t.bin"
@@ -20,14 +21,27 @@ python3 - "$work" <<'PY'
 import os, re, sys
 work = sys.argv[1]
 call = re.compile(r'^\d+\s+(\w+)\((.*)\)\s+=\s+(-?\d+)')
+def lines(path):
+    # Threads interleave: a call cut by another thread's is joined again.
+    pending = {}
+    for line in open(path):
+        pid, rest = line.split(None, 1)
+        if rest.rstrip().endswith("<unfinished ...>"):
+            pending[pid] = rest.rstrip()[:-len("<unfinished ...>")].rstrip()
+        elif rest.startswith("<..."):
+            yield pid + " " + pending.pop(pid, "") + rest.split("resumed>", 1)[1]
+        else:
+            yield line
 def summary(name, inputs):
     fds, read, flushed, order = {}, {}, set(), []
-    for line in open(os.path.join(work, name + ".trace")):
+    for line in lines(os.path.join(work, name + ".trace")):
         m = call.match(line)
         if not m: continue
         fn, args, result = m.group(1), m.group(2), int(m.group(3))
         path = re.search(r'"([^"]*)"', args)
         if fn == "openat" and result >= 0: fds[result] = path.group(1)
+        elif fn == "fcntl" and "F_DUPFD" in args and result >= 0:
+            fds[result] = fds.get(int(args.split(",")[0]), "")
         elif fn in ("read", "pread64") and result > 0:
             at = fds.get(int(args.split(",")[0]), "")
             read[at] = read.get(at, 0) + result
