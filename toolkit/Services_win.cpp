@@ -1,5 +1,7 @@
 #include "Services.h"
 
+#include "PlatformPath.h"
+
 #include <windows.h>
 
 #include <commdlg.h>
@@ -18,6 +20,11 @@ std::wstring SystemMessage(DWORD code) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     return text;
+}
+
+// A path as the file calls take it: long paths too, as the engine splits and joins them.
+std::wstring SystemPath(const std::wstring& path) {
+    return SystemName(std::filesystem::path(path));
 }
 
 [[noreturn]] void Fail(DWORD code, const std::wstring& what) {
@@ -101,12 +108,12 @@ private:
 class Win32FileSystem : public IFileSystem {
 public:
     bool FileExists(const std::wstring& path) override {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     bool PlainFileExists(const std::wstring& path) override {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES &&
                !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                FILE_ATTRIBUTE_SYSTEM));
@@ -114,7 +121,7 @@ public:
 
     FileEntry GetFile(const std::wstring& path) override {
         WIN32_FIND_DATAW data{};
-        HANDLE find = FindFirstFileW(path.c_str(), &data);
+        HANDLE find = FindFirstFileW(SystemPath(path).c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) Fail(GetLastError(), path);
         FindClose(find);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Fail(ERROR_FILE_NOT_FOUND, path);
@@ -126,7 +133,7 @@ public:
         if (!pattern.empty() && pattern.back() != L'\\') pattern.push_back(L'\\');
         pattern += L"*";
         WIN32_FIND_DATAW data{};
-        HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+        HANDLE find = FindFirstFileW(SystemPath(pattern).c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) Fail(GetLastError(), folder);
         std::vector<FileEntry> files;
         do {
@@ -137,7 +144,7 @@ public:
     }
 
     void Delete(const std::wstring& path) override {
-        if (!DeleteFileW(path.c_str())) Fail(GetLastError(), path);
+        if (!DeleteFileW(SystemPath(path).c_str())) Fail(GetLastError(), path);
     }
 
     std::wstring ExecutableFolder() override {
