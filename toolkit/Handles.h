@@ -48,6 +48,11 @@ template <typename T> struct GdiObjectTraits {
     static void Close(T handle) noexcept { DeleteObject(handle); }
 };
 
+struct IconTraits {
+    using Handle = HICON;
+    static void Close(HICON handle) noexcept { DestroyIcon(handle); }
+};
+
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueDc = UniqueHandle<MemoryDcTraits>; // from CreateCompatibleDC / CreateDC
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -55,6 +60,7 @@ using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
+using UniqueIcon = UniqueHandle<IconTraits>; // from LoadImage without LR_SHARED
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {
