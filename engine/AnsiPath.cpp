@@ -7,10 +7,11 @@ namespace {
 // starts there.
 std::size_t Decode(const std::string& text, std::size_t at, char32_t& code) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
-                                               : lead >= 0xE0 && lead < 0xF0 ? 3
-                                               : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                                             : 0;
+    const std::size_t length = lead < 0x80                   ? 1
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                             : 0;
     if (length == 0 || at + length > text.size()) return 0;
     code = length == 1 ? lead : lead & (0xFF >> (length + 1));
     for (std::size_t k = 1; k < length; ++k) {

@@ -205,10 +205,9 @@ EntryKind KindOf(const std::filesystem::path& path) {
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
-    const KernelHandle handle(CreateFileW(SystemName(path).c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                          nullptr));
+    const KernelHandle handle(CreateFileW(
+        SystemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!handle || !ReadInformation(handle.Get(), info)) return std::nullopt;
     return IdentityFrom(info);
@@ -238,7 +237,8 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
     try {
         const std::wstring name = SystemName(path);
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        const bool large = !hurried && GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
+        const bool large = !hurried &&
+                           GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
                            (data.nFileSizeHigh != 0 || data.nFileSizeLow >= (64u << 20));
         const KernelHandle handle(large ? CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr,
                                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,

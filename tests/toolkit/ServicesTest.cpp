@@ -55,11 +55,13 @@ struct TempFolder {
         RemoveDirectoryW(path.c_str());
     }
     // Written through the "\\?\" form, which takes long paths too.
-    void Write(const std::wstring& name, int bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+    void Write(const std::wstring& name, int bytes,
+               DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
         const std::wstring file = L"\\\\?\\" + path + L"\\" + name;
         {
             const zendra::KernelHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                     nullptr));
             std::string data(static_cast<std::size_t>(bytes), 'x');
             DWORD written = 0;
             WriteFile(h.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
