@@ -192,7 +192,10 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
 void File::StartWriteBack(bool) {} // Windows writes behind on its own
 
 void File::Close() {
-    if (!Adopt(std::exchange(handle_, Invalid())).Close()) Throw("write", shown_, GetLastError());
+    // Closed here rather than by an owner: a failed close is a failed write, and is reported.
+    const HANDLE handle = H(std::exchange(handle_, Invalid()));
+    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
+        Throw("write", shown_, GetLastError());
 }
 
 EntryKind KindOf(const std::filesystem::path& path) {

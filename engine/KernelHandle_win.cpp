@@ -4,15 +4,10 @@
 
 namespace zendra {
 
-void KernelHandle::Reset(void* handle) noexcept {
-    if (handle == INVALID_HANDLE_VALUE) handle = nullptr;
-    if (handle_ != nullptr && handle_ != handle) CloseHandle(handle_);
-    handle_ = handle;
-}
+static_assert(sizeof(HANDLE) == sizeof(void*));
 
-bool KernelHandle::Close() noexcept {
-    void* const handle = Release();
-    return handle == nullptr || CloseHandle(handle) != 0;
+void KernelHandleTraits::Close(void* handle) noexcept {
+    CloseHandle(handle);
 }
 
 } // namespace zendra

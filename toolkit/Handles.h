@@ -1,39 +1,14 @@
 // Owners for the raw Win32 handles: every window, device context and GDI object has exactly one.
 #pragma once
 
-#include <windows.h>
+#include "UniqueHandle.h"
 
-#include <utility>
+#include <windows.h>
 
 namespace zendra::tk {
 
-// A move-only owner of one handle; Traits::Close releases it.
-template <typename Traits> class UniqueHandle {
-public:
-    using Handle = typename Traits::Handle;
-
-    UniqueHandle() noexcept = default;
-    explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() noexcept { Reset(); }
-
-    Handle Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != nullptr; }
-    Handle Release() noexcept { return std::exchange(handle_, nullptr); }
-    void Reset(Handle handle = nullptr) noexcept {
-        if (handle_ != nullptr && handle_ != handle) Traits::Close(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
+// The engine's owner, for the handles below; kernel handles have the engine's KernelHandle.
+using zendra::UniqueHandle;
 
 struct WindowTraits {
     using Handle = HWND;
