@@ -21,7 +21,9 @@ protected:
         content = "0123456789abcdefghijKLMNOPQRST";
         source = Write(name, content);
         std::string message;
-        EXPECT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10, {}, {checksums}));
+        SplitOptions options;
+        options.WriteChecksums = checksums;
+        EXPECT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10, {}, options));
         return source + L".tpl";
     }
     void Browse(const std::optional<std::wstring>& answer) {
