@@ -122,9 +122,7 @@ void Form::Move(int left, int top, int width, int height) {
     width_ = width;
     height_ = height;
     elements_.Move(0, 0, width, height);
-    if (IsLoaded())
-        SetWindowPos(Hwnd(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
-                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (IsLoaded()) PlaceWindow(Hwnd(), left, top, width, height);
 }
 
 void Form::Minimize() noexcept {
