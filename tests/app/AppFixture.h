@@ -5,6 +5,7 @@
 #include "AppServices.h"
 #include "../toolkit/FakeServices.h"
 #include "Form1.h"
+#include "KernelHandle_win.h"
 #include "Module1.h"
 #include "TestSupport.h"
 
@@ -37,15 +38,15 @@ class HeldWorker {
         held = nullptr;
     }
     // On the thread that drives the test: whether the worker got there (within 10 s).
-    bool WaitHeld() const { return WaitForSingleObject(reached_.get(), 10000) == WAIT_OBJECT_0; }
-    void Release() const { SetEvent(release_.get()); }
+    bool WaitHeld() const { return WaitForSingleObject(reached_.Get(), 10000) == WAIT_OBJECT_0; }
+    void Release() const { SetEvent(release_.Get()); }
 
   private:
     static DWORD WINAPI Hook() {
         HeldWorker* self = held;
         if (self != nullptr && self->ui_ != GetCurrentThreadId() && ++self->calls_ == self->at_) {
-            SetEvent(self->reached_.get());
-            WaitForSingleObject(self->release_.get(), 10000);
+            SetEvent(self->reached_.Get());
+            WaitForSingleObject(self->release_.Get(), 10000);
         }
         return reinterpret_cast<DWORD(WINAPI*)()>(real)();
     }
@@ -68,18 +69,14 @@ class HeldWorker {
                 VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), was, &was);
             }
     }
-    struct EventCloser {
-        void operator()(HANDLE event) const { CloseHandle(event); }
-    };
-    using Event = std::unique_ptr<void, EventCloser>;
 
     static inline std::atomic<HeldWorker*> held{nullptr};
     static inline FARPROC real = nullptr;
     const int at_;
     const DWORD ui_;
     std::atomic<int> calls_{0};
-    Event reached_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    Event release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle reached_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 class FakeTypeLibrary : public ITypeLibrary {
