@@ -27,6 +27,15 @@ struct IconTraits {
     using Handle = HICON;
     static void Close(HICON handle) noexcept { DestroyIcon(handle); }
 };
+struct FindTraits {
+    using Handle = HANDLE;
+    static void Close(HANDLE handle) noexcept { FindClose(handle); }
+    static HANDLE Failed() noexcept { return INVALID_HANDLE_VALUE; }
+};
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static void Close(HKEY handle) noexcept { RegCloseKey(handle); }
+};
 
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueDc = UniqueHandle<MemoryDcTraits>; // from CreateCompatibleDC / CreateDC
@@ -36,6 +45,8 @@ using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueIcon = UniqueHandle<IconTraits>; // from LoadImage without LR_SHARED
+using UniqueFind = UniqueHandle<FindTraits>;  // from FindFirstFile
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {
