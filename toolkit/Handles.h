@@ -1,4 +1,5 @@
-// Owners for the raw Win32 handles: every window, device context and GDI object has exactly one.
+// Owners for the raw Win32 handles: every window, device context, GDI object, icon, find handle and
+// registry key has exactly one.
 #pragma once
 
 #include "UniqueHandle.h"
@@ -10,43 +11,26 @@ namespace zendra::tk {
 // The engine's owner, for the handles below; kernel handles have the engine's KernelHandle.
 using zendra::UniqueHandle;
 
-struct WindowTraits {
-    using Handle = HWND;
-    static void Close(HWND handle) noexcept { DestroyWindow(handle); }
-};
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static void Close(HDC handle) noexcept { DeleteDC(handle); }
-};
-template <typename T> struct GdiObjectTraits {
+// The traits of a handle that `Release` closes.
+template <typename T, auto Release> struct ClosedBy {
     using Handle = T;
-    static void Close(T handle) noexcept { DeleteObject(handle); }
+    static void Close(T handle) noexcept { Release(handle); }
 };
-
-struct IconTraits {
-    using Handle = HICON;
-    static void Close(HICON handle) noexcept { DestroyIcon(handle); }
-};
-struct FindTraits {
-    using Handle = HANDLE;
-    static void Close(HANDLE handle) noexcept { FindClose(handle); }
+// A find handle fails as INVALID_HANDLE_VALUE, not null.
+struct FindTraits : ClosedBy<HANDLE, &FindClose> {
     static HANDLE Failed() noexcept { return INVALID_HANDLE_VALUE; }
 };
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static void Close(HKEY handle) noexcept { RegCloseKey(handle); }
-};
 
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueDc = UniqueHandle<MemoryDcTraits>; // from CreateCompatibleDC / CreateDC
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
-using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
-using UniqueIcon = UniqueHandle<IconTraits>; // from LoadImage without LR_SHARED
-using UniqueFind = UniqueHandle<FindTraits>;  // from FindFirstFile
-using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueWindow = UniqueHandle<ClosedBy<HWND, &DestroyWindow>>;
+using UniqueDc = UniqueHandle<ClosedBy<HDC, &DeleteDC>>; // from CreateCompatibleDC / CreateDC
+using UniqueBitmap = UniqueHandle<ClosedBy<HBITMAP, &DeleteObject>>;
+using UniqueBrush = UniqueHandle<ClosedBy<HBRUSH, &DeleteObject>>;
+using UniqueFont = UniqueHandle<ClosedBy<HFONT, &DeleteObject>>;
+using UniquePen = UniqueHandle<ClosedBy<HPEN, &DeleteObject>>;
+using UniqueRegion = UniqueHandle<ClosedBy<HRGN, &DeleteObject>>;
+using UniqueIcon = UniqueHandle<ClosedBy<HICON, &DestroyIcon>>; // from LoadImage without LR_SHARED
+using UniqueFind = UniqueHandle<FindTraits>;                    // from FindFirstFile
+using UniqueRegistryKey = UniqueHandle<ClosedBy<HKEY, &RegCloseKey>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {
