@@ -81,7 +81,8 @@ void Form1::cmdJoin_Click() {
     }
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (!done)
-        return Say(message == CancelledMessage ? L"The join was cancelled." : WideFromUtf8(message));
+        return Say(message == CancelledMessage ? L"The join was cancelled."
+                                               : WideFromUtf8(message));
     joinedIndex_ = TrimSpaces(index.wstring());
     joinedFiles_.clear();
     for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);
