@@ -21,10 +21,10 @@ HANDLE H(std::intptr_t handle) {
 std::intptr_t Invalid() {
     return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
 }
-// The handle a File or RunLock keeps (as an integer, the type it shares with the POSIX build)
-// handed to the owner that closes it.
-KernelHandle Adopt(std::intptr_t handle) {
-    return KernelHandle(H(handle));
+// Closes the handle a File or RunLock keeps (as an integer, the type it shares with the POSIX
+// build) through the one owner of kernel handles.
+void CloseKept(std::intptr_t handle) noexcept {
+    KernelHandle(H(handle)).Reset();
 }
 
 std::string Describe(DWORD error) {
@@ -119,7 +119,7 @@ File::File(File&& other) noexcept
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        Adopt(handle_);
+        CloseKept(handle_);
         handle_ = other.handle_;
         path_ = std::move(other.path_);
         shown_ = std::move(other.shown_);
@@ -131,7 +131,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 File::~File() noexcept {
-    Adopt(handle_);
+    CloseKept(handle_);
 }
 
 void File::Fail(const char* action) const {
@@ -324,7 +324,7 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_
 }
 
 RunLock::~RunLock() {
-    Adopt(handle_);
+    CloseKept(handle_);
 }
 
 bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {
