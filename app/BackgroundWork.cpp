@@ -2,8 +2,9 @@
 
 #include "TaskbarProgress.h"
 #include "Units.h"
+#include "Worker.h"
 
-#include <utility>
+#include <optional>
 
 namespace zendra {
 
@@ -14,12 +15,6 @@ constexpr wchar_t kClassName[] = L"ZendraBackgroundWork";
 constexpr UINT kProgressMessage = WM_APP + 1;
 // The worker posts news at most this often (milliseconds): enough for the eye and the bar.
 constexpr DWORD kReportInterval = 40;
-
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static void Close(HANDLE handle) noexcept { CloseHandle(handle); }
-};
-using UniqueKernelHandle = tk::UniqueHandle<KernelHandleTraits>;
 
 // Only the user-interface thread runs work, one at a time.
 BackgroundWork* running = nullptr;
@@ -53,15 +48,14 @@ void BackgroundWork::Run(const Job& job) {
     lastPost_ = GetTickCount();
     speed_.Start(0, lastPost_);
     lastText_ = lastPost_ - kTextEveryMs;
-    error_ = nullptr;
     shown_ = false;
     job_ = &job;
     const HWND focus = GetFocus();
     // Nonzero: the owner was disabled already, and stays so afterwards.
     const bool ownerWasEnabled = !EnableWindow(owner_, FALSE);
+    // Destroyed only after `restore` has waited for it; it keeps what the job throws.
+    std::optional<Worker> worker;
     {
-        // Closed only after `restore` has waited for the worker.
-        UniqueKernelHandle thread;
         // Whichever way this block is left, the worker has ended and the owner takes input again.
         struct Restore {
             BackgroundWork& work;
@@ -80,27 +74,17 @@ void BackgroundWork::Run(const Job& job) {
                 work.job_ = nullptr;
             }
         } restore{*this, ownerWasEnabled, focus};
-        thread.Reset(CreateThread(nullptr, 0, &Worker, this, 0, nullptr));
-        if (thread) {
-            thread_ = thread.Get();
+        // The job hears a cancel through its progress hook, not through the worker's flag.
+        worker.emplace([this](const std::atomic<bool>&) { (*job_)(report_); });
+        // Without a thread, the worker has run the job already.
+        if (const HANDLE thread = worker->ThreadHandle()) {
+            thread_ = thread;
             running = this;
             showTimer_.SetEnabled(true);
-            Wait(thread.Get());
-        } else {
-            job(report_);
+            Wait(thread);
         }
     }
-    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
-}
-
-DWORD WINAPI BackgroundWork::Worker(void* self) noexcept {
-    auto& work = *static_cast<BackgroundWork*>(self);
-    try {
-        (*work.job_)(work.report_);
-    } catch (...) {
-        work.error_ = std::current_exception();
-    }
-    return 0;
+    worker->Finish();
 }
 
 bool BackgroundWork::Report(std::uint64_t done, std::uint64_t total) noexcept {

@@ -3,7 +3,7 @@
 // the job runs (no input reaches it). When the job lasts longer than about half a second, a
 // progress window (frmProgress) appears over the owner and the owner's taskbar button shows the
 // progress where the system can; its Cancel button, Esc and closing it ask the job to stop: its
-// Progress callback then returns false. Short jobs show nothing.
+// Progress callback then returns false. Short jobs show nothing. The thread is the engine's Worker.
 #pragma once
 
 #include "Progress.h"
@@ -15,7 +15,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -58,8 +57,8 @@ class BackgroundWork : private tk::Window {
     frmProgress& ProgressWindow() noexcept { return window_; }
 
   private:
-    static DWORD WINAPI Worker(void* self) noexcept;
     bool Report(std::uint64_t done, std::uint64_t total) noexcept;
+    // Handles this thread's messages until the worker's thread, `thread`, has ended.
     void Wait(HANDLE thread);
     bool ClosesOwner(const MSG& msg) const noexcept;
     void Appear();
@@ -80,9 +79,8 @@ class BackgroundWork : private tk::Window {
     DWORD lastText_ = 0;
     std::unique_ptr<TaskbarProgress> taskbar_;
     const Job* job_ = nullptr;
-    HANDLE thread_ = nullptr; // the worker, while it runs
+    HANDLE thread_ = nullptr; // the worker's thread, while it runs (the Worker owns it)
     Progress report_;
-    std::exception_ptr error_;
     bool shown_ = false;
 
     // Shared with the worker thread.

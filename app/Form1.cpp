@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Module1.h"
@@ -265,7 +266,7 @@ void Form1::ShowingFailures(const std::function<void()>& handler) noexcept {
     } catch (const tk::PlatformError& error) {
         failure = error.Description();
     } catch (const std::exception& error) {
-        failure = FromUtf8(error.what());
+        failure = WideFromUtf8(error.what());
     } catch (...) {
         failure = L"An unknown error.";
     }

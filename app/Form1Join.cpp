@@ -1,6 +1,7 @@
 // The join pane: choosing an index, the join itself and the deletion of the split's files.
 #include "Form1.h"
 
+#include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Join.h"
@@ -61,7 +62,7 @@ void Form1::cmdJoin_Click() {
     if (!IsLoaded()) return;
     JoinOptions options;
     std::wstring rebuilt; // from the recovery data, said as a second line
-    options.Notice = [&](const std::string& line) { rebuilt += L"\n" + FromUtf8(line); };
+    options.Notice = [&](const std::string& line) { rebuilt += L"\n" + WideFromUtf8(line); };
     JoinPlan plan;
     if (done) {
         // Asked before a byte is written: the file there may be the original itself.
@@ -80,7 +81,8 @@ void Form1::cmdJoin_Click() {
     }
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (!done)
-        return Say(message == CancelledMessage ? L"The join was cancelled." : FromUtf8(message));
+        return Say(message == CancelledMessage ? L"The join was cancelled."
+                                               : WideFromUtf8(message));
     joinedIndex_ = TrimSpaces(index.wstring());
     joinedFiles_.clear();
     for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);

@@ -2,6 +2,7 @@
 // files (used by the join pane too) and the deletion of the source.
 #include "Form1.h"
 
+#include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Language.h"
@@ -18,7 +19,7 @@ namespace {
 // The engine's message for the user: its too-small message in the user's language.
 std::wstring ForUser(const std::string& message) {
     if (message == TooSmallMessage) return tk::Localized(L"文件太小！", L"File too small!");
-    return FromUtf8(message);
+    return WideFromUtf8(message);
 }
 
 } // namespace

@@ -56,36 +56,4 @@ bool IsSizeKey(wchar_t typed) noexcept {
 
 std::wstring ListHeader() { return L"Splitted Files" + std::wstring(41, L' ') + L"Size"; }
 
-std::wstring FromUtf8(const std::string& text) {
-    // Decoded by hand: the result must not depend on the process's locale. A malformed sequence
-    // gives U+FFFD.
-    std::u32string points;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        char32_t point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool good = length != 0 && i + length <= text.size();
-        for (int k = 1; good && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            good = (next & 0xC0) == 0x80;
-            point = (point << 6) | (next & 0x3F);
-        }
-        points.push_back(good && point <= 0x10FFFF ? point : 0xFFFD);
-        i += good ? length : 1;
-    }
-    std::wstring out;
-    for (char32_t point : points) {
-        if constexpr (sizeof(wchar_t) == 2) {
-            if (point >= 0x10000) {
-                point -= 0x10000;
-                out.push_back(static_cast<wchar_t>(0xD800 + (point >> 10)));
-                out.push_back(static_cast<wchar_t>(0xDC00 + (point & 0x3FF)));
-                continue;
-            }
-        }
-        out.push_back(static_cast<wchar_t>(point));
-    }
-    return out;
-}
-
 } // namespace zendra

@@ -32,8 +32,4 @@ bool IsSizeKey(wchar_t typed) noexcept;
 // The header row: "Splitted Files", 41 spaces, "Size".
 std::wstring ListHeader();
 
-
-// The engine's UTF-8 messages as the windows' UTF-16 text.
-std::wstring FromUtf8(const std::string& text);
-
 } // namespace zendra

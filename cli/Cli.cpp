@@ -89,15 +89,11 @@ struct Options {
     RecoveryArguments recovery;
 };
 
-fs::path PathOf(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // The full path, so that the index records where the pieces lie. A failure is thrown with its
 // message, which RunCli reports as a failed operation.
 fs::path Absolute(const std::string& utf8) {
     std::error_code error;
-    fs::path path = fs::absolute(PathOf(utf8), error);
+    fs::path path = fs::absolute(PathFromUtf8(utf8), error);
     if (error) throw std::runtime_error("cannot resolve \"" + utf8 + "\": " + error.message());
     return path.make_preferred();
 }
@@ -352,7 +348,7 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
 }
 
 int Info(const Options& options, std::ostream& out, std::ostream& err) {
-    const fs::path index = PathOf(options.operands[0]);
+    const fs::path index = PathFromUtf8(options.operands[0]);
     JoinPlan plan;
     std::string message;
     if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);
@@ -373,7 +369,7 @@ int Info(const Options& options, std::ostream& out, std::ostream& err) {
 }
 
 int Verify(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
-    const fs::path index = PathOf(options.operands[0]);
+    const fs::path index = PathFromUtf8(options.operands[0]);
     JoinPlan plan;
     std::string message;
     bool done;
@@ -427,7 +423,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (options.command == "verify") return Verify(options, out, err, showProgress);
             if (options.command == "repair") {
                 ProgressBar bar(err, showProgress);
-                return RepairPieces(PathOf(options.operands[0]), options.quiet, out, err,
+                return RepairPieces(PathFromUtf8(options.operands[0]), options.quiet, out, err,
                                     bar.Callback());
             }
             return Info(options, out, err);

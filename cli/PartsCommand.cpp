@@ -23,7 +23,7 @@ PartsJoinResult JoinFirstPart(const fs::path& FirstPart, const fs::path& Folder,
                               const Progress& progress) {
     PartsJoinResult result;
     PartsPlan plan;
-    const fs::path name = Name ? fs::path(std::u8string(Name->begin(), Name->end())) : fs::path();
+    const fs::path name = Name ? PathFromUtf8(*Name) : fs::path();
     if (!ReadPartsPlan(FirstPart, name, plan, result.Message)) {
         if (result.Message == NameNeededMessage) result.Message += " Give it with --name NAME.";
         return result;

@@ -1,3 +1,4 @@
+#include "AnsiPath.h"
 #include "Cli.h"
 #include "File.h"
 #include "Interrupt.h"
@@ -49,11 +50,7 @@ class HandleBuffer : public std::streambuf {
                              nullptr)
                        ? 0
                        : -1;
-        const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(size), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            size);
+        const std::wstring wide = zendra::WideFromUtf8(text);
         return WriteConsoleW(handle_, wide.data(), static_cast<DWORD>(wide.size()), &written,
                              nullptr)
                    ? 0

@@ -19,5 +19,9 @@ std::optional<std::filesystem::path> FromIndexText(const std::string& text, unsi
 
 // Whether the bytes are well-formed UTF-8.
 bool IsValidUtf8(const std::string& text);
+// UTF-8 as wide text (UTF-16 on Windows, UTF-32 elsewhere), the same whatever the locale: each
+// byte that starts no well-formed sequence gives U+FFFD. The engine's messages as the window shows
+// them.
+std::wstring WideFromUtf8(const std::string& text);
 
 } // namespace zendra

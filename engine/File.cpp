@@ -62,6 +62,10 @@ std::string DisplayPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::filesystem::path PathFromUtf8(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 void CheckWritableName(const std::filesystem::path& path) {
     const EntryKind kind = KindOf(path);
     if (kind == EntryKind::Folder)

@@ -179,6 +179,8 @@ class RunLock {
 
 // The path as UTF-8 text for messages.
 std::string DisplayPath(const std::filesystem::path& path);
+// The path that UTF-8 text names: what DisplayPath gave back.
+std::filesystem::path PathFromUtf8(const std::string& text);
 // The failure of a source that ends before the bytes a copy expects of it.
 [[noreturn]] void ThrowChanged(const std::filesystem::path& source);
 // Refuses, naming the file, a name where a file cannot be written in place: a folder, a special

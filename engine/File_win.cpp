@@ -2,12 +2,15 @@
 
 #include "EngineError.h"
 #include "Flusher.h"
+#include "KernelHandle_win.h"
+#include "PlatformPath.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace zendra {
@@ -18,6 +21,11 @@ HANDLE H(std::intptr_t handle) {
 }
 std::intptr_t Invalid() {
     return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+}
+// Closes the handle a File or RunLock keeps (as an integer, the type it shares with the POSIX
+// build) through the one owner of kernel handles.
+void CloseKept(std::intptr_t handle) noexcept {
+    KernelHandle(H(handle)).Reset();
 }
 
 std::string Describe(DWORD error) {
@@ -41,20 +49,6 @@ std::string Describe(DWORD error) {
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, DWORD error) {
     throw EngineError(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
                       "\": " + Describe(error) + ".");
-}
-
-// The name as the system's file calls take it: paths of MAX_PATH characters or more only work with
-// the "\\?\" prefix, which every NT system's wide calls accept for a full path.
-std::wstring SystemName(const std::filesystem::path& path) {
-    const std::wstring& text = path.native();
-    if (text.size() < MAX_PATH - 14 || text.rfind(L"\\\\?\\", 0) == 0) return text;
-    std::wstring full(32768, L'\0');
-    const DWORD length =
-        GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0 || length >= full.size()) return text;
-    full.resize(length);
-    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
 }
 
 bool ReadInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
@@ -127,7 +121,7 @@ File::File(File&& other) noexcept
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
+        CloseKept(handle_);
         handle_ = other.handle_;
         path_ = std::move(other.path_);
         shown_ = std::move(other.shown_);
@@ -140,7 +134,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 File::~File() noexcept {
-    if (H(handle_) != INVALID_HANDLE_VALUE) CloseHandle(H(handle_));
+    CloseKept(handle_);
 }
 
 void File::Fail(const char* action) const {
@@ -207,15 +201,15 @@ void File::FlushBehind() {
         if (!FlushFileBuffers(H(handle_))) Fail("write");
         return;
     }
-    const std::shared_ptr<void> held(copy, &CloseHandle);
+    const auto held = std::make_shared<KernelHandle>(copy);
     flusher_->Post([held, shown = shown_] {
-        if (!FlushFileBuffers(held.get())) Throw("write", shown, GetLastError());
+        if (!FlushFileBuffers(held->Get())) Throw("write", shown, GetLastError());
     });
 }
 
 void File::Close() {
-    const HANDLE handle = H(handle_);
-    handle_ = Invalid();
+    // Closed here rather than by an owner: a failed close is a failed write, and is reported.
+    const HANDLE handle = H(std::exchange(handle_, Invalid()));
     if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
         Throw("write", shown_, GetLastError());
 }
@@ -230,13 +224,11 @@ EntryKind KindOf(const std::filesystem::path& path) {
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
-    const HANDLE handle = CreateFileW(SystemName(path).c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-    const std::unique_ptr<void, decltype(&CloseHandle)> owner(handle, &CloseHandle);
+    const KernelHandle handle(CreateFileW(
+        SystemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!ReadInformation(handle, info)) return std::nullopt;
+    if (!handle || !ReadInformation(handle.Get(), info)) return std::nullopt;
     return IdentityFrom(info);
 }
 
@@ -264,20 +256,20 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
     try {
         const std::wstring name = SystemName(path);
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        const bool large = !hurried && GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
+        const bool large = !hurried &&
+                           GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
                            (data.nFileSizeHigh != 0 || data.nFileSizeLow >= (64u << 20));
-        const HANDLE handle =
-            large ? CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
-                  : INVALID_HANDLE_VALUE;
-        if (handle != INVALID_HANDLE_VALUE) {
-            const std::unique_ptr<void, decltype(&CloseHandle)> owner(handle, &CloseHandle);
+        const KernelHandle handle(large ? CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                                      nullptr)
+                                        : nullptr);
+        if (handle) {
             // Only the file written, under no other name, is emptied: were its removal to fail,
             // nothing of the user's would be left emptied.
             BY_HANDLE_FILE_INFORMATION info{};
-            if (ReadInformation(handle, info) && IdentityFrom(info) == identity &&
+            if (ReadInformation(handle.Get(), info) && IdentityFrom(info) == identity &&
                 info.nNumberOfLinks == 1 && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                EmptyInSteps(handle);
+                EmptyInSteps(handle.Get());
         }
         return DeleteFileW(name.c_str()) != 0;
     } catch (...) {
@@ -294,13 +286,9 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
 
 void FlushFiles(const std::filesystem::path&, const std::vector<std::filesystem::path>& files) {
     for (const auto& file : files) {
-        const HANDLE handle = CreateFileW(SystemName(file).c_str(), GENERIC_WRITE, 0, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) Throw("write", file, GetLastError());
-        const bool flushed = FlushFileBuffers(handle) != 0;
-        const DWORD error = GetLastError();
-        CloseHandle(handle);
-        if (!flushed) Throw("write", file, error);
+        const KernelHandle handle(CreateFileW(SystemName(file).c_str(), GENERIC_WRITE, 0, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!handle || !FlushFileBuffers(handle.Get())) Throw("write", file, GetLastError());
     }
 }
 
@@ -327,11 +315,9 @@ bool NameTooLong(const std::filesystem::path& path) {
 
 bool HeldOpenElsewhere(const std::filesystem::path& path) {
     // Renaming needs the right to delete, which no other program's open handle may share.
-    const HANDLE handle = CreateFileW(SystemName(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
-    CloseHandle(handle);
-    return false;
+    const KernelHandle handle(CreateFileW(SystemName(path).c_str(), DELETE, 0, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !handle && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_(Invalid()) {
@@ -354,19 +340,16 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_
 }
 
 RunLock::~RunLock() {
-    CloseHandle(H(handle_));
+    CloseKept(handle_);
 }
 
 bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {
     const std::wstring name = SystemName(folder / FileName(tag));
     if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    const HANDLE handle =
-        CreateFileW(name.c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
-    CloseHandle(handle);
-    return false;
+    const KernelHandle handle(CreateFileW(name.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !handle && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 } // namespace zendra

@@ -2,6 +2,8 @@
 
 #include "PathHelpers.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <iterator>
@@ -16,6 +18,18 @@ RecordedSource ReadRecordedSource(const PathText& path) {
     const PathText folder = GetFolderPath(path);
     if (folder.empty()) return {std::nullopt, path};
     return {folder, path.substr(folder.size())};
+}
+
+PathText SystemName(const std::filesystem::path& path) {
+    const std::wstring& text = path.native();
+    if (text.size() < MAX_PATH - 14 || text.rfind(L"\\\\?\\", 0) == 0) return text;
+    std::wstring full(32768, L'\0');
+    const DWORD length =
+        GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return text;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 // Windows' own rules: no separator, stream, wildcard or control character, no device name (with

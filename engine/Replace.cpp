@@ -28,10 +28,6 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-fs::path FromUtf8(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
-
 // The journal lists each set-aside file's name, its final name and the identity of the new file
 // renamed there, each field as its length and its bytes, so that any name survives.
 std::string Field(const std::string& text) {
@@ -96,8 +92,8 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
                  std::size_t& restored, std::vector<std::string>& kept) {
     for (const JournalEntry& entry : Decode(ReadAll(journal))) {
-        const fs::path final = folder / FromUtf8(entry.final);
-        const fs::path aside = folder / FromUtf8(entry.aside);
+        const fs::path final = folder / PathFromUtf8(entry.final);
+        const fs::path aside = folder / PathFromUtf8(entry.aside);
         if (!finished && !entry.written.empty()) {
             const auto now = IdentityOf(final);
             if (now && IdentityText(*now) == entry.written && KindOf(final) == EntryKind::Regular)
@@ -108,9 +104,7 @@ void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
             MoveFileOver(aside, final);
             ++restored;
         } else {
-            std::string line = "\"";
-            line += DisplayPath(aside) + "\" (the older \"" + entry.final + "\")";
-            kept.push_back(std::move(line));
+            kept.push_back("\"" + DisplayPath(aside) + "\" (the older \"" + entry.final + "\")");
         }
     }
     RemoveFileQuietly(journal);

@@ -28,6 +28,12 @@ class Worker {
     // a cancel is still heard while the job lags behind its caller: what `meanwhile` throws ends
     // the wait (and, once the worker is destroyed, the job).
     void Finish(const std::function<void()>& meanwhile);
+#ifdef _WIN32
+    // The thread's handle (a HANDLE), signalled when the job has ended, for a caller that waits
+    // for it beside other things, such as a window's messages; null when the job ran here and now
+    // or has been waited for. The worker keeps owning it.
+    void* ThreadHandle() const noexcept;
+#endif
     // The thread's body: runs the job and keeps what it throws.
     static void RunJob(Worker& worker) noexcept;
 

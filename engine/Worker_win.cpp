@@ -1,11 +1,13 @@
 #include "Worker.h"
 
+#include "KernelHandle_win.h"
+
 #include <windows.h>
 
 namespace zendra {
 
 struct Worker::Thread {
-    HANDLE handle;
+    KernelHandle handle;
 };
 
 namespace {
@@ -19,7 +21,7 @@ DWORD WINAPI Start(void* worker) {
 
 // CreateThread, not std::thread: the runtime behind the latter imports functions XP lacks.
 Worker::Worker(Job job) : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
-    thread_->handle = CreateThread(nullptr, 0, Start, this, 0, nullptr);
+    thread_->handle.Reset(CreateThread(nullptr, 0, Start, this, 0, nullptr));
     if (!thread_->handle) {
         thread_.reset();
         RunJob(*this);
@@ -33,13 +35,16 @@ Worker::~Worker() {
 
 void Worker::Wait() noexcept {
     if (!thread_) return;
-    WaitForSingleObject(thread_->handle, INFINITE);
-    CloseHandle(thread_->handle);
+    WaitForSingleObject(thread_->handle.Get(), INFINITE);
     thread_.reset();
 }
 
 bool Worker::Ended(unsigned milliseconds) noexcept {
-    return !thread_ || WaitForSingleObject(thread_->handle, milliseconds) == WAIT_OBJECT_0;
+    return !thread_ || WaitForSingleObject(thread_->handle.Get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+void* Worker::ThreadHandle() const noexcept {
+    return thread_ ? thread_->handle.Get() : nullptr;
 }
 
 } // namespace zendra

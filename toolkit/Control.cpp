@@ -28,9 +28,7 @@ void Control::Move(int left, int top, int width, int height) {
     width_ = width;
     height_ = height;
     surface_.Move(0, 0, width, height);
-    if (Hwnd() != nullptr)
-        SetWindowPos(Hwnd(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
-                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (Hwnd() != nullptr) PlaceWindow(Hwnd(), left, top, width, height);
     // A layout that sets the control's own size comes back here; it runs once per change.
     if (resizing_) return;
     resizing_ = true;

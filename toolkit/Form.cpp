@@ -31,9 +31,7 @@ Form::Form(std::wstring title, int width, int height)
 }
 
 Form::~Form() noexcept {
-    DestroyHandle();
-    if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
-    if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+    DestroyHandle(); // before the icons it shows go
 }
 
 void Form::Load() {
@@ -44,8 +42,7 @@ void Form::Load() {
                  TwipsToPixels(top_), TwipsToPixels(width_), TwipsToPixels(height_), nullptr);
     elements_.Attach(Hwnd());
     elements_.Move(0, 0, width_, height_);
-    if (bigIcon_ != nullptr) SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    if (smallIcon_ != nullptr) SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    if (bigIcon_ || smallIcon_) ShowIcons();
     Loaded().push_back(this);
     CreateControls();
     OnLoad();
@@ -125,9 +122,7 @@ void Form::Move(int left, int top, int width, int height) {
     width_ = width;
     height_ = height;
     elements_.Move(0, 0, width, height);
-    if (IsLoaded())
-        SetWindowPos(Hwnd(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
-                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (IsLoaded()) PlaceWindow(Hwnd(), left, top, width, height);
 }
 
 void Form::Minimize() noexcept {
@@ -140,18 +135,21 @@ int Form::ScreenHeight() noexcept { return PixelsToTwips(GetSystemMetrics(SM_CYS
 void Form::SetIcon(int resourceId) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     auto load = [&](int metricX, int metricY) {
-        return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                             GetSystemMetrics(metricX), GetSystemMetrics(metricY),
-                                             LR_DEFAULTCOLOR));
+        return UniqueIcon(static_cast<HICON>(
+            LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, GetSystemMetrics(metricX),
+                       GetSystemMetrics(metricY), LR_DEFAULTCOLOR)));
     };
-    if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
-    if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
-    bigIcon_ = load(SM_CXICON, SM_CYICON);
-    smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
-    if (IsLoaded()) {
-        SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-        SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-    }
+    // The window lets go of the older icons before they are destroyed.
+    UniqueIcon big = load(SM_CXICON, SM_CYICON);
+    UniqueIcon little = load(SM_CXSMICON, SM_CYSMICON);
+    std::swap(bigIcon_, big);
+    std::swap(smallIcon_, little);
+    if (IsLoaded()) ShowIcons();
+}
+
+void Form::ShowIcons() noexcept {
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 }
 
 void Form::CreateControl(Control& control, int left, int top, int width, int height,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Control.h"
+#include "Handles.h"
 #include "Property.h"
 #include "Surface.h"
 #include "Window.h"
@@ -84,6 +85,9 @@ protected:
     void OnDestroyed() noexcept override;
 
 private:
+    // Hands the icons to the window (from SetIcon, or when the window is made).
+    void ShowIcons() noexcept;
+
     std::wstring title_;
     int left_ = 0;
     int top_ = 0;
@@ -92,8 +96,8 @@ private:
     Surface elements_;
     FormDesign design_;
     std::vector<HWND> tabOrder_;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
     bool unloading_ = false;
 };
 

@@ -1,60 +1,36 @@
-// Owners for the raw Win32 handles: every window, device context and GDI object has exactly one.
+// Owners for the raw Win32 handles: every window, device context, GDI object, icon, find handle and
+// registry key has exactly one.
 #pragma once
+
+#include "UniqueHandle.h"
 
 #include <windows.h>
 
-#include <utility>
-
 namespace zendra::tk {
 
-// A move-only owner of one handle; Traits::Close releases it.
-template <typename Traits> class UniqueHandle {
-public:
-    using Handle = typename Traits::Handle;
+// The engine's owner, for the handles below; kernel handles have the engine's KernelHandle.
+using zendra::UniqueHandle;
 
-    UniqueHandle() noexcept = default;
-    explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() noexcept { Reset(); }
-
-    Handle Get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != nullptr; }
-    Handle Release() noexcept { return std::exchange(handle_, nullptr); }
-    void Reset(Handle handle = nullptr) noexcept {
-        if (handle_ != nullptr && handle_ != handle) Traits::Close(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
-struct WindowTraits {
-    using Handle = HWND;
-    static void Close(HWND handle) noexcept { DestroyWindow(handle); }
-};
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static void Close(HDC handle) noexcept { DeleteDC(handle); }
-};
-template <typename T> struct GdiObjectTraits {
+// The traits of a handle that `Release` closes.
+template <typename T, auto Release> struct ClosedBy {
     using Handle = T;
-    static void Close(T handle) noexcept { DeleteObject(handle); }
+    static void Close(T handle) noexcept { Release(handle); }
+};
+// A find handle fails as INVALID_HANDLE_VALUE, not null.
+struct FindTraits : ClosedBy<HANDLE, &FindClose> {
+    static HANDLE Failed() noexcept { return INVALID_HANDLE_VALUE; }
 };
 
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueDc = UniqueHandle<MemoryDcTraits>; // from CreateCompatibleDC / CreateDC
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
-using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
+using UniqueWindow = UniqueHandle<ClosedBy<HWND, &DestroyWindow>>;
+using UniqueDc = UniqueHandle<ClosedBy<HDC, &DeleteDC>>; // from CreateCompatibleDC / CreateDC
+using UniqueBitmap = UniqueHandle<ClosedBy<HBITMAP, &DeleteObject>>;
+using UniqueBrush = UniqueHandle<ClosedBy<HBRUSH, &DeleteObject>>;
+using UniqueFont = UniqueHandle<ClosedBy<HFONT, &DeleteObject>>;
+using UniquePen = UniqueHandle<ClosedBy<HPEN, &DeleteObject>>;
+using UniqueRegion = UniqueHandle<ClosedBy<HRGN, &DeleteObject>>;
+using UniqueIcon = UniqueHandle<ClosedBy<HICON, &DestroyIcon>>; // from LoadImage without LR_SHARED
+using UniqueFind = UniqueHandle<FindTraits>;                    // from FindFirstFile
+using UniqueRegistryKey = UniqueHandle<ClosedBy<HKEY, &RegCloseKey>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {

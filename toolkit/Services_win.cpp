@@ -1,5 +1,8 @@
 #include "Services.h"
 
+#include "Handles.h"
+#include "PlatformPath.h"
+
 #include <windows.h>
 
 #include <commdlg.h>
@@ -18,6 +21,11 @@ std::wstring SystemMessage(DWORD code) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     return text;
+}
+
+// A path as the file calls take it: long paths too, as the engine splits and joins them.
+std::wstring SystemPath(const std::wstring& path) {
+    return SystemName(std::filesystem::path(path));
 }
 
 [[noreturn]] void Fail(DWORD code, const std::wstring& what) {
@@ -101,12 +109,12 @@ private:
 class Win32FileSystem : public IFileSystem {
 public:
     bool FileExists(const std::wstring& path) override {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     bool PlainFileExists(const std::wstring& path) override {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES &&
                !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                FILE_ATTRIBUTE_SYSTEM));
@@ -114,9 +122,8 @@ public:
 
     FileEntry GetFile(const std::wstring& path) override {
         WIN32_FIND_DATAW data{};
-        HANDLE find = FindFirstFileW(path.c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) Fail(GetLastError(), path);
-        FindClose(find);
+        if (!UniqueFind(FindFirstFileW(SystemPath(path).c_str(), &data)))
+            Fail(GetLastError(), path);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Fail(ERROR_FILE_NOT_FOUND, path);
         return Entry(data);
     }
@@ -126,18 +133,17 @@ public:
         if (!pattern.empty() && pattern.back() != L'\\') pattern.push_back(L'\\');
         pattern += L"*";
         WIN32_FIND_DATAW data{};
-        HANDLE find = FindFirstFileW(pattern.c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) Fail(GetLastError(), folder);
+        const UniqueFind find(FindFirstFileW(SystemPath(pattern).c_str(), &data));
+        if (!find) Fail(GetLastError(), folder);
         std::vector<FileEntry> files;
         do {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(Entry(data));
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.Get(), &data));
         return files;
     }
 
     void Delete(const std::wstring& path) override {
-        if (!DeleteFileW(path.c_str())) Fail(GetLastError(), path);
+        if (!DeleteFileW(SystemPath(path).c_str())) Fail(GetLastError(), path);
     }
 
     std::wstring ExecutableFolder() override {
@@ -179,6 +185,7 @@ public:
                                     KEY_QUERY_VALUE, &handle);
         if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
         if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
+        const UniqueRegistryKey owner(handle);
         DWORD type = 0;
         DWORD bytes = 0;
         status = RegQueryValueExW(handle, key.c_str(), nullptr, &type, nullptr, &bytes);
@@ -190,7 +197,6 @@ public:
             value.resize(bytes / sizeof(wchar_t));
             while (!value.empty() && value.back() == L'\0') value.pop_back();
         }
-        RegCloseKey(handle);
         if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
         if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
         if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
@@ -203,10 +209,10 @@ public:
         LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0,
                                       nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
         if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
+        const UniqueRegistryKey owner(handle);
         status = RegSetValueExW(handle, key.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(value.c_str()),
                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(handle);
         if (status != ERROR_SUCCESS) Fail(static_cast<DWORD>(status), L"");
     }
 

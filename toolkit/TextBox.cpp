@@ -51,9 +51,7 @@ void TextBox::SetFont(const FontDesc& font) {
 }
 
 void TextBox::Move(int left, int top, int width, int height) {
-    if (hwnd_)
-        SetWindowPos(hwnd_.Get(), nullptr, TwipsToPixels(left), TwipsToPixels(top),
-                     TwipsToPixels(width), TwipsToPixels(height), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (hwnd_) PlaceWindow(hwnd_.Get(), left, top, width, height);
 }
 
 void TextBox::SetVisible(bool visible) {

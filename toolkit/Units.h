@@ -16,6 +16,9 @@ constexpr int TwipsToPixels(int twips) noexcept {
 }
 constexpr int PixelsToTwips(int pixels) noexcept { return pixels * kTwipsPerPixel; }
 
+// Moves and sizes a window to a place given in twips, its z-order and activation left alone.
+void PlaceWindow(HWND window, int left, int top, int width, int height) noexcept;
+
 // A colour as stored: 0x00BBGGRR, or 0x800000nn for system colour nn.
 using OleColor = std::uint32_t;
 

@@ -1,6 +1,7 @@
 #include "SelfJoinKit.h"
 
 #include "EngineError.h"
+#include "File.h"
 #include "Formats.h"
 #include "Join.h"
 #include "PosixCksum.h"
@@ -196,7 +197,7 @@ bool WriteSelfJoinKit(const fs::path& IndexPath, const fs::path& JoinProgram,
         const KitList list = ReadKitList(IndexPath, progress);
         const fs::path source =
             IndexPath.parent_path() /
-            fs::path(std::u8string(list.OutputName.begin(), list.OutputName.end()));
+            PathFromUtf8(list.OutputName);
         WriteKitFiles(source, list, JoinProgram, Create);
         return true;
     } catch (const std::exception& error) {

@@ -1,23 +1,28 @@
 #include "Digest.h"
 
 #include "Checksum.h"
-
-#include <algorithm>
-#include <climits>
-#include <zlib.h>
+#include "Hashes.h"
 
 namespace zendra {
 namespace {
 
+// MD5 and CRC-32 are the recovery data's own.
+class Md5 : public Digest::State {
+  public:
+    void Update(const unsigned char* data, std::size_t size) override { md5_.Update(data, size); }
+    std::string Hex() override {
+        const par2::Md5Digest bytes = md5_.Final();
+        return HexOf(bytes.data(), bytes.size());
+    }
+
+  private:
+    par2::Md5 md5_;
+};
+
 class Crc32 : public Digest::State {
   public:
     void Update(const unsigned char* data, std::size_t size) override {
-        while (size > 0) { // zlib takes an unsigned int length
-            const auto step = static_cast<uInt>(std::min<std::size_t>(size, UINT_MAX));
-            crc_ = crc32(crc_, data, step);
-            data += step;
-            size -= step;
-        }
+        crc_ = par2::Crc32(crc_, data, size);
     }
     std::string Hex() override {
         const unsigned char bytes[4] = {
@@ -27,7 +32,7 @@ class Crc32 : public Digest::State {
     }
 
   private:
-    uLong crc_ = crc32(0, nullptr, 0);
+    std::uint32_t crc_ = 0;
 };
 
 class Xxh128 : public Digest::State {
@@ -59,7 +64,9 @@ std::size_t HexDigits(HashKind kind) {
 }
 
 Digest::Digest(HashKind kind) {
-    if (kind == HashKind::Crc32)
+    if (kind == HashKind::Md5)
+        state_ = std::make_unique<Md5>();
+    else if (kind == HashKind::Crc32)
         state_ = std::make_unique<Crc32>();
     else if (kind == HashKind::Xxh128)
         state_ = std::make_unique<Xxh128>();

@@ -1,5 +1,6 @@
-// The hashes other tools' check files carry, from the platform or packaged libraries: MD5, SHA-1,
-// SHA-256 and SHA-512 (CryptoAPI on Windows, libmd elsewhere), CRC-32 (zlib) and XXH3 128-bit.
+// The hashes other tools' check files carry, from the platform or packaged libraries: SHA-1,
+// SHA-256 and SHA-512 (CryptoAPI on Windows, libmd elsewhere), MD5 and CRC-32 (the recovery
+// data's, in recovery/Hashes.h) and XXH3 128-bit.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +32,7 @@ class Digest {
     std::unique_ptr<State> state_;
 };
 
-// The platform's MD5, SHA-1, SHA-256 and SHA-512; throws EngineError when the system has none.
+// The platform's SHA-1, SHA-256 and SHA-512; throws EngineError when the system has none.
 std::unique_ptr<Digest::State> PlatformDigest(HashKind kind);
 // Lower-case hex digits of the bytes.
 std::string HexOf(const unsigned char* bytes, std::size_t size);

@@ -1,7 +1,6 @@
-// libmd's MD5, SHA-1 and SHA-2 (Debian's libmd-dev).
+// libmd's SHA-1 and SHA-2 (Debian's libmd-dev).
 #include "Digest.h"
 
-#include <md5.h>
 #include <sha1.h>
 #include <sha2.h>
 
@@ -31,8 +30,6 @@ class LibmdDigest : public Digest::State {
 
 std::unique_ptr<Digest::State> PlatformDigest(HashKind kind) {
     switch (kind) {
-    case HashKind::Md5:
-        return std::make_unique<LibmdDigest<MD5_CTX, MD5Init, MD5Update, MD5Final, 16>>();
     case HashKind::Sha1:
         return std::make_unique<LibmdDigest<SHA1_CTX, SHA1Init, SHA1Update, SHA1Final, 20>>();
     case HashKind::Sha256:

@@ -1,4 +1,4 @@
-// CryptoAPI's MD5, SHA-1 and SHA-2. SHA-2 needs the RSA-and-AES provider type, which Windows XP
+// CryptoAPI's SHA-1 and SHA-2. SHA-2 needs the RSA-and-AES provider type, which Windows XP
 // has from SP3 on, under a provider name of its own there.
 #include "Digest.h"
 
@@ -61,8 +61,6 @@ class CryptoDigest : public Digest::State {
 
 std::unique_ptr<Digest::State> PlatformDigest(HashKind kind) {
     switch (kind) {
-    case HashKind::Md5:
-        return std::make_unique<CryptoDigest>(CALG_MD5);
     case HashKind::Sha1:
         return std::make_unique<CryptoDigest>(CALG_SHA1);
     case HashKind::Sha256:

@@ -109,7 +109,7 @@ void ReadChecks(PartsPlan& plan, const PartNaming& naming) {
                 continue;
             }
             const PathText path =
-                folder + fs::path(std::u8string(name.begin(), name.end())).native();
+                folder + PathFromUtf8(name).native();
             const auto position = naming.PositionOf(path);
             if (position && *position >= plan.Parts.size())
                 throw EngineError("The part " + Quoted(path) + ", which " + Quoted(file.Path) +

@@ -182,7 +182,7 @@ fs::path RecoveryBaseOf(const fs::path& par2File) {
             digits(rest.substr(sign + 1)))
             name.resize(vol);
     }
-    return par2File.parent_path() / fs::path(std::u8string(name.begin(), name.end()));
+    return par2File.parent_path() / PathFromUtf8(name);
 }
 
 LoadedSet LoadRecoverySet(const fs::path& par2File) {

@@ -3,6 +3,7 @@
 
 #include "Combiner.h"
 #include "EngineError.h"
+#include "File.h"
 #include "Reader.h"
 #include "SliceHasher.h"
 
@@ -48,7 +49,7 @@ fs::path LocationOf(const fs::path& folder, const std::string& name) {
     }
     if (!plain)
         throw EngineError("The recovery set names a file outside its folder: \"" + name + "\".");
-    return folder / fs::path(std::u8string(name.begin(), name.end()));
+    return folder / PathFromUtf8(name);
 }
 
 struct FileCheck {

@@ -5,6 +5,7 @@
 #include "AppServices.h"
 #include "../toolkit/FakeServices.h"
 #include "Form1.h"
+#include "KernelHandle_win.h"
 #include "Module1.h"
 #include "TestSupport.h"
 
@@ -19,6 +20,24 @@
 
 namespace zendra::test {
 
+// Points this program's import slots that hold `from` at `to`.
+inline void SwapImport(FARPROC from, FARPROC to) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll)
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+             slot->u1.Function; ++slot) {
+            if (slot->u1.Function != reinterpret_cast<decltype(slot->u1.Function)>(from)) continue;
+            DWORD was = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &was);
+            slot->u1.Function = reinterpret_cast<decltype(slot->u1.Function)>(to);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), was, &was);
+        }
+}
+
 // Holds the worker of a split or join inside its progress hook, which asks for the tick count at
 // every report: the `call`-th time a thread other than this one asks, it waits until released
 // (10 s at most). Works by swapping this program's import of GetTickCount while it lives.
@@ -27,59 +46,35 @@ class HeldWorker {
     explicit HeldWorker(int call) : at_(call), ui_(GetCurrentThreadId()) {
         real = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount");
         held = this;
-        Swap(real, reinterpret_cast<FARPROC>(&Hook));
+        SwapImport(real, reinterpret_cast<FARPROC>(&Hook));
     }
     HeldWorker(const HeldWorker&) = delete;
     HeldWorker& operator=(const HeldWorker&) = delete;
     ~HeldWorker() {
-        Swap(reinterpret_cast<FARPROC>(&Hook), real);
+        SwapImport(reinterpret_cast<FARPROC>(&Hook), real);
         Release();
         held = nullptr;
     }
     // On the thread that drives the test: whether the worker got there (within 10 s).
-    bool WaitHeld() const { return WaitForSingleObject(reached_.get(), 10000) == WAIT_OBJECT_0; }
-    void Release() const { SetEvent(release_.get()); }
+    bool WaitHeld() const { return WaitForSingleObject(reached_.Get(), 10000) == WAIT_OBJECT_0; }
+    void Release() const { SetEvent(release_.Get()); }
 
   private:
     static DWORD WINAPI Hook() {
         HeldWorker* self = held;
         if (self != nullptr && self->ui_ != GetCurrentThreadId() && ++self->calls_ == self->at_) {
-            SetEvent(self->reached_.get());
-            WaitForSingleObject(self->release_.get(), 10000);
+            SetEvent(self->reached_.Get());
+            WaitForSingleObject(self->release_.Get(), 10000);
         }
         return reinterpret_cast<DWORD(WINAPI*)()>(real)();
     }
-    // Points this program's import slot that holds `from` at `to`.
-    static void Swap(FARPROC from, FARPROC to) {
-        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const DWORD imports =
-            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name;
-             ++dll)
-            for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-                 slot->u1.Function; ++slot) {
-                if (slot->u1.Function != reinterpret_cast<decltype(slot->u1.Function)>(from))
-                    continue;
-                DWORD was = 0;
-                VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &was);
-                slot->u1.Function = reinterpret_cast<decltype(slot->u1.Function)>(to);
-                VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), was, &was);
-            }
-    }
-    struct EventCloser {
-        void operator()(HANDLE event) const { CloseHandle(event); }
-    };
-    using Event = std::unique_ptr<void, EventCloser>;
-
     static inline std::atomic<HeldWorker*> held{nullptr};
     static inline FARPROC real = nullptr;
     const int at_;
     const DWORD ui_;
     std::atomic<int> calls_{0};
-    Event reached_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    Event release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle reached_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 class FakeTypeLibrary : public ITypeLibrary {

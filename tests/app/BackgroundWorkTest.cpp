@@ -1,4 +1,5 @@
 #include "BackgroundWork.h"
+#include "AppFixture.h"
 #include "TaskbarProgress.h"
 #include "TestSupport.h"
 
@@ -12,6 +13,11 @@
 using namespace zendra;
 
 namespace {
+
+HANDLE WINAPI NoThread(SECURITY_ATTRIBUTES*, SIZE_T, LPTHREAD_START_ROUTINE, void*, DWORD, DWORD*) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
 
 // A real click, without pumping: the work's own loop delivers it.
 void ClickCentre(HWND window) {
@@ -69,6 +75,27 @@ TEST_F(BackgroundWorkTest, ShortWorkShowsNothingAndLeavesTheOwnerAsItWas) {
     EXPECT_EQ(GetFocus(), button.Hwnd());
     EXPECT_THROW(work->Run([](const Progress&) { throw std::runtime_error("disk gone"); }),
                  std::runtime_error);
+    EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+}
+
+TEST_F(BackgroundWorkTest, WithoutAThreadTheJobRunsHereWithoutTheWindowAndItsFailureComesOut) {
+    const FARPROC real = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateThread");
+    // Through void (*)(), which stands for any function type.
+    const auto refused = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&NoThread));
+    test::SwapImport(real, refused);
+    DWORD ranOn = 0;
+    work->Run([&](const Progress& progress) {
+        ranOn = GetCurrentThreadId();
+        clock.Advance(BackgroundWork::kShowAfterMs);
+        progress(1, 2);
+    });
+    const bool disabledAfter = !IsWindowEnabled(owner.Hwnd());
+    EXPECT_THROW(work->Run([](const Progress&) { throw std::runtime_error("disk gone"); }),
+                 std::runtime_error);
+    test::SwapImport(refused, real);
+    EXPECT_EQ(ranOn, GetCurrentThreadId());
+    EXPECT_FALSE(work->WindowShown());
+    EXPECT_FALSE(disabledAfter);
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
 }
 

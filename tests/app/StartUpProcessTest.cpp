@@ -1,5 +1,6 @@
 // The real program started as a process: with its type library beside it, without it, and with a
 // file of that name that is no type library.
+#include "KernelHandle_win.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -57,11 +58,8 @@ protected:
         fs::copy_file(built / "Zendra.exe", exe);
     }
     void TearDown() override {
-        if (process.hProcess != nullptr) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 9);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
+        if (running && WaitForSingleObject(running.Get(), 0) == WAIT_TIMEOUT)
+            TerminateProcess(running.Get(), 9);
         const std::wstring settings = L"Software\\VB and VBA Program Settings\\" + appName;
         RegDeleteKeyW(HKEY_CURRENT_USER, (settings + L"\\Options").c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, settings.c_str());
@@ -75,6 +73,8 @@ protected:
         std::wstring command = L"\"" + exe.wstring() + L"\"";
         ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    dir.c_str(), &startup, &process));
+        running.Reset(process.hProcess);
+        mainThread.Reset(process.hThread);
     }
     HWND WaitForWindow(const wchar_t* className) {
         HWND window = nullptr;
@@ -82,15 +82,17 @@ protected:
         return window;
     }
     DWORD WaitForExit() {
-        if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) return 0xFFFFFFFF;
+        if (WaitForSingleObject(running.Get(), 10000) != WAIT_OBJECT_0) return 0xFFFFFFFF;
         DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
+        GetExitCodeProcess(running.Get(), &code);
         return code;
     }
 
     std::wstring appName = L"ZendraStartTest";
     fs::path built, dir, exe;
     PROCESS_INFORMATION process{};
+    // The handles CreateProcess gives in `process`.
+    zendra::KernelHandle running, mainThread;
 };
 
 TEST_F(StartUp, WithoutTheTypeLibraryOnlyTheMessageShowsAndTheProcessEnds) {

@@ -64,13 +64,6 @@ TEST(Paths, SpacesAreTrimmed) {
     EXPECT_EQ(TrimSpaces(L"  a b  "), L"a b");
 }
 
-TEST(Messages, EngineTextIsDecodedFromUtf8) {
-    EXPECT_EQ(FromUtf8("\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f\xef\xbc\x81"), L"文件太小！");
-    EXPECT_EQ(FromUtf8("a \"b\""), L"a \"b\"");
-    EXPECT_EQ(FromUtf8("x\xff"), L"x\xFFFD");
-    EXPECT_EQ(FromUtf8("\xf0\x9f\x98\x80").size(), sizeof(wchar_t) == 2 ? 2u : 1u);
-}
-
 } // namespace
 
 } // namespace zendra

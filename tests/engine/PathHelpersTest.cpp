@@ -1,4 +1,5 @@
 #include "PathHelpers.h"
+#include "AnsiPath.h"
 #include "PlatformPath.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,16 @@ TEST(WithTrailingSeparator, GluesOnOneSeparatorAndLeavesEmptyAlone) {
     EXPECT_EQ(WithTrailingSeparator(out + sep), out + sep);
     EXPECT_EQ(WithTrailingSeparator(out + PathText(1, '/')), out + PathText(1, '/'));
     EXPECT_EQ(WithTrailingSeparator(PathText()), PathText());
+}
+
+// The engine's messages as the window shows them, whatever the locale.
+TEST(WideFromUtf8, DecodesAndGivesAReplacementForEachBadByte) {
+    EXPECT_EQ(WideFromUtf8("\xe6\x96\x87\xe4\xbb\xb6\xe5\xa4\xaa\xe5\xb0\x8f\xef\xbc\x81"),
+              L"文件太小！");
+    EXPECT_EQ(WideFromUtf8("a \"b\""), L"a \"b\"");
+    EXPECT_EQ(WideFromUtf8("x\xff\xc0\x80"), L"x\xFFFD\xFFFD\xFFFD"); // overlong forms too
+    EXPECT_EQ(WideFromUtf8("\xf0\x9f\x98\x80"),
+              sizeof(wchar_t) == 2 ? W(L"\xD83D\xDE00") : W(1, wchar_t(0x1F600)));
 }
 
 } // namespace

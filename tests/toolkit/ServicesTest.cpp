@@ -1,5 +1,6 @@
 #include "Services.h"
 #include "FakeServices.h"
+#include "KernelHandle_win.h"
 #include "Language.h"
 
 #include <windows.h>
@@ -53,14 +54,19 @@ struct TempFolder {
         }
         RemoveDirectoryW(path.c_str());
     }
-    void Write(const wchar_t* name, int bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
-        HANDLE h = CreateFileW((path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        std::string data(static_cast<std::size_t>(bytes), 'x');
-        DWORD written = 0;
-        WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-        CloseHandle(h);
-        SetFileAttributesW((path + L"\\" + name).c_str(), attributes);
+    // Written through the "\\?\" form, which takes long paths too.
+    void Write(const std::wstring& name, int bytes,
+               DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+        const std::wstring file = L"\\\\?\\" + path + L"\\" + name;
+        {
+            const zendra::KernelHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                     nullptr));
+            std::string data(static_cast<std::size_t>(bytes), 'x');
+            DWORD written = 0;
+            WriteFile(h.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+        }
+        SetFileAttributesW(file.c_str(), attributes);
     }
     std::wstring path;
 };
@@ -90,6 +96,27 @@ TEST(Win32FileSystem, AnswersExistenceNamesSizesListingsAndDeletesWithoutForce) 
     fs->Delete(folder.path + L"\\Report.DOC");
     EXPECT_FALSE(fs->FileExists(folder.path + L"\\Report.DOC"));
     EXPECT_FALSE(fs->ExecutableBaseName().empty());
+}
+
+// Paths the engine splits and joins: the window must list, drop and delete them too. Windows
+// refuses them without the "\\?\" form (Wine takes them either way).
+TEST(Win32FileSystem, ReachesFilesWhosePathsHaveThreeHundredCharacters) {
+    TempFolder folder;
+    const std::wstring deep = std::wstring(269 - folder.path.size(), L'd'); // its folder: 270
+    const std::wstring name = deep + L"\\" + std::wstring(29, L'f');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder.path + L"\\" + deep).c_str(), nullptr));
+    folder.Write(name, 3);
+    const std::wstring file = folder.path + L"\\" + name;
+    ASSERT_EQ(file.size(), 300u);
+    auto fs = MakeWin32FileSystem();
+
+    EXPECT_TRUE(fs->PlainFileExists(file));
+    EXPECT_EQ(fs->GetFile(file).size, 3u);
+    EXPECT_EQ(fs->FilesOf(folder.path + L"\\" + deep).size(), 1u);
+    fs->Delete(file);
+    EXPECT_FALSE(fs->FileExists(file));
+    DeleteFileW((L"\\\\?\\" + file).c_str());
+    RemoveDirectoryW((L"\\\\?\\" + folder.path + L"\\" + deep).c_str());
 }
 
 TEST(Win32SettingsStore, ValuesRoundTripPerApplicationSectionAndKey) {
