@@ -219,15 +219,17 @@ void File::StartWriteBack(bool rest) {
     const off_t at = ::lseek(Fd(handle_), 0, SEEK_CUR);
     const auto from = static_cast<off_t>(writtenBack_);
     if (at <= from || (!rest && at - from < kStep)) return;
-    writtenBack_ = static_cast<std::uint64_t>(at);
-    // A hint only: what fails here is met again by the flush.
+    // A hint only: what fails here is met again by the flush. One left out is asked for with the
+    // next.
     if (!flusher_) {
         ::sync_file_range(Fd(handle_), from, at - from, SYNC_FILE_RANGE_WRITE);
-        return;
+    } else if (const auto copy = Duplicate(Fd(handle_))) {
+        if (!flusher_->Hint([copy, from, at] {
+                ::sync_file_range(*copy, from, at - from, SYNC_FILE_RANGE_WRITE);
+            }))
+            return;
     }
-    if (const auto copy = Duplicate(Fd(handle_)))
-        flusher_->Post(
-            [copy, from, at] { ::sync_file_range(*copy, from, at - from, SYNC_FILE_RANGE_WRITE); });
+    writtenBack_ = static_cast<std::uint64_t>(at);
 }
 
 void File::FlushBehind() {

@@ -46,6 +46,15 @@ void Flusher::Post(std::function<void()> job) {
     changed_.notify_all();
 }
 
+bool Flusher::Hint(std::function<void()> job) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!jobs_.empty()) return false;
+    }
+    Post(std::move(job));
+    return true;
+}
+
 void Flusher::Wait() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return jobs_.empty() && !busy_; });

@@ -25,6 +25,9 @@ class Flusher {
     // Runs `job` on the thread after the jobs posted before it (here and now when the system gave
     // no thread). What it throws comes out of Wait.
     void Post(std::function<void()> job);
+    // The same for a job that may be left out, as it is while others wait (then false): a hint to
+    // the system must not pile up (each holds a file open) behind a disk slower than the copy.
+    bool Hint(std::function<void()> job);
     // Waits until every job posted has run, and throws what the first failing one threw.
     void Wait();
 
