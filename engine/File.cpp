@@ -10,13 +10,40 @@
 
 namespace zendra {
 
+namespace {
+
+// A buffer of `size` bytes whose start lies at the offset modulo 64 that keeps the system's copies
+// out of their slow case: on AMD's processors (measured here) copying runs at a quarter of its
+// speed when the destination lies 1 to 31 bytes past the source within a 64-byte line. Bytes read
+// at `from` and written at `to` are copied from the page cache into it and back out of it.
+class CopyBuffer {
+  public:
+    CopyBuffer(std::size_t size, std::uint64_t from, std::uint64_t to) : storage_(size + 127) {
+        const auto start = reinterpret_cast<std::uintptr_t>(storage_.data());
+        const std::uintptr_t line = (start + 63) & ~std::uintptr_t{63};
+        const std::uint64_t apart = (to - from) % 64; // the write's distance, if read in place
+        const std::uint64_t shift = apart >= 1 && apart <= 31 ? 32 : 0; // both then 0 or 32..63
+        data_ = storage_.data() + (line - start) + (from + shift) % 64;
+        size_ = size;
+    }
+    std::uint8_t* data() { return data_; }
+    std::size_t size() const { return size_; }
+
+  private:
+    std::vector<std::uint8_t> storage_;
+    std::uint8_t* data_;
+    std::size_t size_;
+};
+
+} // namespace
+
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                         const CopyProgress& progress, const ByteSink& seen) {
     // The copy where no faster one applies: small runs, and Windows. 1 MiB measured faster than
     // 256 KiB and 4 MiB, and gives the progress (and so a cancel) a say often enough.
     constexpr std::size_t kChunk = 1 << 20;
-    std::vector<std::uint8_t> buffer(
-        static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)));
+    CopyBuffer buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)),
+                      sourceOffset, Position());
     source.Seek(sourceOffset);
     while (count > 0) {
         const std::size_t want =
@@ -32,8 +59,8 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
 }
 
 void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink) {
-    std::vector<std::uint8_t> buffer(
-        static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)));
+    CopyBuffer buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)), offset,
+                      offset);
     Seek(offset);
     while (count > 0) {
         const std::size_t want =

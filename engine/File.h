@@ -69,6 +69,7 @@ class File {
     // Reads up to `size` bytes at the current position; returns how many were read (0 at the end).
     std::size_t Read(void* buffer, std::size_t size);
     void Seek(std::uint64_t offset);
+    std::uint64_t Position() const;
     void WriteAll(const void* data, std::size_t size);
     // Appends `count` bytes of `source`, starting at `sourceOffset`, at this file's position, and
     // shows `seen` exactly the bytes written, from the buffer they are written from (a hole's zeros

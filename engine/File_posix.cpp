@@ -145,6 +145,12 @@ void File::Seek(std::uint64_t offset) {
     if (::lseek(Fd(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) Fail("seek in");
 }
 
+std::uint64_t File::Position() const {
+    const off_t at = ::lseek(Fd(handle_), 0, SEEK_CUR);
+    if (at < 0) Fail("seek in");
+    return static_cast<std::uint64_t>(at);
+}
+
 void File::WriteAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {

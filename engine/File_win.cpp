@@ -175,6 +175,12 @@ void File::Seek(std::uint64_t offset) {
     if (!SetFilePointerEx(H(handle_), position, nullptr, FILE_BEGIN)) Fail("seek in");
 }
 
+std::uint64_t File::Position() const {
+    LARGE_INTEGER at{};
+    if (!SetFilePointerEx(H(handle_), LARGE_INTEGER{}, &at, FILE_CURRENT)) Fail("seek in");
+    return static_cast<std::uint64_t>(at.QuadPart);
+}
+
 void File::WriteAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
