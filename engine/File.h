@@ -140,6 +140,10 @@ void FlushFiles(const std::filesystem::path& folder, const std::vector<std::file
 void FlushFolder(const std::filesystem::path& folder);
 // Gives `to` the permission bits (on Windows the attributes) of `from`, which it is to replace.
 void CopyPermissions(const std::filesystem::path& from, const std::filesystem::path& to);
+// Lets the system drop the memory it holds of an existing file's bytes when a new file is about to
+// replace it, so that the new file's bytes reuse that memory as an overwrite in place would. A
+// hint: a failure changes nothing, and on Windows there is none to give.
+void ReleaseCachedBytes(const std::filesystem::path& path) noexcept;
 // Whether this process may create and rename files in a folder.
 bool FolderWritable(const std::filesystem::path& folder);
 // Whether a file name (no folder) is longer than the folder's file system allows.

@@ -330,6 +330,15 @@ void CopyPermissions(const std::filesystem::path& from, const std::filesystem::p
         Throw("write", from, errno);
 }
 
+void ReleaseCachedBytes(const std::filesystem::path& path) noexcept {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
 bool FolderWritable(const std::filesystem::path& folder) {
     return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
 }

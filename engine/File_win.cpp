@@ -311,6 +311,8 @@ void CopyPermissions(const std::filesystem::path& from, const std::filesystem::p
         Throw("write", from, GetLastError());
 }
 
+void ReleaseCachedBytes(const std::filesystem::path&) noexcept {}
+
 bool FolderWritable(const std::filesystem::path&) {
     return true; // the folder's access list is the system's to apply: a refusal names the file
 }

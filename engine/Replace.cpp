@@ -180,6 +180,9 @@ void Replacement::Check(const fs::path& final) const {
 }
 
 File Replacement::Create(const fs::path& final) {
+    // The older file's bytes are of no more use once this one is written: without this, a run
+    // over large older files needs as much new memory again as it writes.
+    ReleaseCachedBytes(final);
     File file = File::CreateBeside(final, lock_);
     file.WriteBehindOn(flusher_);
     staged_.push_back({final, file.Path(), file.Identity(), {}, false});
