@@ -58,6 +58,18 @@ TEST_F(SplitTest, PiecesCarryTheSourceBytesInOrder) {
               test::PieceFileBytes(Bytes(all.begin() + 5, all.begin() + 10)));
     EXPECT_EQ(test::ReadBytes(PieceName(source, 2)),
               test::PieceFileBytes(Bytes(all.begin() + 10, all.end())));
+
+    // Pieces of several copy buffers, starting at offsets of every alignment: the buffer is placed
+    // anew for each.
+    constexpr std::int32_t kPiece = (1 << 20) + 4093;
+    ASSERT_TRUE(Split(3 * kPiece + 61, kPiece, message)) << message;
+    const Bytes large = test::ReadBytes(source);
+    for (std::int32_t n = 0; n < 4; ++n) {
+        const auto from = large.begin() + n * kPiece;
+        const auto to = n == 3 ? large.end() : from + kPiece;
+        EXPECT_EQ(test::ReadBytes(PieceName(source, n)), test::PieceFileBytes(Bytes(from, to)))
+            << "piece " << n;
+    }
 }
 
 TEST_F(SplitTest, IndexRecordsThePathAsGivenAndTheFirstNumber) {
