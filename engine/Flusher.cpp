@@ -1,23 +1,15 @@
 #include "Flusher.h"
 
 namespace zendra {
-namespace {
-
-// The flusher being built on this thread: Worker runs the job right here when the system gives no
-// thread, and the job must then not wait for work that nobody could post.
-thread_local const Flusher* starting = nullptr;
-
-} // namespace
 
 Flusher::Flusher() {
-    starting = this;
+    // Without a thread the jobs run as they are posted: nobody could post to a job waiting here.
     worker_.emplace([this](const std::atomic<bool>&) {
-        if (starting == this)
+        if (Worker::RunsInline())
             here_ = true;
         else
             Serve();
     });
-    starting = nullptr;
 }
 
 Flusher::~Flusher() {

@@ -3,6 +3,11 @@
 #include <utility>
 
 namespace zendra {
+namespace {
+
+thread_local bool runningInline = false;
+
+} // namespace
 
 void Worker::RunJob(Worker& worker) noexcept {
     try {
@@ -12,6 +17,14 @@ void Worker::RunJob(Worker& worker) noexcept {
         worker.failed_ = true;
     }
 }
+
+void Worker::RunHere() noexcept {
+    const bool outer = std::exchange(runningInline, true);
+    RunJob(*this);
+    runningInline = outer;
+}
+
+bool Worker::RunsInline() noexcept { return runningInline; }
 
 void Worker::Finish() {
     Wait();

@@ -36,9 +36,14 @@ class Worker {
 #endif
     // The thread's body: runs the job and keeps what it throws.
     static void RunJob(Worker& worker) noexcept;
+    // Whether the job asking was given no thread and runs here and now, inside its Worker's
+    // constructor: a job that waits for work from its caller must not wait then.
+    static bool RunsInline() noexcept;
 
   private:
     struct Thread;
+    // RunJob on the caller's thread, when the system gives none.
+    void RunHere() noexcept;
     void Wait() noexcept;
     // Whether the job has ended within `milliseconds`.
     bool Ended(unsigned milliseconds) noexcept;

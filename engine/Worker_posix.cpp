@@ -21,7 +21,7 @@ void* Start(void* worker) {
 Worker::Worker(Job job) : job_(std::move(job)), thread_(std::make_unique<Thread>()) {
     if (pthread_create(&thread_->id, nullptr, Start, this) != 0) {
         thread_.reset();
-        RunJob(*this);
+        RunHere();
     }
 }
 

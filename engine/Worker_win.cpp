@@ -24,7 +24,7 @@ Worker::Worker(Job job) : job_(std::move(job)), thread_(std::make_unique<Thread>
     thread_->handle.Reset(CreateThread(nullptr, 0, Start, this, 0, nullptr));
     if (!thread_->handle) {
         thread_.reset();
-        RunJob(*this);
+        RunHere();
     }
 }
 

@@ -56,7 +56,9 @@ struct JoinTest : ::testing::Test {
 TEST_F(JoinTest, RoundTripsAreByteIdentical) {
     const std::pair<std::size_t, std::int32_t> cases[] = {
         {7, 5},   {10, 5}, {11, 5}, {2000, 999}, {1 << 20, 4096}, {(1 << 20) + 1, 1 << 19},
-        {3001, 1}};
+        {3001, 1},
+        // Pieces long enough to be hashed on a thread beside the write, at odd offsets.
+        {(24 << 20) + 61, (8 << 20) + 4093}};
     for (const auto& [length, pieceSize] : cases) {
         SplitSample(length, pieceSize);
         std::string message;
