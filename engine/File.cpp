@@ -2,10 +2,11 @@
 
 #include "CopyBuffer.h"
 #include "EngineError.h"
-#include "SinkBeside.h"
+#include "JobQueue.h"
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -15,22 +16,28 @@ namespace zendra {
 void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                         const CopyProgress& progress, const ByteSink& seen) {
     // The copy where no faster one applies: small runs, and Windows. 1 MiB measured faster than
-    // 256 KiB and 4 MiB, and gives the progress (and so a cancel) a say often enough. The bytes are
-    // hashed on another thread while they are written; reading on another thread measured slower,
-    // as the hashing then fetched every byte from the other core.
+    // 256 KiB and 4 MiB, and gives the progress (and so a cancel) a say often enough.
     constexpr std::size_t kChunk = 1 << 20;
+    // From 8 MiB on, the bytes are shown to `seen` (the hashing) on a thread of their own while
+    // they are written; below, the thread costs more than it saves. Reading on another thread
+    // measured slower: the hashing then fetched every byte from the other core.
+    constexpr std::uint64_t kBesideFrom = 8 << 20;
     CopyBuffer buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)),
                       sourceOffset, Position());
-    SinkBeside shown(seen, count); // ends before the buffer it reads
+    std::optional<JobQueue> beside; // ends before the buffer it reads
+    if (seen && count >= kBesideFrom) beside.emplace();
     source.Seek(sourceOffset);
     while (count > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
         const std::size_t got = source.Read(buffer.data(), want);
         if (got == 0) ThrowChanged(source.ShownAs());
-        shown.Show(buffer.data(), got);
+        if (beside)
+            beside->Post([&seen, bytes = buffer.data(), got] { seen(bytes, got); });
+        else if (seen)
+            seen(buffer.data(), got);
         WriteAll(buffer.data(), got);
-        shown.Done();
+        if (beside) beside->Wait();
         StartWriteBack();
         count -= got;
         if (progress) progress(got);

@@ -44,7 +44,7 @@ struct FileState {
 // a folder (or is a junction): that counts as a folder.
 enum class EntryKind { Missing, Regular, Link, Folder, Other };
 
-class Flusher;
+class JobQueue;
 class RunLock;
 
 class File {
@@ -87,7 +87,7 @@ class File {
     // thread (done once its Wait returns), or here when it cannot be handed over.
     void FlushBehind();
     // Has the write-back and the flush run on the flusher's thread, not this one.
-    void WriteBehindOn(std::shared_ptr<Flusher> flusher) { flusher_ = std::move(flusher); }
+    void WriteBehindOn(std::shared_ptr<JobQueue> flusher) { flusher_ = std::move(flusher); }
     // Closes now and reports a failure that closing reveals.
     void Close();
 
@@ -107,7 +107,7 @@ class File {
     std::filesystem::path shown_;
     std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
     std::uint64_t writtenBack_ = 0;  // how far the system was asked to write it to the disk
-    std::shared_ptr<Flusher> flusher_;
+    std::shared_ptr<JobQueue> flusher_;
 };
 
 // Up to this many new files are flushed one by one; more, all at once where the system can.

@@ -1,6 +1,6 @@
 #include "File.h"
 
-#include "Flusher.h"
+#include "JobQueue.h"
 
 #include "EngineError.h"
 

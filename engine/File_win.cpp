@@ -1,7 +1,7 @@
 #include "File.h"
 
 #include "EngineError.h"
-#include "Flusher.h"
+#include "JobQueue.h"
 #include "KernelHandle_win.h"
 #include "PlatformPath.h"
 

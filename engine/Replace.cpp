@@ -1,7 +1,7 @@
 #include "Replace.h"
 
 #include "EngineError.h"
-#include "Flusher.h"
+#include "JobQueue.h"
 
 #include <algorithm>
 #include <map>
@@ -155,7 +155,7 @@ void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
 
 Replacement::Replacement(const fs::path& folder, const Notice& notice)
     : folder_(folder.empty() ? fs::path(".") : folder),
-      lock_(std::make_shared<RunLock>(folder_)), flusher_(std::make_shared<Flusher>()) {
+      lock_(std::make_shared<RunLock>(folder_)), flusher_(std::make_shared<JobQueue>()) {
     CleanUpAfterKilledRuns(folder_, lock_->Tag(), notice);
 }
 

@@ -59,7 +59,7 @@ class Replacement {
     std::vector<Staged> staged_;
     bool committed_ = false;
     // The new files' write-back and flushes, beside the copy.
-    std::shared_ptr<Flusher> flusher_;
+    std::shared_ptr<JobQueue> flusher_;
 };
 
 } // namespace zendra

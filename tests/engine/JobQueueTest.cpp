@@ -1,4 +1,4 @@
-#include "Flusher.h"
+#include "JobQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@ namespace {
 
 // The commit relies on these: every job has run once Wait returns, in the order posted, and a
 // failed flush is never lost to the jobs after it.
-TEST(Flusher, RunsJobsInOrderAndKeepsTheFirstFailure) {
+TEST(JobQueue, RunsJobsInOrderAndKeepsTheFirstFailure) {
     std::string ran;
-    Flusher flusher;
+    JobQueue flusher;
     flusher.Post([&] { ran += 'a'; });
     flusher.Post([&] { throw std::runtime_error("first"); });
     flusher.Post([&] { throw std::runtime_error("second"); });
@@ -29,10 +29,10 @@ TEST(Flusher, RunsJobsInOrderAndKeepsTheFirstFailure) {
 }
 
 // A hint to the system holds a file open: behind a slow disk, hints must not pile up.
-TEST(Flusher, LeavesOutAHintWhileAJobWaits) {
+TEST(JobQueue, LeavesOutAHintWhileAJobWaits) {
     std::promise<void> release;
     std::string ran;
-    Flusher flusher;
+    JobQueue flusher;
     flusher.Post([&, held = release.get_future().share()] {
         held.wait();
         ran += 'a';
@@ -48,10 +48,10 @@ TEST(Flusher, LeavesOutAHintWhileAJobWaits) {
 
 // A run that fails ends at once, its flusher with it, whatever was still to flush: this must not
 // hang, and the jobs that did run ran whole.
-TEST(Flusher, EndsWithJobsLeft) {
+TEST(JobQueue, EndsWithJobsLeft) {
     std::string ran;
     {
-        Flusher flusher;
+        JobQueue flusher;
         for (int i = 0; i < 1000; ++i) flusher.Post([&] { ran += "xy"; });
     }
     EXPECT_EQ(ran.size() % 2, 0u);

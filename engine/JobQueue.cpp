@@ -1,8 +1,8 @@
-#include "Flusher.h"
+#include "JobQueue.h"
 
 namespace zendra {
 
-Flusher::Flusher() {
+JobQueue::JobQueue() {
     // Without a thread the jobs run as they are posted: nobody could post to a job waiting here.
     worker_.emplace([this](const std::atomic<bool>&) {
         if (Worker::RunsInline())
@@ -12,7 +12,7 @@ Flusher::Flusher() {
     });
 }
 
-Flusher::~Flusher() {
+JobQueue::~JobQueue() {
     {
         const std::lock_guard lock(mutex_);
         closing_ = true;
@@ -22,7 +22,7 @@ Flusher::~Flusher() {
     // worker_ then waits for the thread to end.
 }
 
-void Flusher::Post(std::function<void()> job) {
+void JobQueue::Post(std::function<void()> job) {
     if (here_) {
         try {
             job();
@@ -38,7 +38,7 @@ void Flusher::Post(std::function<void()> job) {
     changed_.notify_all();
 }
 
-bool Flusher::Hint(std::function<void()> job) {
+bool JobQueue::Hint(std::function<void()> job) {
     {
         const std::lock_guard lock(mutex_);
         if (!jobs_.empty()) return false;
@@ -47,13 +47,13 @@ bool Flusher::Hint(std::function<void()> job) {
     return true;
 }
 
-void Flusher::Wait() {
+void JobQueue::Wait() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return jobs_.empty() && !busy_; });
     if (failure_) std::rethrow_exception(failure_);
 }
 
-void Flusher::Serve() noexcept {
+void JobQueue::Serve() noexcept {
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return closing_ || !jobs_.empty(); });

@@ -1,6 +1,6 @@
-// Runs the write-back and the flushes of a run's new files on a thread of its own, in the order
-// asked, so that the copy goes on while the system writes to the disk and submitting that work
-// costs the copy nothing: the flush before the renames then finds little left to wait for.
+// Runs jobs on a thread of its own, in the order asked, while the caller goes on: a run's write-back
+// and flushes of its new files (the flush before the renames then finds little left to wait for),
+// and a copy's hashing of each buffer beside the buffer's write.
 #pragma once
 
 #include "Worker.h"
@@ -14,19 +14,20 @@
 
 namespace zendra {
 
-class Flusher {
+class JobQueue {
   public:
-    Flusher();
-    Flusher(const Flusher&) = delete;
-    Flusher& operator=(const Flusher&) = delete;
+    JobQueue();
+    JobQueue(const JobQueue&) = delete;
+    JobQueue& operator=(const JobQueue&) = delete;
     // Drops what was not begun: a run that ends early has nothing to get onto the disk.
-    ~Flusher();
+    ~JobQueue();
 
     // Runs `job` on the thread after the jobs posted before it (here and now when the system gave
     // no thread). What it throws comes out of Wait.
     void Post(std::function<void()> job);
-    // The same for a job that may be left out, as it is while others wait (then false): a hint to
-    // the system must not pile up (each holds a file open) behind a disk slower than the copy.
+    // The same for a job that may be left out, as it is while others wait (then false): a write-back
+    // hint to the system must not pile up (each holds a file open) behind a disk slower than the
+    // copy.
     bool Hint(std::function<void()> job);
     // Waits until every job posted has run, and throws what the first failing one threw.
     void Wait();
