@@ -14,8 +14,6 @@ class CopyBuffer {
     // `size` bytes for bytes read at offset `from` of one file and written at offset `to` of
     // another, both through the system's cache.
     CopyBuffer(std::size_t size, std::uint64_t from, std::uint64_t to);
-    CopyBuffer(CopyBuffer&&) noexcept = default;
-    CopyBuffer& operator=(CopyBuffer&&) noexcept = default;
     CopyBuffer(const CopyBuffer&) = delete;
     CopyBuffer& operator=(const CopyBuffer&) = delete;
 

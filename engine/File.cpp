@@ -6,8 +6,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <vector>
 

@@ -1,6 +1,6 @@
-// Runs jobs on a thread of its own, in the order asked, while the caller goes on: a run's write-back
-// and flushes of its new files (the flush before the renames then finds little left to wait for),
-// and a copy's hashing of each buffer beside the buffer's write.
+// Runs jobs on a thread of its own, in the order asked, while the caller goes on: a run's
+// write-back and flushes of its new files (the flush before the renames then finds little left to
+// wait for), and a copy's hashing of each buffer beside the buffer's write.
 #pragma once
 
 #include "Worker.h"
@@ -25,9 +25,9 @@ class JobQueue {
     // Runs `job` on the thread after the jobs posted before it (here and now when the system gave
     // no thread). What it throws comes out of Wait.
     void Post(std::function<void()> job);
-    // The same for a job that may be left out, as it is while others wait (then false): a write-back
-    // hint to the system must not pile up (each holds a file open) behind a disk slower than the
-    // copy.
+    // The same for a job that may be left out, as it is while others wait (then false): a
+    // write-back hint to the system must not pile up (each holds a file open) behind a disk slower
+    // than the copy.
     bool Hint(std::function<void()> job);
     // Waits until every job posted has run, and throws what the first failing one threw.
     void Wait();
