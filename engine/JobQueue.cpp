@@ -53,6 +53,12 @@ void JobQueue::Wait() {
     if (failure_) std::rethrow_exception(failure_);
 }
 
+void JobQueue::Drop() noexcept {
+    std::unique_lock lock(mutex_);
+    jobs_.clear();
+    changed_.wait(lock, [this] { return !busy_; });
+}
+
 void JobQueue::Serve() noexcept {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -68,6 +74,7 @@ void JobQueue::Serve() noexcept {
         } catch (...) {
             failed = std::current_exception();
         }
+        job = nullptr; // what it held is let go before it counts as done
         lock.lock();
         if (failed && !failure_) failure_ = failed;
         busy_ = false;

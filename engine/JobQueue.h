@@ -31,6 +31,9 @@ class JobQueue {
     bool Hint(std::function<void()> job);
     // Waits until every job posted has run, and throws what the first failing one threw.
     void Wait();
+    // Drops the jobs not begun and waits for the one running: what they held (a file's handle) is
+    // let go when this returns.
+    void Drop() noexcept;
 
   private:
     void Serve() noexcept;

@@ -161,6 +161,8 @@ Replacement::Replacement(const fs::path& folder, const Notice& notice)
 
 Replacement::~Replacement() {
     if (committed_) return;
+    // The flusher's jobs hold new files open, and Windows removes no file held open.
+    flusher_->Drop();
     for (const Staged& file : staged_)
         if (!file.temporary.empty()) RemoveTemporaryQuietly(file.temporary, file.written);
 }
