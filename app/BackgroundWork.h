@@ -44,7 +44,7 @@ class BackgroundWork : private tk::Window {
     void Run(const Job& job);
 
     // Whether the user asked to cancel during the last Run. The job's own result says whether it
-    // stopped: an engine call cancelled in time fails with CancelledMessage.
+    // stopped: an engine call that finished before it heard the cancel succeeded.
     bool CancelRequested() const noexcept { return cancel_.load(); }
     // The work running on this thread now, if any: a thread runs one at a time.
     static BackgroundWork* Running() noexcept;

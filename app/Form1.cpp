@@ -277,15 +277,19 @@ void Form1::ShowingFailures(const std::function<void()>& handler) noexcept {
     }
 }
 
-bool Form1::RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step) {
-    bool result = false;
+Form1::WorkEnd Form1::RunWork(const std::wstring& caption,
+                              const std::function<bool(const Progress&)>& step) {
+    WorkEnd end = WorkEnd::Failed;
     {
         WaitCursor wait;
         BackgroundWork work(Hwnd(), caption);
-        work.Run([&](const Progress& progress) { result = step(progress); });
+        work.Run([&](const Progress& progress) {
+            if (step(progress)) end = WorkEnd::Done;
+        });
+        if (end != WorkEnd::Done && work.CancelRequested()) end = WorkEnd::Cancelled;
     }
     DiscardQueuedInput();
-    return result;
+    return end;
 }
 
 void Form1::RepaintNow() noexcept {

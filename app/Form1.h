@@ -131,9 +131,11 @@ protected:
     tk::MsgResult Ask(const std::wstring& question, tk::MsgDefault focused = tk::MsgDefault::First);
     // Runs a handler; whatever it throws is shown in a box rather than lost.
     void ShowingFailures(const std::function<void()>& handler) noexcept;
-    // Runs one step of a split or join in BackgroundWork with the hourglass; the step's result.
-    // The queued input the disabled window took meanwhile is dropped afterwards.
-    bool RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step);
+    // Runs one step of a split or join in BackgroundWork with the hourglass: done when the step
+    // returned true, else cancelled when the user asked to stop it. The queued input the disabled
+    // window took meanwhile is dropped afterwards.
+    enum class WorkEnd { Done, Failed, Cancelled };
+    WorkEnd RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step);
     // Draws whatever a closed box or dialog uncovered, before a long split or join starts.
     void RepaintNow() noexcept;
     // The settings' application name: the executable's base name.

@@ -53,7 +53,7 @@ void Form1::cmdJoin_Click() {
     RepaintNow();
     std::string message;
     std::filesystem::path name;
-    bool done = RunWork(L"Joining...", [&](const Progress&) {
+    WorkEnd end = RunWork(L"Joining...", [&](const Progress&) {
         const auto named = JoinOutputName(index, message);
         if (named) name = *named;
         return named.has_value();
@@ -64,7 +64,7 @@ void Form1::cmdJoin_Click() {
     std::wstring rebuilt; // from the recovery data, said as a second line
     options.Notice = [&](const std::string& line) { rebuilt += L"\n" + WideFromUtf8(line); };
     JoinPlan plan;
-    if (done) {
+    if (end == WorkEnd::Done) {
         // Asked before a byte is written: the file there may be the original itself.
         const std::wstring output = folder + name.wstring();
         if (services_.files.FileExists(output)) {
@@ -73,16 +73,15 @@ void Form1::cmdJoin_Click() {
                 return;
             options.Replace = true;
         }
-        done = RunWork(L"Joining...", [&](const Progress& progress) {
+        end = RunWork(L"Joining...", [&](const Progress& progress) {
             return JoinPieces(index, std::filesystem::path(folder), message, progress, options,
                               &plan);
         });
         if (!IsLoaded()) return;
     }
     // A cancelled join has removed its temporary file; an existing output was never touched.
-    if (!done)
-        return Say(message == CancelledMessage ? L"The join was cancelled."
-                                               : WideFromUtf8(message));
+    if (end != WorkEnd::Done)
+        return Say(end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message));
     joinedIndex_ = TrimSpaces(index.wstring());
     joinedFiles_.clear();
     for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);

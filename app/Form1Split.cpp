@@ -81,14 +81,14 @@ void Form1::cmdSplit_Click() {
     std::string message;
     SplitOptions options;
     if (ReadsAsOne(Option(L"Recovery"))) options.Recovery = RecoveryOptions{}; // 10 %
-    const bool done = RunWork(L"Splitting...", [&](const Progress& progress) {
+    const WorkEnd end = RunWork(L"Splitting...", [&](const Progress& progress) {
         return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress, options);
     });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
     // A cancelled split has removed what it wrote.
-    if (!done)
-        return Say(message == CancelledMessage ? L"The split was cancelled." : ForUser(message));
+    if (end != WorkEnd::Done)
+        return Say(end == WorkEnd::Cancelled ? L"The split was cancelled." : ForUser(message));
     splitSource_ = TrimSpaces(source);
     AddListViewItem(L"SPLIT");
     Say(L"Successfully splitted!");

@@ -246,7 +246,7 @@ class ProgressBar {
 
 int Failed(std::ostream& err, const std::string& message) {
     err << "zendra-cli: " << message << '\n';
-    return message == CancelledMessage ? InterruptExitStatus() : kFailed;
+    return InterruptRequested() ? InterruptExitStatus() : kFailed;
 }
 
 // Lines about what a run found and mended first go where errors go, unless --quiet.

@@ -1,6 +1,6 @@
 #include "PartsCommand.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Formats.h"
 #include "Parts.h"

@@ -1,8 +1,9 @@
 #include "RecoveryCommands.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Formats.h"
+#include "Interrupt.h"
 #include "Recovery.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kOk = 0, kFailed = 1, kRepairable = 3, kInterrupted = 130;
+constexpr int kOk = 0, kFailed = 1, kRepairable = 3;
 
 std::optional<std::uint64_t> Number(const std::string& text, std::uint64_t low,
                                     std::uint64_t high) {
@@ -29,7 +30,7 @@ std::optional<std::uint64_t> Number(const std::string& text, std::uint64_t low,
 
 int Failed(std::ostream& err, const std::string& message) {
     err << "zendra-cli: " << message << '\n';
-    return message == CancelledMessage ? kInterrupted : kFailed;
+    return InterruptRequested() ? InterruptExitStatus() : kFailed;
 }
 
 // Files made under temporary names, renamed over their final names together at the end, or

@@ -1,7 +1,7 @@
 #include "File.h"
 
 #include "CopyBuffer.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "JobQueue.h"
 
 #include <atomic>
@@ -61,12 +61,12 @@ void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& 
 CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done) {
     return [&progress, total, &done](std::uint64_t bytes) {
         done += bytes;
-        if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
+        if (progress && !progress(done, total)) throw Failure::Cancelled();
     };
 }
 
 void ThrowChanged(const std::filesystem::path& source) {
-    throw EngineError("\"" + DisplayPath(source) +
+    throw Failure("\"" + DisplayPath(source) +
                       "\" ended early: it was changed while it was being read.");
 }
 
@@ -82,13 +82,13 @@ std::filesystem::path PathFromUtf8(const std::string& text) {
 void CheckWritableName(const std::filesystem::path& path) {
     const EntryKind kind = KindOf(path);
     if (kind == EntryKind::Folder)
-        throw EngineError("\"" + DisplayPath(path) + "\" is a folder; nothing was written.");
+        throw Failure("\"" + DisplayPath(path) + "\" is a folder; nothing was written.");
     if (kind == EntryKind::Other)
-        throw EngineError(
+        throw Failure(
             "\"" + DisplayPath(path) +
             "\" is not a regular file (a pipe, device or socket); nothing was written.");
     if (kind == EntryKind::Regular && IsReadOnly(path))
-        throw EngineError("\"" + DisplayPath(path) + "\" is read-only; nothing was written.");
+        throw Failure("\"" + DisplayPath(path) + "\" is read-only; nothing was written.");
 }
 
 std::string RandomTag() {

@@ -1,5 +1,5 @@
 // The engine's thin platform layer: binary files and the few file-system calls it needs.
-// Every failure throws EngineError with the platform's description and the user's file name.
+// Every failure throws Failure with the platform's description and the user's file name.
 #pragma once
 
 #include "Progress.h"
@@ -18,7 +18,7 @@ namespace zendra {
 // Called with the number of bytes just copied; may throw to stop the copy.
 using CopyProgress = std::function<void(std::uint64_t)>;
 // The copy's hook into an operation's progress: adds the bytes to `done` and tells `progress`;
-// a cancel there is thrown as the EngineError CancelledMessage, the failure that cleans up.
+// a cancel there is thrown as Failure::Cancelled(), the failure that cleans up.
 CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint64_t& done);
 // Shown bytes read, in order.
 using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;

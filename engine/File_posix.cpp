@@ -2,7 +2,7 @@
 
 #include "JobQueue.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,13 +29,13 @@ std::string Describe(int error) {
 }
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, int error) {
-    throw EngineError(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
+    throw Failure(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
                       "\": " + Describe(error) + ".");
 }
 
 [[noreturn]] void ThrowNotRegular(const std::filesystem::path& path, mode_t mode) {
-    if (S_ISDIR(mode)) throw EngineError("\"" + DisplayPath(path) + "\" is a folder, not a file.");
-    throw EngineError("\"" + DisplayPath(path) +
+    if (S_ISDIR(mode)) throw Failure("\"" + DisplayPath(path) + "\" is a folder, not a file.");
+    throw Failure("\"" + DisplayPath(path) +
                       "\" is not a regular file (a pipe, device or socket).");
 }
 

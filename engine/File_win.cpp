@@ -1,6 +1,6 @@
 #include "File.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "JobQueue.h"
 #include "KernelHandle_win.h"
 #include "PlatformPath.h"
@@ -47,7 +47,7 @@ std::string Describe(DWORD error) {
 }
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, DWORD error) {
-    throw EngineError(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
+    throw Failure(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
                       "\": " + Describe(error) + ".");
 }
 
@@ -79,18 +79,18 @@ File File::OpenForReading(const std::filesystem::path& path) {
     const std::wstring name = SystemName(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw EngineError("\"" + DisplayPath(path) + "\" is a folder, not a file.");
+        throw Failure("\"" + DisplayPath(path) + "\" is a folder, not a file.");
     const HANDLE handle =
         CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     // Shared for reading only: no other program writes it while it is read.
     if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
-        throw EngineError("\"" + DisplayPath(path) +
+        throw Failure("\"" + DisplayPath(path) +
                           "\" is open for writing in another program; close it and try again.");
     if (handle == INVALID_HANDLE_VALUE) Throw("open", path, GetLastError());
     File file(reinterpret_cast<std::intptr_t>(handle), path, path);
     if (GetFileType(handle) != FILE_TYPE_DISK)
-        throw EngineError("\"" + DisplayPath(path) +
+        throw Failure("\"" + DisplayPath(path) +
                           "\" is not a regular file (a pipe or device).");
     return file;
 }

@@ -2,7 +2,7 @@
 
 #include "AnsiPath.h"
 #include "Checksum.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "PlatformPath.h"
 #include "Replace.h"
@@ -44,12 +44,12 @@ SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());
     const std::string damaged = "The index file \"" + DisplayPath(indexPath) + "\" is damaged: ";
     const auto index = DecodeIndex(bytes);
-    if (!index) throw EngineError(damaged + "it is shorter than the record it announces.");
-    if (index->PieceCount < 1) throw EngineError(damaged + "it names no pieces.");
-    if (index->FileSize == -1) throw EngineError(damaged + WhyNoLongSize(bytes, *index));
-    if (index->FileSize < 0) throw EngineError(damaged + "its file size is negative.");
+    if (!index) throw Failure(damaged + "it is shorter than the record it announces.");
+    if (index->PieceCount < 1) throw Failure(damaged + "it names no pieces.");
+    if (index->FileSize == -1) throw Failure(damaged + WhyNoLongSize(bytes, *index));
+    if (index->FileSize < 0) throw Failure(damaged + "its file size is negative.");
     if (static_cast<std::int64_t>(index->FirstNumber) + index->PieceCount - 1 > INT32_MAX)
-        throw EngineError(damaged + "its piece numbers run past 2,147,483,647.");
+        throw Failure(damaged + "its piece numbers run past 2,147,483,647.");
     return *index;
 }
 
@@ -85,7 +85,7 @@ std::vector<std::filesystem::path> LocatePieces(const PieceSource& readFrom, con
         }
         if (pieces.size() == static_cast<std::size_t>(index.PieceCount)) return pieces;
     }
-    throw EngineError("A piece is missing: " + missing + "; nothing was joined.");
+    throw Failure("A piece is missing: " + missing + "; nothing was joined.");
 }
 
 std::int32_t ReadPieceSize(const std::filesystem::path& location, FileState& state) {
@@ -95,14 +95,14 @@ std::int32_t ReadPieceSize(const std::filesystem::path& location, FileState& sta
     std::array<std::uint8_t, kPieceHeaderSize> header{};
     const std::string bad = "The piece \"" + DisplayPath(location) + "\" is damaged: ";
     if (fileSize < kPieceHeaderSize || piece.Read(header.data(), header.size()) != header.size())
-        throw EngineError(bad + "it is too short to be a piece.");
+        throw Failure(bad + "it is too short to be a piece.");
     const auto size = DecodePieceHeader(header);
     if (!size || *size > static_cast<std::uint64_t>(kMaxPieceSize))
-        throw EngineError(bad + "its header is not that of a piece.");
+        throw Failure(bad + "its header is not that of a piece.");
     if (fileSize < kPieceHeaderSize + *size)
-        throw EngineError(bad + "it holds fewer bytes than its header announces.");
+        throw Failure(bad + "it holds fewer bytes than its header announces.");
     if (fileSize < kPieceHeaderSize + *size + kPieceTrailerSize)
-        throw EngineError(bad + "its last 4 bytes, which repeat its length, are missing.");
+        throw Failure(bad + "its last 4 bytes, which repeat its length, are missing.");
     piece.Close();
     return static_cast<std::int32_t>(*size);
 }
@@ -130,15 +130,15 @@ void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
         const std::string bad = "The checksum file \"" + DisplayPath(file) + "\" ";
         const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
         if (!list)
-            throw EngineError(bad + "is damaged: it has no checksum line, starts with a byte-order "
+            throw Failure(bad + "is damaged: it has no checksum line, starts with a byte-order "
                                     "mark, or gives one file two checksums.");
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             const auto line = list->find(wanted[i]);
             if (line == list->end())
-                throw EngineError(bad + "has no line for \"" + wanted[i] +
+                throw Failure(bad + "has no line for \"" + wanted[i] +
                                   "\"; it belongs to another split. Nothing was joined.");
             if (!found[i].empty() && found[i] != line->second)
-                throw EngineError("The checksum files \"" + DisplayPath(files.front()) +
+                throw Failure("The checksum files \"" + DisplayPath(files.front()) +
                                   "\" and \"" + DisplayPath(file) + "\" disagree about \"" +
                                   wanted[i] + "\"; nothing was joined.");
             found[i] = line->second;
@@ -167,7 +167,7 @@ std::string DamagedWhole(const JoinPlan& plan) {
 File OpenCheckedPiece(const JoinPlan& plan, std::size_t i) {
     File in = File::OpenForReading(plan.ReadFrom[i]);
     if (in.State() != plan.PieceStates[i])
-        throw EngineError("The piece \"" + DisplayPath(plan.Pieces[i].Location) +
+        throw Failure("The piece \"" + DisplayPath(plan.Pieces[i].Location) +
                           "\" changed after it was checked; nothing was joined. Try again once no "
                           "program writes the pieces.");
     return in;
@@ -202,8 +202,8 @@ void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced) {
         if (!damaged.empty()) damaged += '\n';
         damaged += DamagedPiece(plan, i);
     }
-    if (!damaged.empty()) throw EngineError(damaged);
-    if (whole.Hex() != plan.OutputChecksum) throw EngineError(DamagedWhole(plan));
+    if (!damaged.empty()) throw Failure(damaged);
+    if (whole.Hex() != plan.OutputChecksum) throw Failure(DamagedWhole(plan));
 }
 
 void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
@@ -230,10 +230,10 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
                                  : ByteSink());
         });
         if (checked && hash.Hex() != plan.PieceChecksums[i])
-            throw EngineError(DamagedPiece(plan, i) + " Nothing was joined.");
+            throw Failure(DamagedPiece(plan, i) + " Nothing was joined.");
     }
     if (checked && whole.Hex() != plan.OutputChecksum)
-        throw EngineError(DamagedWhole(plan) + " Nothing was joined.");
+        throw Failure(DamagedWhole(plan) + " Nothing was joined.");
     replace.Finish(out);
     replace.Commit();
 }
@@ -252,27 +252,27 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         const auto read = [&](unsigned codePage) {
             const auto named = FromIndexText(plan.Index.FilePath, codePage);
             if (!named)
-                throw EngineError("The name in the index file cannot be read in code page " +
+                throw Failure("The name in the index file cannot be read in code page " +
                                   std::to_string(codePage) + "; nothing was joined.");
             plan.SourcePath = *named;
             source = ReadRecordedSource(plan.SourcePath.native());
             // A crafted index is refused before any of its pieces is looked at.
             if (!IsPlainFileName(source.Name))
-                throw EngineError("The index names the file \"" +
+                throw Failure("The index names the file \"" +
                                   DisplayPath(std::filesystem::path(source.Name)) +
                                   "\", which is not a plain file name; nothing was joined.");
             locations = LocatePieces(readFrom, plan.Index, source, IndexPath);
         };
         try {
             read(CodePage);
-        } catch (const EngineError& missing) {
+        } catch (const Failure& missing) {
             // An index written on Windows holds its code page's bytes, while the pieces carry the
             // name Windows gave them in UTF-8: Western Windows' code page is tried next.
             if (CodePage != 0 || IsValidUtf8(plan.Index.FilePath) || !kReadsCodePages) throw;
             try {
                 read(1252);
-            } catch (const EngineError&) {
-                throw EngineError(std::string(missing.what()) +
+            } catch (const Failure&) {
+                throw Failure(std::string(missing.what()) +
                                   " The index was written on Windows in a code page other than "
                                   "1252 or UTF-8: name it with --codepage N (1251, 936, 932, "
                                   "949, ...).");
@@ -289,7 +289,7 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
             plan.Pieces.push_back(std::move(piece));
         }
         if (total != plan.Index.FileSize)
-            throw EngineError("The pieces hold " + std::to_string(total) +
+            throw Failure("The pieces hold " + std::to_string(total) +
                               " bytes but the index file records " +
                               std::to_string(plan.Index.FileSize) + "; nothing was joined.");
         ReadChecksums(plan, IndexPath);
@@ -301,16 +301,24 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
     }
 }
 
+namespace {
+
+void WriteJoined(const JoinPlan& plan, const std::filesystem::path& outputFolder,
+                 const Progress& progress, const JoinOptions& options) {
+    const std::filesystem::path output = outputFolder.native() + plan.OutputName.native();
+    if (!output.parent_path().empty() && KindOf(output.parent_path()) != EntryKind::Folder)
+        throw Failure("Cannot write \"" + DisplayPath(output) + "\": its folder does not exist.");
+    if (!options.Replace && KindOf(output) != EntryKind::Missing)
+        throw Failure("\"" + DisplayPath(output) + "\" already exists; nothing was joined.");
+    WriteOutput(plan, output, progress, options.Notice);
+}
+
+} // namespace
+
 bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder,
                      std::string& Message, const Progress& progress, const JoinOptions& options) {
     try {
-        const std::filesystem::path output = OutputFolder.native() + Plan.OutputName.native();
-        if (!output.parent_path().empty() && KindOf(output.parent_path()) != EntryKind::Folder)
-            throw EngineError("Cannot write \"" + DisplayPath(output) +
-                              "\": its folder does not exist.");
-        if (!options.Replace && KindOf(output) != EntryKind::Missing)
-            throw EngineError("\"" + DisplayPath(output) + "\" already exists; nothing was joined.");
-        WriteOutput(Plan, output, progress, options.Notice);
+        WriteJoined(Plan, OutputFolder, progress, options);
         return true;
     } catch (const std::exception& error) {
         Message = error.what();
@@ -321,7 +329,7 @@ bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFo
 bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& progress) {
     try {
         if (Plan.ChecksumFile.empty())
-            throw EngineError(
+            throw Failure(
                 "There is no checksum file beside the index to check the pieces against.");
         const auto total = static_cast<std::uint64_t>(Plan.Index.FileSize);
         std::uint64_t done = 0;
@@ -339,7 +347,7 @@ std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path&
         const auto named = FromIndexText(ReadIndex(IndexPath).FilePath);
         const PathText name = ReadRecordedSource(named.value_or("").native()).Name;
         if (!IsPlainFileName(name))
-            throw EngineError("The index names the file \"" +
+            throw Failure("The index names the file \"" +
                               DisplayPath(std::filesystem::path(name)) +
                               "\", which is not a plain file name; nothing was joined.");
         return std::filesystem::path(name);
@@ -359,14 +367,18 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     // file could tell.
     const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
     if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
-        if (WriteJoinedFile(plan, OutputFolder, Message, progress, options)) {
+        try {
+            WriteJoined(plan, OutputFolder, progress, options);
             if (Plan) *Plan = std::move(plan);
             return true;
+        } catch (const std::exception& error) {
+            Message = error.what();
+            const auto* failure = dynamic_cast<const Failure*>(&error);
+            const std::filesystem::path output = OutputFolder.native() + plan.OutputName.native();
+            if (!recoverable || (failure && failure->Kind() == FailureKind::Cancelled) ||
+                (!options.Replace && KindOf(output) != EntryKind::Missing))
+                return false;
         }
-        const std::filesystem::path output = OutputFolder.native() + plan.OutputName.native();
-        if (!recoverable || Message == CancelledMessage ||
-            (!options.Replace && KindOf(output) != EntryKind::Missing))
-            return false;
     }
     if (!recoverable) return false;
     try {

@@ -55,8 +55,7 @@ struct JoinOptions {
 
 // Writes the file a plan describes into OutputFolder followed directly by its OutputName; the
 // output appears whole or not at all (it is written under a short temporary name and renamed over
-// the final one). A progress that returns false cancels: nothing is left and Message is
-// CancelledMessage.
+// the final one). A progress that returns false cancels: nothing is left.
 bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFolder,
                      std::string& Message, const Progress& progress = {},
                      const JoinOptions& options = {});

@@ -1,6 +1,6 @@
 #include "Replace.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "JobQueue.h"
 
 #include <algorithm>
@@ -170,14 +170,14 @@ Replacement::~Replacement() {
 void Replacement::Check(const fs::path& final) const {
     CheckWritableName(final);
     if (NameTooLong(final))
-        throw EngineError("The name \"" + DisplayPath(final.filename()) +
+        throw Failure("The name \"" + DisplayPath(final.filename()) +
                           "\" is longer than the file system allows; nothing was written.");
     if (HeldOpenElsewhere(final))
-        throw EngineError("\"" + DisplayPath(final) +
+        throw Failure("\"" + DisplayPath(final) +
                           "\" is open in another program, so it cannot be replaced; close it "
                           "and try again. Nothing was written.");
     if (!FolderWritable(folder_))
-        throw EngineError("Cannot write in the folder \"" + DisplayPath(folder_) +
+        throw Failure("Cannot write in the folder \"" + DisplayPath(folder_) +
                           "\"; nothing was written.");
 }
 

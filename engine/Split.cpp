@@ -2,7 +2,7 @@
 
 #include "AnsiPath.h"
 #include "Checksum.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Formats.h"
 #include "PlatformPath.h"
@@ -36,7 +36,7 @@ void CheckOutputName(const Replacement& replace, const std::filesystem::path& na
     // First: on Windows the split's own reading of the source would otherwise count as another
     // program holding it open.
     if (IdentityOf(name) == source)
-        throw EngineError("\"" + DisplayPath(name) +
+        throw Failure("\"" + DisplayPath(name) +
                           "\" is another name of the file being split (a link to it); "
                           "nothing was written.");
     replace.Check(name);
@@ -45,33 +45,33 @@ void CheckOutputName(const Replacement& replace, const std::filesystem::path& na
 // Every refusal happens here, before anything is written.
 Plan Check(const std::filesystem::path& source, const File& input, std::int32_t firstNumber,
            std::int32_t pieceSize, const SplitOptions& options, const Replacement& replace) {
-    if (pieceSize < 1) throw EngineError("The piece size must be at least 1 byte.");
+    if (pieceSize < 1) throw Failure("The piece size must be at least 1 byte.");
     Plan plan;
     plan.length = static_cast<std::int64_t>(input.Size());
-    if (plan.length <= static_cast<std::int64_t>(pieceSize) + 1) throw EngineError(TooSmallMessage);
+    if (plan.length <= static_cast<std::int64_t>(pieceSize) + 1) throw Failure(TooSmallMessage);
     const std::int64_t count = (plan.length + pieceSize - 1) / pieceSize;
     if (count > kMaxPieceCount)
-        throw EngineError("This piece size would make " + std::to_string(count) +
+        throw Failure("This piece size would make " + std::to_string(count) +
                           " pieces; at most 32,767 are possible. Choose a larger piece size.");
     if (static_cast<std::int64_t>(firstNumber) + count - 1 > INT32_MAX)
-        throw EngineError("The piece numbers would run past 2,147,483,647.");
+        throw Failure("The piece numbers would run past 2,147,483,647.");
     plan.pieceCount = static_cast<std::int32_t>(count);
     std::filesystem::path recorded = source;
     const auto text = ToIndexText(recorded.make_preferred());
     if (!text)
-        throw EngineError(
+        throw Failure(
             "\"" + DisplayPath(source) +
             "\" has characters that the system's code page cannot store in the index file. "
             "Rename the file or its folder and try again.");
     if (text->size() > kMaxIndexPathBytes)
-        throw EngineError("The path is too long for the index file.");
+        throw Failure("The path is too long for the index file.");
     if (!IsPlainFileName(ReadRecordedSource(FromIndexText(*text).value_or("").native()).Name))
-        throw EngineError("\"" + DisplayPath(source) +
+        throw Failure("\"" + DisplayPath(source) +
                           "\" is not a file name that a join could write back.");
     plan.indexText = *text;
     if (options.WriteChecksums &&
         DisplayPath(source.filename()).find_first_of("\r\n") != std::string::npos)
-        throw EngineError("\"" + DisplayPath(source) +
+        throw Failure("\"" + DisplayPath(source) +
                           "\" has a line break in its name, which a checksum file cannot list; "
                           "nothing was written.");
     const FileIdentity identity = input.Identity();
@@ -148,7 +148,7 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         }
         checksums[FileNameText(SourcePath)] = whole.Hex();
         if (input.State() != before)
-            throw EngineError("\"" + DisplayPath(SourcePath) +
+            throw Failure("\"" + DisplayPath(SourcePath) +
                               "\" changed while it was being split; nothing was written. Split it "
                               "again once no program writes it.");
         input.Close();

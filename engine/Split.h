@@ -16,7 +16,7 @@ namespace zendra {
 // Cuts SourcePath into pieces of PieceSize bytes named SourcePath.000, .001, ... beside it,
 // then writes the index SourcePath.tpl. Each is written under a temporary name and renamed into
 // place once all are complete, so an existing name is replaced, never written through. On failure,
-// or when `progress` returns false (then Message is CancelledMessage), returns false with the
+// or when `progress` returns false (a cancel), returns false with the
 // reason in Message and leaves no piece or index of this call behind.
 struct SplitOptions {
     // Also writes NAME.xxh128 beside the index (see Checksum.h): the checksum of the source and of

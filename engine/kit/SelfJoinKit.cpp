@@ -1,6 +1,6 @@
 #include "SelfJoinKit.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Formats.h"
 #include "Join.h"
@@ -40,7 +40,7 @@ void PutText(std::vector<std::uint8_t>& out, const std::string& text) {
 KitList ReadKitList(const fs::path& indexPath, const Progress& progress) {
     JoinPlan plan;
     std::string message;
-    if (!ReadJoinPlan(indexPath, plan, message)) throw EngineError(message);
+    if (!ReadJoinPlan(indexPath, plan, message)) throw Failure(message);
     std::vector<KitSource> pieces;
     for (const auto& piece : plan.Pieces)
         pieces.push_back({DisplayPath(piece.Location.filename()), piece.Location});

@@ -1,7 +1,7 @@
 #include "CheckFiles.h"
 
 #include "Checksum.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 
 #include <algorithm>
@@ -84,7 +84,7 @@ bool ReadCoreutilsLine(std::string line, std::size_t digits, std::string& name, 
 std::string ReadText(const std::filesystem::path& path) {
     File file = File::OpenForReading(path);
     if (file.Size() > (16u << 20))
-        throw EngineError("The check file \"" + DisplayPath(path) + "\" is too large to be one.");
+        throw Failure("The check file \"" + DisplayPath(path) + "\" is too large to be one.");
     std::string text;
     file.ReadRange(0, file.Size(), [&](const std::uint8_t* bytes, std::size_t count) {
         text.append(reinterpret_cast<const char*>(bytes), count);
@@ -100,7 +100,7 @@ const Kind& KindOfName(const std::filesystem::path& path) {
             name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
             return kind;
     }
-    throw EngineError("\"" + DisplayPath(path) + "\" is not a check file of a known kind.");
+    throw Failure("\"" + DisplayPath(path) + "\" is not a check file of a known kind.");
 }
 
 } // namespace
@@ -131,7 +131,7 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
             }
         } else {
             const auto equals = line.find('=');
-            if (equals == std::string::npos) throw EngineError(bad + "\"" + line + "\".");
+            if (equals == std::string::npos) throw Failure(bad + "\"" + line + "\".");
             const std::string key = Lower(Trimmed(line.substr(0, equals)));
             const std::string value = line.substr(equals + 1);
             if (key == "filename") crcName = value;
@@ -143,22 +143,22 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
                     std::from_chars(number.data(), number.data() + number.size(), size);
                 if (number.empty() || parsed.ec != std::errc() ||
                     parsed.ptr != number.data() + number.size())
-                    throw EngineError(bad + "its size is not a number.");
+                    throw Failure(bad + "its size is not a number.");
                 crcSize = size;
             }
             continue;
         }
-        if (!read) throw EngineError(bad + "a line is not a hash and a file name.");
+        if (!read) throw Failure(bad + "a line is not a hash and a file name.");
         if (name.rfind("./", 0) == 0) name.erase(0, 2); // as `sha256sum ./*` writes
         file.Hashes[name] = Lower(hex);
     }
     if (kind.Lines == Layout::Crc) {
         if (crcName.empty() || !IsHex(crcHex, digits))
-            throw EngineError(bad + "it lacks its filename= or crc32= line.");
+            throw Failure(bad + "it lacks its filename= or crc32= line.");
         file.Hashes[crcName] = Lower(crcHex);
         if (crcSize) file.Sizes[crcName] = *crcSize;
     }
-    if (file.Hashes.empty()) throw EngineError(bad + "it names no file.");
+    if (file.Hashes.empty()) throw Failure(bad + "it names no file.");
     return file;
 }
 

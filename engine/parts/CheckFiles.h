@@ -22,7 +22,7 @@ struct CheckFile {
     std::map<std::string, std::uint64_t> Sizes; // file name -> length, where the file gives one
 };
 
-// Reads a check file's text; throws EngineError naming it when a line is not of its format or it
+// Reads a check file's text; throws Failure naming it when a line is not of its format or it
 // names nothing.
 CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& text);
 

@@ -32,7 +32,7 @@ class Digest {
     std::unique_ptr<State> state_;
 };
 
-// The platform's SHA-1, SHA-256 and SHA-512; throws EngineError when the system has none.
+// The platform's SHA-1, SHA-256 and SHA-512; throws Failure when the system has none.
 std::unique_ptr<Digest::State> PlatformDigest(HashKind kind);
 // Lower-case hex digits of the bytes.
 std::string HexOf(const unsigned char* bytes, std::size_t size);

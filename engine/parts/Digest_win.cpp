@@ -2,7 +2,7 @@
 // has from SP3 on, under a provider name of its own there.
 #include "Digest.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 
 #include <windows.h>
 // after windows.h, whose types it uses
@@ -22,10 +22,10 @@ class CryptoDigest : public Digest::State {
                                   CRYPT_VERIFYCONTEXT) &&
             !CryptAcquireContextW(&provider_, nullptr, MS_ENH_RSA_AES_PROV_XP_W, PROV_RSA_AES,
                                   CRYPT_VERIFYCONTEXT))
-            throw EngineError("This system offers no provider for the check file's hash.");
+            throw Failure("This system offers no provider for the check file's hash.");
         if (!CryptCreateHash(provider_, algorithm, 0, 0, &hash_)) {
             CryptReleaseContext(provider_, 0);
-            throw EngineError("This system cannot compute the check file's hash.");
+            throw Failure("This system cannot compute the check file's hash.");
         }
     }
     ~CryptoDigest() override {
@@ -39,7 +39,7 @@ class CryptoDigest : public Digest::State {
         while (size > 0) { // CryptHashData takes a 32-bit length
             const DWORD step = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
             if (!CryptHashData(hash_, data, step, 0))
-                throw EngineError("This system failed to compute the check file's hash.");
+                throw Failure("This system failed to compute the check file's hash.");
             data += step;
             size -= step;
         }
@@ -48,7 +48,7 @@ class CryptoDigest : public Digest::State {
         unsigned char bytes[64];
         DWORD size = sizeof bytes;
         if (!CryptGetHashParam(hash_, HP_HASHVAL, bytes, &size, 0))
-            throw EngineError("This system failed to compute the check file's hash.");
+            throw Failure("This system failed to compute the check file's hash.");
         return HexOf(bytes, size);
     }
 

@@ -1,7 +1,7 @@
 #include "Parts.h"
 
 #include "CheckFiles.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Formats.h"
 #include "PartNaming.h"
@@ -72,7 +72,7 @@ void RefuseGap(const PartNaming& naming, std::uint64_t count) {
         if (position && *position > count && (!after || *position < *after)) after = position;
     }
     if (after)
-        throw EngineError("The part " + Quoted(*naming.NameOf(count)) + " is missing, but " +
+        throw Failure("The part " + Quoted(*naming.NameOf(count)) + " is missing, but " +
                           Quoted(*naming.NameOf(*after)) + " comes after it; nothing was joined.");
 }
 
@@ -95,7 +95,7 @@ void ReadChecks(PartsPlan& plan, const PartNaming& naming) {
             plan.PartHashes[i].push_back({index, file.Kind, hash->second});
             const auto size = file.Sizes.find(name);
             if (size != file.Sizes.end() && size->second != plan.Parts[i].Length)
-                throw EngineError("The part " + Quoted(plan.Parts[i].Location) + " is " +
+                throw Failure("The part " + Quoted(plan.Parts[i].Location) + " is " +
                                   std::to_string(plan.Parts[i].Length) + " bytes long, but " +
                                   Quoted(file.Path) + " says " + std::to_string(size->second) +
                                   "; nothing was joined.");
@@ -112,14 +112,14 @@ void ReadChecks(PartsPlan& plan, const PartNaming& naming) {
                 folder + PathFromUtf8(name).native();
             const auto position = naming.PositionOf(path);
             if (position && *position >= plan.Parts.size())
-                throw EngineError("The part " + Quoted(path) + ", which " + Quoted(file.Path) +
+                throw Failure("The part " + Quoted(path) + ", which " + Quoted(file.Path) +
                                   " names, is missing; nothing was joined.");
         }
         if (partsNamed == 0 && !outputNamed)
-            throw EngineError(named + " names neither \"" + output +
+            throw Failure(named + " names neither \"" + output +
                               "\" nor any of its parts; nothing was joined.");
         if (partsNamed != 0 && partsNamed != plan.Parts.size())
-            throw EngineError(named + " names some of the parts but not all; nothing was joined.");
+            throw Failure(named + " names some of the parts but not all; nothing was joined.");
     }
     if (plan.CheckFiles.empty())
         plan.Note = "No check file lies beside the parts: a missing last part cannot be seen.";
@@ -128,16 +128,16 @@ void ReadChecks(PartsPlan& plan, const PartNaming& naming) {
 PartsPlan ReadPlan(const fs::path& firstPart, const fs::path& name) {
     auto naming = ReadPartNaming(firstPart.native());
     if (!naming)
-        throw EngineError(Quoted(firstPart) +
+        throw Failure(Quoted(firstPart) +
                           " is not named as the first part of a set: NAME.000 or NAME.001, "
                           "PREFIXaa, PREFIX00 or PREFIX01.");
     StartAtZero(*naming);
     PartsPlan plan;
     plan.OutputName = name.empty() ? fs::path(naming->OutputName()) : name;
     if (name.empty() && (plan.OutputName.empty() || plan.OutputName.native() == Text("x")))
-        throw EngineError(NameNeededMessage);
+        throw Failure(NameNeededMessage);
     if (!IsPlainFileName(plan.OutputName.native()))
-        throw EngineError(Quoted(plan.OutputName) + " is not a plain file name.");
+        throw Failure(Quoted(plan.OutputName) + " is not a plain file name.");
     const fs::path first = *naming->NameOf(0);
     if (PieceLength(first)) {
         plan.ZendraPieces = true;
@@ -157,7 +157,7 @@ PartsPlan ReadPlan(const fs::path& firstPart, const fs::path& name) {
         const auto length = PieceLength(file.Location);
         // One kind throughout: a piece's header and trailer are never joined as bytes.
         if (plan.ZendraPieces != length.has_value())
-            throw EngineError("The part " + Quoted(file.Location) +
+            throw Failure("The part " + Quoted(file.Location) +
                               (length ? " is one of Zendra's pieces, but the first part is not"
                                       : " is not one of Zendra's pieces as the first one is") +
                               "; nothing was joined.");
@@ -192,7 +192,7 @@ void CheckParts(const PartsPlan& plan, const CopyProgress& advanced) {
         for (std::size_t k = 0; k < digests.size(); ++k) {
             const ExpectedHash& expected = plan.PartHashes[i][k];
             if (digests[k].Hex() != expected.Hex)
-                throw EngineError("The part " + Quoted(plan.Parts[i].Location) +
+                throw Failure("The part " + Quoted(plan.Parts[i].Location) +
                                   " does not match " + Quoted(plan.CheckFiles[expected.CheckFile]) +
                                   "; nothing was joined.");
         }
@@ -202,12 +202,12 @@ void CheckParts(const PartsPlan& plan, const CopyProgress& advanced) {
 void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
                  const Progress& progress) {
     if (KindOf(output) != EntryKind::Missing) {
-        if (!replace) throw EngineError(Quoted(output) + " already exists; nothing was joined.");
+        if (!replace) throw Failure(Quoted(output) + " already exists; nothing was joined.");
         CheckWritableName(output);
         const auto identity = IdentityOf(output);
         for (const PartFile& part : plan.Parts)
             if (identity && identity == IdentityOf(part.Location))
-                throw EngineError(Quoted(output) + " is one of the parts; nothing was joined.");
+                throw Failure(Quoted(output) + " is one of the parts; nothing was joined.");
     }
     std::uint64_t total = plan.TotalSize, done = 0;
     for (std::size_t i = 0; i < plan.Parts.size(); ++i)
@@ -242,13 +242,13 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
             }
         }
         if (plan.OutputSize && *plan.OutputSize != plan.TotalSize)
-            throw EngineError("The parts join into " + std::to_string(plan.TotalSize) +
+            throw Failure("The parts join into " + std::to_string(plan.TotalSize) +
                               " bytes, but the check file says " +
                               std::to_string(*plan.OutputSize) +
                               " (is a part missing?); nothing was joined.");
         for (std::size_t k = 0; k < digests.size(); ++k)
             if (digests[k].Hex() != plan.OutputHashes[k].Hex)
-                throw EngineError("The joined bytes do not match " +
+                throw Failure("The joined bytes do not match " +
                                   Quoted(plan.CheckFiles[plan.OutputHashes[k].CheckFile]) +
                                   " (is a part missing or damaged?); nothing was joined.");
         out.Close();

@@ -60,7 +60,7 @@ bool ReadPartsPlan(const std::filesystem::path& FirstPart, const std::filesystem
 // Checks every part a check file names, then concatenates the parts into OutputFolder followed
 // directly by OutputName, hashing the bytes as they are written; the output appears only when
 // every hash matched (it is written under a temporary name and renamed). An existing output is
-// refused unless Replace. A progress that returns false cancels (Message is CancelledMessage).
+// refused unless Replace. A progress that returns false cancels.
 bool WritePartsJoin(const PartsPlan& Plan, const std::filesystem::path& OutputFolder, bool Replace,
                     std::string& Message, const Progress& progress = {});
 

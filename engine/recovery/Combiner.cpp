@@ -1,6 +1,6 @@
 #include "Combiner.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Worker.h"
 

@@ -41,7 +41,7 @@ struct Combination {
 bool WholeSlicesSeen(std::uint64_t sliceSize);
 // How many bytes Combine reads in all: every source once per group of outputs.
 std::uint64_t BytesToRead(const Combination& combination);
-// Throws EngineError when a source file cannot be read or ends early.
+// Throws Failure when a source file cannot be read or ends early.
 void Combine(const Combination& combination);
 
 } // namespace zendra::par2

@@ -1,7 +1,7 @@
 // CryptoAPI's MD5 (CALG_MD5 in the base provider, present from Windows XP on).
 #include "Hashes.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 
 #include <windows.h>
 
@@ -18,7 +18,7 @@ struct Provider {
     Provider() {
         if (!CryptAcquireContextW(&handle, nullptr, nullptr, PROV_RSA_FULL,
                                   CRYPT_VERIFYCONTEXT | CRYPT_SILENT))
-            throw EngineError("The system's MD5 service is not available.");
+            throw Failure("The system's MD5 service is not available.");
     }
     ~Provider() { CryptReleaseContext(handle, 0); }
 };
@@ -39,7 +39,7 @@ struct Md5::State {
 
 Md5::Md5() : state_(std::make_unique<State>()) {
     if (!CryptCreateHash(SharedProvider(), CALG_MD5, 0, 0, &state_->hash))
-        throw EngineError("The system's MD5 service is not available.");
+        throw Failure("The system's MD5 service is not available.");
 }
 Md5::Md5(Md5&&) noexcept = default;
 Md5& Md5::operator=(Md5&&) noexcept = default;
@@ -50,7 +50,7 @@ void Md5::Update(const void* data, std::size_t size) {
     while (size > 0) {
         const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         if (!CryptHashData(state_->hash, bytes, part, 0))
-            throw EngineError("The system's MD5 service failed.");
+            throw Failure("The system's MD5 service failed.");
         bytes += part;
         size -= part;
     }
@@ -60,7 +60,7 @@ Md5Digest Md5::Final() {
     Md5Digest digest;
     DWORD size = static_cast<DWORD>(digest.size());
     if (!CryptGetHashParam(state_->hash, HP_HASHVAL, digest.data(), &size, 0) || size != 16)
-        throw EngineError("The system's MD5 service failed.");
+        throw Failure("The system's MD5 service failed.");
     return digest;
 }
 

@@ -1,6 +1,6 @@
 #include "Reader.h"
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Galois16.h"
 #include "Recovery.h"
@@ -203,14 +203,14 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
         } else {
             try {
                 ScanFile(set.ParFiles[i], i, collector);
-            } catch (const EngineError&) { // an unreadable companion only lacks its packets
+            } catch (const Failure&) { // an unreadable companion only lacks its packets
             }
         }
     }
     const auto chosen = collector.firstMain ? collector.firstMain : collector.firstSet;
     const auto found = chosen ? collector.sets.find(*chosen) : collector.sets.end();
     if (found == collector.sets.end() || !found->second.main)
-        throw EngineError("\"" + DisplayPath(par2File) + "\" holds no usable recovery set.");
+        throw Failure("\"" + DisplayPath(par2File) + "\" holds no usable recovery set.");
     SetPackets& packets = found->second;
     const MainPacket main = *DecodeMain(*packets.main);
     set.SetId = *chosen;
@@ -220,13 +220,13 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
         const auto file = packets.files.find(id);
         const auto checksums = packets.checksums.find(id);
         if (file == packets.files.end() || checksums == packets.checksums.end())
-            throw EngineError("The recovery files lack the description of a protected file.");
+            throw Failure("The recovery files lack the description of a protected file.");
         const std::uint64_t count = SliceCount(file->second.Length, main.SliceSize);
         if (checksums->second.size() != count)
-            throw EngineError("The recovery files do not agree on a protected file's slices.");
+            throw Failure("The recovery files do not agree on a protected file's slices.");
         slices += count;
         if (slices > kMaxInputSlices)
-            throw EngineError("The recovery set has more slices than the format allows.");
+            throw Failure("The recovery set has more slices than the format allows.");
         set.Files.push_back(file->second);
         set.Checksums.push_back(checksums->second);
     }

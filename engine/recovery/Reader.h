@@ -29,7 +29,7 @@ struct LoadedSet {
 std::filesystem::path RecoveryBaseOf(const std::filesystem::path& par2File);
 
 // The set of `par2File` (the one its first main packet names; without one, the first set found),
-// read from it and from every BASE.*.par2 beside it. Throws EngineError when no usable set is
+// read from it and from every BASE.*.par2 beside it. Throws Failure when no usable set is
 // found, or the set lacks a file's description or slice checksums.
 LoadedSet LoadRecoverySet(const std::filesystem::path& par2File);
 

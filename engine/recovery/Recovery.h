@@ -1,6 +1,6 @@
 // Recovery data in the PAR 2.0 format (as par2cmdline writes and reads it): making it for a set of
 // files, checking the files against it, and rebuilding those lost or damaged.
-// Failures throw EngineError; a cancel through `progress` throws it with CancelledMessage.
+// Failures throw Failure; a cancel through `progress` throws Failure::Cancelled().
 #pragma once
 
 #include "File.h"

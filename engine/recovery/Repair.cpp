@@ -2,7 +2,7 @@
 #include "Recovery.h"
 
 #include "Combiner.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Reader.h"
 #include "SliceHasher.h"
@@ -26,7 +26,7 @@ class Meter {
     void Add(std::uint64_t bytes) {
         done_ += bytes;
         if (progress_ && !progress_(std::min(done_, total_), total_))
-            throw EngineError(CancelledMessage);
+            throw Failure::Cancelled();
     }
     void SetTotal(std::uint64_t total) { total_ = std::max(total, done_); }
     std::uint64_t Done() const { return done_; }
@@ -48,7 +48,7 @@ fs::path LocationOf(const fs::path& folder, const std::string& name) {
         start = end + 1;
     }
     if (!plain)
-        throw EngineError("The recovery set names a file outside its folder: \"" + name + "\".");
+        throw Failure("The recovery set names a file outside its folder: \"" + name + "\".");
     return folder / PathFromUtf8(name);
 }
 
@@ -91,7 +91,7 @@ Checked Check(const fs::path& par2File, Meter& meter, bool rebuilding) {
         if (KindOf(check.path) == EntryKind::Regular) {
             try {
                 in.emplace(File::OpenForReading(check.path));
-            } catch (const EngineError&) { // unreadable: as good as missing
+            } catch (const Failure&) { // unreadable: as good as missing
             }
         }
         if (!in) {
@@ -163,7 +163,7 @@ std::vector<std::vector<Gf>> Invert(const Checked& c, const std::vector<std::siz
         while (pivot < m && a[pivot][col] == 0)
             ++pivot;
         if (pivot == m)
-            throw EngineError("The recovery slices could not be solved."); // chosen so it is not
+            throw Failure("The recovery slices could not be solved."); // chosen so it is not
         std::swap(a[pivot], a[col]);
         const Gf inverse = GfInverse(a[col][col]);
         for (auto& v : a[col])
@@ -225,12 +225,12 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
     const std::size_t m = c.missing.size();
     if (m == 0) return {};
     if (m > kMaxMissing)
-        throw EngineError("Too many slices are missing to rebuild them: " + std::to_string(m) +
+        throw Failure("Too many slices are missing to rebuild them: " + std::to_string(m) +
                           ".");
     const std::vector<std::size_t> chosen = ChooseSlices(c);
     if (chosen.size() < m) {
         const RecoveryStatus status = StatusOf(c);
-        throw EngineError("The files cannot be rebuilt: " + std::to_string(status.SlicesNeeded) +
+        throw Failure("The files cannot be rebuilt: " + std::to_string(status.SlicesNeeded) +
                           " more recovery slices are needed.");
     }
     auto inverse = Invert(c, chosen);
@@ -334,7 +334,7 @@ std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutp
             meter.Add(n);
         });
         if (size != c.set.Files[f].Length || md5.Final() != c.set.Files[f].Hash)
-            throw EngineError("\"" + DisplayPath(c.files[f].path) +
+            throw Failure("\"" + DisplayPath(c.files[f].path) +
                               "\" could not be rebuilt: the result does not match its checksum.");
     }
     return rebuilt;

@@ -2,7 +2,7 @@
 #include "Recovery.h"
 
 #include "Combiner.h"
-#include "EngineError.h"
+#include "Failure.h"
 #include "Packets.h"
 #include "SliceHasher.h"
 
@@ -40,10 +40,10 @@ std::uint64_t TotalSlices(const std::vector<Protected>& files, std::uint64_t sli
 
 std::uint64_t ChooseSliceSize(const std::vector<Protected>& files, std::uint64_t requested) {
     if (requested != 0) {
-        if (requested % 4 != 0) throw EngineError("The slice size must be a multiple of 4 bytes.");
+        if (requested % 4 != 0) throw Failure("The slice size must be a multiple of 4 bytes.");
         const std::uint64_t count = TotalSlices(files, requested);
         if (count > kMaxInputSlices)
-            throw EngineError("This slice size makes " + std::to_string(count) +
+            throw Failure("This slice size makes " + std::to_string(count) +
                               " slices; at most 32,768 are possible. Choose a larger one.");
         return requested;
     }
@@ -167,16 +167,16 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
                                          const RecoveryOptions& options, const CreateOutput& create,
                                          const Progress& progress) {
     if (inputs.empty() || inputs.size() > kMaxFiles)
-        throw EngineError("Recovery data protects 1 to 32,768 files.");
+        throw Failure("Recovery data protects 1 to 32,768 files.");
     if (options.SliceCount == 0 && (options.Percent < 1 || options.Percent > 100))
-        throw EngineError("The recovery data must be 1 to 100 percent.");
+        throw Failure("The recovery data must be 1 to 100 percent.");
     if (options.SliceCount > kMaxInputSlices)
-        throw EngineError("At most 32,768 recovery slices are possible.");
+        throw Failure("At most 32,768 recovery slices are possible.");
     std::set<std::string> names;
     std::vector<Protected> files;
     for (const auto& input : inputs) {
         if (input.Name.empty() || !names.insert(input.Name).second)
-            throw EngineError("Each protected file needs a name of its own.");
+            throw Failure("Each protected file needs a name of its own.");
         File in = File::OpenForReading(input.ReadFrom);
         Protected file;
         file.input = &input;
@@ -243,7 +243,7 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
             total += file.length;
     c.Advanced = [&](std::uint64_t bytes) {
         done += bytes;
-        if (progress && !progress(done, total)) throw EngineError(CancelledMessage);
+        if (progress && !progress(done, total)) throw Failure::Cancelled();
     };
     if (hashWhileCombining) {
         c.Seen = [&](std::size_t source, const std::uint8_t* slice, std::uint64_t length) {

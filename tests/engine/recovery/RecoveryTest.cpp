@@ -112,7 +112,7 @@ TEST(RecoveryTest, RebuildsWhatIsLostWhileTheRecoverySlicesSuffice) {
         EXPECT_EQ(status.Repairable, c.repairable);
         EXPECT_EQ(status.SlicesNeeded, c.needed);
         if (!c.repairable) {
-            EXPECT_THROW(test::Repair(dir / "set.par2"), EngineError);
+            EXPECT_THROW(test::Repair(dir / "set.par2"), Failure);
             continue;
         }
         const std::size_t broken = c.removed.size() + c.flipped.size() + c.cut.size();
@@ -168,7 +168,7 @@ TEST(RecoveryTest, SingularChoiceGivesWayToAnotherRecoverySlice) {
             test::Repair(dir / "set.par2");
             EXPECT_EQ(test::ReadBytes(dir / "three.bin"), original);
         } else {
-            EXPECT_THROW(test::Repair(dir / "set.par2"), EngineError);
+            EXPECT_THROW(test::Repair(dir / "set.par2"), Failure);
             EXPECT_EQ(test::ReadBytes(dir / "three.bin"), damaged);
         }
     }
@@ -243,7 +243,7 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
         try {
             const RecoveryStatus status = ScanRecovery(dir / "set.par2");
             EXPECT_TRUE(status.AllIntact()) << round;
-        } catch (const EngineError&) {
+        } catch (const Failure&) {
         }
     }
 }

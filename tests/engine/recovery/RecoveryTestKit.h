@@ -2,7 +2,7 @@
 // the split and the repair do.
 #pragma once
 
-#include "EngineError.h"
+#include "Failure.h"
 #include "File.h"
 #include "Recovery.h"
 #include "TempDir.h"
