@@ -133,9 +133,14 @@ void RemoveTemporariesAtOnce() noexcept;
 // Windows the rename reaches the disk before it returns. A failure names `shown`, else `to`.
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
                   const std::filesystem::path& shown = {});
+// A file where it lies now (under a temporary name) and the user's name for it, which messages give.
+struct StagedName {
+    std::filesystem::path where;
+    std::filesystem::path shown;
+};
 // Writes the given closed files of a folder to the disk (many small ones on Linux by flushing the
 // folder's whole file system at once: a flush each cost minutes for 32,767 pieces).
-void FlushFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files);
+void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedName>& files);
 // Writes a folder's list of names to the disk (the renames in it); nothing to do on Windows.
 void FlushFolder(const std::filesystem::path& folder);
 // Gives `to` the permission bits (on Windows the attributes) of `from`, which it is to replace.
@@ -161,6 +166,10 @@ class RunLock {
   public:
     // Takes a fresh lock in `folder`; its tag names the run's files there.
     explicit RunLock(const std::filesystem::path& folder);
+    // Takes the lock of `tag` in `folder`, which one run at a time holds; nothing while another
+    // run holds it.
+    static std::unique_ptr<RunLock> Claim(const std::filesystem::path& folder,
+                                          const std::string& tag);
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
     ~RunLock();
@@ -175,6 +184,7 @@ class RunLock {
     static std::string FileName(const std::string& tag) { return ".zendra-" + tag + ".lock"; }
 
   private:
+    RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle);
     std::filesystem::path folder_;
     std::filesystem::path path_;
     std::string tag_;

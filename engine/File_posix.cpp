@@ -3,6 +3,7 @@
 #include "JobQueue.h"
 
 #include "Failure.h"
+#include "FaultHook.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,7 +31,15 @@ std::string Describe(int error) {
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, int error) {
     throw Failure(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
-                      "\": " + Describe(error) + ".");
+                      "\": " + Describe(error) + ".",
+                  FailureKind::Io);
+}
+
+// fdatasync, or the I/O error a test asked for.
+int Flushed(int fd) {
+    if (!FaultStrikes(FaultPoint::Flush)) return ::fdatasync(fd);
+    errno = EIO;
+    return -1;
 }
 
 [[noreturn]] void ThrowNotRegular(const std::filesystem::path& path, mode_t mode) {
@@ -154,7 +163,8 @@ std::uint64_t File::Position() const {
 void File::WriteAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
-        const ssize_t put = ::write(Fd(handle_), bytes, size);
+        const ssize_t put = FaultStrikes(FaultPoint::Write) ? (errno = EIO, -1)
+                                                            : ::write(Fd(handle_), bytes, size);
         if (put < 0) {
             if (errno == EINTR) continue;
             Fail("write");
@@ -242,11 +252,11 @@ void File::FlushBehind() {
     StartWriteBack(true);
     const auto copy = flusher_ ? Duplicate(Fd(handle_)) : nullptr;
     if (!copy) {
-        if (::fdatasync(Fd(handle_)) != 0) Fail("write");
+        if (Flushed(Fd(handle_)) != 0) Fail("write");
         return;
     }
     flusher_->Post([copy, shown = shown_] {
-        if (::fdatasync(*copy) != 0) Throw("write", shown, errno);
+        if (Flushed(*copy) != 0) Throw("write", shown, errno);
     });
 }
 
@@ -279,7 +289,7 @@ bool IsReadOnly(const std::filesystem::path& path) {
 }
 
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
-    return ::unlink(path.c_str()) == 0;
+    return !FaultStrikes(FaultPoint::Remove) && ::unlink(path.c_str()) == 0;
 }
 
 void RemoveTemporariesAtOnce() noexcept {} // never emptied first here
@@ -290,26 +300,27 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path, const FileIdentit
 
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
                   const std::filesystem::path& shown) {
-    if (::rename(from.c_str(), to.c_str()) != 0) Throw("replace", shown.empty() ? to : shown, errno);
+    if (FaultStrikes(FaultPoint::Rename) ? (errno = EIO, true)
+                                         : ::rename(from.c_str(), to.c_str()) != 0)
+        Throw("replace", shown.empty() ? to : shown, errno);
 }
 
-void FlushFiles(const std::filesystem::path& folder,
-                const std::vector<std::filesystem::path>& files) {
+void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedName>& files) {
     if (files.empty()) return;
     if (files.size() <= kFlushEach) {
         for (const auto& file : files) {
-            const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0) Throw("write", file, errno);
-            const bool flushed = ::fdatasync(fd) == 0;
+            const int fd = ::open(file.where.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0) Throw("write", file.shown, errno);
+            const bool flushed = Flushed(fd) == 0;
             const int error = errno;
             ::close(fd);
-            if (!flushed) Throw("write", file, error);
+            if (!flushed) Throw("write", file.shown, error);
         }
         return;
     }
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Throw("write in the folder", folder, errno);
-    const bool flushed = ::syncfs(fd) == 0;
+    const bool flushed = !FaultStrikes(FaultPoint::Flush) && ::syncfs(fd) == 0;
     const int error = errno;
     ::close(fd);
     if (!flushed) Throw("write in the folder", folder, error);
@@ -318,7 +329,9 @@ void FlushFiles(const std::filesystem::path& folder,
 void FlushFolder(const std::filesystem::path& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Throw("write in the folder", folder, errno);
-    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL; // some file systems cannot
+    // Some file systems cannot (EINVAL).
+    const bool flushed = FaultStrikes(FaultPoint::Flush) ? (errno = EIO, false)
+                                                         : ::fsync(fd) == 0 || errno == EINVAL;
     const int error = errno;
     ::close(fd);
     if (!flushed) Throw("write in the folder", folder, error);
@@ -368,6 +381,33 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_
         }
         if ((errno != EEXIST && errno != EINTR) || attempt >= 99)
             Throw("create a file in", folder_.empty() ? "." : folder_, errno);
+    }
+}
+
+RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle)
+    : folder_(std::move(folder)), path_(folder_ / FileName(tag)), tag_(std::move(tag)),
+      handle_(handle) {}
+
+std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
+                                        const std::string& tag) {
+    const std::filesystem::path path = folder / FileName(tag);
+    for (unsigned attempt = 0;; ++attempt) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) Throw("create a file in", folder.empty() ? "." : folder, errno);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(fd);
+            if (error == EWOULDBLOCK) return nullptr;
+            Throw("lock", path, error);
+        }
+        // The holder before may have removed the name between the open and the lock: the lock
+        // counts only on the file that still bears it.
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+            return std::unique_ptr<RunLock>(new RunLock(folder, tag, fd));
+        ::close(fd);
+        if (attempt >= 99) Throw("lock", path, EAGAIN);
     }
 }
 

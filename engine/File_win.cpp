@@ -1,6 +1,7 @@
 #include "File.h"
 
 #include "Failure.h"
+#include "FaultHook.h"
 #include "JobQueue.h"
 #include "KernelHandle_win.h"
 #include "PlatformPath.h"
@@ -48,7 +49,19 @@ std::string Describe(DWORD error) {
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, DWORD error) {
     throw Failure(std::string("Cannot ") + action + " \"" + DisplayPath(path) +
-                      "\": " + Describe(error) + ".");
+                      "\": " + Describe(error) + ".",
+                  FailureKind::Io);
+}
+
+// A test's fault at `point`: the call fails as the system's would, with an I/O error.
+bool Struck(FaultPoint point) {
+    if (!FaultStrikes(point)) return false;
+    SetLastError(ERROR_WRITE_FAULT);
+    return true;
+}
+
+BOOL Flush(HANDLE handle) {
+    return !Struck(FaultPoint::Flush) && FlushFileBuffers(handle);
 }
 
 bool ReadInformation(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
@@ -185,7 +198,8 @@ void File::WriteAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         DWORD put = 0;
-        if (!WriteFile(H(handle_), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
+        if (Struck(FaultPoint::Write) ||
+            !WriteFile(H(handle_), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
                        &put, nullptr))
             Fail("write");
         bytes += put;
@@ -204,12 +218,12 @@ void File::FlushBehind() {
     HANDLE copy = nullptr;
     if (!flusher_ || !DuplicateHandle(GetCurrentProcess(), H(handle_), GetCurrentProcess(), &copy,
                                       0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        if (!FlushFileBuffers(H(handle_))) Fail("write");
+        if (!Flush(H(handle_))) Fail("write");
         return;
     }
     const auto held = std::make_shared<KernelHandle>(copy);
     flusher_->Post([held, shown = shown_] {
-        if (!FlushFileBuffers(held->Get())) Throw("write", shown, GetLastError());
+        if (!Flush(held->Get())) Throw("write", shown, GetLastError());
     });
 }
 
@@ -245,7 +259,7 @@ bool IsReadOnly(const std::filesystem::path& path) {
 
 bool RemoveFileQuietly(const std::filesystem::path& path) noexcept {
     try {
-        return DeleteFileW(SystemName(path).c_str()) != 0;
+        return !Struck(FaultPoint::Remove) && DeleteFileW(SystemName(path).c_str()) != 0;
     } catch (...) {
         return false;
     }
@@ -277,7 +291,7 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
                 info.nNumberOfLinks == 1 && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 EmptyInSteps(handle.Get());
         }
-        return DeleteFileW(name.c_str()) != 0;
+        return !Struck(FaultPoint::Remove) && DeleteFileW(name.c_str()) != 0;
     } catch (...) {
         return false;
     }
@@ -285,16 +299,18 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
 
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
                   const std::filesystem::path& shown) {
-    if (!MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(),
+    if (Struck(FaultPoint::Rename) ||
+        !MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Throw("replace", shown.empty() ? to : shown, GetLastError());
 }
 
-void FlushFiles(const std::filesystem::path&, const std::vector<std::filesystem::path>& files) {
+void FlushFiles(const std::filesystem::path&, const std::vector<StagedName>& files) {
     for (const auto& file : files) {
-        const KernelHandle handle(CreateFileW(SystemName(file).c_str(), GENERIC_WRITE, 0, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!handle || !FlushFileBuffers(handle.Get())) Throw("write", file, GetLastError());
+        const KernelHandle handle(CreateFileW(SystemName(file.where).c_str(), GENERIC_WRITE, 0,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
+        if (!handle || !Flush(handle.Get())) Throw("write", file.shown, GetLastError());
     }
 }
 
@@ -344,6 +360,29 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS || attempt >= 99)
             Throw("create a file in", folder_.empty() ? "." : folder_, error);
+    }
+}
+
+RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle)
+    : folder_(std::move(folder)), path_(folder_ / FileName(tag)), tag_(std::move(tag)),
+      handle_(handle) {}
+
+std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
+                                        const std::string& tag) {
+    const std::filesystem::path path = folder / FileName(tag);
+    for (unsigned attempt = 0;; ++attempt) {
+        const HANDLE handle = CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return std::unique_ptr<RunLock>(
+                new RunLock(folder, tag, reinterpret_cast<std::intptr_t>(handle)));
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION) return nullptr;
+        // Access is denied to a lock file its last holder closed while the system removes it.
+        if (error != ERROR_ACCESS_DENIED || attempt >= 99)
+            Throw("create a file in", folder.empty() ? "." : folder, error);
+        Sleep(10);
     }
 }
 

@@ -208,7 +208,7 @@ void CheckPieces(const JoinPlan& plan, const CopyProgress& advanced) {
 
 void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
                  const Progress& progress, const Notice& notice) {
-    Replacement replace(output.parent_path(), notice);
+    Replacement replace(output, notice);
     replace.Check(output);
     std::uint64_t done = 0;
     const CopyProgress advanced =

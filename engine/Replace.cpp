@@ -86,11 +86,19 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// Puts back what a killed run set aside, per its journal: an unfinished replacement ("undo") is
-// rolled back, the new files it had renamed into place removed; after a finished one ("done") the
-// older files stay set aside. A set-aside file is never removed: one whose name is taken stays.
-void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
-                 std::size_t& restored, std::vector<std::string>& kept) {
+struct Mended {
+    std::size_t restored = 0;  // older files put back after an unfinished run
+    std::size_t discarded = 0; // older files removed after a finished one
+    std::size_t removed = 0;   // temporary files of killed runs
+    std::vector<std::string> kept;
+};
+
+// Mends per a journal a run left: an unfinished replacement ("undo") is rolled back, the new files
+// it had renamed into place removed and the older ones put back (one whose name is taken stays);
+// after a finished one ("done", the commit point passed) the older files it set aside are removed,
+// as that run would have. The journal goes once nothing it lists is left to do.
+void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished, Mended& mended) {
+    bool whole = true;
     for (const JournalEntry& entry : Decode(ReadAll(journal))) {
         const fs::path final = folder / PathFromUtf8(entry.final);
         const fs::path aside = folder / PathFromUtf8(entry.aside);
@@ -100,14 +108,20 @@ void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
                 RemoveFileQuietly(final);
         }
         if (entry.aside.empty() || KindOf(aside) == EntryKind::Missing) continue;
-        if (!finished && KindOf(final) == EntryKind::Missing) {
+        if (finished) {
+            if (RemoveFileQuietly(aside))
+                ++mended.discarded;
+            else
+                whole = false;
+        } else if (KindOf(final) == EntryKind::Missing) {
             MoveFileOver(aside, final);
-            ++restored;
+            ++mended.restored;
         } else {
-            kept.push_back("\"" + DisplayPath(aside) + "\" (the older \"" + entry.final + "\")");
+            mended.kept.push_back("\"" + DisplayPath(aside) + "\" (the older \"" + entry.final +
+                                  "\")");
         }
     }
-    RemoveFileQuietly(journal);
+    if (whole) RemoveFileQuietly(journal);
 }
 
 // Mends what killed runs left in `folder`: their set-aside files go back, their temporary files
@@ -121,41 +135,62 @@ void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
         const std::string tag = TagOf(name);
         if (!tag.empty() && tag != ownTag) byTag[tag].push_back(it->path());
     }
-    std::size_t removed = 0, restored = 0;
-    std::vector<std::string> kept;
+    Mended mended;
     for (const auto& [tag, files] : byTag) {
         if (RunLock::Held(folder, tag)) continue;
         for (const fs::path& file : files) {
             const std::string name = DisplayPath(file.filename());
             if (EndsWith(name, ".undo") || EndsWith(name, ".done"))
-                RestoreFrom(folder, file, EndsWith(name, ".done"), restored, kept);
+                RestoreFrom(folder, file, EndsWith(name, ".done"), mended);
         }
         for (const fs::path& file : files) {
             const std::string name = DisplayPath(file.filename());
             if (EndsWith(name, ".tmp") && KindOf(file) == EntryKind::Regular &&
                 RemoveFileQuietly(file))
-                ++removed;
+                ++mended.removed;
             else if (EndsWith(name, ".lock"))
                 RemoveFileQuietly(file);
         }
     }
     if (!notice) return;
     const std::string where = " in \"" + DisplayPath(folder) + "\".";
-    if (restored)
-        notice("Put back " + Plural(restored, "file", "files") +
+    if (mended.restored)
+        notice("Put back " + Plural(mended.restored, "file", "files") +
                " that an interrupted split or join had set aside" + where);
-    for (const std::string& file : kept)
+    for (const std::string& file : mended.kept)
         notice("Kept " + file + ", set aside by an interrupted split or join: its name is taken.");
-    if (removed)
-        notice("Removed " + Plural(removed, "temporary file", "temporary files") +
+    if (mended.discarded)
+        notice("Removed " + Plural(mended.discarded, "older file", "older files") +
+               " that a finished split or join had replaced" + where);
+    if (mended.removed)
+        notice("Removed " + Plural(mended.removed, "temporary file", "temporary files") +
                " left by an interrupted split or join" + where);
+}
+
+// The tag of the lock that one run at a time holds while it writes a set: from the set's name,
+// letter case folded where the file system folds it.
+std::string ClaimTag(const fs::path& set) {
+    std::string name = DisplayPath(set.filename());
+    if (fs::path::preferred_separator == '\\')
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (const unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+    static const char digits[] = "0123456789abcdef";
+    std::string tag = "s";
+    for (int shift = 60; shift >= 0; shift -= 4) tag += digits[(hash >> shift) & 15];
+    return tag;
 }
 
 } // namespace
 
-Replacement::Replacement(const fs::path& folder, const Notice& notice)
-    : folder_(folder.empty() ? fs::path(".") : folder),
+Replacement::Replacement(const fs::path& set, const Notice& notice)
+    : folder_(set.parent_path().empty() ? fs::path(".") : set.parent_path()),
       lock_(std::make_shared<RunLock>(folder_)), flusher_(std::make_shared<JobQueue>()) {
+    claim_ = RunLock::Claim(folder_, ClaimTag(set));
+    if (!claim_)
+        throw Failure("Another split or join is writing \"" + DisplayPath(set) +
+                      "\" right now; nothing was written. Try again once it has ended.");
     CleanUpAfterKilledRuns(folder_, lock_->Tag(), notice);
 }
 
@@ -165,6 +200,10 @@ Replacement::~Replacement() {
     flusher_->Drop();
     for (const Staged& file : staged_)
         if (!file.temporary.empty()) RemoveTemporaryQuietly(file.temporary, file.written);
+}
+
+void Replacement::Settle() {
+    flusher_->Wait();
 }
 
 void Replacement::Check(const fs::path& final) const {
@@ -218,6 +257,19 @@ fs::path Replacement::JournalPath(const char* suffix) const {
     return folder_ / (kPrefix + lock_->Tag() + suffix);
 }
 
+void Replacement::WriteJournal(const std::string& text, std::vector<StagedName>& flushed) {
+    const fs::path undo = JournalPath(".undo");
+    File out = File::CreateBeside(undo, lock_);
+    journalTemporary_ = out.Path(); // removed by the roll-back, like every new file
+    out.WriteAll(text.data(), text.size());
+    out.Close();
+    flushed.push_back({journalTemporary_, undo});
+    FlushFiles(folder_, flushed);
+    MoveFileOver(journalTemporary_, undo);
+    journalTemporary_.clear();
+    FlushFolder(folder_);
+}
+
 void Replacement::Commit() {
     for (const Staged& file : staged_)
         if (KindOf(file.final) != EntryKind::Missing) Check(file.final);
@@ -233,27 +285,22 @@ void Replacement::Commit() {
     for (const Staged& file : staged_)
         if (file.aside.empty() && !file.temporary.empty())
             journal += Encode({{}, DisplayPath(file.final.filename()), IdentityText(file.written)});
-    // Every new file, however it was closed, is on the disk before anything is renamed.
+    // Every new file, however it was closed, is on the disk before anything is renamed, and the job
+    // thread holds none of them open.
     flusher_->Wait();
-    std::vector<fs::path> written;
+    std::vector<StagedName> unflushed;
     for (const Staged& file : staged_)
-        if (!file.temporary.empty() && !file.flushed) written.push_back(file.temporary);
+        if (!file.temporary.empty() && !file.flushed)
+            unflushed.push_back({file.temporary, file.final});
     // With no older file to set aside, nothing can be lost: no journal is needed.
     const bool setAside = std::any_of(staged_.begin(), staged_.end(),
                                       [](const Staged& file) { return !file.aside.empty(); });
-    const fs::path undo = JournalPath(".undo");
+    bool marked = false;
     try {
-        if (setAside) {
-            File out = File::CreateBeside(undo, lock_);
-            out.WriteAll(journal.data(), journal.size());
-            out.Close();
-            written.push_back(out.Path());
-            FlushFiles(folder_, written);
-            MoveFileOver(out.Path(), undo);
-            FlushFolder(folder_);
-        } else {
-            FlushFiles(folder_, written);
-        }
+        if (setAside)
+            WriteJournal(journal, unflushed);
+        else
+            FlushFiles(folder_, unflushed);
         for (Staged& file : staged_) {
             if (file.aside.empty()) continue;
             MoveFileOver(file.final, file.aside, file.final);
@@ -264,22 +311,35 @@ void Replacement::Commit() {
             file.renamed = true;
         }
         FlushFolder(folder_);
-    } catch (...) {
+        // The commit point: once the journal says done and that is on the disk, no later run
+        // undoes this one. Short of it, this run is undone now and fails.
+        if (setAside) {
+            MoveFileOver(JournalPath(".undo"), JournalPath(".done"), "the run's journal");
+            marked = true;
+            FlushFolder(folder_);
+        }
+    } catch (const std::exception&) {
+        // A mark that may not be on the disk is taken back before the roll-back; where even that
+        // fails the new files stand (the journal says so) and the failure is still reported.
+        if (marked) {
+            try {
+                MoveFileOver(JournalPath(".done"), JournalPath(".undo"), "the run's journal");
+            } catch (const std::exception&) {
+                committed_ = true;
+                throw;
+            }
+        }
         RollBack();
         throw;
     }
     committed_ = true;
     if (!setAside) return;
-    // From here the new files stand: a run killed now leaves the older ones set aside, never lost.
-    const fs::path done = JournalPath(".done");
-    try {
-        MoveFileOver(undo, done);
-    } catch (const std::exception&) {
-        return; // the next run in the folder rolls the replacement back; nothing is lost
-    }
+    // An older file that cannot be removed now is removed by the next run in the folder, which
+    // finds it in the journal.
+    bool whole = true;
     for (const Staged& file : staged_)
-        if (!file.aside.empty()) RemoveFileQuietly(file.aside);
-    RemoveFileQuietly(done);
+        if (!file.aside.empty() && !RemoveFileQuietly(file.aside)) whole = false;
+    if (whole) RemoveFileQuietly(JournalPath(".done"));
 }
 
 void Replacement::RollBack() noexcept {
@@ -292,11 +352,16 @@ void Replacement::RollBack() noexcept {
             }
             if (!file->aside.empty() && KindOf(file->aside) != EntryKind::Missing)
                 MoveFileOver(file->aside, file->final);
-        } catch (...) {
+        } catch (const std::exception&) {
             whole = false; // the journal stays: the next run in the folder puts it back
         }
     }
-    if (whole) RemoveFileQuietly(JournalPath(".undo"));
+    if (!journalTemporary_.empty() && RemoveFileQuietly(journalTemporary_))
+        journalTemporary_.clear();
+    if (!whole) return;
+    // Nothing is left for a journal to mend: a "done" one too, whose mark did not reach the disk.
+    RemoveFileQuietly(JournalPath(".undo"));
+    RemoveFileQuietly(JournalPath(".done"));
 }
 
 } // namespace zendra

@@ -1,6 +1,7 @@
 // Files that replace their final names in one folder all together or not at all: the older files
 // there are set aside, the new ones renamed into place, and only then are the older ones removed;
-// a failure at any step puts every older file back.
+// a failure at any step puts every older file back. Every user-visible file the program writes
+// takes its name here: split, join, other tools' parts, repair.
 #pragma once
 
 #include "File.h"
@@ -17,9 +18,12 @@ using Notice = std::function<void(const std::string&)>;
 
 class Replacement {
   public:
-    // Takes this run's lock in `folder`. Before anything else, puts back the files a killed run
-    // had set aside there and removes its temporary files, telling `notice` in one line.
-    Replacement(const std::filesystem::path& folder, const Notice& notice);
+    // Takes this run's lock in the folder of `set`, the name that stands for the files it writes
+    // (the index of a split or a repair, the output of a join), and refuses at once, naming it,
+    // while another run writes that set. Before anything else, puts back the files a killed run
+    // had set aside there, removes the older files a finished run could not, and removes the
+    // temporary files of killed runs, telling `notice` in one line each.
+    Replacement(const std::filesystem::path& set, const Notice& notice);
     Replacement(const Replacement&) = delete;
     Replacement& operator=(const Replacement&) = delete;
     // Without a Commit, the files made by Create are removed and nothing else is touched.
@@ -38,8 +42,14 @@ class Replacement {
     // An older file that Commit removes, set aside like the replaced ones; none is fine, and so is
     // a name a new file replaces anyway.
     void Remove(const std::filesystem::path& final);
-    // Sets the older files aside, renames the new ones into place, flushes the folder, then
-    // removes what was set aside. On failure every older file is back and the new ones are gone.
+    // Waits until the job thread has let go of every file made so far (their flushes done), and
+    // reports what failed there: before another reader opens them, as Windows opens no file that
+    // a handle holds for writing.
+    void Settle();
+    // Sets the older files aside, renames the new ones into place, flushes the folder, marks the
+    // journal done (the commit point: no later run undoes it), then removes what was set aside.
+    // On failure up to the commit point every older file is back and the new ones are gone; an
+    // older file that cannot be removed after it is removed by the next run in the folder.
     void Commit();
 
   private:
@@ -52,10 +62,13 @@ class Replacement {
         bool flushed = false; // by the flusher, once it is waited for
     };
     void RollBack() noexcept;
+    void WriteJournal(const std::string& text, std::vector<StagedName>& flushed);
     std::filesystem::path JournalPath(const char* suffix) const;
 
     std::filesystem::path folder_;
     std::shared_ptr<RunLock> lock_;
+    std::unique_ptr<RunLock> claim_; // the set's, while this run writes it
+    std::filesystem::path journalTemporary_; // the journal while it is written
     std::vector<Staged> staged_;
     bool committed_ = false;
     // The new files' write-back and flushes, beside the copy.

@@ -8,6 +8,7 @@
 #include "PlatformPath.h"
 #include "Replace.h"
 
+#include <array>
 #include <vector>
 
 namespace zendra {
@@ -17,6 +18,7 @@ struct Plan {
     std::int64_t length = 0;
     std::int32_t pieceCount = 0;
     std::string indexText;
+    std::vector<std::filesystem::path> surplus; // an older split's pieces beyond this one's
 };
 
 // Where piece k starts in the source and how many bytes it holds: the last one is shorter.
@@ -40,6 +42,46 @@ void CheckOutputName(const Replacement& replace, const std::filesystem::path& na
                           "\" is another name of the file being split (a link to it); "
                           "nothing was written.");
     replace.Check(name);
+}
+
+// Whether a file holds exactly one piece: the header, the bytes it announces, the trailer that
+// repeats their length, and nothing more.
+bool ReadsAsPiece(const std::filesystem::path& name) {
+    if (KindOf(name) != EntryKind::Regular) return false;
+    File piece = File::OpenForReading(name);
+    std::array<std::uint8_t, kPieceHeaderSize> header{};
+    if (piece.Read(header.data(), header.size()) != header.size()) return false;
+    const auto size = DecodePieceHeader(header);
+    if (!size || piece.Size() != kPieceHeaderSize + std::uint64_t{*size} + kPieceTrailerSize)
+        return false;
+    std::array<std::uint8_t, kPieceTrailerSize> trailer{};
+    piece.Seek(kPieceHeaderSize + std::uint64_t{*size});
+    return piece.Read(trailer.data(), trailer.size()) == trailer.size() &&
+           trailer == EncodePieceTrailer(*size);
+}
+
+// The pieces an older index beside the source names beyond the new split's, which would outlive
+// it and be taken for its own: those that read as pieces go with the older index. A file there
+// of any other make is the user's and stays.
+std::vector<std::filesystem::path> OlderSurplusPieces(const std::filesystem::path& source,
+                                                      std::int32_t firstNumber,
+                                                      std::int32_t pieceCount) {
+    const std::filesystem::path index = IndexName(source);
+    if (KindOf(index) != EntryKind::Regular) return {};
+    std::vector<std::uint8_t> bytes;
+    File::OpenForReading(index).ReadRange(
+        0, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize,
+        [&](const std::uint8_t* data, std::size_t count) { bytes.insert(bytes.end(), data, data + count); });
+    const auto older = DecodeIndex(bytes);
+    if (!older || older->PieceCount < 1) return {};
+    std::vector<std::filesystem::path> surplus;
+    for (std::int64_t n = older->FirstNumber;
+         n < std::int64_t{older->FirstNumber} + older->PieceCount && n <= INT32_MAX; ++n) {
+        if (n >= firstNumber && n < std::int64_t{firstNumber} + pieceCount) continue;
+        const std::filesystem::path piece = PieceName(source, static_cast<std::int32_t>(n));
+        if (ReadsAsPiece(piece)) surplus.push_back(piece);
+    }
+    return surplus;
 }
 
 // Every refusal happens here, before anything is written.
@@ -80,6 +122,8 @@ Plan Check(const std::filesystem::path& source, const File& input, std::int32_t 
     CheckOutputName(replace, IndexName(source), identity);
     for (const auto& older : ExistingRecoveryFiles(source))
         CheckOutputName(replace, older, identity);
+    plan.surplus = OlderSurplusPieces(source, firstNumber, plan.pieceCount);
+    for (const auto& older : plan.surplus) CheckOutputName(replace, older, identity);
     // Checked whether or not it is written: a split without checksums removes an older one.
     if (options.WriteChecksums || KindOf(ChecksumName(source)) != EntryKind::Missing)
         CheckOutputName(replace, ChecksumName(source), identity);
@@ -131,7 +175,7 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
     try {
         File input = File::OpenForReading(SourcePath);
         const FileState before = input.State();
-        Replacement replace(SourcePath.parent_path(), options.Notice);
+        Replacement replace(IndexName(SourcePath), options.Notice);
         const Plan plan = Check(SourcePath, input, FirstNumber, PieceSize, options, replace);
         std::uint64_t done = 0;
         const CopyProgress advanced =
@@ -167,6 +211,9 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         written.push_back({FileNameText(IndexName(SourcePath)),
                            WriteSmallFile(replace, IndexName(SourcePath),
                                           std::string(bytes.begin(), bytes.end()))});
+        for (const auto& older : plan.surplus) replace.Remove(older);
+        // The recovery data and the kit read the pieces back: the job thread lets go of them first.
+        if (options.Recovery || options.Extra) replace.Settle();
         if (options.Recovery)
             WriteRecoveryFiles(
                 SourcePath, written, *options.Recovery,
