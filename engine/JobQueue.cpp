@@ -1,6 +1,18 @@
 #include "JobQueue.h"
 
+#include <atomic>
+#include <thread>
+
 namespace zendra {
+namespace {
+
+std::atomic<std::chrono::milliseconds::rep> held{0};
+
+} // namespace
+
+void JobQueue::HoldJobs(std::chrono::milliseconds hold) noexcept {
+    held = hold.count();
+}
 
 JobQueue::JobQueue() {
     // Without a thread the jobs run as they are posted: nobody could post to a job waiting here.
@@ -74,6 +86,7 @@ void JobQueue::Serve() noexcept {
         } catch (...) {
             failed = std::current_exception();
         }
+        if (const auto hold = held.load()) std::this_thread::sleep_for(std::chrono::milliseconds(hold));
         job = nullptr; // what it held is let go before it counts as done
         lock.lock();
         if (failed && !failure_) failure_ = failed;

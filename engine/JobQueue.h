@@ -5,6 +5,7 @@
 
 #include "Worker.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -34,6 +35,9 @@ class JobQueue {
     // Drops the jobs not begun and waits for the one running: what they held (a file's handle) is
     // let go when this returns.
     void Drop() noexcept;
+    // For tests: every job from now on keeps what it holds (a file's handle) this much longer
+    // before it counts as done, as a slow disk's flush would; zero ends it.
+    static void HoldJobs(std::chrono::milliseconds hold) noexcept;
 
   private:
     void Serve() noexcept;

@@ -1,11 +1,15 @@
 #include "Split.h"
+#include "FaultHook.h"
 #include "Formats.h"
+#include "JobQueue.h"
+#include "Join.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 
 namespace zendra {
 namespace {
@@ -202,6 +206,119 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
 #endif
     EXPECT_EQ(dir.Names(), names) << "nothing set aside is left, nothing new";
     EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), current);
+}
+
+// The folder's files, name by name, bytes and all.
+std::map<std::string, Bytes> Snapshot(const TempDir& dir) {
+    std::map<std::string, Bytes> files;
+    for (const std::string& name : dir.Names()) files[name] = test::ReadBytes(dir / name);
+    return files;
+}
+
+// Every write, flush, rename and removal of `run` failed in turn (each sweep ends once the fault
+// no longer strikes): the run fails with the folder as `prepare` left it, or succeeds with the
+// folder as a run without faults leaves it; either way the next run on `set` removes whatever the
+// fault left behind and never undoes a success. Returns how many runs failed.
+int SweepFaults(const TempDir& dir, const std::filesystem::path& set,
+                const std::function<void()>& prepare, const std::function<bool()>& run) {
+    prepare();
+    const auto before = Snapshot(dir);
+    EXPECT_TRUE(run());
+    const auto after = Snapshot(dir);
+    // Under Wine every step costs a server round trip: a part of each sweep is enough there.
+    const unsigned most = std::filesystem::path::preferred_separator == '\\' ? 12 : 1000;
+    int failed = 0;
+    for (const FaultPoint point :
+         {FaultPoint::Write, FaultPoint::Flush, FaultPoint::Rename, FaultPoint::Remove}) {
+        for (unsigned nth = 1; nth <= most; ++nth) {
+            prepare();
+            ArmFault(point, nth);
+            const bool done = run();
+            const bool struck = FaultCalls(point) >= nth;
+            ArmFault(point, 0);
+            { const Replacement next(set, {}); }
+            EXPECT_EQ(Snapshot(dir), done ? after : before)
+                << "fault at call " << nth << " of kind " << static_cast<int>(point);
+            failed += !done;
+            if (!struck) break;
+        }
+    }
+    return failed;
+}
+
+// A re-split into fewer pieces, with recovery data and a file that reads the pieces back (as the
+// self-join kit does), and a join over an existing output.
+TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
+    const Bytes older = test::RandomBytes(3500, 1), newer = test::RandomBytes(3100, 2);
+    std::string message;
+    SplitOptions options;
+    options.Recovery = RecoveryOptions{};
+    const std::filesystem::path sizes = dir / "data.bin.sizes";
+    options.Extra = [&](const std::vector<RecoveryInput>& written,
+                        const SplitOptions::CreateFile& create) {
+        std::string text;
+        for (const auto& piece : written)
+            text += std::to_string(File::OpenForReading(piece.ReadFrom).Size()) + "\n";
+        File out = create(sizes);
+        out.WriteAll(text.data(), text.size());
+        out.Close();
+    };
+    const auto prepare = [&] {
+        for (const std::string& name : dir.Names()) std::filesystem::remove(dir / name);
+        test::WriteBytes(source, older);
+        ASSERT_TRUE(SplitToPieces(source, 0, message, 500, {}, options)) << message;
+        test::WriteBytes(source, newer);
+    };
+    const int failed = SweepFaults(dir, IndexName(source), prepare, [&] {
+        return SplitToPieces(source, 0, message, 1000, {}, options);
+    });
+    EXPECT_GT(failed, 40);
+    // The pieces the older split had beyond the new count went with it.
+    EXPECT_FALSE(std::filesystem::exists(PieceName(source, 4)));
+
+    // Without recovery data, which would have the join try again.
+    ASSERT_TRUE(SplitToPieces(source, 0, message, 1000)) << message;
+    TempDir out;
+    const std::filesystem::path output = out / "data.bin";
+    const auto over = [&] {
+        test::WriteBytes(output, Bytes{1, 2, 3});
+        std::filesystem::permissions(output, std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_write);
+    };
+    JoinOptions replace;
+    replace.Replace = true;
+    EXPECT_GT(SweepFaults(out, output, over,
+                          [&] { return JoinPieces(IndexName(source), out.Folder(), message, {},
+                                                  replace); }),
+              5);
+    EXPECT_EQ(test::ReadBytes(output), newer);
+#ifndef _WIN32
+    EXPECT_EQ(std::filesystem::status(output).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << "the replaced file's mode is kept";
+#endif
+}
+
+// Flushes that hold the new files open long after they were posted (a slow disk): the kit's
+// reading, a cancel's removal and the commit's renames still find every file let go (Windows
+// opens, renames and removes no file a writer holds).
+TEST_F(SplitTest, TheJobThreadLetsGoOfTheFilesBeforeTheyAreReadOrRemoved) {
+    JobQueue::HoldJobs(std::chrono::milliseconds(40));
+    const Bytes data = test::RandomBytes((3 << 20) + 5, 9);
+    test::WriteBytes(source, data);
+    std::string message;
+    SplitOptions options;
+    options.Extra = [&](const std::vector<RecoveryInput>& written,
+                        const SplitOptions::CreateFile&) {
+        for (const auto& piece : written) File::OpenForReading(piece.ReadFrom).Size();
+    };
+    EXPECT_TRUE(SplitToPieces(source, 0, message, 1 << 20, {}, options)) << message;
+    const auto names = dir.Names();
+    test::WriteBytes(source, test::RandomBytes((3 << 20) + 5, 10));
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20,
+                               [](std::uint64_t done, std::uint64_t) { return done < (3 << 20); }));
+    JobQueue::HoldJobs(std::chrono::milliseconds(0));
+    EXPECT_EQ(dir.Names(), names) << "no temporary file is left";
 }
 
 // What a killed run set aside is put back before anything else; its temporary files go.
