@@ -279,15 +279,15 @@ bool RemoveTemporaryQuietly(const std::filesystem::path& path,
         const bool large = !hurried &&
                            GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data) &&
                            (data.nFileSizeHigh != 0 || data.nFileSizeLow >= (64u << 20));
-        const KernelHandle handle(large ? CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                                      nullptr)
-                                        : nullptr);
-        if (handle) {
+        if (large) {
+            // Closed before the removal, which no unshared handle would let through.
+            const KernelHandle handle(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                                  nullptr));
             // Only the file written, under no other name, is emptied: were its removal to fail,
             // nothing of the user's would be left emptied.
             BY_HANDLE_FILE_INFORMATION info{};
-            if (ReadInformation(handle.Get(), info) && IdentityFrom(info) == identity &&
+            if (handle && ReadInformation(handle.Get(), info) && IdentityFrom(info) == identity &&
                 info.nNumberOfLinks == 1 && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 EmptyInSteps(handle.Get());
         }
