@@ -160,6 +160,36 @@ TEST_F(SplitTest, AFolderAtAPieceNameIsRefusedBeforeAnOlderSplitIsTouched) {
     }
 }
 
+// Two runs on one set would interleave their commits; runs on different files stay independent.
+// The older split's pieces beyond the new count go with it, a file there of another make stays.
+TEST_F(SplitTest, OneRunPerSetAndNoPieceOfTheOlderSplitLeft) {
+    std::string message, inner;
+    ASSERT_TRUE(Split(60, 10, message));
+    test::WriteBytes(PieceName(source, 5), Bytes{'m', 'i', 'n', 'e'});
+    const std::filesystem::path other = dir / "other.bin";
+    test::WriteBytes(other, test::RandomBytes(40, 3));
+    bool asked = false, otherSplit = false, sameSplit = true;
+    EXPECT_TRUE(SplitToPieces(source, 0, message, 30, [&](std::uint64_t, std::uint64_t) {
+        if (!asked) {
+            asked = true;
+            sameSplit = SplitToPieces(source, 0, inner, 30);
+            otherSplit = SplitToPieces(other, 0, message, 10);
+        }
+        return true;
+    })) << message;
+    EXPECT_FALSE(sameSplit);
+    EXPECT_NE(inner.find("is writing \"" + IndexName(source).string() + "\""), std::string::npos)
+        << inner;
+    EXPECT_TRUE(otherSplit) << message;
+    EXPECT_TRUE(SplitToPieces(source, 0, message, 20)) << "the set is free once the run ended";
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{"data.bin", "data.bin.000", "data.bin.001", "data.bin.002",
+                                        "data.bin.005", "data.bin.tpl", "data.bin.xxh128",
+                                        "other.bin", "other.bin.000", "other.bin.001",
+                                        "other.bin.002", "other.bin.003", "other.bin.tpl",
+                                        "other.bin.xxh128"}));
+}
+
 // Progress hooks that act half-way: cancel, or change the source under the split.
 TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
     std::string message;
