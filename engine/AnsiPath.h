@@ -2,6 +2,8 @@
 // the path's own bytes elsewhere.
 #pragma once
 
+#include "Utf8.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -16,12 +18,5 @@ std::optional<std::string> ToIndexText(const std::filesystem::path& path);
 // "/" and no "\") is UTF-8 when it is valid UTF-8; elsewhere the bytes themselves. Nothing when
 // the code page cannot read the text.
 std::optional<std::filesystem::path> FromIndexText(const std::string& text, unsigned codePage = 0);
-
-// Whether the bytes are well-formed UTF-8.
-bool IsValidUtf8(const std::string& text);
-// UTF-8 as wide text (UTF-16 on Windows, UTF-32 elsewhere), the same whatever the locale: each
-// byte that starts no well-formed sequence gives U+FFFD. The engine's messages as the window shows
-// them.
-std::wstring WideFromUtf8(const std::string& text);
 
 } // namespace zendra

@@ -3,6 +3,7 @@
 #include "CopyBuffer.h"
 #include "Failure.h"
 #include "JobQueue.h"
+#include "SystemText.h"
 
 #include <atomic>
 #include <chrono>
@@ -44,6 +45,20 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
     }
 }
 
+std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    std::vector<std::filesystem::path> entries;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(where, error), end; !error && it != end;
+         it.increment(error))
+        entries.push_back(it->path());
+    if (error)
+        throw Failure("Cannot list the folder \"" + DisplayPath(where) + "\": " +
+                          SystemText(error) + ".",
+                      FailureKind::Io);
+    return entries;
+}
+
 void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink) {
     CopyBuffer buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)), offset,
                       offset);
@@ -68,15 +83,6 @@ CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint6
 void ThrowChanged(const std::filesystem::path& source) {
     throw Failure("\"" + DisplayPath(source) +
                       "\" ended early: it was changed while it was being read.");
-}
-
-std::string DisplayPath(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-std::filesystem::path PathFromUtf8(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 void CheckWritableName(const std::filesystem::path& path) {

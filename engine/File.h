@@ -3,6 +3,8 @@
 #pragma once
 
 #include "Progress.h"
+#include "UniqueHandle.h"
+#include "Utf8.h"
 
 #include <atomic>
 #include <cstdint>
@@ -47,6 +49,14 @@ enum class EntryKind { Missing, Regular, Link, Folder, Other };
 class JobQueue;
 class RunLock;
 
+// A file's handle as both systems keep it (a descriptor, or a HANDLE's bits): -1 when none.
+struct FileHandleTraits {
+    using Handle = std::intptr_t;
+    static constexpr std::intptr_t None() noexcept { return -1; }
+    static bool Close(std::intptr_t handle) noexcept; // close / CloseHandle
+};
+using FileHandle = UniqueHandle<FileHandleTraits>;
+
 class File {
   public:
     // An existing regular file, for reading only; anything else is refused at once, unopened.
@@ -57,11 +67,10 @@ class File {
     static File CreateBeside(const std::filesystem::path& target,
                              std::shared_ptr<RunLock> lock = nullptr);
 
-    File(File&& other) noexcept;
-    File& operator=(File&& other) noexcept;
+    File(File&& other) noexcept = default;
+    File& operator=(File&& other) noexcept = default;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
-    ~File() noexcept;
 
     std::uint64_t Size() const;
     FileIdentity Identity() const;
@@ -98,11 +107,12 @@ class File {
   private:
     File(std::intptr_t handle, std::filesystem::path path, std::filesystem::path shown)
         : handle_(handle), path_(std::move(path)), shown_(std::move(shown)) {}
+    std::intptr_t Handle() const { return handle_.Get(); }
     void CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t count,
                       const CopyProgress& progress, const ByteSink& seen);
     [[noreturn]] void Fail(const char* action) const;
 
-    std::intptr_t handle_;
+    FileHandle handle_;
     std::filesystem::path path_;
     std::filesystem::path shown_;
     std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
@@ -149,6 +159,9 @@ void CopyPermissions(const std::filesystem::path& from, const std::filesystem::p
 // replace it, so that the new file's bytes reuse that memory as an overwrite in place would. A
 // hint: a failure changes nothing, and on Windows there is none to give.
 void ReleaseCachedBytes(const std::filesystem::path& path) noexcept;
+// The entries of a folder (an empty path is the current one); a folder that cannot be listed is a
+// failure naming it, never an empty folder.
+std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder);
 // Whether this process may create and rename files in a folder.
 bool FolderWritable(const std::filesystem::path& folder);
 // Whether a file name (no folder) is longer than the folder's file system allows.
@@ -188,14 +201,10 @@ class RunLock {
     std::filesystem::path folder_;
     std::filesystem::path path_;
     std::string tag_;
-    std::intptr_t handle_;
+    FileHandle handle_;
     std::atomic<unsigned> count_ = 0;
 };
 
-// The path as UTF-8 text for messages.
-std::string DisplayPath(const std::filesystem::path& path);
-// The path that UTF-8 text names: what DisplayPath gave back.
-std::filesystem::path PathFromUtf8(const std::string& text);
 // The failure of a source that ends before the bytes a copy expects of it.
 [[noreturn]] void ThrowChanged(const std::filesystem::path& source);
 // Refuses, naming the file, a name where a file cannot be written in place: a folder, a special

@@ -4,6 +4,7 @@
 
 #include "Failure.h"
 #include "FaultHook.h"
+#include "SystemText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,7 +27,7 @@ std::string Describe(int error) {
         return "the file system cannot hold a file this large (FAT32 holds at most 4 GiB minus 1 "
                "byte per file)";
     if (error == ENOSPC || error == EDQUOT) return "there is not enough free space on the disk";
-    return std::strerror(error);
+    return SystemText(static_cast<unsigned long>(error));
 }
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, int error) {
@@ -93,29 +94,8 @@ File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<Run
     }
 }
 
-File::File(File&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
-      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_),
-      flusher_(std::move(other.flusher_)) {
-    other.handle_ = -1;
-}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        if (handle_ >= 0) ::close(Fd(handle_));
-        handle_ = other.handle_;
-        path_ = std::move(other.path_);
-        shown_ = std::move(other.shown_);
-        lock_ = std::move(other.lock_);
-        writtenBack_ = other.writtenBack_;
-        flusher_ = std::move(other.flusher_);
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
-File::~File() noexcept {
-    if (handle_ >= 0) ::close(Fd(handle_));
+bool FileHandleTraits::Close(std::intptr_t handle) noexcept {
+    return ::close(Fd(handle)) == 0 || errno == EINTR; // after EINTR the descriptor is closed
 }
 
 void File::Fail(const char* action) const {
@@ -124,19 +104,19 @@ void File::Fail(const char* action) const {
 
 std::uint64_t File::Size() const {
     struct stat info {};
-    if (::fstat(Fd(handle_), &info) != 0) Fail("read the size of");
+    if (::fstat(Fd(Handle()), &info) != 0) Fail("read the size of");
     return static_cast<std::uint64_t>(info.st_size);
 }
 
 FileIdentity File::Identity() const {
     struct stat info {};
-    if (::fstat(Fd(handle_), &info) != 0) Fail("read the identity of");
+    if (::fstat(Fd(Handle()), &info) != 0) Fail("read the identity of");
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 FileState File::State() const {
     struct stat info {};
-    if (::fstat(Fd(handle_), &info) != 0) Fail("read the state of");
+    if (::fstat(Fd(Handle()), &info) != 0) Fail("read the state of");
     return {{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
             static_cast<std::uint64_t>(info.st_size),
             static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
@@ -144,18 +124,18 @@ FileState File::State() const {
 
 std::size_t File::Read(void* buffer, std::size_t size) {
     for (;;) {
-        const ssize_t got = ::read(Fd(handle_), buffer, size);
+        const ssize_t got = ::read(Fd(Handle()), buffer, size);
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno != EINTR) Fail("read");
     }
 }
 
 void File::Seek(std::uint64_t offset) {
-    if (::lseek(Fd(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) Fail("seek in");
+    if (::lseek(Fd(Handle()), static_cast<off_t>(offset), SEEK_SET) < 0) Fail("seek in");
 }
 
 std::uint64_t File::Position() const {
-    const off_t at = ::lseek(Fd(handle_), 0, SEEK_CUR);
+    const off_t at = ::lseek(Fd(Handle()), 0, SEEK_CUR);
     if (at < 0) Fail("seek in");
     return static_cast<std::uint64_t>(at);
 }
@@ -164,7 +144,7 @@ void File::WriteAll(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         const ssize_t put = FaultStrikes(FaultPoint::Write) ? (errno = EIO, -1)
-                                                            : ::write(Fd(handle_), bytes, size);
+                                                            : ::write(Fd(Handle()), bytes, size);
         if (put < 0) {
             if (errno == EINTR) continue;
             Fail("write");
@@ -178,7 +158,7 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
                     const CopyProgress& progress, const ByteSink& seen) {
     // Runs of the source that hold data are copied; holes are skipped here too, so that a sparse
     // file's pieces and its joined copy stay sparse.
-    const int in = Fd(source.handle_);
+    const int in = Fd(source.Handle());
     auto position = static_cast<off_t>(sourceOffset);
     const auto end = static_cast<off_t>(sourceOffset + count);
     bool endsInHole = false;
@@ -193,7 +173,7 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
         }
         data = std::min(data, end);
         if (data > position) {
-            if (::lseek(Fd(handle_), data - position, SEEK_CUR) < 0) Fail("write");
+            if (::lseek(Fd(Handle()), data - position, SEEK_CUR) < 0) Fail("write");
             ShowHole(data - position, seen);
             if (progress) progress(static_cast<std::uint64_t>(data - position));
             position = data;
@@ -209,8 +189,8 @@ void File::CopyFrom(File& source, std::uint64_t sourceOffset, std::uint64_t coun
         endsInHole = false;
     }
     if (endsInHole) {
-        const off_t length = ::lseek(Fd(handle_), 0, SEEK_CUR);
-        if (length < 0 || ::ftruncate(Fd(handle_), length) != 0) Fail("write");
+        const off_t length = ::lseek(Fd(Handle()), 0, SEEK_CUR);
+        if (length < 0 || ::ftruncate(Fd(Handle()), length) != 0) Fail("write");
     }
 }
 
@@ -232,14 +212,14 @@ void File::StartWriteBack(bool rest) {
     // In steps of 8 MiB: the disk gets busy early, as a plain copy's write-back by the system
     // would, and the flush before the rename waits for little.
     constexpr off_t kStep = 8 << 20;
-    const off_t at = ::lseek(Fd(handle_), 0, SEEK_CUR);
+    const off_t at = ::lseek(Fd(Handle()), 0, SEEK_CUR);
     const auto from = static_cast<off_t>(writtenBack_);
     if (at <= from || (!rest && at - from < kStep)) return;
     // A hint only: what fails here is met again by the flush. One left out is asked for with the
     // next.
     if (!flusher_) {
-        ::sync_file_range(Fd(handle_), from, at - from, SYNC_FILE_RANGE_WRITE);
-    } else if (const auto copy = Duplicate(Fd(handle_))) {
+        ::sync_file_range(Fd(Handle()), from, at - from, SYNC_FILE_RANGE_WRITE);
+    } else if (const auto copy = Duplicate(Fd(Handle()))) {
         if (!flusher_->Hint([copy, from, at] {
                 ::sync_file_range(*copy, from, at - from, SYNC_FILE_RANGE_WRITE);
             }))
@@ -250,9 +230,9 @@ void File::StartWriteBack(bool rest) {
 
 void File::FlushBehind() {
     StartWriteBack(true);
-    const auto copy = flusher_ ? Duplicate(Fd(handle_)) : nullptr;
+    const auto copy = flusher_ ? Duplicate(Fd(Handle())) : nullptr;
     if (!copy) {
-        if (Flushed(Fd(handle_)) != 0) Fail("write");
+        if (Flushed(Fd(Handle())) != 0) Fail("write");
         return;
     }
     flusher_->Post([copy, shown = shown_] {
@@ -261,9 +241,7 @@ void File::FlushBehind() {
 }
 
 void File::Close() {
-    const int fd = Fd(handle_);
-    handle_ = -1;
-    if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) Throw("write", shown_, errno);
+    if (!handle_.Close()) Throw("write", shown_, errno);
 }
 
 EntryKind KindOf(const std::filesystem::path& path) {
@@ -366,14 +344,14 @@ bool HeldOpenElsewhere(const std::filesystem::path&) {
     return false; // an open file can be renamed and removed on Linux
 }
 
-RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_(-1) {
+RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder) {
     for (unsigned attempt = 0;; ++attempt) {
         tag_ = RandomTag();
         path_ = folder_ / FileName(tag_);
         const int fd =
             ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            handle_ = fd;
+            handle_.Reset(fd);
             // Released by the system when the process ends however it ends: a lock that can be
             // taken is a run that is gone.
             if (::flock(fd, LOCK_EX | LOCK_NB) != 0) Throw("lock", path_, errno);
@@ -412,8 +390,7 @@ std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
 }
 
 RunLock::~RunLock() {
-    ::unlink(path_.c_str());
-    ::close(Fd(handle_));
+    ::unlink(path_.c_str()); // before its descriptor, and so its lock, goes
 }
 
 bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {

@@ -5,6 +5,7 @@
 #include "JobQueue.h"
 #include "KernelHandle_win.h"
 #include "PlatformPath.h"
+#include "SystemText.h"
 
 #include <windows.h>
 
@@ -20,14 +21,6 @@ namespace {
 HANDLE H(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
-std::intptr_t Invalid() {
-    return reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
-}
-// Closes the handle a File or RunLock keeps (as an integer, the type it shares with the POSIX
-// build) through the one owner of kernel handles.
-void CloseKept(std::intptr_t handle) noexcept {
-    KernelHandle(H(handle)).Reset();
-}
 
 std::string Describe(DWORD error) {
     if (error == ERROR_FILE_TOO_LARGE)
@@ -35,16 +28,7 @@ std::string Describe(DWORD error) {
                "byte per file)";
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL)
         return "there is not enough free space on the disk";
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return DisplayPath(std::filesystem::path(message));
+    return SystemText(error);
 }
 
 [[noreturn]] void Throw(const char* action, const std::filesystem::path& path, DWORD error) {
@@ -125,29 +109,8 @@ File File::CreateBeside(const std::filesystem::path& target, std::shared_ptr<Run
     }
 }
 
-File::File(File&& other) noexcept
-    : handle_(other.handle_), path_(std::move(other.path_)), shown_(std::move(other.shown_)),
-      lock_(std::move(other.lock_)), writtenBack_(other.writtenBack_),
-      flusher_(std::move(other.flusher_)) {
-    other.handle_ = Invalid();
-}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        CloseKept(handle_);
-        handle_ = other.handle_;
-        path_ = std::move(other.path_);
-        shown_ = std::move(other.shown_);
-        lock_ = std::move(other.lock_);
-        writtenBack_ = other.writtenBack_;
-        flusher_ = std::move(other.flusher_);
-        other.handle_ = Invalid();
-    }
-    return *this;
-}
-
-File::~File() noexcept {
-    CloseKept(handle_);
+bool FileHandleTraits::Close(std::intptr_t handle) noexcept {
+    return CloseHandle(H(handle)) != 0;
 }
 
 void File::Fail(const char* action) const {
@@ -156,19 +119,19 @@ void File::Fail(const char* action) const {
 
 std::uint64_t File::Size() const {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(H(handle_), &size)) Fail("read the size of");
+    if (!GetFileSizeEx(H(Handle()), &size)) Fail("read the size of");
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 FileIdentity File::Identity() const {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!ReadInformation(H(handle_), info)) Fail("read the identity of");
+    if (!ReadInformation(H(Handle()), info)) Fail("read the identity of");
     return IdentityFrom(info);
 }
 
 FileState File::State() const {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!ReadInformation(H(handle_), info)) Fail("read the state of");
+    if (!ReadInformation(H(Handle()), info)) Fail("read the state of");
     return {IdentityFrom(info),
             (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
             static_cast<std::int64_t>(
@@ -178,19 +141,19 @@ FileState File::State() const {
 
 std::size_t File::Read(void* buffer, std::size_t size) {
     DWORD got = 0;
-    if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(size), &got, nullptr)) Fail("read");
+    if (!ReadFile(H(Handle()), buffer, static_cast<DWORD>(size), &got, nullptr)) Fail("read");
     return got;
 }
 
 void File::Seek(std::uint64_t offset) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(H(handle_), position, nullptr, FILE_BEGIN)) Fail("seek in");
+    if (!SetFilePointerEx(H(Handle()), position, nullptr, FILE_BEGIN)) Fail("seek in");
 }
 
 std::uint64_t File::Position() const {
     LARGE_INTEGER at{};
-    if (!SetFilePointerEx(H(handle_), LARGE_INTEGER{}, &at, FILE_CURRENT)) Fail("seek in");
+    if (!SetFilePointerEx(H(Handle()), LARGE_INTEGER{}, &at, FILE_CURRENT)) Fail("seek in");
     return static_cast<std::uint64_t>(at.QuadPart);
 }
 
@@ -199,7 +162,7 @@ void File::WriteAll(const void* data, std::size_t size) {
     while (size > 0) {
         DWORD put = 0;
         if (Struck(FaultPoint::Write) ||
-            !WriteFile(H(handle_), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
+            !WriteFile(H(Handle()), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
                        &put, nullptr))
             Fail("write");
         bytes += put;
@@ -216,9 +179,9 @@ void File::StartWriteBack(bool) {} // Windows writes behind on its own
 
 void File::FlushBehind() {
     HANDLE copy = nullptr;
-    if (!flusher_ || !DuplicateHandle(GetCurrentProcess(), H(handle_), GetCurrentProcess(), &copy,
+    if (!flusher_ || !DuplicateHandle(GetCurrentProcess(), H(Handle()), GetCurrentProcess(), &copy,
                                       0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        if (!Flush(H(handle_))) Fail("write");
+        if (!Flush(H(Handle()))) Fail("write");
         return;
     }
     const auto held = std::make_shared<KernelHandle>(copy);
@@ -228,10 +191,8 @@ void File::FlushBehind() {
 }
 
 void File::Close() {
-    // Closed here rather than by an owner: a failed close is a failed write, and is reported.
-    const HANDLE handle = H(std::exchange(handle_, Invalid()));
-    if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle))
-        Throw("write", shown_, GetLastError());
+    // A failed close is a failed write, and is reported.
+    if (!handle_.Close()) Throw("write", shown_, GetLastError());
 }
 
 EntryKind KindOf(const std::filesystem::path& path) {
@@ -344,7 +305,7 @@ bool HeldOpenElsewhere(const std::filesystem::path& path) {
     return !handle && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_(Invalid()) {
+RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder) {
     for (unsigned attempt = 0;; ++attempt) {
         tag_ = RandomTag();
         path_ = folder_ / FileName(tag_);
@@ -354,7 +315,7 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder), handle_
             CreateFileW(SystemName(path_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            handle_ = reinterpret_cast<std::intptr_t>(handle);
+            handle_.Reset(reinterpret_cast<std::intptr_t>(handle));
             return;
         }
         const DWORD error = GetLastError();
@@ -386,9 +347,7 @@ std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
     }
 }
 
-RunLock::~RunLock() {
-    CloseKept(handle_);
-}
+RunLock::~RunLock() = default; // the system removes the lock file as its handle closes
 
 bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {
     const std::wstring name = SystemName(folder / FileName(tag));

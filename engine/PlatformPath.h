@@ -1,6 +1,8 @@
 // How this platform reads the source path an index records.
 #pragma once
 
+#include "SystemPath.h"
+
 #include <filesystem>
 #include <optional>
 
@@ -26,11 +28,6 @@ inline PathText WithTrailingSeparator(PathText folder) {
         folder.push_back(std::filesystem::path::preferred_separator);
     return folder;
 }
-
-// The path as this system's file calls take it. On Windows a path near MAX_PATH (260) characters
-// or longer only works made full and with the "\\?\" prefix, which every NT system's wide calls
-// accept: the engine and the window both reach files through this. Elsewhere the path itself.
-PathText SystemName(const std::filesystem::path& path);
 
 // Whether a name can be created in a folder as one file there, on this system. The split accepts
 // exactly the names the join accepts.

@@ -10,10 +10,6 @@ RecordedSource ReadRecordedSource(const PathText& path) {
     return {path.substr(0, last + 1), path.substr(last + 1)};
 }
 
-PathText SystemName(const std::filesystem::path& path) {
-    return path.native();
-}
-
 bool IsPlainFileName(const PathText& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == PathText::npos;
 }

@@ -20,18 +20,6 @@ RecordedSource ReadRecordedSource(const PathText& path) {
     return {folder, path.substr(folder.size())};
 }
 
-PathText SystemName(const std::filesystem::path& path) {
-    const std::wstring& text = path.native();
-    if (text.size() < MAX_PATH - 14 || text.rfind(L"\\\\?\\", 0) == 0) return text;
-    std::wstring full(32768, L'\0');
-    const DWORD length =
-        GetFullPathNameW(text.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0 || length >= full.size()) return text;
-    full.resize(length);
-    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
 // Windows' own rules: no separator, stream, wildcard or control character, no device name (with
 // or without an extension), no trailing dot or space.
 bool IsPlainFileName(const PathText& name) {

@@ -129,11 +129,9 @@ void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
 void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
                             const Notice& notice) {
     std::map<std::string, std::vector<fs::path>> byTag;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = DisplayPath(it->path().filename());
-        const std::string tag = TagOf(name);
-        if (!tag.empty() && tag != ownTag) byTag[tag].push_back(it->path());
+    for (const fs::path& entry : ListFolder(folder)) {
+        const std::string tag = TagOf(DisplayPath(entry.filename()));
+        if (!tag.empty() && tag != ownTag) byTag[tag].push_back(entry);
     }
     Mended mended;
     for (const auto& [tag, files] : byTag) {

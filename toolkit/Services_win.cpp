@@ -1,7 +1,9 @@
 #include "Services.h"
 
 #include "Handles.h"
-#include "PlatformPath.h"
+#include "SystemPath.h"
+#include "SystemText.h"
+#include "Utf8.h"
 
 #include <windows.h>
 
@@ -11,25 +13,13 @@ namespace zendra::tk {
 
 namespace {
 
-std::wstring SystemMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length != 0 ? std::wstring(buffer, length) : L"Error " + std::to_wstring(code);
-    if (buffer != nullptr) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    return text;
-}
-
 // A path as the file calls take it: long paths too, as the engine splits and joins them.
 std::wstring SystemPath(const std::wstring& path) {
     return SystemName(std::filesystem::path(path));
 }
 
 [[noreturn]] void Fail(DWORD code, const std::wstring& what) {
-    throw PlatformError(SystemMessage(code) + (what.empty() ? L"" : L": " + what));
+    throw PlatformError(WideFromUtf8(SystemText(code)) + (what.empty() ? L"" : L": " + what));
 }
 
 // ---- Message box ----

@@ -6,8 +6,8 @@ namespace zendra {
 
 static_assert(sizeof(HANDLE) == sizeof(void*));
 
-void KernelHandleTraits::Close(void* handle) noexcept {
-    CloseHandle(handle);
+bool KernelHandleTraits::Close(void* handle) noexcept {
+    return CloseHandle(handle) != 0;
 }
 
 } // namespace zendra

@@ -1,6 +1,6 @@
-// The one owner of a Windows kernel handle (a file, a thread, an event) for the engine, the
-// toolkit and the program. Windows only; the handle is held as void*, which is what HANDLE is, so
-// that this header, like every engine header, does without <windows.h>.
+// The owner of a Windows kernel handle (a file, a thread, an event) for the engine, the toolkit
+// and the program. Windows only; the handle is held as void*, which is what HANDLE is, so that
+// engine headers can name it without <windows.h>.
 #pragma once
 
 #include "UniqueHandle.h"
@@ -11,7 +11,7 @@ namespace zendra {
 
 struct KernelHandleTraits {
     using Handle = void*;
-    static void Close(void* handle) noexcept; // CloseHandle, in KernelHandle_win.cpp
+    static bool Close(void* handle) noexcept; // CloseHandle, in KernelHandle_win.cpp
     // INVALID_HANDLE_VALUE, what CreateFile gives on failure.
     static void* Failed() noexcept { return reinterpret_cast<void*>(std::intptr_t{-1}); }
 };
