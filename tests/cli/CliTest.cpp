@@ -325,6 +325,20 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
         }
     }
     InstallInterruptHandler(); // forgets this test's Ctrl+C
+#ifndef _WIN32
+    // A second Ctrl+C ends the program at once, as if there were no handler.
+    const pid_t child = fork();
+    if (child == 0) {
+        InstallInterruptHandler();
+        std::raise(SIGINT);
+        if (!InterruptRequested()) _exit(3);
+        std::raise(SIGINT);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+#endif
 }
 
 #ifndef _WIN32
