@@ -85,6 +85,7 @@ bool Form1::Initialize() {
         try {
             exists = services_.files.FileExists(path);
         } catch (...) {
+            tk::ReportCurrentException(L"looking for the type library");
         }
         if (exists) return true;
         services_.messages.Show(L"Can't find WinSubHook.tlb");

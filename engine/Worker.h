@@ -1,5 +1,6 @@
 // A job on a thread of its own while the caller goes on (on Windows through CreateThread, which
-// every system from XP on has). Used to check checksums while the copy runs.
+// every system from XP on has): the job queue's thread, the recovery data's arithmetic beside its
+// hashing, and the window's long work.
 #pragma once
 
 #include <atomic>

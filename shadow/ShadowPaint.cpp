@@ -2,6 +2,7 @@
 
 #include "DibSection.h"
 #include "Handles.h"
+#include "Window.h"
 
 #include <algorithm>
 
@@ -20,6 +21,7 @@ bool RenderShadow(HWND window, const StripRect& strip, Strip which, const Shadow
     try {
         image = tk::DibSection(empty ? 1 : strip.width, empty ? 1 : strip.height);
     } catch (...) {
+        tk::ReportCurrentException(L"a shadow strip's picture");
         return false; // no image: the strip shows nothing new
     }
     const std::span<std::byte> pixels(reinterpret_cast<std::byte*>(image.Pixels()),

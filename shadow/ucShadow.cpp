@@ -299,6 +299,7 @@ void ucShadow::Before(bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM& wParam, LPARAM
         }
     } catch (...) {
         // Nothing crosses into the system; the owner's own procedure runs all the same.
+        tk::ReportCurrentException(L"the shadow following its owner");
     }
 }
 

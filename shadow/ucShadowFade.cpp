@@ -61,6 +61,7 @@ void ucShadow::WndProc(bool&, LRESULT&, HWND& hWnd, UINT& uMsg, WPARAM& wParam, 
             FadeStep(hWnd, wParam);
     } catch (...) {
         // An event handler failed; the fade has ended all the same.
+        tk::ReportCurrentException(L"a fade step");
     }
 }
 
@@ -81,6 +82,7 @@ void ucShadow::CaptureFade(HWND fadeWindow) noexcept {
     try {
         fadeSnapshot_ = tk::DibSection(std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1));
     } catch (...) {
+        tk::ReportCurrentException(L"the fade's snapshot"); // the fade goes on without it
         fadeSnapshot_ = tk::DibSection();
     }
     {

@@ -1,6 +1,7 @@
 #include "Font.h"
 
 #include "Handles.h"
+#include "Window.h"
 
 #include <cmath>
 #include <map>
@@ -24,6 +25,7 @@ HFONT FontHandle(const FontDesc& desc) noexcept {
         fonts.emplace(desc, std::move(font));
         return handle;
     } catch (...) {
+        ReportCurrentException(L"a font could not be kept");
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
 }

@@ -94,6 +94,7 @@ void Form::Unload() noexcept {
         OnUnload();
     } catch (...) {
         // The window goes whatever its unload step did.
+        ReportCurrentException(L"a form's unload step");
     }
     DestroyHandle();
     unloading_ = false;
@@ -108,6 +109,7 @@ void Form::OnDestroyed() noexcept {
         try {
             LastUnloaded()();
         } catch (...) {
+            ReportCurrentException(L"the last form's unload step");
             PostQuitMessage(0);
         }
     }

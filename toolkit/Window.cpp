@@ -1,6 +1,7 @@
 #include "Window.h"
 
 #include "Timer.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <set>
@@ -21,9 +22,7 @@ void ReportCurrentException(const wchar_t* where) noexcept {
     try {
         throw;
     } catch (const std::exception& error) {
-        // The text is shown as its bytes are: enough to find the failure.
-        const std::string text = error.what();
-        ReportLostFailure(std::wstring(where) + L": " + std::wstring(text.begin(), text.end()));
+        ReportLostFailure(std::wstring(where) + L": " + WideFromUtf8(error.what()));
     } catch (...) {
         ReportLostFailure(std::wstring(where) + L": an unknown exception");
     }

@@ -1,5 +1,7 @@
 #include "cSubclass.h"
 
+#include "Window.h"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -73,6 +75,7 @@ bool cSubclass::Subclass(HWND hWnd, iSubclass& Owner) noexcept {
         }
         window->chain.push_back(this);
     } catch (...) {
+        tk::ReportCurrentException(L"subclassing a window");
         return false;
     }
     hWnd_ = hWnd;

@@ -1,6 +1,7 @@
 #include "cWindow.h"
 
 #include "Handles.h"
+#include "Window.h"
 
 #include <algorithm>
 #include <vector>
@@ -62,6 +63,7 @@ cWindow::~cWindow() noexcept {
             try {
                 classesLeftOver.push_back(atom_);
             } catch (...) {
+                tk::ReportCurrentException(L"a window class left registered");
             }
         }
         std::erase_if(classOwners,
