@@ -50,9 +50,8 @@ template <typename Traits> class UniqueHandle {
     }
     // Closes now, for a handle whose close can report a failure (a file's last write): false when
     // the system's close failed, its error then the thread's last one.
-    bool Close() noexcept
-        requires std::is_same_v<decltype(Traits::Close(std::declval<Handle>())), bool>
-    {
+    bool Close() noexcept requires
+        std::is_same_v<decltype(Traits::Close(std::declval<Handle>())), bool> {
         const Handle handle = Release();
         return handle == None() || Traits::Close(handle);
     }

@@ -53,8 +53,8 @@ std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folde
          it.increment(error))
         entries.push_back(it->path());
     if (error)
-        throw Failure("Cannot list the folder \"" + DisplayPath(where) + "\": " +
-                          SystemText(error) + ".",
+        throw Failure("Cannot list the folder \"" + DisplayPath(where) +
+                          "\": " + SystemText(error) + ".",
                       FailureKind::Io);
     return entries;
 }
@@ -82,7 +82,7 @@ CopyProgress Reporting(const Progress& progress, std::uint64_t total, std::uint6
 
 void ThrowChanged(const std::filesystem::path& source) {
     throw Failure("\"" + DisplayPath(source) +
-                      "\" ended early: it was changed while it was being read.");
+                  "\" ended early: it was changed while it was being read.");
 }
 
 void CheckWritableName(const std::filesystem::path& path) {
@@ -90,9 +90,8 @@ void CheckWritableName(const std::filesystem::path& path) {
     if (kind == EntryKind::Folder)
         throw Failure("\"" + DisplayPath(path) + "\" is a folder; nothing was written.");
     if (kind == EntryKind::Other)
-        throw Failure(
-            "\"" + DisplayPath(path) +
-            "\" is not a regular file (a pipe, device or socket); nothing was written.");
+        throw Failure("\"" + DisplayPath(path) +
+                      "\" is not a regular file (a pipe, device or socket); nothing was written.");
     if (kind == EntryKind::Regular && IsReadOnly(path))
         throw Failure("\"" + DisplayPath(path) + "\" is read-only; nothing was written.");
 }

@@ -143,7 +143,8 @@ void RemoveTemporariesAtOnce() noexcept;
 // Windows the rename reaches the disk before it returns. A failure names `shown`, else `to`.
 void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path& to,
                   const std::filesystem::path& shown = {});
-// A file where it lies now (under a temporary name) and the user's name for it, which messages give.
+// A file where it lies now (under a temporary name) and the user's name for it, which messages
+// give.
 struct StagedName {
     std::filesystem::path where;
     std::filesystem::path shown;

@@ -46,7 +46,7 @@ int Flushed(int fd) {
 [[noreturn]] void ThrowNotRegular(const std::filesystem::path& path, mode_t mode) {
     if (S_ISDIR(mode)) throw Failure("\"" + DisplayPath(path) + "\" is a folder, not a file.");
     throw Failure("\"" + DisplayPath(path) +
-                      "\" is not a regular file (a pipe, device or socket).");
+                  "\" is not a regular file (a pipe, device or socket).");
 }
 
 // Zeros standing in for a hole's bytes, for whoever is shown the bytes copied.
@@ -380,7 +380,8 @@ std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
         }
         // The holder before may have removed the name between the open and the lock: the lock
         // counts only on the file that still bears it.
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
             held.st_dev == named.st_dev && held.st_ino == named.st_ino)
             return std::unique_ptr<RunLock>(new RunLock(folder, tag, fd));

@@ -83,12 +83,11 @@ File File::OpenForReading(const std::filesystem::path& path) {
     // Shared for reading only: no other program writes it while it is read.
     if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION)
         throw Failure("\"" + DisplayPath(path) +
-                          "\" is open for writing in another program; close it and try again.");
+                      "\" is open for writing in another program; close it and try again.");
     if (handle == INVALID_HANDLE_VALUE) Throw("open", path, GetLastError());
     File file(reinterpret_cast<std::intptr_t>(handle), path, path);
     if (GetFileType(handle) != FILE_TYPE_DISK)
-        throw Failure("\"" + DisplayPath(path) +
-                          "\" is not a regular file (a pipe or device).");
+        throw Failure("\"" + DisplayPath(path) + "\" is not a regular file (a pipe or device).");
     return file;
 }
 
@@ -162,8 +161,8 @@ void File::WriteAll(const void* data, std::size_t size) {
     while (size > 0) {
         DWORD put = 0;
         if (Struck(FaultPoint::Write) ||
-            !WriteFile(H(Handle()), bytes, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
-                       &put, nullptr))
+            !WriteFile(H(Handle()), bytes,
+                       static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &put, nullptr))
             Fail("write");
         bytes += put;
         size -= put;
@@ -332,9 +331,9 @@ std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
                                         const std::string& tag) {
     const std::filesystem::path path = folder / FileName(tag);
     for (unsigned attempt = 0;; ++attempt) {
-        const HANDLE handle = CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                          OPEN_ALWAYS,
-                                          FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        const HANDLE handle =
+            CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
             return std::unique_ptr<RunLock>(
                 new RunLock(folder, tag, reinterpret_cast<std::intptr_t>(handle)));

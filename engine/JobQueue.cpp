@@ -86,7 +86,8 @@ void JobQueue::Serve() noexcept {
         } catch (...) {
             failed = std::current_exception();
         }
-        if (const auto hold = held.load()) std::this_thread::sleep_for(std::chrono::milliseconds(hold));
+        if (const auto hold = held.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(hold));
         job = nullptr; // what it held is let go before it counts as done
         lock.lock();
         if (failed && !failure_) failure_ = failed;

@@ -131,16 +131,16 @@ void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
         const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
         if (!list)
             throw Failure(bad + "is damaged: it has no checksum line, starts with a byte-order "
-                                    "mark, or gives one file two checksums.");
+                                "mark, or gives one file two checksums.");
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             const auto line = list->find(wanted[i]);
             if (line == list->end())
                 throw Failure(bad + "has no line for \"" + wanted[i] +
-                                  "\"; it belongs to another split. Nothing was joined.");
+                              "\"; it belongs to another split. Nothing was joined.");
             if (!found[i].empty() && found[i] != line->second)
-                throw Failure("The checksum files \"" + DisplayPath(files.front()) +
-                                  "\" and \"" + DisplayPath(file) + "\" disagree about \"" +
-                                  wanted[i] + "\"; nothing was joined.");
+                throw Failure("The checksum files \"" + DisplayPath(files.front()) + "\" and \"" +
+                              DisplayPath(file) + "\" disagree about \"" + wanted[i] +
+                              "\"; nothing was joined.");
             found[i] = line->second;
         }
     }
@@ -168,8 +168,8 @@ File OpenCheckedPiece(const JoinPlan& plan, std::size_t i) {
     File in = File::OpenForReading(plan.ReadFrom[i]);
     if (in.State() != plan.PieceStates[i])
         throw Failure("The piece \"" + DisplayPath(plan.Pieces[i].Location) +
-                          "\" changed after it was checked; nothing was joined. Try again once no "
-                          "program writes the pieces.");
+                      "\" changed after it was checked; nothing was joined. Try again once no "
+                      "program writes the pieces.");
     return in;
 }
 
@@ -253,14 +253,14 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
             const auto named = FromIndexText(plan.Index.FilePath, codePage);
             if (!named)
                 throw Failure("The name in the index file cannot be read in code page " +
-                                  std::to_string(codePage) + "; nothing was joined.");
+                              std::to_string(codePage) + "; nothing was joined.");
             plan.SourcePath = *named;
             source = ReadRecordedSource(plan.SourcePath.native());
             // A crafted index is refused before any of its pieces is looked at.
             if (!IsPlainFileName(source.Name))
                 throw Failure("The index names the file \"" +
-                                  DisplayPath(std::filesystem::path(source.Name)) +
-                                  "\", which is not a plain file name; nothing was joined.");
+                              DisplayPath(std::filesystem::path(source.Name)) +
+                              "\", which is not a plain file name; nothing was joined.");
             locations = LocatePieces(readFrom, plan.Index, source, IndexPath);
         };
         try {
@@ -273,9 +273,9 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
                 read(1252);
             } catch (const Failure&) {
                 throw Failure(std::string(missing.what()) +
-                                  " The index was written on Windows in a code page other than "
-                                  "1252 or UTF-8: name it with --codepage N (1251, 936, 932, "
-                                  "949, ...).");
+                              " The index was written on Windows in a code page other than "
+                              "1252 or UTF-8: name it with --codepage N (1251, 936, 932, "
+                              "949, ...).");
             }
         }
         plan.OutputName = source.Name;
@@ -290,8 +290,8 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         }
         if (total != plan.Index.FileSize)
             throw Failure("The pieces hold " + std::to_string(total) +
-                              " bytes but the index file records " +
-                              std::to_string(plan.Index.FileSize) + "; nothing was joined.");
+                          " bytes but the index file records " +
+                          std::to_string(plan.Index.FileSize) + "; nothing was joined.");
         ReadChecksums(plan, IndexPath);
         Plan = std::move(plan);
         return true;
@@ -347,9 +347,8 @@ std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path&
         const auto named = FromIndexText(ReadIndex(IndexPath).FilePath);
         const PathText name = ReadRecordedSource(named.value_or("").native()).Name;
         if (!IsPlainFileName(name))
-            throw Failure("The index names the file \"" +
-                              DisplayPath(std::filesystem::path(name)) +
-                              "\", which is not a plain file name; nothing was joined.");
+            throw Failure("The index names the file \"" + DisplayPath(std::filesystem::path(name)) +
+                          "\", which is not a plain file name; nothing was joined.");
         return std::filesystem::path(name);
     } catch (const std::exception& error) {
         Message = error.what();

@@ -173,10 +173,12 @@ std::string ClaimTag(const fs::path& set) {
         for (char& c : name)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a
-    for (const unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+    for (const unsigned char c : name)
+        hash = (hash ^ c) * 1099511628211ull;
     static const char digits[] = "0123456789abcdef";
     std::string tag = "s";
-    for (int shift = 60; shift >= 0; shift -= 4) tag += digits[(hash >> shift) & 15];
+    for (int shift = 60; shift >= 0; shift -= 4)
+        tag += digits[(hash >> shift) & 15];
     return tag;
 }
 
@@ -208,14 +210,14 @@ void Replacement::Check(const fs::path& final) const {
     CheckWritableName(final);
     if (NameTooLong(final))
         throw Failure("The name \"" + DisplayPath(final.filename()) +
-                          "\" is longer than the file system allows; nothing was written.");
+                      "\" is longer than the file system allows; nothing was written.");
     if (HeldOpenElsewhere(final))
         throw Failure("\"" + DisplayPath(final) +
-                          "\" is open in another program, so it cannot be replaced; close it "
-                          "and try again. Nothing was written.");
+                      "\" is open in another program, so it cannot be replaced; close it "
+                      "and try again. Nothing was written.");
     if (!FolderWritable(folder_))
         throw Failure("Cannot write in the folder \"" + DisplayPath(folder_) +
-                          "\"; nothing was written.");
+                      "\"; nothing was written.");
 }
 
 File Replacement::Create(const fs::path& final) {

@@ -67,7 +67,7 @@ class Replacement {
 
     std::filesystem::path folder_;
     std::shared_ptr<RunLock> lock_;
-    std::unique_ptr<RunLock> claim_; // the set's, while this run writes it
+    std::unique_ptr<RunLock> claim_;         // the set's, while this run writes it
     std::filesystem::path journalTemporary_; // the journal while it is written
     std::vector<Staged> staged_;
     bool committed_ = false;

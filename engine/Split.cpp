@@ -39,8 +39,8 @@ void CheckOutputName(const Replacement& replace, const std::filesystem::path& na
     // program holding it open.
     if (IdentityOf(name) == source)
         throw Failure("\"" + DisplayPath(name) +
-                          "\" is another name of the file being split (a link to it); "
-                          "nothing was written.");
+                      "\" is another name of the file being split (a link to it); "
+                      "nothing was written.");
     replace.Check(name);
 }
 
@@ -71,7 +71,9 @@ std::vector<std::filesystem::path> OlderSurplusPieces(const std::filesystem::pat
     std::vector<std::uint8_t> bytes;
     File::OpenForReading(index).ReadRange(
         0, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize,
-        [&](const std::uint8_t* data, std::size_t count) { bytes.insert(bytes.end(), data, data + count); });
+        [&](const std::uint8_t* data, std::size_t count) {
+            bytes.insert(bytes.end(), data, data + count);
+        });
     const auto older = DecodeIndex(bytes);
     if (!older || older->PieceCount < 1) return {};
     std::vector<std::filesystem::path> surplus;
@@ -94,7 +96,7 @@ Plan Check(const std::filesystem::path& source, const File& input, std::int32_t 
     const std::int64_t count = (plan.length + pieceSize - 1) / pieceSize;
     if (count > kMaxPieceCount)
         throw Failure("This piece size would make " + std::to_string(count) +
-                          " pieces; at most 32,767 are possible. Choose a larger piece size.");
+                      " pieces; at most 32,767 are possible. Choose a larger piece size.");
     if (static_cast<std::int64_t>(firstNumber) + count - 1 > INT32_MAX)
         throw Failure("The piece numbers would run past 2,147,483,647.");
     plan.pieceCount = static_cast<std::int32_t>(count);
@@ -109,13 +111,13 @@ Plan Check(const std::filesystem::path& source, const File& input, std::int32_t 
         throw Failure("The path is too long for the index file.");
     if (!IsPlainFileName(ReadRecordedSource(FromIndexText(*text).value_or("").native()).Name))
         throw Failure("\"" + DisplayPath(source) +
-                          "\" is not a file name that a join could write back.");
+                      "\" is not a file name that a join could write back.");
     plan.indexText = *text;
     if (options.WriteChecksums &&
         DisplayPath(source.filename()).find_first_of("\r\n") != std::string::npos)
         throw Failure("\"" + DisplayPath(source) +
-                          "\" has a line break in its name, which a checksum file cannot list; "
-                          "nothing was written.");
+                      "\" has a line break in its name, which a checksum file cannot list; "
+                      "nothing was written.");
     const FileIdentity identity = input.Identity();
     for (std::int32_t k = 0; k < plan.pieceCount; ++k)
         CheckOutputName(replace, PieceName(source, firstNumber + k), identity);
@@ -123,7 +125,8 @@ Plan Check(const std::filesystem::path& source, const File& input, std::int32_t 
     for (const auto& older : ExistingRecoveryFiles(source))
         CheckOutputName(replace, older, identity);
     plan.surplus = OlderSurplusPieces(source, firstNumber, plan.pieceCount);
-    for (const auto& older : plan.surplus) CheckOutputName(replace, older, identity);
+    for (const auto& older : plan.surplus)
+        CheckOutputName(replace, older, identity);
     // Checked whether or not it is written: a split without checksums removes an older one.
     if (options.WriteChecksums || KindOf(ChecksumName(source)) != EntryKind::Missing)
         CheckOutputName(replace, ChecksumName(source), identity);
@@ -193,8 +196,8 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         checksums[FileNameText(SourcePath)] = whole.Hex();
         if (input.State() != before)
             throw Failure("\"" + DisplayPath(SourcePath) +
-                              "\" changed while it was being split; nothing was written. Split it "
-                              "again once no program writes it.");
+                          "\" changed while it was being split; nothing was written. Split it "
+                          "again once no program writes it.");
         input.Close();
         SplitIndex index;
         index.FileSize = plan.length;
@@ -211,7 +214,8 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
         written.push_back({FileNameText(IndexName(SourcePath)),
                            WriteSmallFile(replace, IndexName(SourcePath),
                                           std::string(bytes.begin(), bytes.end()))});
-        for (const auto& older : plan.surplus) replace.Remove(older);
+        for (const auto& older : plan.surplus)
+            replace.Remove(older);
         // The recovery data and the kit read the pieces back: the job thread lets go of them first.
         if (options.Recovery || options.Extra) replace.Settle();
         if (options.Recovery)

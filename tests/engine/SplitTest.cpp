@@ -183,11 +183,10 @@ TEST_F(SplitTest, OneRunPerSetAndNoPieceOfTheOlderSplitLeft) {
     EXPECT_TRUE(otherSplit) << message;
     EXPECT_TRUE(SplitToPieces(source, 0, message, 20)) << "the set is free once the run ended";
     EXPECT_EQ(dir.Names(),
-              (std::vector<std::string>{"data.bin", "data.bin.000", "data.bin.001", "data.bin.002",
-                                        "data.bin.005", "data.bin.tpl", "data.bin.xxh128",
-                                        "other.bin", "other.bin.000", "other.bin.001",
-                                        "other.bin.002", "other.bin.003", "other.bin.tpl",
-                                        "other.bin.xxh128"}));
+              (std::vector<std::string>{
+                  "data.bin", "data.bin.000", "data.bin.001", "data.bin.002", "data.bin.005",
+                  "data.bin.tpl", "data.bin.xxh128", "other.bin", "other.bin.000", "other.bin.001",
+                  "other.bin.002", "other.bin.003", "other.bin.tpl", "other.bin.xxh128"}));
 }
 
 // Progress hooks that act half-way: cancel, or change the source under the split.
@@ -241,7 +240,8 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
 // The folder's files, name by name, bytes and all.
 std::map<std::string, Bytes> Snapshot(const TempDir& dir) {
     std::map<std::string, Bytes> files;
-    for (const std::string& name : dir.Names()) files[name] = test::ReadBytes(dir / name);
+    for (const std::string& name : dir.Names())
+        files[name] = test::ReadBytes(dir / name);
     return files;
 }
 
@@ -294,7 +294,8 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
         out.Close();
     };
     const auto prepare = [&] {
-        for (const std::string& name : dir.Names()) std::filesystem::remove(dir / name);
+        for (const std::string& name : dir.Names())
+            std::filesystem::remove(dir / name);
         test::WriteBytes(source, older);
         ASSERT_TRUE(SplitToPieces(source, 0, message, 500, {}, options)) << message;
         test::WriteBytes(source, newer);
@@ -318,8 +319,10 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
     JoinOptions replace;
     replace.Replace = true;
     EXPECT_GT(SweepFaults(out, output, over,
-                          [&] { return JoinPieces(IndexName(source), out.Folder(), message, {},
-                                                  replace); }),
+                          [&] {
+                              return JoinPieces(IndexName(source), out.Folder(), message, {},
+                                                replace);
+                          }),
               5);
     EXPECT_EQ(test::ReadBytes(output), newer);
 #ifndef _WIN32
@@ -340,14 +343,16 @@ TEST_F(SplitTest, TheJobThreadLetsGoOfTheFilesBeforeTheyAreReadOrRemoved) {
     SplitOptions options;
     options.Extra = [&](const std::vector<RecoveryInput>& written,
                         const SplitOptions::CreateFile&) {
-        for (const auto& piece : written) File::OpenForReading(piece.ReadFrom).Size();
+        for (const auto& piece : written)
+            File::OpenForReading(piece.ReadFrom).Size();
     };
     EXPECT_TRUE(SplitToPieces(source, 0, message, 1 << 20, {}, options)) << message;
     const auto names = dir.Names();
     // Temporary files of 64 MiB and more are emptied before their removal on Windows.
     std::filesystem::resize_file(source, (129 << 20) + 7);
-    EXPECT_FALSE(SplitToPieces(source, 0, message, 64 << 20,
-                               [](std::uint64_t done, std::uint64_t) { return done < (65 << 20); }));
+    EXPECT_FALSE(SplitToPieces(source, 0, message, 64 << 20, [](std::uint64_t done, std::uint64_t) {
+        return done < (65 << 20);
+    }));
     JobQueue::HoldJobs(std::chrono::milliseconds(0));
     EXPECT_EQ(dir.Names(), names) << "no temporary file is left";
 }
