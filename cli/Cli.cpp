@@ -298,7 +298,7 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
-    if (!options.quiet) err << note;
+    err << note; // even with --quiet: a file --self-join promises was not written
     if (!options.quiet) {
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";

@@ -12,14 +12,22 @@ namespace zendra {
 namespace fs = std::filesystem;
 
 SelfJoinWriter KitWriter(const fs::path& Source, std::string& note) {
-    const fs::path program = ProgramFolder() / "zendra-join.exe";
-    const bool withProgram = KindOf(program) == EntryKind::Regular;
-    if (!withProgram)
-        note = "No zendra-join.exe lies beside zendra-cli, so \"" +
+    // The program beside this one (the Windows tool's), else the one this build carries.
+    std::vector<std::uint8_t> program = CarriedJoinProgram();
+    const fs::path beside = ProgramFolder() / "zendra-join.exe";
+    if (KindOf(beside) == EntryKind::Regular) {
+        File file = File::OpenForReading(beside);
+        program.clear();
+        file.ReadRange(0, file.Size(), [&](const std::uint8_t* bytes, std::size_t count) {
+            program.insert(program.end(), bytes, bytes + count);
+        });
+    }
+    if (program.empty())
+        note = "This zendra-cli carries no zendra-join.exe and none lies beside it, so \"" +
                DisplayPath(JoinProgramName(Source).filename()) +
                "\" was not written; the script was.\n";
-    return [Source, program = withProgram ? program : fs::path()](
-               const std::vector<RecoveryInput>& written, const SplitOptions::CreateFile& create) {
+    return [Source, program](const std::vector<RecoveryInput>& written,
+                             const SplitOptions::CreateFile& create) {
         // The pieces are all but the index, which comes last.
         std::vector<KitSource> pieces;
         for (std::size_t i = 0; i + 1 < written.size(); ++i)

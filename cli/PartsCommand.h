@@ -12,7 +12,8 @@
 namespace zendra {
 
 // What a split of Source with --self-join writes in its transaction: NAME.join.sh, and
-// NAME.join.exe when zendra-join.exe lies beside this program; `note` says what was left out.
+// NAME.join.exe from zendra-join.exe beside this program or carried in it; `note` says what was
+// left out (shown even with --quiet: --help promises the file).
 using SelfJoinWriter = decltype(SplitOptions::Extra);
 SelfJoinWriter KitWriter(const std::filesystem::path& Source, std::string& note);
 
