@@ -224,11 +224,15 @@ PartRun FollowParts(const PathText& picked, const std::function<bool(const PathT
                     const PathText& last) {
     PartRun run;
     std::vector<NamingAt> namings = NamingsOf(picked);
-    if (!last.empty())
+    if (!last.empty()) {
         std::erase_if(namings, [&](const NamingAt& at) {
             const auto value = at.Naming.ValueOf(last);
             return !value || *value < at.Value;
         });
+        if (namings.empty())
+            run.Problem = Quoted(last) + " is not named as a later part of the set " +
+                          Quoted(picked) + " belongs to";
+    }
     std::deque<PathText> names{picked};
     for (std::string ignored; names.size() < kMaxParts && !namings.empty();) {
         const auto before = Neighbours(namings, -1);

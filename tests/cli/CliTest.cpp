@@ -138,6 +138,8 @@ TEST_F(CliTest, APartsJoinGoesThroughTheTransaction) {
         << err.str();
     EXPECT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force", "--last", "v.bin.004"}), 1);
     EXPECT_NE(err.str().find("v.bin.003\" is missing"), std::string::npos) << err.str();
+    EXPECT_EQ(Run({"join", U8(dir / "v.bin.002"), "--force", "--last", "v.bin.001"}), 1);
+    EXPECT_NE(err.str().find("v.bin.001\" is not named as a later part"), std::string::npos);
     EXPECT_EQ(Run({"split", U8(dir / "v.bin"), "--size", "1", "--last", "x"}), 2);
 }
 #endif
