@@ -90,10 +90,12 @@ std::map<PathText, fs::path> NamedParts(const std::vector<CheckFile>& files, con
 
 // Without a check file that names the parts: a file named like a part but not in the run fails,
 // named, so that no part is left out unseen.
-void RefuseLookAlikes(const std::vector<PathText>& names, const std::vector<NamingAt>& namings,
-                      const std::string& lastPartHint) {
+void RefuseLookAlikes(const std::vector<PathText>& names, const std::vector<CheckFile>& files,
+                      const std::vector<NamingAt>& namings, const std::string& lastPartHint) {
     const PathText folder = FolderOf(names.front());
-    const std::set<PathText> run(names.begin(), names.end());
+    std::set<PathText> run(names.begin(), names.end()); // and the check files (NAME.sfv: -a 3)
+    for (const CheckFile& file : files)
+        run.insert(file.Path.native());
     std::error_code error;
     std::vector<PathText> alike;
     for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), error), end;
@@ -181,8 +183,16 @@ PartsPlan ReadPlan(const fs::path& picked, const fs::path& name, const fs::path&
         throw Failure(Quoted(picked) +
                       " is not named as a part of a set: NAME.001, PREFIXaa, PREFIX00 and the "
                       "like.");
-    RefuseSplitZip(picked);
+    // A split zip archive's last volume, arch.zip, beside its first, arch.z01.
+    if (const PathText ext = picked.extension().native();
+        ext.size() == 4 && (ext[1] | 0x20) == 'z' && (ext[2] | 0x20) == 'i' &&
+        (ext[3] | 0x20) == 'p') {
+        const fs::path first =
+            PathText(picked.native(), 0, picked.native().size() - 2) + Text("01");
+        if (KindOf(first) == EntryKind::Regular) RefuseSplitZip(first);
+    }
     PartRun run = FollowParts(picked.native(), Exists, last.native());
+    RefuseSplitZip(run.Names.front());
     if (run.Namings.empty()) throw Failure(run.Problem + "; nothing was joined.");
     const PartNaming& naming = PreferredNaming(run);
     PartsPlan plan;
@@ -218,8 +228,7 @@ PartsPlan ReadPlan(const fs::path& picked, const fs::path& name, const fs::path&
                               " names, is missing; nothing was joined.");
     }
     if (!run.Problem.empty()) throw Failure(run.Problem + "; nothing was joined.");
-    if (named.empty() && last.empty()) RefuseLookAlikes(run.Names, namings, lastPartHint);
-    RefuseSplitZip(run.Names.front());
+    if (named.empty() && last.empty()) RefuseLookAlikes(run.Names, files, namings, lastPartHint);
     for (const PathText& location : run.Names) {
         PartFile file;
         file.Location = location;

@@ -230,6 +230,7 @@ TEST_F(PartsTest, SplitZipArchivesAreNotParts) {
     const std::string message = Join("arch.z01");
     EXPECT_NE(message.find("split zip archive"), std::string::npos) << message;
     EXPECT_NE(message.find("arch.zip\" with an archive tool"), std::string::npos) << message;
+    EXPECT_NE(Join("arch.zip").find("split zip archive"), std::string::npos);
     ASSERT_EQ(Join("raw.zip.001"), "");
     Shell("cd '" + test::U8(out.Path()) + "' && unzip -tq raw.zip >/dev/null");
 }
@@ -254,6 +255,14 @@ TEST_F(PartsTest, ACheckFileDecidesTheSet) {
     test::WriteBytes(dir / "movie.mkv.006", {6}); // named like a part, but not in the check file
     EXPECT_EQ(Join("movie.mkv.002"), "");         // the run starts at the first part
     EXPECT_EQ(test::ReadBytes(out / "movie.mkv"), (Bytes{1, 2, 3, 4}));
+
+    // One that names only the output is no look-alike, though named like a part (-a 3).
+    test::WriteBytes(dir / "clip.aaa", {1});
+    test::WriteBytes(dir / "clip.aab", {2});
+    Digest crc(HashKind::Crc32);
+    crc.Update("\x01\x02", 2);
+    WriteText("clip.sfv", "clip " + crc.Hex() + "\r\n");
+    EXPECT_EQ(Join("clip.aaa"), "");
 }
 
 TEST_F(PartsTest, ZendraPiecesOfferedAsPartsJoinAsPieces) {
