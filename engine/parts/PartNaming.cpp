@@ -182,7 +182,7 @@ std::vector<NamingAt> NamingsOf(const PathText& name) {
     std::vector<NamingAt> found;
     const auto add = [&](PartNaming naming) {
         const auto value = naming.ValueOf(name);
-        if (!value || naming.Prefix.size() < start) return;
+        if (!value) return;
         if (std::none_of(found.begin(), found.end(),
                          [&](const NamingAt& at) { return SameNaming(at.Naming, naming); }))
             found.push_back({std::move(naming), *value});

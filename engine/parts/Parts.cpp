@@ -217,7 +217,7 @@ PartsPlan ReadPlan(const fs::path& picked, const fs::path& name, const fs::path&
     if (!plan.NeedsName) files = ReadCheckFiles(folder + plan.OutputName.native());
     const auto named = NamedParts(files, folder, namings);
     if (!named.empty()) {
-        if (!named.count(run.Names.front()) && !named.count(picked.native()))
+        if (!named.count(picked.native()))
             throw Failure(Quoted(picked) + " is not named in " + Quoted(named.begin()->second) +
                           ", which names other parts of its set; nothing was joined.");
         run = FollowParts(
