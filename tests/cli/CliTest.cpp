@@ -260,7 +260,7 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
 TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
     EXPECT_EQ(Run({"--help"}), 0);
     for (const char* option : {"--size", "--pieces", "--output", "--quiet", "--version", "--",
-                               "example:", "--name", "--self-join"})
+                               "example:", "--name", "--last", "--self-join"})
         EXPECT_NE(out.str().find(option), std::string::npos) << option;
     EXPECT_TRUE(err.str().empty());
     EXPECT_EQ(Run({"--version"}), 0);
