@@ -171,13 +171,17 @@ PathText PartNaming::OutputName() const {
 
 std::vector<NamingAt> NamingsOf(const PathText& name) {
     const std::size_t start = NameStart(name);
-    // --additional-suffix, as far as a name can tell it: any end that starts with a character
-    // that is neither a letter nor a digit (".part", "_x").
+    // --additional-suffix, as far as a name can tell it: the end from the last character that is
+    // neither a letter nor a digit (".part", "_x"), when it holds no digit. More would read parts
+    // of other names: "Episode 01.mkv.aa" is no part 01 of "Episode .mkv.aa".
     std::vector<PathText> tails{PathText()};
-    for (std::size_t i = start + 1; i < name.size(); ++i) {
+    for (std::size_t i = name.size(); i-- > start + 1;) {
         const Char c = name[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+        if (c >= '0' && c <= '9') break;
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
             tails.push_back(name.substr(i));
+            break;
+        }
     }
     std::vector<NamingAt> found;
     const auto add = [&](PartNaming naming) {

@@ -88,8 +88,8 @@ std::map<PathText, fs::path> NamedParts(const std::vector<CheckFile>& files, con
     return named;
 }
 
-// Without a check file that names the parts: a file named like a part but not in the run fails,
-// named, so that no part is left out unseen.
+// Without a check file that names the parts: a file named like a part but not in the run (by a
+// naming the run still fits) fails, named, so that no part is left out unseen.
 void RefuseLookAlikes(const std::vector<PathText>& names, const std::vector<CheckFile>& files,
                       const std::vector<NamingAt>& namings, const std::string& lastPartHint) {
     const PathText folder = FolderOf(names.front());
@@ -228,7 +228,8 @@ PartsPlan ReadPlan(const fs::path& picked, const fs::path& name, const fs::path&
                               " names, is missing; nothing was joined.");
     }
     if (!run.Problem.empty()) throw Failure(run.Problem + "; nothing was joined.");
-    if (named.empty() && last.empty()) RefuseLookAlikes(run.Names, files, namings, lastPartHint);
+    if (named.empty() && last.empty())
+        RefuseLookAlikes(run.Names, files, run.Namings, lastPartHint);
     for (const PathText& location : run.Names) {
         PartFile file;
         file.Location = location;

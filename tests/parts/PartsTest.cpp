@@ -183,6 +183,19 @@ TEST_F(PartsTest, RealSplitsNamingsJoinByteForByteAndRefuseALookAlike) {
     }
 }
 
+// Two sets side by side whose names differ in a number before the parts' suffix.
+TEST_F(PartsTest, NeighbouringSetsAreNoLookAlikes) {
+    for (const char* set : {"e 01.mkv", "e 02.mkv"}) {
+        test::WriteBytes(dir / set, original);
+        Shell("split -b 3000 '" + std::string(set) + "' '" + set + ".' && split -b 3000 -d " +
+              "--additional-suffix=.part '" + set + "' '" + set + ".' && rm '" + set + "'");
+    }
+    for (const char* first : {"e 01.mkv.aa", "e 02.mkv.00.part"}) {
+        ASSERT_EQ(Join(first), "") << first;
+        EXPECT_EQ(test::ReadBytes(out / std::string(first).substr(0, 8)), original) << first;
+    }
+}
+
 TEST_F(PartsTest, CheckFilesOfTheRealToolsPassAndCatchADamagedPart) {
     const char* makers[] = {
         "sha256sum data.bin > data.bin.sha256",
