@@ -3,8 +3,9 @@
 #include "File.h"
 #include "Interrupt.h"
 #include "Join.h"
-#include "PlatformPath.h"
+#include "JoinRequest.h"
 #include "PartsCommand.h"
+#include "PlatformPath.h"
 #include "RecoveryCommands.h"
 #include "Split.h"
 
@@ -44,10 +45,15 @@ const char* const kUsageText =
     "      --force         replaces an existing file of the output's name\n"
     "      --codepage N    the Windows code page of the name in an index written on Windows\n"
     "                      (default: UTF-8, else 1252)\n"
-    "  zendra-cli join FIRST_PART [--name NAME] [--output DIR] [--force] [--quiet]\n"
-    "      Joins other tools' parts: NAME.001 (or .000), PREFIXaa or PREFIX00 (GNU split),\n"
-    "      checked with NAME.sha256, .sha512, .sha1, .md5, .sfv, .crc or .xxh128 beside them.\n"
+    "  zendra-cli join FIRST_PART [--name NAME] [--last PART] [--output DIR] [--force] [-q]\n"
+    "      Joins other tools' parts: NAME.001 (7-Zip), PREFIXaa, PREFIX00 or hex PREFIX00 (GNU\n"
+    "      split, any start and width, with or without an additional suffix), checked with\n"
+    "      NAME.sha256, .sha512, .sha1, .md5, .sfv, .crc or .xxh128 beside them. A check file\n"
+    "      that names the parts decides the set; without one, a file named like a part that\n"
+    "      does not follow on from them is refused. Split zip archives (.z01 ... .zip) are not\n"
+    "      parts: open the .zip with an archive tool.\n"
     "      --name NAME     the joined file's name (needed for GNU split's default prefix x)\n"
+    "      --last PART     the set's last part: files named like parts after it are left alone\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
     "      Checks the pieces against the checksum file beside the index, writing nothing; with\n"
@@ -86,6 +92,7 @@ struct Options {
     bool force = false;
     bool selfJoin = false;
     std::optional<std::string> name;
+    std::optional<std::string> last;
     RecoveryArguments recovery;
 };
 
@@ -96,11 +103,6 @@ fs::path Absolute(const std::string& utf8) {
     fs::path path = fs::absolute(PathFromUtf8(utf8), error);
     if (error) throw std::runtime_error("cannot resolve \"" + utf8 + "\": " + error.message());
     return path.make_preferred();
-}
-
-// A folder text that the engine can glue a file name onto.
-fs::path FolderWithSeparator(const fs::path& folder) {
-    return WithTrailingSeparator(folder.empty() ? fs::path(".").native() : folder.native());
 }
 
 std::optional<std::int64_t> WholeNumber(const std::string& text, std::size_t& used) {
@@ -180,6 +182,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
                    value(options.output, "--output") || value(options.output, "-o") ||
                    value(options.codepage, "--codepage") || value(options.name, "--name") ||
+                   value(options.last, "--last") ||
                    value(options.recovery.Percent, "--recovery") ||
                    value(options.recovery.Slices, "--recovery-slices") ||
                    value(options.recovery.SliceSize, "--slice-size")) {
@@ -203,6 +206,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.checksum && options.noChecksum) return "--checksum and --no-checksum exclude each other";
     if (options.command != "split" && options.selfJoin) return "--self-join goes with split";
     if (options.command != "join" && options.name) return "--name goes with join";
+    if (options.command != "join" && options.last) return "--last goes with join";
     if (options.command != "join" && options.force) return "--force goes with join";
     if (options.codepage && options.command == "split") return "--codepage goes with join, verify and info";
     if (options.codepage && !ParseCodePage(*options.codepage))
@@ -294,7 +298,7 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
         done = SplitToPieces(source, 0, message, size, bar.Callback(), splitOptions);
     }
     if (!done) return Failed(err, message);
-    if (!options.quiet) err << note;
+    err << note; // even with --quiet: a file --self-join promises was not written
     if (!options.quiet) {
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
@@ -305,45 +309,29 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
 }
 
 int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
-    fs::path index = Absolute(options.operands[0]);
-    const fs::path folder =
-        FolderWithSeparator(options.output ? Absolute(*options.output) : index.parent_path());
-    if (options.name && IsIndexName(index))
-        throw std::invalid_argument("--name goes with a first part, not with an index");
-    if (!IsIndexName(index)) { // a first part of another tool's set
-        PartsJoinResult parts;
-        {
-            ProgressBar bar(err, showProgress);
-            parts = JoinFirstPart(index, folder, options.name, options.force, bar.Callback());
-        }
-        if (parts.Outcome == PartsJoinResult::Failed) return Failed(err, parts.Message);
-        if (parts.Outcome == PartsJoinResult::Joined) {
-            if (!options.quiet) out << parts.Message;
-            return kOk;
-        }
-        index = parts.Index;
-    }
-    std::string message;
-    const auto name = JoinOutputName(index, message);
-    if (!name) return Failed(err, message);
-    const fs::path output = folder.native() + name->native();
-    if (!options.force && KindOf(output) != EntryKind::Missing)
-        return Failed(err, "\"" + DisplayPath(output) +
+    JoinRequest request;
+    request.Picked = Absolute(options.operands[0]);
+    if ((options.name || options.last) && IsIndexName(request.Picked))
+        throw std::invalid_argument("--name and --last go with a first part, not with an index");
+    if (options.output) request.OutputFolder = Absolute(*options.output);
+    if (options.name) request.Name = PathFromUtf8(*options.name);
+    if (options.last) // a plain name is a part beside the first
+        request.Last = PathFromUtf8(*options.last).has_parent_path()
+                           ? Absolute(*options.last)
+                           : request.Picked.parent_path() / PathFromUtf8(*options.last);
+    request.LastPartHint = "--last PART";
+    request.CodePage = CodePageOf(options);
+    PlannedJoin join(request);
+    if (join.NeedsName())
+        return Failed(err, std::string(NameNeededMessage) + " Give it with --name NAME.");
+    if (!options.force && join.OutputExists())
+        return Failed(err, "\"" + DisplayPath(join.Output()) +
                                "\" already exists; nothing was joined. Add --force to replace it.");
-    JoinPlan plan;
-    bool done;
     {
         ProgressBar bar(err, showProgress);
-        JoinOptions joinOptions;
-        joinOptions.Replace = options.force;
-        joinOptions.Notice = Telling(err, options);
-        joinOptions.CodePage = CodePageOf(options);
-        done = JoinPieces(index, folder, message, bar.Callback(), joinOptions, &plan);
+        join.Write(options.force, bar.Callback(), Telling(err, options));
     }
-    if (!done) return Failed(err, message);
-    if (!options.quiet)
-        out << "Joined into \"" << DisplayPath(folder.native() + plan.OutputName.native())
-            << "\"\n";
+    if (!options.quiet) out << join.Summary();
     return kOk;
 }
 

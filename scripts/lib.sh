@@ -14,7 +14,7 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils xcompmgr
           fonts-wqy-zenhei fonts-liberation time coreutils zip libxxhash-dev xxhash picom
-          zlib1g-dev libz-mingw-w64-dev libmd-dev cksfv rhash busybox dash par2)
+          zlib1g-dev libz-mingw-w64-dev libmd-dev cksfv rhash busybox dash par2 7zip mksh posh)
 
 log() { printf '== %s\n' "$*" >&2; }
 

@@ -52,16 +52,21 @@ struct KitSource {
 // values, read from the pieces.
 KitList KitListOf(const std::string& OutputName, const std::vector<KitSource>& Pieces,
                   const Progress& progress = {});
-// Writes NAME.join.sh for the list and, when JoinProgram is not empty, NAME.join.exe (JoinProgram's
-// bytes followed by the trailer), where `source` is folder/NAME; the files come from `Create`.
+// zendra-join.exe as this build carries it: the native build's, made by the cross compiler when
+// there is one; empty when it carries none (the Windows tool reads it from its own folder).
+std::vector<std::uint8_t> CarriedJoinProgram();
+
+// Writes NAME.join.sh for the list and, when JoinProgram (zendra-join.exe's bytes) is not empty,
+// NAME.join.exe (those bytes followed by the trailer), where `source` is folder/NAME; the files
+// come from `Create`.
 void WriteKitFiles(const std::filesystem::path& source, const KitList& list,
-                   const std::filesystem::path& JoinProgram, const CreateKitFile& Create);
+                   const std::vector<std::uint8_t>& JoinProgram, const CreateKitFile& Create);
 
 // Reads the split whose index is IndexPath (every piece, for the cksum values) and writes
 // NAME.join.sh beside the index and, when JoinProgram is not empty, NAME.join.exe: JoinProgram's
 // bytes followed by the trailer. On failure returns false with the reason in Message.
 bool WriteSelfJoinKit(const std::filesystem::path& IndexPath,
-                      const std::filesystem::path& JoinProgram, const CreateKitFile& Create,
+                      const std::vector<std::uint8_t>& JoinProgram, const CreateKitFile& Create,
                       std::string& Message, const Progress& progress = {});
 
 } // namespace zendra

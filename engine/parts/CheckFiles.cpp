@@ -114,7 +114,9 @@ CheckFile ParseCheckFile(const std::filesystem::path& path, const std::string& t
     const std::string bad = "The check file \"" + DisplayPath(path) + "\" is damaged: ";
     std::string crcName, crcHex;
     std::optional<std::uint64_t> crcSize;
-    for (std::string line : TextLines(text)) {
+    // Windows tools start the text with a byte-order mark (and end lines with CR LF).
+    const bool marked = text.rfind("\xEF\xBB\xBF", 0) == 0;
+    for (std::string line : TextLines(marked ? text.substr(3) : text)) {
         if (Trimmed(line).empty()) continue;
         std::string name, hex;
         bool read = false;

@@ -1,10 +1,11 @@
 // Joining the parts other tools make (see PartNaming.h): plain concatenation, checked against the
 // check files beside them (see CheckFiles.h). Parts that read as Zendra's own pieces are joined as
-// pieces instead.
+// pieces instead. Callers go through JoinRequest.h, which also takes an index.
 #pragma once
 
 #include "Digest.h"
 #include "Progress.h"
+#include "Replace.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -33,8 +34,9 @@ struct ExpectedHash {
 
 // What joining a set of parts reads and writes, found and checked before anything is written.
 struct PartsPlan {
-    std::vector<PartFile> Parts;      // in order, from the first number to the first missing one
-    std::filesystem::path OutputName; // a plain file name
+    std::vector<PartFile> Parts;      // in order
+    std::filesystem::path OutputName; // a plain file name; empty when NeedsName
+    bool NeedsName = false;           // see NameNeededMessage
     std::uint64_t TotalSize = 0;
     // The first part reads as one of Zendra's pieces (header and trailer match): every part is
     // read as one. When their index is beside them, Index names it and Parts is empty: the caller
@@ -45,23 +47,27 @@ struct PartsPlan {
     std::vector<std::vector<ExpectedHash>> PartHashes; // one list per part, of the whole file
     std::vector<ExpectedHash> OutputHashes;
     std::optional<std::uint64_t> OutputSize;
+    std::size_t OutputSizeFile = 0; // the check file that gives OutputSize
     // One line for the user about what could not be checked, or empty.
     std::string Note;
 };
 
-// Finds the set that FirstPart begins (NAME.000 or NAME.001, PREFIXaa, PREFIX00 or PREFIX01) and
-// checks it: the parts run from the first number to the first missing one, and a higher number
-// present after that gap fails naming the missing part, as does a part a check file names that is
-// not there. Name, when not empty, is the joined file's name; without it the name comes from the
-// parts' and a set that gives none fails with NameNeededMessage.
-bool ReadPartsPlan(const std::filesystem::path& FirstPart, const std::filesystem::path& Name,
-                   PartsPlan& Plan, std::string& Message);
+// Finds the set that Picked belongs to (see FollowParts) and checks it, throwing Failure naming
+// what is wrong. A check file that names parts decides the set: each part it names is joined, or
+// the plan fails naming the one missing. Without one, a file beside the parts named like one of
+// them that is not in the run fails, named, unless Last (the set's last part) is given.
+// LastPartHint tells the user how to name the last part (the tool's "--last PART"). Name, when not
+// empty, is the joined file's name; without it the name comes from the parts, and a set that
+// gives none is planned with NeedsName.
+PartsPlan ReadPartsPlan(const std::filesystem::path& Picked, const std::filesystem::path& Name,
+                        const std::filesystem::path& Last, const std::string& LastPartHint);
 
-// Checks every part a check file names, then concatenates the parts into OutputFolder followed
-// directly by OutputName, hashing the bytes as they are written; the output appears only when
-// every hash matched (it is written under a temporary name and renamed). An existing output is
-// refused unless Replace. A progress that returns false cancels.
-bool WritePartsJoin(const PartsPlan& Plan, const std::filesystem::path& OutputFolder, bool Replace,
-                    std::string& Message, const Progress& progress = {});
+// Checks every part a check file names, then concatenates the parts into Output through the
+// folder's Replacement (which first mends what a killed run left there, telling `notice`), hashing
+// the bytes as they are written; the output takes its name only when every hash matched. An
+// existing output is refused unless Replace (and always when it is one of the parts); a replaced
+// one keeps its permissions. Throws Failure; a progress that returns false cancels.
+void WritePartsJoin(const PartsPlan& Plan, const std::filesystem::path& Output, bool Replace,
+                    const Progress& progress = {}, const Notice& notice = {});
 
 } // namespace zendra

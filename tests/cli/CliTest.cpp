@@ -2,6 +2,7 @@
 #include "../engine/TempDir.h"
 #include "Formats.h"
 #include "Interrupt.h"
+#include "SelfJoinKit.h"
 #include "Split.h"
 
 #include <gtest/gtest.h>
@@ -97,11 +98,51 @@ TEST_F(CliTest, JoinTakesAFirstPartAndSplitWritesTheKit) {
     EXPECT_EQ(test::ReadBytes(dir / "p.bin"), (test::Bytes{1, 2, 3}));
     EXPECT_NE(out.str().find("cannot be seen"), std::string::npos) << out.str();
 
-    ASSERT_EQ(Run({"split", U8(dir / "p.bin"), "--size", "1", "--self-join"}), 0) << err.str();
+    ASSERT_EQ(Run({"split", U8(dir / "p.bin"), "--size", "1", "--self-join", "--quiet"}), 0)
+        << err.str();
     EXPECT_TRUE(std::filesystem::exists(dir / "p.bin.join.sh"));
-    // The test program has no zendra-join.exe beside it.
-    EXPECT_NE(err.str().find("p.bin.join.exe\" was not written"), std::string::npos) << err.str();
+    // The program this build carries (none beside the test program), or a word even when quiet.
+    const auto program = CarriedJoinProgram();
+    if (program.empty()) {
+        EXPECT_NE(err.str().find("p.bin.join.exe\" was not written"), std::string::npos);
+    } else {
+        const auto kit = test::ReadBytes(dir / "p.bin.join.exe");
+        ASSERT_GT(kit.size(), program.size());
+        EXPECT_TRUE(std::equal(program.begin(), program.end(), kit.begin()));
+        EXPECT_EQ(err.str(), "");
+    }
 }
+
+#ifndef _WIN32
+// Another tool's parts join through the folder's transaction: what a killed run left is mended
+// first, a replaced file keeps its mode; a file named like a part is refused until --last.
+TEST_F(CliTest, APartsJoinGoesThroughTheTransaction) {
+    namespace fs = std::filesystem;
+    test::WriteBytes(dir / "v.bin.001", {1, 2});
+    test::WriteBytes(dir / "v.bin.002", {3});
+    test::WriteBytes(dir / "v.bin", {9});
+    fs::permissions(dir / "v.bin", fs::perms::owner_read | fs::perms::owner_write);
+    test::WriteBytes(dir / ".zendra-abc123-1.tmp", {7}); // no run holds its lock
+    ASSERT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force"}), 0) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "v.bin"), (test::Bytes{1, 2, 3}));
+    EXPECT_EQ(fs::status(dir / "v.bin").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_NE(err.str().find("Removed 1 temporary file"), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(dir / ".zendra-abc123-1.tmp"));
+
+    test::WriteBytes(dir / "v.bin.005", {5});
+    EXPECT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force"}), 1);
+    EXPECT_NE(err.str().find("v.bin.005\" lies beside"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("--last PART"), std::string::npos) << err.str();
+    ASSERT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force", "--last", "v.bin.002"}), 0)
+        << err.str();
+    EXPECT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force", "--last", "v.bin.004"}), 1);
+    EXPECT_NE(err.str().find("v.bin.003\" is missing"), std::string::npos) << err.str();
+    EXPECT_EQ(Run({"join", U8(dir / "v.bin.002"), "--force", "--last", "v.bin.001"}), 1);
+    EXPECT_NE(err.str().find("v.bin.001\" is not named as a later part"), std::string::npos);
+    EXPECT_EQ(Run({"split", U8(dir / "v.bin"), "--size", "1", "--last", "x"}), 2);
+}
+#endif
 
 TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
     const auto original = test::RandomBytes(40000, 3);
@@ -219,7 +260,7 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
 TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
     EXPECT_EQ(Run({"--help"}), 0);
     for (const char* option : {"--size", "--pieces", "--output", "--quiet", "--version", "--",
-                               "example:", "--name", "--self-join"})
+                               "example:", "--name", "--last", "--self-join"})
         EXPECT_NE(out.str().find(option), std::string::npos) << option;
     EXPECT_TRUE(err.str().empty());
     EXPECT_EQ(Run({"--version"}), 0);

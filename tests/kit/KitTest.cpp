@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 namespace zendra {
 namespace {
 
@@ -90,9 +92,11 @@ struct JoinScriptTest : ::testing::Test {
     }
 };
 
-TEST_F(JoinScriptTest, DashAndBusyboxRebuildOnceAndRefuseDamage) {
-    for (const bool busybox : {false, true}) {
-        const std::string shell = busybox ? "/bin/busybox sh" : "/usr/bin/dash";
+TEST_F(JoinScriptTest, EveryShellRebuildsOnceAndRefusesDamage) {
+    for (const std::string shell : {"/usr/bin/dash", "/bin/busybox sh", "/bin/bash --posix",
+                                    "/usr/bin/mksh", "/usr/bin/posh"}) {
+        const bool busybox = shell == "/bin/busybox sh";
+        fs::remove_all(tools / (busybox ? "busybox" : "system"));
         const std::string path = BarePath(busybox);
         auto [said, status] = RunScript(shell, path);
         ASSERT_EQ(status, 0) << shell << ": " << said;
@@ -118,6 +122,35 @@ TEST_F(JoinScriptTest, DashAndBusyboxRebuildOnceAndRefuseDamage) {
         test::WriteBytes(piece, kept);
         EXPECT_EQ(dir.Names(), names) << shell; // no output, no temporary file
     }
+}
+
+// A folder the user cannot write in: the script says so itself and exits 1 in every POSIX shell
+// (a failed redirection of a special built-in would end the shell before its message). Run as an
+// unprivileged user, since root writes anywhere.
+TEST_F(JoinScriptTest, EveryShellSaysItCannotWriteInTheFolder) {
+    const std::string path = BarePath(false);
+    std::string user;
+    if (getuid() == 0) {
+        auto [setpriv, status] = Capture("command -v setpriv");
+        if (status != 0) GTEST_SKIP() << "no setpriv to drop root";
+        setpriv.pop_back(); // the line break
+        user = setpriv + " --reuid=nobody --regid=nogroup --clear-groups ";
+    }
+    fs::permissions(dir.Path(),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const auto names = dir.Names();
+    for (const std::string shell : {"/usr/bin/dash", "/bin/busybox sh", "/bin/bash --posix",
+                                    "/usr/bin/mksh", "/usr/bin/posh"}) {
+        if (Capture("command -v " + shell.substr(0, shell.find(' '))).second != 0) {
+            ADD_FAILURE() << shell << " is not installed (scripts/lib.sh lists it)";
+            continue;
+        }
+        const auto [said, status] = RunScript(user + shell, path);
+        EXPECT_EQ(status, 1) << shell << ": " << said;
+        EXPECT_EQ(said, "Cannot write in this folder; nothing was written.\n") << shell;
+    }
+    EXPECT_EQ(dir.Names(), names);
 }
 
 } // namespace
