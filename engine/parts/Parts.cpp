@@ -284,7 +284,7 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
     if (!folder.empty() && KindOf(folder) != EntryKind::Folder)
         throw Failure("Cannot write " + Quoted(output) + ": its folder does not exist.");
     // Mends what a killed run left in the folder before anything else.
-    Replacement replacement(folder, notice);
+    Replacement replacement(output, notice);
     if (KindOf(output) != EntryKind::Missing) {
         if (!replace) throw Failure(Quoted(output) + " already exists; nothing was joined.");
         const auto identity = IdentityOf(output);
