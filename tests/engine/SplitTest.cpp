@@ -1,5 +1,5 @@
 #include "Split.h"
-#include "FaultHook.h"
+#include "FaultSweep.h"
 #include "Formats.h"
 #include "JobQueue.h"
 #include "Join.h"
@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <map>
 
 namespace zendra {
 namespace {
@@ -237,45 +236,6 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
     EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), current);
 }
 
-// The folder's files, name by name, bytes and all.
-std::map<std::string, Bytes> Snapshot(const TempDir& dir) {
-    std::map<std::string, Bytes> files;
-    for (const std::string& name : dir.Names())
-        files[name] = test::ReadBytes(dir / name);
-    return files;
-}
-
-// Every write, flush, rename and removal of `run` failed in turn (each sweep ends once the fault
-// no longer strikes): the run fails with the folder as `prepare` left it, or succeeds with the
-// folder as a run without faults leaves it; either way the next run on `set` removes whatever the
-// fault left behind and never undoes a success. Returns how many runs failed.
-int SweepFaults(const TempDir& dir, const std::filesystem::path& set,
-                const std::function<void()>& prepare, const std::function<bool()>& run) {
-    prepare();
-    const auto before = Snapshot(dir);
-    EXPECT_TRUE(run());
-    const auto after = Snapshot(dir);
-    // Under Wine every step costs a server round trip: a part of each sweep is enough there.
-    const unsigned most = std::filesystem::path::preferred_separator == '\\' ? 12 : 1000;
-    int failed = 0;
-    for (const FaultPoint point :
-         {FaultPoint::Write, FaultPoint::Flush, FaultPoint::Rename, FaultPoint::Remove}) {
-        for (unsigned nth = 1; nth <= most; ++nth) {
-            prepare();
-            ArmFault(point, nth);
-            const bool done = run();
-            const bool struck = FaultCalls(point) >= nth;
-            ArmFault(point, 0);
-            { const Replacement next(set, {}); }
-            EXPECT_EQ(Snapshot(dir), done ? after : before)
-                << "fault at call " << nth << " of kind " << static_cast<int>(point);
-            failed += !done;
-            if (!struck) break;
-        }
-    }
-    return failed;
-}
-
 // A re-split into fewer pieces, with recovery data and a file that reads the pieces back (as the
 // self-join kit does), and a join over an existing output.
 TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
@@ -300,7 +260,7 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
         ASSERT_TRUE(SplitToPieces(source, 0, message, 500, {}, options)) << message;
         test::WriteBytes(source, newer);
     };
-    const int failed = SweepFaults(dir, IndexName(source), prepare, [&] {
+    const int failed = test::SweepFaults(dir, IndexName(source), prepare, [&] {
         return SplitToPieces(source, 0, message, 1000, {}, options);
     });
     EXPECT_GT(failed, 30);
@@ -318,7 +278,7 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
     };
     JoinOptions replace;
     replace.Replace = true;
-    EXPECT_GT(SweepFaults(out, output, over,
+    EXPECT_GT(test::SweepFaults(out, output, over,
                           [&] {
                               return JoinPieces(IndexName(source), out.Folder(), message, {},
                                                 replace);

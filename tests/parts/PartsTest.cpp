@@ -1,4 +1,5 @@
 #include "Parts.h"
+#include "../engine/FaultSweep.h"
 #include "../engine/TempDir.h"
 #include "Digest.h"
 #include "Failure.h"
@@ -317,6 +318,23 @@ TEST_F(PartsTest, NamesOutputsAndWhatIsRefused) {
     WriteText("photo2.jpg.md5", "not a line\n");
     EXPECT_NE(Join("xaa", "photo2.jpg").find("is damaged"), std::string::npos);
     EXPECT_EQ(out.Names(), std::vector<std::string>{"photo.jpg"});
+
+    // Over an existing output, each step failed in turn: the older file or the new one.
+    JoinRequest request;
+    request.Picked = dir / "xaa";
+    request.OutputFolder = out.Path();
+    request.Name = "photo.jpg";
+    EXPECT_GT(test::SweepFaults(
+                  out, out / "photo.jpg", [&] { test::WriteBytes(out / "photo.jpg", {9}); },
+                  [&] {
+                      try {
+                          PlannedJoin(request).Write(true);
+                          return true;
+                      } catch (const Failure&) {
+                          return false;
+                      }
+                  }),
+              3);
 }
 
 } // namespace
