@@ -16,11 +16,8 @@ SelfJoinWriter KitWriter(const fs::path& Source, std::string& note) {
     std::vector<std::uint8_t> program = CarriedJoinProgram();
     const fs::path beside = ProgramFolder() / "zendra-join.exe";
     if (KindOf(beside) == EntryKind::Regular) {
-        File file = File::OpenForReading(beside);
-        program.clear();
-        file.ReadRange(0, file.Size(), [&](const std::uint8_t* bytes, std::size_t count) {
-            program.insert(program.end(), bytes, bytes + count);
-        });
+        const std::string bytes = ReadSmallFile(beside, "the self-join program");
+        program.assign(bytes.begin(), bytes.end());
     }
     if (program.empty())
         note = "This zendra-cli carries no zendra-join.exe and none lies beside it, so \"" +

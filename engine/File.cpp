@@ -45,6 +45,19 @@ void File::CopyByBuffer(File& source, std::uint64_t sourceOffset, std::uint64_t 
     }
 }
 
+std::string ReadSmallFile(const std::filesystem::path& path, const char* what) {
+    constexpr std::uint64_t kLimit = 64 << 20;
+    File file = File::OpenForReading(path);
+    if (file.Size() > kLimit)
+        throw Failure("\"" + DisplayPath(path) + "\" is over 64 MiB, too large for " + what +
+                      "; nothing was written.");
+    std::string text;
+    file.ReadRange(0, kLimit, [&](const std::uint8_t* bytes, std::size_t count) {
+        text.append(reinterpret_cast<const char*>(bytes), count);
+    });
+    return text;
+}
+
 std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) {
     const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
     std::vector<std::filesystem::path> entries;

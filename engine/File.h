@@ -160,6 +160,9 @@ void CopyPermissions(const std::filesystem::path& from, const std::filesystem::p
 // replace it, so that the new file's bytes reuse that memory as an overwrite in place would. A
 // hint: a failure changes nothing, and on Windows there is none to give.
 void ReleaseCachedBytes(const std::filesystem::path& path) noexcept;
+// The whole of a small file (a checksum or check file, a journal, the program the kit carries),
+// read as text: one over 64 MiB is refused, naming it as `what` ("the checksum file"), never cut.
+std::string ReadSmallFile(const std::filesystem::path& path, const char* what);
 // The entries of a folder (an empty path is the current one); a folder that cannot be listed is a
 // failure naming it, never an empty folder.
 std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder);

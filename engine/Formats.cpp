@@ -1,5 +1,7 @@
 #include "Formats.h"
 
+#include "File.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -105,6 +107,16 @@ std::filesystem::path PieceName(const std::filesystem::path& source, std::int32_
 std::filesystem::path IndexName(const std::filesystem::path& source) {
     const std::string suffix = ".tpl";
     return source.native() + std::filesystem::path::string_type(suffix.begin(), suffix.end());
+}
+
+std::vector<std::uint8_t> ReadIndexBytes(const std::filesystem::path& index) {
+    std::vector<std::uint8_t> bytes;
+    File::OpenForReading(index).ReadRange(
+        0, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize,
+        [&](const std::uint8_t* data, std::size_t count) {
+            bytes.insert(bytes.end(), data, data + count);
+        });
+    return bytes;
 }
 
 } // namespace zendra

@@ -47,6 +47,9 @@ std::vector<std::uint8_t> EncodeIndex(const SplitIndex& index);
 // follows it and the classic FileSize is -1; other bytes after the record are ignored.
 // Returns nothing when the bytes are too short for the record they announce.
 std::optional<SplitIndex> DecodeIndex(const std::vector<std::uint8_t>& bytes);
+// The bytes of an index file that a record can take: the record and a long-size record after it;
+// further bytes are no index's.
+std::vector<std::uint8_t> ReadIndexBytes(const std::filesystem::path& index);
 
 std::array<std::uint8_t, kPieceHeaderSize> EncodePieceHeader(std::uint32_t dataSize);
 std::array<std::uint8_t, kPieceTrailerSize> EncodePieceTrailer(std::uint32_t dataSize);

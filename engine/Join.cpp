@@ -15,16 +15,6 @@
 namespace zendra {
 namespace {
 
-std::string ReadSmallFile(const std::filesystem::path& path, std::uint64_t limit) {
-    File file = File::OpenForReading(path);
-    std::string text;
-    file.ReadRange(0, std::min(file.Size(), limit),
-                   [&](const std::uint8_t* bytes, std::size_t count) {
-                       text.append(reinterpret_cast<const char*>(bytes), count);
-                   });
-    return text;
-}
-
 // Why an index whose classic length is -1 gave no long size: what follows its record.
 std::string WhyNoLongSize(const std::vector<std::uint8_t>& bytes, const SplitIndex& index) {
     const std::size_t end = kIndexFixedSize + index.FilePath.size();
@@ -39,9 +29,7 @@ std::string WhyNoLongSize(const std::vector<std::uint8_t>& bytes, const SplitInd
 }
 
 SplitIndex ReadIndex(const std::filesystem::path& indexPath) {
-    const std::string text =
-        ReadSmallFile(indexPath, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize);
-    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    const std::vector<std::uint8_t> bytes = ReadIndexBytes(indexPath);
     const std::string damaged = "The index file \"" + DisplayPath(indexPath) + "\" is damaged: ";
     const auto index = DecodeIndex(bytes);
     if (!index) throw Failure(damaged + "it is shorter than the record it announces.");
@@ -128,7 +116,7 @@ void ReadChecksums(JoinPlan& plan, const std::filesystem::path& indexPath) {
     std::vector<std::string> found(wanted.size());
     for (const auto& file : files) {
         const std::string bad = "The checksum file \"" + DisplayPath(file) + "\" ";
-        const auto list = DecodeChecksums(ReadSmallFile(file, 64 << 20));
+        const auto list = DecodeChecksums(ReadSmallFile(file, "a checksum file"));
         if (!list)
             throw Failure(bad + "is damaged: it has no checksum line, starts with a byte-order "
                                 "mark, or gives one file two checksums.");

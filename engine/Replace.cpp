@@ -73,15 +73,6 @@ std::vector<JournalEntry> Decode(const std::string& text) {
     }
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::string text;
-    File file = File::OpenForReading(path);
-    file.ReadRange(0, 16 << 20, [&](const std::uint8_t* bytes, std::size_t count) {
-        text.append(reinterpret_cast<const char*>(bytes), count);
-    });
-    return text;
-}
-
 std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -99,7 +90,7 @@ struct Mended {
 // as that run would have. The journal goes once nothing it lists is left to do.
 void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished, Mended& mended) {
     bool whole = true;
-    for (const JournalEntry& entry : Decode(ReadAll(journal))) {
+    for (const JournalEntry& entry : Decode(ReadSmallFile(journal, "a journal"))) {
         const fs::path final = folder / PathFromUtf8(entry.final);
         const fs::path aside = folder / PathFromUtf8(entry.aside);
         if (!finished && !entry.written.empty()) {

@@ -68,13 +68,7 @@ std::vector<std::filesystem::path> OlderSurplusPieces(const std::filesystem::pat
                                                       std::int32_t pieceCount) {
     const std::filesystem::path index = IndexName(source);
     if (KindOf(index) != EntryKind::Regular) return {};
-    std::vector<std::uint8_t> bytes;
-    File::OpenForReading(index).ReadRange(
-        0, kIndexFixedSize + kMaxIndexPathBytes + kLongSizeRecordSize,
-        [&](const std::uint8_t* data, std::size_t count) {
-            bytes.insert(bytes.end(), data, data + count);
-        });
-    const auto older = DecodeIndex(bytes);
+    const auto older = DecodeIndex(ReadIndexBytes(index));
     if (!older || older->PieceCount < 1) return {};
     std::vector<std::filesystem::path> surplus;
     for (std::int64_t n = older->FirstNumber;

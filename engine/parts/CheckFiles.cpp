@@ -81,17 +81,6 @@ bool ReadCoreutilsLine(std::string line, std::size_t digits, std::string& name, 
     return true;
 }
 
-std::string ReadText(const std::filesystem::path& path) {
-    File file = File::OpenForReading(path);
-    if (file.Size() > (16u << 20))
-        throw Failure("The check file \"" + DisplayPath(path) + "\" is too large to be one.");
-    std::string text;
-    file.ReadRange(0, file.Size(), [&](const std::uint8_t* bytes, std::size_t count) {
-        text.append(reinterpret_cast<const char*>(bytes), count);
-    });
-    return text;
-}
-
 const Kind& KindOfName(const std::filesystem::path& path) {
     const std::string name = Lower(DisplayPath(path.filename()));
     for (const Kind& kind : kKinds) {
@@ -171,7 +160,7 @@ std::vector<CheckFile> ReadCheckFiles(const std::filesystem::path& base) {
         const std::filesystem::path path =
             base.native() + std::filesystem::path::string_type(extension.begin(), extension.end());
         if (KindOf(path) == EntryKind::Missing) continue;
-        files.push_back(ParseCheckFile(path, ReadText(path)));
+        files.push_back(ParseCheckFile(path, ReadSmallFile(path, "a check file")));
     }
     return files;
 }
