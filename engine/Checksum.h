@@ -33,11 +33,8 @@ std::filesystem::path ChecksumName(const std::filesystem::path& source);
 // File name (UTF-8, no folder) -> hex digits.
 using ChecksumList = std::map<std::string, std::string>;
 
-// The lines of a text file, each without its line end ("\n", or "\r\n" as written on Windows).
-std::vector<std::string> TextLines(const std::string& text);
-
 std::string EncodeChecksums(const ChecksumList& list);
-// Read as xxhsum reads it: hex digits in either case, lines of another form skipped. Nothing when
+// Read as xxhsum reads it (see ChecksumLine.h), lines of another form skipped. Nothing when
 // no line is a checksum line, the text starts with a byte-order mark, or one name has two
 // different checksums.
 std::optional<ChecksumList> DecodeChecksums(const std::string& text);

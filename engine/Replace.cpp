@@ -1,5 +1,6 @@
 #include "Replace.h"
 
+#include "ChecksumLine.h"
 #include "Failure.h"
 #include "JobQueue.h"
 
@@ -160,17 +161,14 @@ void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
 // letter case folded where the file system folds it.
 std::string ClaimTag(const fs::path& set) {
     std::string name = DisplayPath(set.filename());
-    if (fs::path::preferred_separator == '\\')
-        for (char& c : name)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (fs::path::preferred_separator == '\\') name = AsciiLower(name);
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a
     for (const unsigned char c : name)
         hash = (hash ^ c) * 1099511628211ull;
-    static const char digits[] = "0123456789abcdef";
-    std::string tag = "s";
-    for (int shift = 60; shift >= 0; shift -= 4)
-        tag += digits[(hash >> shift) & 15];
-    return tag;
+    std::uint8_t bytes[8];
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = static_cast<std::uint8_t>(hash >> (56 - 8 * i));
+    return "s" + HexOf(bytes, sizeof bytes);
 }
 
 } // namespace

@@ -78,14 +78,4 @@ void Digest::Update(const void* data, std::size_t size) {
     state_->Update(static_cast<const unsigned char*>(data), size);
 }
 
-std::string HexOf(const unsigned char* bytes, std::size_t size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (std::size_t i = 0; i < size; ++i) {
-        hex += digits[bytes[i] >> 4];
-        hex += digits[bytes[i] & 15];
-    }
-    return hex;
-}
-
 } // namespace zendra

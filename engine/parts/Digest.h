@@ -3,6 +3,8 @@
 // data's, in recovery/Hashes.h) and XXH3 128-bit.
 #pragma once
 
+#include "ChecksumLine.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -34,7 +36,5 @@ class Digest {
 
 // The platform's SHA-1, SHA-256 and SHA-512; throws Failure when the system has none.
 std::unique_ptr<Digest::State> PlatformDigest(HashKind kind);
-// Lower-case hex digits of the bytes.
-std::string HexOf(const unsigned char* bytes, std::size_t size);
 
 } // namespace zendra

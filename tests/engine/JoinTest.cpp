@@ -642,6 +642,9 @@ TEST_F(ChecksumTest, AMissingLineOrAnotherSplitsFileFails) {
         test::WriteBytes(sums, Bytes(bad.begin(), bad.end()));
         ExpectNothingWritten(fragment);
     }
+    // Too large to be one: refused as such, never read in part.
+    std::filesystem::resize_file(sums, (64 << 20) + 1);
+    ExpectNothingWritten("report.doc.xxh128\" is over 64 MiB");
     std::filesystem::remove(sums);
     std::filesystem::create_directory(sums);
     ExpectNothingWritten("report.doc.xxh128\" is a folder");

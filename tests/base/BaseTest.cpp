@@ -1,0 +1,110 @@
+#include "ChecksumLine.h"
+#include "Failure.h"
+#include "SystemText.h"
+#include "UniqueHandle.h"
+#include "Utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+namespace zendra {
+namespace {
+
+TEST(Utf8, OneDecoderForValidityTextAndPaths) {
+    const struct {
+        std::string bytes;
+        bool valid;
+        std::wstring shown;
+    } cases[] = {
+        {"plain", true, L"plain"},
+        {"\xE6\x96\x87\xE4\xBB\xB6", true, L"\u6587\u4EF6"},
+        {"\xF0\x9F\x98\x80", true, L"\U0001F600"},
+        {"\xC0\x80", false, L"\uFFFD\uFFFD"},         // overlong
+        {"\xED\xA0\x80", false, L"\uFFFD\uFFFD\uFFFD"}, // a surrogate
+        {"\xF4\x90\x80\x80", false, L"\uFFFD\uFFFD\uFFFD\uFFFD"}, // past U+10FFFF
+        {"a\xE6\x96", false, L"a\uFFFD\uFFFD"},        // cut short
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
+        EXPECT_EQ(WideFromUtf8(c.bytes), c.shown) << c.bytes;
+        if (c.valid) {
+            EXPECT_EQ(Utf8FromWide(c.shown), c.bytes);
+        }
+    }
+    if constexpr (sizeof(wchar_t) == 2) {
+        EXPECT_EQ(Utf8FromWide(std::wstring(1, wchar_t(0xD800)) + L"x"), "\xEF\xBF\xBDx");
+    }
+    // A name that is not UTF-8 is refused where names are text, never replaced by another name.
+    if constexpr (sizeof(std::filesystem::path::value_type) == 1) {
+        EXPECT_EQ(PathFromUtf8("caf\xE9").native(), "caf\xE9");
+    } else {
+        EXPECT_THROW(PathFromUtf8("caf\xE9"), Failure);
+        EXPECT_EQ(DisplayPath(PathFromUtf8("\xE6\x96\x87.txt")), "\xE6\x96\x87.txt");
+    }
+}
+
+TEST(ChecksumLines, TheFormsTheToolsWrite) {
+    const std::string hex(32, 'a'), upper(32, 'A');
+    const struct {
+        std::string line;
+        std::optional<std::string> name; // nothing: not a checksum line
+    } cases[] = {
+        {hex + "  data.bin", "data.bin"},
+        {hex + " *data.bin", "data.bin"},
+        {upper + "  data.bin", "data.bin"},
+        {"\\" + hex + "  a\\\\b\\nc", "a\\b\nc"},
+        {"XXH128 (data bin) = " + hex, "data bin"},
+        {"\\XXH128 (a\\nb) = " + upper, "a\nb"},
+        {hex + " data.bin", std::nullopt},
+        {hex.substr(1) + "   data.bin", std::nullopt},
+        {hex + "  ", std::nullopt},
+        {"g" + hex.substr(1) + "  data.bin", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto read = ParseChecksumLine(c.line, 32);
+        ASSERT_EQ(read.has_value(), c.name.has_value()) << c.line;
+        if (!read) continue;
+        EXPECT_EQ(read->Name, *c.name) << c.line;
+        EXPECT_EQ(read->Hex, hex) << c.line;
+    }
+    EXPECT_EQ(TextLines("a\r\nb\n\nc"), (std::vector<std::string>{"a", "b", "", "c"}));
+    const std::uint8_t bytes[] = {0x00, 0x9f, 0xff};
+    EXPECT_EQ(HexOf(bytes, 3), "009fff");
+}
+
+// A handle whose close counts, and fails for the handle 13.
+int closed = 0;
+struct CountedTraits {
+    using Handle = int;
+    static constexpr int None() { return -1; }
+    static bool Close(int handle) {
+        ++closed;
+        return handle != 13;
+    }
+};
+
+TEST(Handles, OwnedOnceClosedOnceAndAFailedCloseIsTold) {
+    using Counted = UniqueHandle<CountedTraits>;
+    closed = 0;
+    {
+        Counted a(0); // zero is a handle here: only None() is none
+        EXPECT_TRUE(a);
+        Counted b(std::move(a));
+        EXPECT_FALSE(a);
+        *b.Put() = 4; // the 0 it held is closed first
+        EXPECT_EQ(closed, 1);
+        Counted failing(13);
+        EXPECT_FALSE(failing.Close());
+        EXPECT_FALSE(failing);
+        EXPECT_TRUE(failing.Close()) << "nothing left to close";
+    }
+    EXPECT_EQ(closed, 3);
+    EXPECT_FALSE(SystemText(ENOENT).empty());
+    EXPECT_NE(SystemText(ENOENT).back(), '.');
+}
+
+} // namespace
+} // namespace zendra
