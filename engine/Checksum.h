@@ -2,6 +2,8 @@
 // (XXH3 128-bit, 32 hex digits, two spaces, the file's name), so `xxhsum -H2 -c` checks it alone.
 #pragma once
 
+#include "Hash.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -12,20 +14,9 @@
 
 namespace zendra {
 
-// XXH3 128-bit over a stream of bytes.
-class Hash128 {
-  public:
-    Hash128();
-    Hash128(Hash128&&) noexcept;
-    Hash128& operator=(Hash128&&) noexcept;
-    ~Hash128();
-    void Update(const void* data, std::size_t size);
-    // The 32 lower-case hex digits xxhsum prints.
-    std::string Hex() const;
-
-  private:
-    struct State;
-    std::unique_ptr<State> state_;
+// XXH3 128-bit over a stream of bytes; Hex() gives the 32 lower-case hex digits xxhsum prints.
+struct Hash128 : Hasher {
+    Hash128() : Hasher(HashKind::Xxh128) {}
 };
 
 std::filesystem::path ChecksumName(const std::filesystem::path& source);

@@ -4,7 +4,7 @@
 // ("filename=…", "size=…", "crc32=…").
 #pragma once
 
-#include "Digest.h"
+#include "Hash.h"
 
 #include <cstdint>
 #include <filesystem>

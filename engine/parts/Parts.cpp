@@ -258,12 +258,12 @@ void CheckParts(const PartsPlan& plan, const CopyProgress& advanced) {
     std::vector<std::uint8_t> buffer(1 << 20);
     for (std::size_t i = 0; i < plan.Parts.size(); ++i) {
         if (plan.PartHashes[i].empty()) continue;
-        std::vector<Digest> digests;
+        std::vector<Hasher> digests;
         for (const ExpectedHash& expected : plan.PartHashes[i])
             digests.emplace_back(expected.Kind);
         File in = File::OpenForReading(plan.Parts[i].Location);
         while (const std::size_t count = in.Read(buffer.data(), buffer.size())) {
-            for (Digest& digest : digests)
+            for (Hasher& digest : digests)
                 digest.Update(buffer.data(), count);
             advanced(count);
         }
@@ -302,7 +302,7 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
     CheckParts(plan, advanced);
 
     File out = replacement.Create(output);
-    std::vector<Digest> digests;
+    std::vector<Hasher> digests;
     for (const ExpectedHash& expected : plan.OutputHashes)
         digests.emplace_back(expected.Kind);
     std::vector<std::uint8_t> buffer(1 << 20);
@@ -314,7 +314,7 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
                 in.Read(buffer.data(),
                         static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size())));
             if (count == 0) ThrowChanged(part.Location);
-            for (Digest& digest : digests) // the very bytes written
+            for (Hasher& digest : digests) // the very bytes written
                 digest.Update(buffer.data(), count);
             out.WriteAll(buffer.data(), count);
             left -= count;

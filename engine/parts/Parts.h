@@ -3,7 +3,7 @@
 // pieces instead. Callers go through JoinRequest.h, which also takes an index.
 #pragma once
 
-#include "Digest.h"
+#include "Hash.h"
 #include "Progress.h"
 #include "Replace.h"
 

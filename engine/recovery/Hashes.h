@@ -1,11 +1,11 @@
-// MD5 (the system's: libmd on Linux, CryptoAPI on Windows) and CRC-32 (zlib's), as PAR 2.0 uses
-// them.
+// MD5 and CRC-32 as PAR 2.0 uses them: the base's hashes, with the digest as the packets hold it.
 #pragma once
+
+#include "Hash.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace zendra::par2 {
 
@@ -13,23 +13,25 @@ using Md5Digest = std::array<std::uint8_t, 16>;
 
 class Md5 {
   public:
-    Md5();
-    Md5(Md5&&) noexcept;
-    Md5& operator=(Md5&&) noexcept;
-    ~Md5();
-    void Update(const void* data, std::size_t size);
+    void Update(const void* data, std::size_t size) { hasher_.Update(data, size); }
     // The digest of everything given; the object is spent.
-    Md5Digest Final();
+    Md5Digest Final() {
+        const auto digest = hasher_.Finish();
+        Md5Digest bytes{};
+        std::copy(digest.begin(), digest.end(), bytes.begin());
+        return bytes;
+    }
 
   private:
-    struct State;
-    std::unique_ptr<State> state_;
+    Hasher hasher_{HashKind::Md5};
 };
 
-Md5Digest Md5Of(const void* data, std::size_t size);
+inline Md5Digest Md5Of(const void* data, std::size_t size) {
+    Md5 md5;
+    md5.Update(data, size);
+    return md5.Final();
+}
 
-// The IEEE CRC-32 (as zlib and PKZIP compute it) of `size` bytes after a running value `crc`
-// (0 to start).
-std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size);
+using zendra::Crc32;
 
 } // namespace zendra::par2

@@ -1,5 +1,6 @@
 #include "ChecksumLine.h"
 #include "Failure.h"
+#include "Hash.h"
 #include "SystemText.h"
 #include "UniqueHandle.h"
 #include "Utf8.h"
@@ -73,6 +74,25 @@ TEST(ChecksumLines, TheFormsTheToolsWrite) {
     EXPECT_EQ(TextLines("a\r\nb\n\nc"), (std::vector<std::string>{"a", "b", "", "c"}));
     const std::uint8_t bytes[] = {0x00, 0x9f, 0xff};
     EXPECT_EQ(HexOf(bytes, 3), "009fff");
+}
+
+// Known answers for "abc", so that each platform's own hash (CryptoAPI, libmd) is checked.
+TEST(Hashes, KnownAnswers) {
+    const std::pair<HashKind, const char*> cases[] = {
+        {HashKind::Md5, "900150983cd24fb0d6963f7d28e17f72"},
+        {HashKind::Sha1, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {HashKind::Sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {HashKind::Sha512,
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a"
+         "274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+        {HashKind::Crc32, "352441c2"},
+        {HashKind::Xxh128, "06b05ab6733a618578af5f94892f3950"}};
+    for (const auto& [kind, hex] : cases) {
+        Hasher digest(kind);
+        digest.Update("a", 1);
+        digest.Update("bc", 2);
+        EXPECT_EQ(digest.Hex(), hex) << static_cast<int>(kind);
+    }
 }
 
 // A handle whose close counts, and fails for the handle 13.
