@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 
 #ifndef _WIN32
@@ -136,6 +137,149 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
         EXPECT_EQ(name.find(".par2"), std::string::npos) << name;
 }
 
+// One verdict over the index, every piece and the checksum file: 0 intact and checked, 3 the
+// recovery data can rebuild what is not, 1 it cannot or nothing can check a file; the repair acts
+// on it and leaves the set whole (verify 0 after) or says why not.
+TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
+    namespace fs = std::filesystem;
+    const auto original = test::RandomBytes(40000, 3);
+    const auto flip = [](const fs::path& file, std::size_t at) {
+        auto bytes = test::ReadBytes(file);
+        bytes[at] ^= 1;
+        test::WriteBytes(file, bytes);
+    };
+    // A set made for only three pieces (as par2cmdline's own may be), beside the split's.
+    const auto coverThree = [](const TempDir& d) {
+        std::vector<RecoveryInput> inputs;
+        for (const char* name : {"r.bin.000", "r.bin.001", "r.bin.002"})
+            inputs.push_back({name, d / name});
+        std::vector<std::pair<fs::path, fs::path>> made;
+        WriteRecoveryFiles(d / "r.bin", inputs, {30, 0, 0, 0}, [&](const fs::path& final) {
+            File file = File::CreateBeside(final);
+            made.emplace_back(file.Path(), final);
+            return file;
+        });
+        for (const auto& [temporary, final] : made)
+            MoveFileOver(temporary, final);
+    };
+    const struct {
+        const char* what;
+        std::function<void(const TempDir&)> spoil;
+        int verify, repair, after;
+        const char* says; // on stdout or stderr of the first verify
+    } cases[] = {
+        {"intact", [](const TempDir&) {}, 0, 0, 0, ""},
+        {"a damaged piece", [&](const TempDir& d) { flip(d / "r.bin.007", 100); }, 3, 0, 0,
+         "  damaged  r.bin.007\n"},
+        {"the main recovery file and a piece missing",
+         [](const TempDir& d) {
+             fs::remove(d / "r.bin.par2");
+             fs::remove(d / "r.bin.004");
+         },
+         3, 0, 0, "  missing  r.bin.004\n"},
+        {"pieces with bytes appended and cut",
+         [](const TempDir& d) {
+             fs::resize_file(d / "r.bin.001", 4000);
+             fs::resize_file(d / "r.bin.002", 4020);
+         },
+         3, 0, 0, "  damaged  r.bin.002  (6 bytes too many at its end)\n"},
+        {"two pieces swapped",
+         [](const TempDir& d) {
+             fs::rename(d / "r.bin.003", d / "x");
+             fs::rename(d / "r.bin.005", d / "r.bin.003");
+             fs::rename(d / "x", d / "r.bin.005");
+         },
+         3, 0, 0, "(its bytes are whole in \"r.bin.005\")"},
+        {"the checksum file wrong where the recovery data shows the piece intact",
+         [](const TempDir& d) {
+             auto text = test::ReadBytes(d / "r.bin.xxh128");
+             text[0] = text[0] == '0' ? '1' : '0';
+             test::WriteBytes(d / "r.bin.xxh128", text);
+         },
+         1, 1, 1, "The checksum file \"r.bin.xxh128\" is wrong"},
+        {"too many pieces lost",
+         [](const TempDir& d) {
+             for (const char* name : {"r.bin.001", "r.bin.002", "r.bin.003"})
+                 fs::remove(d / name);
+         },
+         1, 1, 1, "more recovery slices are needed."},
+        {"a set not covering every piece, one it lacks missing",
+         [&](const TempDir& d) {
+             for (const auto& name : d.Names())
+                 if (name.find(".par2") != std::string::npos) fs::remove(d / name);
+             coverThree(d);
+             fs::remove(d / "r.bin.007");
+         },
+         1, 1, 1, "  missing  r.bin.007  (no recovery data covers it)"},
+        {"a set not covering every piece, no checksum file",
+         [&](const TempDir& d) {
+             for (const auto& name : d.Names())
+                 if (name.find(".par2") != std::string::npos) fs::remove(d / name);
+             coverThree(d);
+             fs::remove(d / "r.bin.xxh128");
+         },
+         1, 1, 1, "Nothing can check \"r.bin.005\""},
+    };
+    for (const auto& c : cases) {
+        TempDir set;
+        test::WriteBytes(set / "r.bin", original);
+        ASSERT_EQ(Run({"split", U8(set / "r.bin"), "--size", "4000", "--recovery", "15", "-q"}), 0)
+            << err.str();
+        c.spoil(set);
+        const auto before = set.Names();
+        EXPECT_EQ(Run({"verify", U8(set / "r.bin.tpl")}), c.verify) << c.what << out.str();
+        EXPECT_NE((out.str() + err.str()).find(c.says), std::string::npos)
+            << c.what << out.str() << err.str();
+        EXPECT_EQ(out.str().find("0 more"), std::string::npos) << out.str();
+        EXPECT_EQ(Run({"repair", U8(set / "r.bin.tpl")}), c.repair) << c.what << err.str();
+        if (c.repair != 0) {
+            EXPECT_EQ(set.Names(), before) << c.what << ": nothing is written";
+        }
+        EXPECT_EQ(Run({"verify", U8(set / "r.bin.tpl")}), c.after) << c.what << out.str();
+    }
+}
+
+// Any one piece and the index may be lost with --recovery-pieces 1, whatever the piece count;
+// a join rebuilds a lost or damaged index into a temporary file and leaves the set as it is.
+TEST_F(CliTest, RecoveryPiecesSurviveALostPieceAndTheJoinRebuildsTheIndex) {
+    namespace fs = std::filesystem;
+    for (const int pieces : {3, 5, 10, 20}) {
+        TempDir set;
+        const auto original = test::RandomBytes(static_cast<std::size_t>(pieces) * 1000 - 333,
+                                                static_cast<std::uint32_t>(pieces));
+        test::WriteBytes(set / "p.bin", original);
+        ASSERT_EQ(Run({"split", U8(set / "p.bin"), "--pieces", std::to_string(pieces),
+                       "--recovery-pieces", "1", "-q"}),
+                  0)
+            << err.str();
+        const auto piece = test::ReadBytes(set / "p.bin.000");
+        const auto index = test::ReadBytes(set / "p.bin.tpl");
+        fs::remove(set / "p.bin");
+        fs::remove(set / "p.bin.000");
+        fs::remove(set / "p.bin.tpl");
+        const auto names = set.Names();
+        EXPECT_EQ(Run({"join", U8(set / "p.bin.tpl")}), 0) << pieces << err.str();
+        EXPECT_EQ(test::ReadBytes(set / "p.bin"), original) << pieces;
+        EXPECT_NE(err.str().find("1 piece and the index were rebuilt"), std::string::npos)
+            << err.str();
+        fs::remove(set / "p.bin");
+        EXPECT_EQ(set.Names(), names) << "the join leaves the set as it is";
+        EXPECT_EQ(Run({"repair", U8(set / "p.bin.tpl")}), 0) << pieces << err.str();
+        EXPECT_EQ(test::ReadBytes(set / "p.bin.000"), piece);
+        EXPECT_EQ(test::ReadBytes(set / "p.bin.tpl"), index);
+        // A damaged index alone (its length): the join says so, not "1 piece".
+        auto damaged = index;
+        damaged[0] ^= 1;
+        test::WriteBytes(set / "p.bin.tpl", damaged);
+        EXPECT_EQ(Run({"join", U8(set / "p.bin.tpl")}), 0) << pieces << err.str();
+        EXPECT_NE(err.str().find("The index was rebuilt from the recovery data."),
+                  std::string::npos)
+            << err.str();
+        EXPECT_EQ(test::ReadBytes(set / "p.bin.tpl"), damaged);
+        EXPECT_EQ(test::ReadBytes(set / "p.bin"), original);
+    }
+}
+
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);
     test::WriteBytes(dir / "a.bin", bytes);
@@ -208,6 +352,9 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"split", "x", "--size", "10", "--recovery", "5", "--slice-size", "6"},
         {"split", "x", "--size", "10", "--slice-size", "64"},
         {"join", "a.tpl", "--recovery", "10"},
+        {"split", "x", "--size", "10", "--recovery", "10", "--recovery-pieces", "1"},
+        {"split", "x", "--size", "10", "--recovery-pieces", "0"},
+        {"split", "x", "--size", "10", "--recovery", "10", "--slice-size", "18446744073709551612"},
     };
     for (const auto& args : wrong) {
         EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
@@ -218,8 +365,9 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
 
 TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
     EXPECT_EQ(Run({"--help"}), 0);
-    for (const char* option : {"--size", "--pieces", "--output", "--quiet", "--version", "--",
-                               "example:", "--name", "--self-join"})
+    for (const char* option :
+         {"--size", "--pieces", "--output", "--quiet", "--version", "--", "example:", "--name",
+          "--self-join", "[--recovery P | --recovery-pieces N]"})
         EXPECT_NE(out.str().find(option), std::string::npos) << option;
     EXPECT_TRUE(err.str().empty());
     EXPECT_EQ(Run({"--version"}), 0);
@@ -301,29 +449,29 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
     const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGHUP, 129}, {SIGTERM, 143}};
 #endif
     for (const auto& [signal, expected] : signals)
-    for (const std::string command : {"split", "join"}) {
-        InstallInterruptHandler();
-        if (command == "join") {
-            ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0);
-            std::filesystem::remove(dir / "big.bin");
+        for (const std::string command : {"split", "join"}) {
+            InstallInterruptHandler();
+            if (command == "join") {
+                ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0);
+                std::filesystem::remove(dir / "big.bin");
+            }
+            const auto names = dir.Names();
+            InterruptingBuffer buffer(signal);
+            std::ostream interrupting(&buffer);
+            const std::vector<std::string> args =
+                command == "split"
+                    ? std::vector<std::string>{"split", U8(dir / "big.bin"), "--size", "1M"}
+                    : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
+            const int status = RunCli(args, out, interrupting, true);
+            if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
+            EXPECT_EQ(status, expected) << command << buffer.str();
+            EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
+            if (command == "join") {
+                for (const auto& name : dir.Names())
+                    std::filesystem::remove(dir / name);
+                test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
+            }
         }
-        const auto names = dir.Names();
-        InterruptingBuffer buffer(signal);
-        std::ostream interrupting(&buffer);
-        const std::vector<std::string> args =
-            command == "split"
-                ? std::vector<std::string>{"split", U8(dir / "big.bin"), "--size", "1M"}
-                : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
-        const int status = RunCli(args, out, interrupting, true);
-        if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
-        EXPECT_EQ(status, expected) << command << buffer.str();
-        EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
-        if (command == "join") {
-            for (const auto& name : dir.Names())
-                std::filesystem::remove(dir / name);
-            test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
-        }
-    }
     InstallInterruptHandler(); // forgets this test's Ctrl+C
 }
 
