@@ -8,6 +8,7 @@
 #include "SliceHasher.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -280,10 +281,26 @@ RecoveryStatus StatusOf(std::shared_ptr<const Checked> scan) {
     return status;
 }
 
-// Copies `count` bytes from `from` at `at` to the same place in `out`.
-void CopyAt(File& out, File& from, std::uint64_t at, std::uint64_t count, Meter& meter) {
+// Copies `count` bytes from `from` at `at` to the same place in `out`, showing them to `seen`.
+void CopyAt(File& out, File& from, std::uint64_t at, std::uint64_t count, Meter& meter,
+            const ByteSink& seen) {
     out.Seek(at);
-    out.CopyFrom(from, at, count, [&](std::uint64_t n) { meter.Add(n); });
+    out.CopyFrom(
+        from, at, count, [&](std::uint64_t n) { meter.Add(n); }, seen);
+}
+
+[[noreturn]] void NotRebuilt(const fs::path& path) {
+    throw Failure("\"" + DisplayPath(path) +
+                  "\" could not be rebuilt: the result does not match its checksum.");
+}
+
+// The checksums of one slice of bytes, zero-padded as the set records them.
+SliceChecksum ChecksumOf(std::uint64_t sliceSize,
+                         const std::function<void(const ByteSink&)>& feed) {
+    SliceHasher hasher(sliceSize);
+    feed([&](const std::uint8_t* bytes, std::size_t size) { hasher.Feed(bytes, size); });
+    hasher.Finish();
+    return hasher.Slices().front();
 }
 
 } // namespace
@@ -332,13 +349,15 @@ std::vector<RebuiltFile> RebuildFiles(const RecoveryStatus& status, const Create
         throw Failure("The files cannot be rebuilt: the recovery slices could not be solved.");
     const std::uint64_t sliceSize = c.set.SliceSize;
 
-    // The rebuilt files, with the slices that survived (or the whole file found) copied in.
+    // The rebuilt files, with the slices that survived (or the whole file found) copied in. What
+    // is written is checked as it is written (a file the rebuild made may not be readable again
+    // until its transaction has flushed it): a copied file by its MD5, every slice by its own.
     std::vector<RebuiltFile> rebuilt;
     std::vector<std::optional<File>> outputs(c.files.size());
     std::uint64_t copied = 0;
     for (std::size_t f = 0; f < c.files.size(); ++f)
         if (c.files[f].state != ProtectedState::Intact) copied += c.set.Files[f].Length;
-    meter.SetTotal(2 * copied);
+    meter.SetTotal(copied);
     for (std::size_t f = 0; f < c.files.size(); ++f) {
         const FileCheck& check = c.files[f];
         if (check.state == ProtectedState::Intact) continue;
@@ -347,17 +366,25 @@ std::vector<RebuiltFile> RebuildFiles(const RecoveryStatus& status, const Create
         const std::uint64_t length = c.set.Files[f].Length;
         if (check.appended || check.foundIn) { // cut back, or put back under its name
             File in = File::OpenForReading(check.ReadFrom(c.files));
-            CopyAt(*outputs[f], in, 0, length, meter);
+            Md5 md5;
+            CopyAt(*outputs[f], in, 0, length, meter,
+                   [&](const std::uint8_t* bytes, std::size_t size) { md5.Update(bytes, size); });
+            if (md5.Final() != c.set.Files[f].Hash) NotRebuilt(check.path);
             continue;
         }
         if (check.state == ProtectedState::Missing) continue;
         File in = File::OpenForReading(check.path);
-        for (std::size_t k = 0; k < check.intact.size(); ++k)
-            if (check.intact[k])
+        for (std::size_t k = 0; k < check.intact.size(); ++k) {
+            if (!check.intact[k]) continue;
+            const SliceChecksum slice = ChecksumOf(sliceSize, [&](const ByteSink& seen) {
                 CopyAt(*outputs[f], in, k * sliceSize, std::min(sliceSize, length - k * sliceSize),
-                       meter);
+                       meter, seen);
+            });
+            if (slice != c.set.Checksums[f][k]) NotRebuilt(check.path);
+        }
     }
 
+    std::vector<std::optional<SliceHasher>> made(m); // each rebuilt slice's checksums
     if (m > 0) {
         auto inverse = Invert(c, chosen);
         Combination combination;
@@ -418,33 +445,28 @@ std::vector<RebuiltFile> RebuildFiles(const RecoveryStatus& status, const Create
             const std::uint64_t at = k * sliceSize + offset;
             const std::uint64_t length = c.set.Files[f].Length;
             if (at >= length) return;
+            const auto real = static_cast<std::size_t>(std::min<std::uint64_t>(size, length - at));
             outputs[f]->Seek(at);
-            outputs[f]->WriteAll(
-                bytes, static_cast<std::size_t>(std::min<std::uint64_t>(size, length - at)));
+            outputs[f]->WriteAll(bytes, real);
+            if (!made[j]) made[j].emplace(sliceSize);
+            made[j]->Feed(bytes, real);
         };
         combination.Advanced = [&](std::uint64_t n) { meter.Add(n); };
-        meter.SetTotal(meter.Done() + BytesToRead(combination) + copied);
+        meter.SetTotal(meter.Done() + BytesToRead(combination));
         Combine(combination);
     }
 
-    // Each rebuilt file is read back and checked before anyone may use it.
-    for (std::size_t f = 0; f < c.files.size(); ++f) {
-        if (!outputs[f]) continue;
+    for (std::size_t j = 0; j < m; ++j) {
+        const auto [f, k] = c.sliceOf[c.missing[j]];
+        made[j]->Finish();
+        if (made[j]->Slices().front() != c.set.Checksums[f][k]) NotRebuilt(c.files[f].path);
+    }
+    for (auto& output : outputs) {
+        if (!output) continue;
         if (finish)
-            finish(*outputs[f]);
+            finish(*output);
         else
-            outputs[f]->Close();
-        File check = File::OpenForReading(outputs[f]->Path());
-        Md5 md5;
-        std::uint64_t size = 0;
-        check.ReadRange(0, check.Size(), [&](const std::uint8_t* b, std::size_t n) {
-            md5.Update(b, n);
-            size += n;
-            meter.Add(n);
-        });
-        if (size != c.set.Files[f].Length || md5.Final() != c.set.Files[f].Hash)
-            throw Failure("\"" + DisplayPath(c.files[f].path) +
-                              "\" could not be rebuilt: the result does not match its checksum.");
+            output->Close();
     }
     return rebuilt;
 }
