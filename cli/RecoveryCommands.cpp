@@ -123,7 +123,11 @@ std::optional<std::uint64_t> ReadPiece(const fs::path& path, std::string* hex, H
 
 Verdict Judge(const fs::path& index, const Progress& progress) {
     Verdict v;
-    v.status = ScanRecovery(*FindRecoveryFile(index), progress);
+    const auto recovery = FindRecoveryFile(index);
+    if (!recovery)
+        throw Failure("There are no recovery files beside \"" + DisplayPath(index) +
+                      "\" (NAME.par2 or NAME.vol*.par2).");
+    v.status = ScanRecovery(*recovery, progress);
     v.folder = index.parent_path();
     v.indexName = DisplayPath(index.filename());
     fs::path base = index;
@@ -350,9 +354,6 @@ int VerifyWithRecovery(const fs::path& index, bool quiet, std::ostream& out, std
 
 int RepairPieces(const fs::path& index, bool quiet, std::ostream& out, std::ostream& err,
                  const Progress& progress) {
-    if (!HasRecoveryFiles(index))
-        return Failed(err, "There are no recovery files beside \"" + DisplayPath(index) +
-                               "\" (NAME.par2 or NAME.vol*.par2); nothing was written.");
     std::size_t pieces = 0, indexRebuilt = 0;
     Verdict v;
     try {
