@@ -143,46 +143,47 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
 TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
     namespace fs = std::filesystem;
     const auto original = test::RandomBytes(40000, 3);
-    const auto flip = [](const fs::path& file, std::size_t at) {
-        auto bytes = test::ReadBytes(file);
-        bytes[at] ^= 1;
-        test::WriteBytes(file, bytes);
+    using Spoil = std::function<void(const TempDir&)>;
+    const auto removing = [](std::vector<const char*> names) -> Spoil {
+        return [names](const TempDir& d) {
+            for (const char* name : names)
+                fs::remove(d / name);
+        };
     };
-    // A set made for only three pieces (as par2cmdline's own may be), beside the split's.
-    const auto coverThree = [](const TempDir& d) {
-        std::vector<RecoveryInput> inputs;
-        for (const char* name : {"r.bin.000", "r.bin.001", "r.bin.002"})
-            inputs.push_back({name, d / name});
-        std::vector<std::pair<fs::path, fs::path>> made;
-        WriteRecoveryFiles(d / "r.bin", inputs, {30, 0, 0, 0}, [&](const fs::path& final) {
-            File file = File::CreateBeside(final);
-            made.emplace_back(file.Path(), final);
-            return file;
-        });
-        for (const auto& [temporary, final] : made)
-            MoveFileOver(temporary, final);
+    // The split's recovery files replaced by a set made for only three pieces (as par2cmdline's
+    // own may be), then `then`.
+    const auto coverThree = [](Spoil then) -> Spoil {
+        return [then](const TempDir& d) {
+            for (const auto& name : d.Names())
+                if (name.find(".par2") != std::string::npos) fs::remove(d / name);
+            std::vector<RecoveryInput> inputs;
+            for (const char* name : {"r.bin.000", "r.bin.001", "r.bin.002"})
+                inputs.push_back({name, d / name});
+            std::vector<std::pair<fs::path, fs::path>> made;
+            WriteRecoveryFiles(d / "r.bin", inputs, {30, 0, 0, 0}, [&](const fs::path& final) {
+                File file = File::CreateBeside(final);
+                made.emplace_back(file.Path(), final);
+                return file;
+            });
+            for (const auto& [temporary, final] : made)
+                MoveFileOver(temporary, final);
+            then(d);
+        };
     };
     const struct {
         const char* what;
-        std::function<void(const TempDir&)> spoil;
+        Spoil spoil;
         int verify, repair, after;
         const char* says; // on stdout or stderr of the first verify
     } cases[] = {
-        {"intact", [](const TempDir&) {}, 0, 0, 0, ""},
-        {"a damaged piece", [&](const TempDir& d) { flip(d / "r.bin.007", 100); }, 3, 0, 0,
+        {"intact", removing({}), 0, 0, 0, ""},
+        {"a piece cut by its last byte (a zero)",
+         [](const TempDir& d) { fs::resize_file(d / "r.bin.007", 4013); }, 3, 0, 0,
          "  damaged  r.bin.007\n"},
-        {"the main recovery file and a piece missing",
-         [](const TempDir& d) {
-             fs::remove(d / "r.bin.par2");
-             fs::remove(d / "r.bin.004");
-         },
-         3, 0, 0, "  missing  r.bin.004\n"},
-        {"pieces with bytes appended and cut",
-         [](const TempDir& d) {
-             fs::resize_file(d / "r.bin.001", 4000);
-             fs::resize_file(d / "r.bin.002", 4020);
-         },
-         3, 0, 0, "  damaged  r.bin.002  (6 bytes too many at its end)\n"},
+        {"the main recovery file and a piece missing", removing({"r.bin.par2", "r.bin.004"}), 3, 0,
+         0, "  missing  r.bin.004\n"},
+        {"bytes appended", [](const TempDir& d) { fs::resize_file(d / "r.bin.002", 4020); }, 3, 0,
+         0, "  damaged  r.bin.002  (6 bytes too many at its end)\n"},
         {"two pieces swapped",
          [](const TempDir& d) {
              fs::rename(d / "r.bin.003", d / "x");
@@ -197,27 +198,12 @@ TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
              test::WriteBytes(d / "r.bin.xxh128", text);
          },
          1, 1, 1, "The checksum file \"r.bin.xxh128\" is wrong"},
-        {"too many pieces lost",
-         [](const TempDir& d) {
-             for (const char* name : {"r.bin.001", "r.bin.002", "r.bin.003"})
-                 fs::remove(d / name);
-         },
-         1, 1, 1, "more recovery slices are needed."},
+        {"too many pieces lost", removing({"r.bin.001", "r.bin.002", "r.bin.003"}), 1, 1, 1,
+         "more recovery slices are needed."},
         {"a set not covering every piece, one it lacks missing",
-         [&](const TempDir& d) {
-             for (const auto& name : d.Names())
-                 if (name.find(".par2") != std::string::npos) fs::remove(d / name);
-             coverThree(d);
-             fs::remove(d / "r.bin.007");
-         },
-         1, 1, 1, "  missing  r.bin.007  (no recovery data covers it)"},
-        {"a set not covering every piece, no checksum file",
-         [&](const TempDir& d) {
-             for (const auto& name : d.Names())
-                 if (name.find(".par2") != std::string::npos) fs::remove(d / name);
-             coverThree(d);
-             fs::remove(d / "r.bin.xxh128");
-         },
+         coverThree(removing({"r.bin.007"})), 1, 1, 1,
+         "  missing  r.bin.007  (no recovery data covers it)"},
+        {"a set not covering every piece, no checksum file", coverThree(removing({"r.bin.xxh128"})),
          1, 1, 1, "Nothing can check \"r.bin.005\""},
     };
     for (const auto& c : cases) {
