@@ -372,8 +372,8 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     JoinPlan plan;
     const auto recovery = FindRecoveryFile(IndexPath);
     const bool recoverable = recovery.has_value();
-    // The recovery data is consulted only when a piece is missing or damaged, or when no checksum
-    // file could tell.
+    // The recovery data is consulted only when the index or a piece is missing or damaged, or
+    // when no checksum file could tell.
     const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
     if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
         try {
@@ -391,7 +391,7 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     }
     if (!recoverable) return false;
     try {
-        // Rebuilt into temporary files beside the output; the user's pieces stay as they are.
+        // Rebuilt into temporary files beside the output; the user's files stay as they are.
         const RebuiltCopies copies(*recovery, std::filesystem::path(OutputFolder).parent_path(),
                                    progress);
         const PieceSource rebuilt = [&](const std::filesystem::path& piece) {

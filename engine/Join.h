@@ -36,8 +36,8 @@ struct JoinPlan {
 // must list every piece and the source.
 // The name in an index written on Windows is read in `CodePage` when one is given; on Linux, a
 // name that is not UTF-8 is read as Windows-1252 when its pieces are found so.
-// `Source` tells where a piece's bytes are read (a rebuilt copy of a missing or damaged piece);
-// without it, from the piece itself.
+// `Source` tells where a piece's or the index's bytes are read (a rebuilt copy of a missing or
+// damaged one); without it, from the file itself.
 using PieceSource = std::function<std::filesystem::path(const std::filesystem::path& piece)>;
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message,
                   unsigned CodePage = 0, const PieceSource& Source = {});
