@@ -203,10 +203,10 @@ Verdict Judge(const fs::path& index, const Progress& progress) {
             covered.erase(entry);
         } else if (KindOf(path) != EntryKind::Regular) {
             judged.state = State::Missing;
-        } else if (!list) {
-            judged.state = State::Unknown;
         }
         const auto line = list ? list->find(name) : ChecksumList::const_iterator();
+        if (!byRecovery && judged.state == State::Intact && (!list || line == list->end()))
+            judged.state = State::Unknown;
         if (list && line == list->end())
             checksumProblems.push_back("it has no line for \"" + name +
                                        "\": it belongs to another split");
@@ -229,7 +229,7 @@ Verdict Judge(const fs::path& index, const Progress& progress) {
             joined += *length;
         if (!byRecovery && judged.state != State::Intact) {
             judged.note = judged.state == State::Unknown
-                              ? "neither a checksum file nor the recovery data covers it"
+                              ? "neither a checksum line nor the recovery data covers it"
                               : "no recovery data covers it";
             v.problems.push_back(judged.state == State::Unknown
                                      ? "Nothing can check \"" + name + "\": " + judged.note + "."
