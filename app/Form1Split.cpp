@@ -82,7 +82,7 @@ void Form1::cmdSplit_Click() {
     SplitOptions options;
     if (ReadsAsOne(Option(L"Recovery"))) {
         options.Recovery = RecoveryOptions{}; // 10 %, and at least any one piece and the index
-        options.Recovery->Files = 2;
+        options.Recovery->Pieces = 1;
     }
     const WorkEnd end = RunWork(L"Splitting...", [&](const Progress& progress) {
         return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress, options);

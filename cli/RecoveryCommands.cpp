@@ -305,8 +305,7 @@ std::optional<RecoveryOptions> RecoveryOptionsOf(const RecoveryArguments& argume
     if (arguments.Percent) options.Percent = std::stoi(*arguments.Percent);
     if (arguments.Pieces) {
         options.Percent = 0;
-        // Any N pieces and the index.
-        options.Files = static_cast<std::uint32_t>(std::stoul(*arguments.Pieces)) + 1;
+        options.Pieces = static_cast<std::uint32_t>(std::stoul(*arguments.Pieces));
     }
     if (arguments.Slices)
         options.SliceCount = static_cast<std::uint32_t>(std::stoul(*arguments.Slices));

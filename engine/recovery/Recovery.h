@@ -25,13 +25,13 @@ struct RecoveryInput {
 inline constexpr std::uint64_t kMaxSliceSize = std::uint64_t{1} << 32;
 
 struct RecoveryOptions {
-    int Percent = 10;             // 0-100 of the protected slices (0 only with Files)
-    std::uint32_t SliceCount = 0; // recovery slices; 0: from Percent and Files
+    int Percent = 10;             // 0-100 of the protected slices (0 only with Pieces)
+    std::uint32_t SliceCount = 0; // recovery slices; 0: from Percent and Pieces
     std::uint64_t SliceSize = 0;  // a multiple of 4; 0: about 2,000 input slices in all
-    // At least enough recovery slices that any `Files` of the inputs can be lost together: the
-    // slices of the `Files` largest, plus max(1, 1 %) of all slices for a damaged recovery file.
-    // A split passes its pieces count plus one, for the index.
-    std::uint32_t Files = 0;
+    // At least enough recovery slices that any `Pieces` of the inputs but the last can be lost
+    // together with the last (a split's index, which it gives last): the slices of the largest
+    // `Pieces` of them, the last's, and max(1, 1 %) of all slices for a recovery file lost besides.
+    std::uint32_t Pieces = 0;
 };
 
 // Creates the file that will be moved to `finalPath` once the caller commits (a temporary file

@@ -64,19 +64,20 @@ std::uint64_t ChooseSliceSize(const std::vector<Protected>& files, std::uint64_t
     return high;
 }
 
-// The larger of Percent's share and what losing any `Files` files together takes: the slices of
-// the largest ones, and max(1, 1 %) more for a recovery file lost or damaged besides.
+// The larger of Percent's share and what losing any `Pieces` of the inputs but the last, with the
+// last, takes (see RecoveryOptions::Pieces).
 std::uint64_t RecoverySlicesFor(const RecoveryOptions& options, const std::vector<Protected>& files,
-                                std::uint64_t sliceSize, std::uint64_t inputSlices) {
+                                const RecoveryInput& last, std::uint64_t sliceSize,
+                                std::uint64_t inputSlices) {
     std::uint64_t count = (inputSlices * static_cast<unsigned>(options.Percent) + 50) / 100;
-    if (options.Files == 0) return count;
+    if (options.Pieces == 0) return count;
+    std::uint64_t needed = std::max<std::uint64_t>(1, (inputSlices + 99) / 100);
     std::vector<std::uint64_t> slices;
     for (const auto& file : files)
-        slices.push_back(SliceCount(file.length, sliceSize));
-    const std::size_t lost = std::min<std::size_t>(options.Files, slices.size());
+        (file.input == &last ? needed : slices.emplace_back()) += SliceCount(file.length, sliceSize);
+    const std::size_t lost = std::min<std::size_t>(options.Pieces, slices.size());
     std::partial_sort(slices.begin(), slices.begin() + static_cast<std::ptrdiff_t>(lost),
                       slices.end(), std::greater<>());
-    std::uint64_t needed = std::max<std::uint64_t>(1, (inputSlices + 99) / 100);
     for (std::size_t i = 0; i < lost; ++i)
         needed += slices[i];
     return std::max(count, needed);
@@ -199,7 +200,7 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
     if (inputs.empty() || inputs.size() > kMaxFiles)
         throw Failure("Recovery data protects 1 to 32,768 files.");
     if (options.Percent < 0 || options.Percent > 100 ||
-        (options.SliceCount == 0 && options.Files == 0 && options.Percent == 0))
+        (options.SliceCount == 0 && options.Pieces == 0 && options.Percent == 0))
         throw Failure("The recovery data must be 1 to 100 percent.");
     if (options.SliceCount > kMaxInputSlices)
         throw Failure("At most 32,768 recovery slices are possible.");
@@ -229,7 +230,8 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
         options.SliceCount
             ? options.SliceCount
             : static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
-                  RecoverySlicesFor(options, files, sliceSize, inputSlices), 1, kMaxInputSlices));
+                  RecoverySlicesFor(options, files, inputs.back(), sliceSize, inputSlices), 1,
+                  kMaxInputSlices));
     MainPacket main{sliceSize, {}, {}};
     for (auto& file : files) {
         main.RecoveryFiles.push_back(file.id);
