@@ -73,8 +73,13 @@ std::uint64_t RecoverySlicesFor(const RecoveryOptions& options, const std::vecto
     if (options.Pieces == 0) return count;
     std::uint64_t needed = std::max<std::uint64_t>(1, (inputSlices + 99) / 100);
     std::vector<std::uint64_t> slices;
-    for (const auto& file : files)
-        (file.input == &last ? needed : slices.emplace_back()) += SliceCount(file.length, sliceSize);
+    for (const auto& file : files) {
+        const std::uint64_t own = SliceCount(file.length, sliceSize);
+        if (file.input == &last)
+            needed += own;
+        else
+            slices.push_back(own);
+    }
     const std::size_t lost = std::min<std::size_t>(options.Pieces, slices.size());
     std::partial_sort(slices.begin(), slices.begin() + static_cast<std::ptrdiff_t>(lost),
                       slices.end(), std::greater<>());
