@@ -164,10 +164,10 @@ Checked Check(const fs::path& par2File, Meter& meter) {
             // A slice counts only when the file holds all of its bytes: the zeros that pad a cut
             // slice's checksum could stand for the bytes cut off.
             for (std::size_t k = 0; k < expected.size(); ++k)
-                check.intact[k] =
-                    recordedWhole || (slices && k < slices->Slices().size() &&
-                                      std::min(want.Length, (k + 1) * sliceSize) <= check.size &&
-                                      slices->Slices()[k] == expected[k]);
+                check.intact[k] = recordedWhole || (slices && k < slices->Slices().size() &&
+                                                    std::min(want.Length, (k + 1) * sliceSize) <=
+                                                        std::min(seen, recorded) &&
+                                                    slices->Slices()[k] == expected[k]);
         }
     }
     // Whole files under another name of the set: found by length and MD5, their slices intact.
