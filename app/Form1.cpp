@@ -52,7 +52,7 @@ tk::FormDesign StoredDesign() {
         {L"chkDelSplit", CheckBox(L"Delete splitted files after join completed.")},
         {L"chkDelSourceConfirm", CheckBox(L"Confirm while deleting original file.")},
         {L"chkDelSplitConfirm", CheckBox(L"Confirm while deleting splitted files.")},
-        {L"chkRecovery", CheckBox(L"Add recovery data (10 %)")},
+        {L"chkRecovery", CheckBox(L"Add recovery data (10 %, at least 1 piece)")},
     };
 }
 

@@ -80,7 +80,10 @@ void Form1::cmdSplit_Click() {
     const std::wstring source = txtSplit.Text();
     std::string message;
     SplitOptions options;
-    if (ReadsAsOne(Option(L"Recovery"))) options.Recovery = RecoveryOptions{}; // 10 %
+    if (ReadsAsOne(Option(L"Recovery"))) {
+        options.Recovery = RecoveryOptions{}; // 10 %, and at least any one piece and the index
+        options.Recovery->Pieces = 1;
+    }
     const WorkEnd end = RunWork(L"Splitting...", [&](const Progress& progress) {
         return SplitToPieces(std::filesystem::path(source), 0, message, *size, progress, options);
     });

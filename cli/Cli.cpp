@@ -25,7 +25,8 @@ constexpr char kVersion[] = "zendra-cli 1.0 (v22)\n";
 
 const char* const kUsageText =
     "Usage:\n"
-    "  zendra-cli split FILE (--size SIZE | --pieces N) [--no-checksum] [--self-join] [--quiet]\n"
+    "  zendra-cli split FILE (--size SIZE | --pieces N) [--no-checksum]\n"
+    "                  [--recovery P | --recovery-pieces N] [--self-join] [--quiet]\n"
     "      Cuts FILE into pieces (FILE.000, FILE.001, ...) beside it, then writes the index\n"
     "      file FILE.tpl and FILE.xxh128, the XXH128 checksums of FILE and of every piece, which\n"
     "      every join checks (xxhsum -H2 -c FILE.xxh128 does too).\n"
@@ -38,6 +39,8 @@ const char* const kUsageText =
     "                      where nothing is installed (sh, or Windows)\n"
     "      --recovery P    also writes FILE.par2 and FILE.vol*.par2, recovery data in the PAR\n"
     "                      2.0 format (par2cmdline reads it) of P percent (1-100) of the pieces\n"
+    "      --recovery-pieces N   as much recovery data as any N pieces and the index take, and\n"
+    "                      1 % more (at least one slice)\n"
     "      --recovery-slices N, --slice-size S   the recovery slices' count and size instead\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--force] [--quiet]\n"
@@ -57,8 +60,8 @@ const char* const kUsageText =
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
     "      Checks the pieces against the checksum file beside the index, writing nothing; with\n"
-    "      recovery files, tells each piece intact, damaged or missing, and whether a repair\n"
-    "      can rebuild them (exit status 3).\n"
+    "      recovery files, tells the index, each piece and the checksum file intact, damaged,\n"
+    "      missing or unknown, and whether a repair can rebuild them (exit status 3).\n"
     "      example: zendra-cli verify video.mkv.tpl\n"
     "  zendra-cli repair INDEX.tpl\n"
     "      Rebuilds damaged and missing pieces from the recovery files beside the index.\n"
@@ -184,6 +187,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
                    value(options.codepage, "--codepage") || value(options.name, "--name") ||
                    value(options.last, "--last") ||
                    value(options.recovery.Percent, "--recovery") ||
+                   value(options.recovery.Pieces, "--recovery-pieces") ||
                    value(options.recovery.Slices, "--recovery-slices") ||
                    value(options.recovery.SliceSize, "--slice-size")) {
         } else {
@@ -214,7 +218,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.output && options.output->empty()) return "the output folder is empty";
     if (options.size && !ParseSize(*options.size)) return kSizeForms;
     if (options.command != "split" && options.recovery.Any())
-        return "--recovery, --recovery-slices and --slice-size go with split";
+        return "--recovery, --recovery-pieces, --recovery-slices and --slice-size go with split";
     if (const auto problem = CheckRecoveryArguments(options.recovery); !problem.empty())
         return problem;
     return {};

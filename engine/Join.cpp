@@ -234,7 +234,7 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         const PieceSource readFrom =
             Source ? Source : [](const std::filesystem::path& piece) { return piece; };
         JoinPlan plan;
-        plan.Index = ReadIndex(IndexPath);
+        plan.Index = ReadIndex(readFrom(IndexPath)); // a rebuilt copy of a lost or damaged index
         std::vector<std::filesystem::path> locations;
         RecordedSource source;
         const auto read = [&](unsigned codePage) {
@@ -332,7 +332,16 @@ bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& pr
 std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path& IndexPath,
                                                     std::string& Message) {
     try {
-        const auto named = FromIndexText(ReadIndex(IndexPath).FilePath);
+        std::optional<SplitIndex> index;
+        try {
+            index = ReadIndex(IndexPath);
+        } catch (const Failure&) {
+            // A lost or damaged index that the recovery data rebuilds for the join: named as a
+            // split names its index, NAME.tpl for NAME.
+            if (!FindRecoveryFile(IndexPath)) throw;
+            return std::filesystem::path(IndexPath.filename()).replace_extension();
+        }
+        const auto named = FromIndexText(index->FilePath);
         const PathText name = ReadRecordedSource(named.value_or("").native()).Name;
         if (!IsPlainFileName(name))
             throw Failure("The index names the file \"" + DisplayPath(std::filesystem::path(name)) +
@@ -348,10 +357,10 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
                 std::string& Message, const Progress& progress, const JoinOptions& options,
                 JoinPlan* Plan) {
     JoinPlan plan;
-    const std::filesystem::path recovery = RecoveryFileForIndex(IndexPath);
-    const bool recoverable = KindOf(recovery) == EntryKind::Regular;
-    // The recovery data is consulted only when a piece is missing or damaged, or when no checksum
-    // file could tell.
+    const auto recovery = FindRecoveryFile(IndexPath);
+    const bool recoverable = recovery.has_value();
+    // The recovery data is consulted only when the index or a piece is missing or damaged, or
+    // when no checksum file could tell.
     const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
     if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
         try {
@@ -369,8 +378,8 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     }
     if (!recoverable) return false;
     try {
-        // Rebuilt into temporary files beside the output; the user's pieces stay as they are.
-        const RebuiltCopies copies(recovery, std::filesystem::path(OutputFolder).parent_path(),
+        // Rebuilt into temporary files beside the output; the user's files stay as they are.
+        const RebuiltCopies copies(*recovery, std::filesystem::path(OutputFolder).parent_path(),
                                    progress);
         const PieceSource rebuilt = [&](const std::filesystem::path& piece) {
             return copies.ReadFrom(piece);
@@ -378,7 +387,9 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
         if (!ReadJoinPlan(IndexPath, plan, Message, options.CodePage, rebuilt) ||
             !WriteJoinedFile(plan, OutputFolder, Message, progress, options))
             return false;
-        if (copies.Count() > 0 && options.Notice) options.Notice(RebuiltMessage(copies.Count()));
+        const bool index = copies.ReadFrom(IndexPath) != IndexPath;
+        if (copies.Count() > 0 && options.Notice)
+            options.Notice(RebuiltMessage(copies.Count() - index, index));
         if (Plan) *Plan = std::move(plan);
         return true;
     } catch (const std::exception& error) {

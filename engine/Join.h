@@ -36,8 +36,8 @@ struct JoinPlan {
 // must list every piece and the source.
 // The name in an index written on Windows is read in `CodePage` when one is given; on Linux, a
 // name that is not UTF-8 is read as Windows-1252 when its pieces are found so.
-// `Source` tells where a piece's bytes are read (a rebuilt copy of a missing or damaged piece);
-// without it, from the piece itself.
+// `Source` tells where a piece's or the index's bytes are read (a rebuilt copy of a missing or
+// damaged one); without it, from the file itself.
 using PieceSource = std::function<std::filesystem::path(const std::filesystem::path& piece)>;
 bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::string& Message,
                   unsigned CodePage = 0, const PieceSource& Source = {});
@@ -64,15 +64,17 @@ bool WriteJoinedFile(const JoinPlan& Plan, const std::filesystem::path& OutputFo
 // writing anything; fails naming every damaged piece, or when there is no checksum file.
 bool VerifyPieces(const JoinPlan& Plan, std::string& Message, const Progress& progress = {});
 
-// The name of the file an index joins into (its plain file name), read from the index alone.
+// The name of the file an index joins into (its plain file name), read from the index alone; for
+// an index lost or damaged beside recovery data, NAME for NAME.tpl, as a split names it.
 std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path& IndexPath,
                                                     std::string& Message);
 
 // Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
 // The output appears whole or not at all; on failure returns false with the reason in Message.
-// When a piece is missing or damaged, or no checksum file can tell, and recovery data lies beside
-// the index (NAME.par2), the pieces it shows missing or damaged are rebuilt into temporary files
-// and joined from there (the user's pieces stay as they are); options.Notice is told how many.
+// When the index or a piece is missing or damaged, or no checksum file can tell, and recovery data
+// lies beside the index (NAME.par2 or NAME.vol*.par2), the files it shows missing or damaged are
+// rebuilt into temporary files and joined from there (the user's files stay as they are);
+// options.Notice is told how many.
 // `Plan`, when given, receives the plan joined.
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
                 std::string& Message, const Progress& progress = {},

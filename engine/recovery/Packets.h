@@ -77,9 +77,9 @@ std::optional<MainPacket> DecodeMain(const Bytes& body);
 std::optional<FileDescription> DecodeFileDescription(const Bytes& body);
 std::optional<std::pair<Id16, std::vector<SliceChecksum>>> DecodeSliceChecksums(const Bytes& body);
 
-// How many slices a file of `length` bytes has.
+// How many slices a file of `length` bytes has (any slice size: no sum that could overflow).
 inline std::uint64_t SliceCount(std::uint64_t length, std::uint64_t sliceSize) {
-    return (length + sliceSize - 1) / sliceSize;
+    return length / sliceSize + (length % sliceSize != 0);
 }
 
 } // namespace zendra::par2

@@ -26,6 +26,10 @@ struct SetPackets {
     std::map<Id16, FileDescription> files;
     std::map<Id16, std::vector<SliceChecksum>> checksums;
     std::map<std::uint32_t, RecoverySliceRef> slices; // by exponent mod 65535
+    // The slice size the recovery slices show (68 + slice size bytes each), and whether they
+    // disagree among themselves.
+    std::optional<std::uint64_t> sliceSize;
+    bool sizesDiffer = false;
 };
 
 class Collector {
@@ -148,10 +152,13 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
         }
         if (header->Type == PacketType::RecoverySlice) {
             if (bodySize >= 8)
-                if (SetPackets* set = collector.For(header->SetId))
+                if (SetPackets* set = collector.For(header->SetId)) {
+                    set->sizesDiffer |= set->sliceSize && *set->sliceSize != bodySize - 4;
+                    set->sliceSize = bodySize - 4;
                     set->slices.emplace(Get32(firstWord) % 65535,
                                         RecoverySliceRef{index, at + kHeaderSize + 4, bodySize - 4,
                                                          Get32(firstWord)});
+                }
         } else if (keep) {
             collector.Body(*header, std::move(body));
         }
@@ -215,6 +222,12 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
     const MainPacket main = *DecodeMain(*packets.main);
     set.SetId = *chosen;
     set.SliceSize = main.SliceSize;
+    // Refused before any protected file is read: a crafted slice size would otherwise have each
+    // slice's checksum padded to it, for as long as it says.
+    if (packets.sizesDiffer || (packets.sliceSize && *packets.sliceSize != main.SliceSize))
+        throw Failure("The recovery files disagree with themselves: their slice size is " +
+                      std::to_string(main.SliceSize) + " bytes, but their recovery slices hold " +
+                      std::to_string(*packets.sliceSize) + ". They cannot be used.");
     std::uint64_t slices = 0;
     for (const auto& id : main.RecoveryFiles) {
         const auto file = packets.files.find(id);
@@ -231,7 +244,7 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
         set.Checksums.push_back(checksums->second);
     }
     for (const auto& [exponent, slice] : packets.slices)
-        if (slice.Size == main.SliceSize) set.Slices.push_back(slice);
+        set.Slices.push_back(slice);
     return set;
 }
 

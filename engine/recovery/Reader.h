@@ -12,7 +12,7 @@ namespace zendra::par2 {
 struct RecoverySliceRef {
     std::size_t File = 0;         // in LoadedSet::ParFiles
     std::uint64_t DataOffset = 0; // where its bytes start
-    std::uint64_t Size = 0;       // how many there are: the set's slice size, or it is not one
+    std::uint64_t Size = 0;       // how many there are: the set's slice size
     std::uint32_t Exponent = 0;
 };
 
@@ -30,7 +30,8 @@ std::filesystem::path RecoveryBaseOf(const std::filesystem::path& par2File);
 
 // The set of `par2File` (the one its first main packet names; without one, the first set found),
 // read from it and from every BASE.*.par2 beside it. Throws Failure when no usable set is
-// found, or the set lacks a file's description or slice checksums.
+// found, the set lacks a file's description or slice checksums, or its recovery slices are not
+// all of its slice size.
 LoadedSet LoadRecoverySet(const std::filesystem::path& par2File);
 
 } // namespace zendra::par2

@@ -7,6 +7,7 @@
 #include "SliceHasher.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -40,7 +41,8 @@ std::uint64_t TotalSlices(const std::vector<Protected>& files, std::uint64_t sli
 
 std::uint64_t ChooseSliceSize(const std::vector<Protected>& files, std::uint64_t requested) {
     if (requested != 0) {
-        if (requested % 4 != 0) throw Failure("The slice size must be a multiple of 4 bytes.");
+        if (requested % 4 != 0 || requested > kMaxSliceSize)
+            throw Failure("The slice size must be a multiple of 4 bytes, at most 4 GiB.");
         const std::uint64_t count = TotalSlices(files, requested);
         if (count > kMaxInputSlices)
             throw Failure("This slice size makes " + std::to_string(count) +
@@ -60,6 +62,30 @@ std::uint64_t ChooseSliceSize(const std::vector<Protected>& files, std::uint64_t
         (TotalSlices(files, middle) <= kMaxInputSlices ? high : low) = middle;
     }
     return high;
+}
+
+// The larger of Percent's share and what losing any `Pieces` of the inputs but the last, with the
+// last, takes (see RecoveryOptions::Pieces).
+std::uint64_t RecoverySlicesFor(const RecoveryOptions& options, const std::vector<Protected>& files,
+                                const RecoveryInput& last, std::uint64_t sliceSize,
+                                std::uint64_t inputSlices) {
+    std::uint64_t count = (inputSlices * static_cast<unsigned>(options.Percent) + 50) / 100;
+    if (options.Pieces == 0) return count;
+    std::uint64_t needed = std::max<std::uint64_t>(1, (inputSlices + 99) / 100);
+    std::vector<std::uint64_t> slices;
+    for (const auto& file : files) {
+        const std::uint64_t own = SliceCount(file.length, sliceSize);
+        if (file.input == &last)
+            needed += own;
+        else
+            slices.push_back(own);
+    }
+    const std::size_t lost = std::min<std::size_t>(options.Pieces, slices.size());
+    std::partial_sort(slices.begin(), slices.begin() + static_cast<std::ptrdiff_t>(lost),
+                      slices.end(), std::greater<>());
+    for (std::size_t i = 0; i < lost; ++i)
+        needed += slices[i];
+    return std::max(count, needed);
 }
 
 int Digits(std::uint64_t n) {
@@ -141,6 +167,16 @@ fs::path RecoveryFileForIndex(const fs::path& indexPath) {
     return RecoveryIndexName(base);
 }
 
+std::optional<fs::path> FindRecoveryFile(const fs::path& indexPath) {
+    const fs::path main = RecoveryFileForIndex(indexPath);
+    if (KindOf(main) == EntryKind::Regular) return main;
+    fs::path base = main;
+    base.replace_extension();
+    for (const auto& file : ExistingRecoveryFiles(base))
+        if (KindOf(file) == EntryKind::Regular) return file;
+    return std::nullopt;
+}
+
 std::vector<fs::path> ExistingRecoveryFiles(const fs::path& baseName) {
     std::vector<fs::path> found;
     const std::string name = DisplayPath(baseName.filename());
@@ -168,7 +204,8 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
                                          const Progress& progress) {
     if (inputs.empty() || inputs.size() > kMaxFiles)
         throw Failure("Recovery data protects 1 to 32,768 files.");
-    if (options.SliceCount == 0 && (options.Percent < 1 || options.Percent > 100))
+    if (options.Percent < 0 || options.Percent > 100 ||
+        (options.SliceCount == 0 && options.Pieces == 0 && options.Percent == 0))
         throw Failure("The recovery data must be 1 to 100 percent.");
     if (options.SliceCount > kMaxInputSlices)
         throw Failure("At most 32,768 recovery slices are possible.");
@@ -195,10 +232,11 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
     const std::uint64_t sliceSize = ChooseSliceSize(files, options.SliceSize);
     const std::uint64_t inputSlices = TotalSlices(files, sliceSize);
     const std::uint32_t recovery =
-        options.SliceCount ? options.SliceCount
-                           : static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
-                                 (inputSlices * static_cast<unsigned>(options.Percent) + 50) / 100,
-                                 1, kMaxInputSlices));
+        options.SliceCount
+            ? options.SliceCount
+            : static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
+                  RecoverySlicesFor(options, files, inputs.back(), sliceSize, inputSlices), 1,
+                  kMaxInputSlices));
     MainPacket main{sliceSize, {}, {}};
     for (auto& file : files) {
         main.RecoveryFiles.push_back(file.id);

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 
 #ifndef _WIN32
@@ -177,6 +178,137 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
         EXPECT_EQ(name.find(".par2"), std::string::npos) << name;
 }
 
+// One verdict over the index, every piece and the checksum file: 0 intact and checked, 3 the
+// recovery data can rebuild what is not, 1 it cannot or nothing can check a file; the repair acts
+// on it and leaves the set whole (verify 0 after) or says why not.
+TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
+    namespace fs = std::filesystem;
+    const auto original = test::RandomBytes(40000, 3);
+    using Spoil = std::function<void(const TempDir&)>;
+    const auto removing = [](std::vector<const char*> names) -> Spoil {
+        return [names](const TempDir& d) {
+            for (const char* name : names)
+                fs::remove(d / name);
+        };
+    };
+    // The split's recovery files replaced by a set made for only three pieces (as par2cmdline's
+    // own may be), then `then`.
+    const auto coverThree = [](Spoil then) -> Spoil {
+        return [then](const TempDir& d) {
+            for (const auto& name : d.Names())
+                if (name.find(".par2") != std::string::npos) fs::remove(d / name);
+            std::vector<RecoveryInput> inputs;
+            for (const char* name : {"r.bin.000", "r.bin.001", "r.bin.002"})
+                inputs.push_back({name, d / name});
+            std::vector<std::pair<fs::path, fs::path>> made;
+            WriteRecoveryFiles(d / "r.bin", inputs, {30, 0, 0, 0}, [&](const fs::path& final) {
+                File file = File::CreateBeside(final);
+                made.emplace_back(file.Path(), final);
+                return file;
+            });
+            for (const auto& [temporary, final] : made)
+                MoveFileOver(temporary, final);
+            then(d);
+        };
+    };
+    const struct {
+        const char* what;
+        Spoil spoil;
+        int verify, repair, after;
+        const char* says; // on stdout or stderr of the first verify
+    } cases[] = {
+        {"intact", removing({}), 0, 0, 0, ""},
+        {"a piece cut by its last byte (a zero)",
+         [](const TempDir& d) { fs::resize_file(d / "r.bin.007", 4013); }, 3, 0, 0,
+         "  damaged  r.bin.007\n"},
+        {"the main recovery file and a piece missing", removing({"r.bin.par2", "r.bin.004"}), 3, 0,
+         0, "  missing  r.bin.004\n"},
+        {"bytes appended", [](const TempDir& d) { fs::resize_file(d / "r.bin.002", 4020); }, 3, 0,
+         0, "  damaged  r.bin.002  (6 bytes too many at its end)\n"},
+        {"two pieces swapped",
+         [](const TempDir& d) {
+             fs::rename(d / "r.bin.003", d / "x");
+             fs::rename(d / "r.bin.005", d / "r.bin.003");
+             fs::rename(d / "x", d / "r.bin.005");
+         },
+         3, 0, 0, "(its bytes are whole in \"r.bin.005\")"},
+        {"the checksum file wrong where the recovery data shows the piece intact",
+         [](const TempDir& d) {
+             auto text = test::ReadBytes(d / "r.bin.xxh128");
+             text[0] = text[0] == '0' ? '1' : '0';
+             test::WriteBytes(d / "r.bin.xxh128", text);
+         },
+         1, 1, 1, "The checksum file \"r.bin.xxh128\" is wrong"},
+        {"too many pieces lost", removing({"r.bin.001", "r.bin.002", "r.bin.003"}), 1, 1, 1,
+         "more recovery slices are needed."},
+        {"a set not covering every piece, one it lacks missing",
+         coverThree(removing({"r.bin.007"})), 1, 1, 1,
+         "  missing  r.bin.007  (no recovery data covers it)"},
+        {"a set not covering every piece, no checksum file", coverThree(removing({"r.bin.xxh128"})),
+         1, 1, 1, "Nothing can check \"r.bin.005\""},
+    };
+    for (const auto& c : cases) {
+        TempDir set;
+        test::WriteBytes(set / "r.bin", original);
+        ASSERT_EQ(Run({"split", U8(set / "r.bin"), "--size", "4000", "--recovery", "15", "-q"}), 0)
+            << err.str();
+        c.spoil(set);
+        const auto before = set.Names();
+        EXPECT_EQ(Run({"verify", U8(set / "r.bin.tpl")}), c.verify) << c.what << out.str();
+        EXPECT_NE((out.str() + err.str()).find(c.says), std::string::npos)
+            << c.what << out.str() << err.str();
+        EXPECT_EQ(out.str().find("0 more"), std::string::npos) << out.str();
+        EXPECT_EQ(Run({"repair", U8(set / "r.bin.tpl")}), c.repair) << c.what << err.str();
+        if (c.repair != 0) {
+            EXPECT_EQ(set.Names(), before) << c.what << ": nothing is written";
+        }
+        EXPECT_EQ(Run({"verify", U8(set / "r.bin.tpl")}), c.after) << c.what << out.str();
+    }
+}
+
+// Any one piece and the index may be lost with --recovery-pieces 1, whatever the piece count;
+// a join rebuilds a lost or damaged index into a temporary file and leaves the set as it is.
+TEST_F(CliTest, RecoveryPiecesSurviveALostPieceAndTheJoinRebuildsTheIndex) {
+    namespace fs = std::filesystem;
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_NE(out.str().find("[--recovery P | --recovery-pieces N]"), std::string::npos);
+    for (const int pieces : {3, 5, 10, 20}) {
+        TempDir set;
+        const auto original = test::RandomBytes(static_cast<std::size_t>(pieces) * 1000 - 333,
+                                                static_cast<std::uint32_t>(pieces));
+        test::WriteBytes(set / "p.bin", original);
+        ASSERT_EQ(Run({"split", U8(set / "p.bin"), "--pieces", std::to_string(pieces),
+                       "--recovery-pieces", "1", "-q"}),
+                  0)
+            << err.str();
+        const auto piece = test::ReadBytes(set / "p.bin.000");
+        const auto index = test::ReadBytes(set / "p.bin.tpl");
+        fs::remove(set / "p.bin");
+        fs::remove(set / "p.bin.000");
+        fs::remove(set / "p.bin.tpl");
+        const auto names = set.Names();
+        EXPECT_EQ(Run({"join", U8(set / "p.bin.tpl")}), 0) << pieces << err.str();
+        EXPECT_EQ(test::ReadBytes(set / "p.bin"), original) << pieces;
+        EXPECT_NE(err.str().find("1 piece and the index were rebuilt"), std::string::npos)
+            << err.str();
+        fs::remove(set / "p.bin");
+        EXPECT_EQ(set.Names(), names) << "the join leaves the set as it is";
+        EXPECT_EQ(Run({"repair", U8(set / "p.bin.tpl")}), 0) << pieces << err.str();
+        EXPECT_EQ(test::ReadBytes(set / "p.bin.000"), piece);
+        EXPECT_EQ(test::ReadBytes(set / "p.bin.tpl"), index);
+        // A damaged index alone (its length): the join says so, not "1 piece".
+        auto damaged = index;
+        damaged[0] ^= 1;
+        test::WriteBytes(set / "p.bin.tpl", damaged);
+        EXPECT_EQ(Run({"join", U8(set / "p.bin.tpl")}), 0) << pieces << err.str();
+        EXPECT_NE(err.str().find("The index was rebuilt from the recovery data."),
+                  std::string::npos)
+            << err.str();
+        EXPECT_EQ(test::ReadBytes(set / "p.bin.tpl"), damaged);
+        EXPECT_EQ(test::ReadBytes(set / "p.bin"), original);
+    }
+}
+
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);
     test::WriteBytes(dir / "a.bin", bytes);
@@ -249,6 +381,9 @@ TEST_F(CliTest, UsageMistakesExitTwo) {
         {"split", "x", "--size", "10", "--recovery", "5", "--slice-size", "6"},
         {"split", "x", "--size", "10", "--slice-size", "64"},
         {"join", "a.tpl", "--recovery", "10"},
+        {"split", "x", "--size", "10", "--recovery", "10", "--recovery-pieces", "1"},
+        {"split", "x", "--size", "10", "--recovery-pieces", "0"},
+        {"split", "x", "--size", "10", "--recovery", "10", "--slice-size", "18446744073709551612"},
     };
     for (const auto& args : wrong) {
         EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
@@ -342,29 +477,29 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
     const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGHUP, 129}, {SIGTERM, 143}};
 #endif
     for (const auto& [signal, expected] : signals)
-    for (const std::string command : {"split", "join"}) {
-        InstallInterruptHandler();
-        if (command == "join") {
-            ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0);
-            std::filesystem::remove(dir / "big.bin");
+        for (const std::string command : {"split", "join"}) {
+            InstallInterruptHandler();
+            if (command == "join") {
+                ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0);
+                std::filesystem::remove(dir / "big.bin");
+            }
+            const auto names = dir.Names();
+            InterruptingBuffer buffer(signal);
+            std::ostream interrupting(&buffer);
+            const std::vector<std::string> args =
+                command == "split"
+                    ? std::vector<std::string>{"split", U8(dir / "big.bin"), "--size", "1M"}
+                    : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
+            const int status = RunCli(args, out, interrupting, true);
+            if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
+            EXPECT_EQ(status, expected) << command << buffer.str();
+            EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
+            if (command == "join") {
+                for (const auto& name : dir.Names())
+                    std::filesystem::remove(dir / name);
+                test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
+            }
         }
-        const auto names = dir.Names();
-        InterruptingBuffer buffer(signal);
-        std::ostream interrupting(&buffer);
-        const std::vector<std::string> args =
-            command == "split"
-                ? std::vector<std::string>{"split", U8(dir / "big.bin"), "--size", "1M"}
-                : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
-        const int status = RunCli(args, out, interrupting, true);
-        if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
-        EXPECT_EQ(status, expected) << command << buffer.str();
-        EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
-        if (command == "join") {
-            for (const auto& name : dir.Names())
-                std::filesystem::remove(dir / name);
-            test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
-        }
-    }
     InstallInterruptHandler(); // forgets this test's Ctrl+C
 #ifndef _WIN32
     // A second Ctrl+C ends the program at once, as if there were no handler.

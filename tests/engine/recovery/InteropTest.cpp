@@ -63,5 +63,37 @@ TEST_F(InteropTest, ZendraRebuildsFromPar2cmdlinesFiles) {
     EXPECT_EQ(Par2(dir, "verify -q data.bin.par2"), 0);
 }
 
+// Sized in pieces (any two of them and the last file): par2cmdline repairs the loss of the
+// largest two and the last.
+TEST_F(InteropTest, Par2cmdlineRepairsWhatRecoverySizedInPiecesCovers) {
+    test::Protect(dir, contents, {0, 0, 0, 2}, "data.bin");
+    fs::remove(dir / "data.bin.011");
+    fs::remove(dir / "data.bin.000");
+    fs::remove(dir / "data.bin.005");
+    EXPECT_EQ(Par2(dir, "repair -q data.bin.par2"), 0);
+    ExpectOriginals();
+}
+
+// Pieces of 114 bytes with slices of 64 KiB (-s65536), read from a volume file alone once the main
+// file is gone.
+TEST_F(InteropTest, ZendraReadsLargeSlicesAndSetsWithoutTheirMainFile) {
+    TempDir small;
+    std::map<std::string, Bytes> pieces;
+    for (int k = 0; k < 10; ++k)
+        pieces["s.bin.00" + std::to_string(k)] =
+            test::RandomBytes(114, static_cast<std::uint32_t>(k));
+    for (const auto& [name, bytes] : pieces)
+        test::WriteBytes(small / name, bytes);
+    ASSERT_EQ(Par2(small, "create -q -s65536 -r20 s.bin.par2 s.bin.0*"), 0);
+    EXPECT_TRUE(ScanRecovery(small / "s.bin.par2").AllIntact());
+    fs::remove(small / "s.bin.par2");
+    fs::remove(small / "s.bin.004");
+    const auto found = FindRecoveryFile(small / "s.bin.tpl");
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(test::Repair(*found).size(), 1u);
+    for (const auto& [name, bytes] : pieces)
+        EXPECT_EQ(test::ReadBytes(small / name), bytes) << name;
+}
+
 } // namespace
 } // namespace zendra

@@ -132,6 +132,128 @@ TEST(RecoveryTest, RebuildsWhatIsLostWhileTheRecoverySlicesSuffice) {
     }
 }
 
+void RemoveVolumes(const TempDir& dir) {
+    for (const auto& file : ExistingRecoveryFiles(dir / "set"))
+        if (file.filename() != "set.par2") fs::remove(file);
+}
+
+// What a user does to pieces that par2cmdline mends: bytes appended, the last bytes cut (a piece
+// ends in a zero, which the padding of a cut slice's checksum would stand for), pieces swapped by
+// name. Appended and swapped pieces need no recovery slice at all.
+TEST(RecoveryTest, AppendedCutAndSwappedFilesAreMadeWholeAgain) {
+    Bytes first = test::RandomBytes(1000, 1);
+    first.back() = 0;
+    const std::map<std::string, Bytes> contents{{"piece.000", first},
+                                                {"piece.001", test::RandomBytes(1000, 2)},
+                                                {"piece.002", test::RandomBytes(1000, 3)},
+                                                {"piece.tpl", test::RandomBytes(30, 5)}};
+    const auto swap = [](const TempDir& dir) {
+        fs::rename(dir / "piece.000", dir / "x");
+        fs::rename(dir / "piece.001", dir / "piece.000");
+        fs::rename(dir / "x", dir / "piece.001");
+    };
+    const auto append = [](const TempDir& dir) {
+        Bytes bytes = test::ReadBytes(dir / "piece.001");
+        bytes.insert(bytes.end(), {1, 2, 3, 4, 5, 6, 7});
+        test::WriteBytes(dir / "piece.001", bytes);
+    };
+    const struct {
+        const char* what;
+        std::function<void(const TempDir&)> spoil;
+        bool recoverySlices;
+        std::uint64_t extra;
+    } cases[] = {
+        {"appended", append, true, 7},
+        {"appended, no recovery slices", append, false, 7},
+        {"last byte cut", [](const TempDir& d) { fs::resize_file(d / "piece.000", 999); }, true, 0},
+        {"cut mid-slice", [](const TempDir& d) { fs::resize_file(d / "piece.002", 500); }, true, 0},
+        {"swapped", swap, true, 0},
+        {"swapped, no recovery slices", swap, false, 0},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        test::Protect(dir, contents, {0, 8, 128});
+        if (!c.recoverySlices) RemoveVolumes(dir);
+        c.spoil(dir);
+        const RecoveryStatus status = ScanRecovery(dir / "set.par2");
+        EXPECT_FALSE(status.AllIntact()) << c.what;
+        EXPECT_TRUE(status.Repairable) << c.what;
+        for (const auto& entry : status.Files)
+            EXPECT_EQ(entry.Extra, entry.State == ProtectedState::Intact ? 0 : c.extra) << c.what;
+        test::Repair(dir / "set.par2");
+        for (const auto& [name, bytes] : contents)
+            EXPECT_EQ(test::ReadBytes(dir / name), bytes) << c.what << ' ' << name;
+        EXPECT_TRUE(ScanRecovery(dir / "set.par2").AllIntact()) << c.what;
+    }
+}
+
+// A set whose slice size (2^40) disagrees with its recovery slices is refused before any file is
+// read; without recovery slices, files are checked by their MD5 alone (no slice padded to 1 TiB).
+TEST(RecoveryTest, ASliceSizeTheRecoverySlicesDenyIsRefusedBeforeAnyFileIsRead) {
+    for (const bool withSlices : {true, false}) {
+        TempDir dir;
+        const Bytes data = test::RandomBytes(1000, 4);
+        test::WriteBytes(dir / "piece.000", data);
+        const par2::Md5Digest hash = par2::Md5Of(data.data(), data.size());
+        const par2::Id16 id = par2::FileIdOf(hash, data.size(), "piece.000");
+        const Bytes main = par2::EncodeMain({std::uint64_t{1} << 40, {id}, {}});
+        const par2::Id16 setId = par2::SetIdOf(main);
+        Bytes file = par2::EncodePacket(setId, par2::PacketType::Main, main);
+        const auto add = [&](par2::PacketType type, const Bytes& body) {
+            const Bytes packet = par2::EncodePacket(setId, type, body);
+            file.insert(file.end(), packet.begin(), packet.end());
+        };
+        add(par2::PacketType::FileDescription,
+            par2::EncodeFileDescription({id, hash, hash, data.size(), "piece.000"}));
+        add(par2::PacketType::SliceChecksums, par2::EncodeSliceChecksums(id, {{{}, 0}}));
+        if (withSlices) add(par2::PacketType::RecoverySlice, Bytes(4 + 1024));
+        test::WriteBytes(dir / "set.par2", file);
+        int calls = 0;
+        const Progress counting = [&](std::uint64_t, std::uint64_t) { return ++calls > 0; };
+        if (withSlices) {
+            EXPECT_THROW(ScanRecovery(dir / "set.par2", counting), Failure);
+            EXPECT_EQ(calls, 0);
+            continue;
+        }
+        EXPECT_TRUE(ScanRecovery(dir / "set.par2", counting).AllIntact());
+        test::WriteBytes(dir / "piece.000", test::RandomBytes(1000, 5));
+        const RecoveryStatus status = ScanRecovery(dir / "set.par2");
+        EXPECT_FALSE(status.Repairable);
+        EXPECT_EQ(status.Shortfall(), "1 more recovery slice is needed.");
+    }
+}
+
+// A packet that ends exactly at the end of its file is read; one that claims 4 bytes more is not.
+TEST(RecoveryTest, APacketMayEndAtItsFilesEndButNotPastIt) {
+    for (const std::uint8_t beyond : {0, 4}) {
+        TempDir dir;
+        test::Protect(dir, {{"a.bin", test::RandomBytes(300, 1)}}, {0, 1, 64});
+        RemoveVolumes(dir);
+        // The packets' starts; the last (the creator's) is cut off, so the slice checksums end
+        // the file.
+        Bytes bytes = test::ReadBytes(dir / "set.par2");
+        std::vector<std::size_t> starts;
+        for (std::size_t at = 0; at < bytes.size(); at += bytes[at + 8] | bytes[at + 9] << 8)
+            starts.push_back(at);
+        bytes.resize(starts.back());
+        bytes[starts[starts.size() - 2] + 8] += beyond;
+        test::WriteBytes(dir / "set.par2", bytes);
+        if (beyond == 0)
+            EXPECT_TRUE(ScanRecovery(dir / "set.par2").AllIntact());
+        else
+            EXPECT_THROW(ScanRecovery(dir / "set.par2"), Failure);
+    }
+}
+
+TEST(RecoveryTest, OneMessageForWhatARepairLacks) {
+    RecoveryStatus status;
+    status.SlicesNeeded = 2;
+    EXPECT_EQ(status.Shortfall(), "2 more recovery slices are needed.");
+    status.SlicesMissing = 5000;
+    EXPECT_EQ(status.Shortfall(),
+              "5000 slices are lost, more than the 4096 that one repair can rebuild.");
+}
+
 // Slices 0 and 2 (constants 2^1 and 2^4) with exponents 0 and 21845 give a singular matrix: the
 // repair goes on to exponent 21846 when it is there, and reports the slice it lacks otherwise.
 TEST(RecoveryTest, SingularChoiceGivesWayToAnotherRecoverySlice) {
