@@ -364,7 +364,7 @@ int RepairPieces(const fs::path& index, bool quiet, std::ostream& out, std::ostr
             const Notice notice = [&](const std::string& line) {
                 if (!quiet) err << "zendra-cli: " << line << '\n';
             };
-            Replacement replace(v.folder, notice);
+            Replacement replace(v.folder / index.filename(), notice);
             for (const auto& entry : v.status.Files)
                 if (entry.State != ProtectedState::Intact)
                     replace.Check(v.folder / PathFromUtf8(entry.Name));
