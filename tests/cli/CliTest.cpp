@@ -1,4 +1,5 @@
 #include "Cli.h"
+#include "../engine/FaultSweep.h"
 #include "../engine/TempDir.h"
 #include "Formats.h"
 #include "Interrupt.h"
@@ -172,6 +173,12 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
     std::filesystem::remove(dir / "r.bin.002");
     EXPECT_EQ(Run({"verify", U8(dir / "r.bin.tpl")}), 1);
     EXPECT_EQ(Run({"repair", U8(dir / "r.bin.tpl")}), 1);
+    // Each step of a repair failed in turn: the pieces as they were, or rebuilt.
+    ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "4000", "--recovery", "15", "-q"}), 0);
+    const auto damage = [&] { test::WriteBytes(dir / "r.bin.004", {1, 2, 3}); };
+    EXPECT_GT(test::SweepFaults(dir, dir / "r.bin.tpl", damage,
+                                [&] { return Run({"repair", U8(dir / "r.bin.tpl")}) == 0; }),
+              3);
     // A split without recovery data leaves no recovery files of the one before.
     ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "4000", "-q"}), 0) << err.str();
     for (const auto& name : dir.Names())

@@ -12,11 +12,11 @@
 
 namespace zendra::test {
 
-// The folder's files, name by name, bytes and all.
+// The folder's files, name by name, bytes and all (a folder in it by its name alone).
 inline std::map<std::string, Bytes> Snapshot(const TempDir& dir) {
     std::map<std::string, Bytes> files;
     for (const std::string& name : dir.Names())
-        files[name] = test::ReadBytes(dir / name);
+        files[name] = std::filesystem::is_directory(dir / name) ? Bytes() : ReadBytes(dir / name);
     return files;
 }
 

@@ -1,10 +1,11 @@
-// Writing and repairing recovery sets in a test folder, each output staged and then renamed, as
-// the split and the repair do.
+// Writing and repairing recovery sets in a test folder, through the transaction as the split and
+// the repair do.
 #pragma once
 
 #include "Failure.h"
 #include "File.h"
 #include "Recovery.h"
+#include "Replace.h"
 #include "TempDir.h"
 
 #include <filesystem>
@@ -14,25 +15,6 @@
 #include <vector>
 
 namespace zendra::test {
-
-class Staging {
-  public:
-    CreateOutput Create() {
-        return [this](const std::filesystem::path& final) {
-            File file = File::CreateBeside(final);
-            staged_.emplace_back(file.Path(), final);
-            return file;
-        };
-    }
-    void Commit() {
-        for (const auto& [temporary, final] : staged_)
-            MoveFileOver(temporary, final);
-        staged_.clear();
-    }
-
-  private:
-    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> staged_;
-};
 
 // Files named in `contents` in `dir`, protected by recovery files BASE.par2 and BASE.vol*.
 inline std::vector<std::filesystem::path> Protect(const TempDir& dir,
@@ -44,16 +26,21 @@ inline std::vector<std::filesystem::path> Protect(const TempDir& dir,
         WriteBytes(dir / name, bytes);
         inputs.push_back({name, dir / name});
     }
-    Staging staging;
-    auto written = WriteRecoveryFiles(dir / base, inputs, options, staging.Create());
-    staging.Commit();
+    Replacement replace(dir / base, {});
+    auto written = WriteRecoveryFiles(dir / base, inputs, options,
+                                      [&](const std::filesystem::path& final) {
+                                          return replace.Create(final);
+                                      });
+    replace.Commit();
     return written;
 }
 
 inline std::vector<RebuiltFile> Repair(const std::filesystem::path& par2File) {
-    Staging staging;
-    auto rebuilt = RebuildFiles(par2File, staging.Create());
-    staging.Commit();
+    Replacement replace(par2File, {});
+    auto rebuilt = RebuildFiles(par2File, [&](const std::filesystem::path& final) {
+        return replace.Create(final);
+    });
+    replace.Commit();
     return rebuilt;
 }
 
