@@ -483,29 +483,31 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
 #else
     const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGHUP, 129}, {SIGTERM, 143}};
 #endif
+    // What each command starts from: the source alone, or its pieces with recovery data (a piece
+    // damaged for the repair).
+    const auto prepare = [&](const std::string& command) {
+        for (const auto& name : dir.Names())
+            std::filesystem::remove(dir / name);
+        test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
+        if (command == "split") return;
+        ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M", "--recovery", "20"}), 0);
+        std::filesystem::remove(dir / "big.bin");
+        if (command == "repair") test::WriteBytes(dir / "big.bin.003", {1});
+    };
     for (const auto& [signal, expected] : signals)
-        for (const std::string command : {"split", "join"}) {
+        for (const std::string command : {"split", "join", "verify", "repair"}) {
             InstallInterruptHandler();
-            if (command == "join") {
-                ASSERT_EQ(Run({"split", U8(dir / "big.bin"), "--size", "1M"}), 0);
-                std::filesystem::remove(dir / "big.bin");
-            }
+            prepare(command);
             const auto names = dir.Names();
             InterruptingBuffer buffer(signal);
             std::ostream interrupting(&buffer);
-            const std::vector<std::string> args =
-                command == "split"
-                    ? std::vector<std::string>{"split", U8(dir / "big.bin"), "--size", "1M"}
-                    : std::vector<std::string>{"join", U8(dir / "big.bin.tpl")};
+            std::vector<std::string> args{command, U8(dir / "big.bin.tpl")};
+            if (command == "split") args = {"split", U8(dir / "big.bin"), "--size", "1M"};
             const int status = RunCli(args, out, interrupting, true);
             if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
+            EXPECT_TRUE(buffer.pressed) << command << ": no progress shown to interrupt";
             EXPECT_EQ(status, expected) << command << buffer.str();
             EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
-            if (command == "join") {
-                for (const auto& name : dir.Names())
-                    std::filesystem::remove(dir / name);
-                test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
-            }
         }
     InstallInterruptHandler(); // forgets this test's Ctrl+C
 #ifndef _WIN32
