@@ -35,14 +35,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Appends "name seconds peak_KiB" of one command to the results.
+# Appends "name seconds peak_KiB cpu_seconds" of one command to the results: the time on the
+# clock, and the processor time of the program (not of the Wine server beside it), which a busy
+# machine disturbs less.
 measure() {
     local name=$1 start end; shift
     sync
     start=$EPOCHREALTIME
-    /usr/bin/time -f "%M" -o "$work/peak" "$@" >/dev/null
+    /usr/bin/time -f "%M %U %S" -o "$work/usage" "$@" >/dev/null
     end=$EPOCHREALTIME
-    echo "$name $(echo "$end - $start" | bc) $(cat "$work/peak")" >> "$work/results"
+    read -r peak user system < "$work/usage"
+    echo "$name $(echo "$end - $start" | bc) $peak $(echo "$user + $system" | bc)" >> "$work/results"
 }
 
 head -c $((SIZE_MIB << 20)) /dev/urandom > "$work/big.bin"
@@ -77,8 +80,9 @@ done
 python3 - "$work/results" <<'PY'
 import collections, statistics, sys
 rows = collections.defaultdict(list)
-for name, sec, kib in (line.split() for line in open(sys.argv[1])):
-    rows[name].append((float(sec), int(kib)))
+for name, sec, kib, cpu in (line.split() for line in open(sys.argv[1])):
+    rows[name].append((float(sec), int(kib), float(cpu)))
+print("  median of the rounds' ratios (least-largest); wall clock, then processor time; peak memory")
 for ours, theirs, label in (("split.zendra", "create.par2", "split + 10 % recovery vs par2 create -r10"),
                             ("split.wine", "split.zendra", "the same split, Windows build under Wine vs Linux"),
                             ("repair.zendra", "repair.par2", "repair of one missing piece vs par2 repair"),
@@ -86,8 +90,11 @@ for ours, theirs, label in (("split.zendra", "create.par2", "split + 10 % recove
     a, b = rows[ours], rows[theirs]
     if not a:
         continue
-    ratio = statistics.median(x[0] / y[0] for x, y in zip(a, b))
-    print(f"  {label:52} {statistics.median(x[0] for x in a):6.2f} s vs {statistics.median(y[0] for y in b):6.2f} s"
-          f"  ratio {ratio:4.2f}x (range {min(x[0] / y[0] for x, y in zip(a, b)):4.2f}-{max(x[0] / y[0] for x, y in zip(a, b)):4.2f})"
-          f"  peak {max(x[1] for x in a) / 1024:5.1f} MiB vs {max(y[1] for y in b) / 1024:5.1f} MiB")
+    def ratios(i):
+        r = [x[i] / y[i] for x, y in zip(a, b)]
+        return f"{statistics.median(r):4.2f}x ({min(r):4.2f}-{max(r):4.2f})"
+    print(f"  {label}:\n"
+          f"    {statistics.median(x[0] for x in a):6.2f} s vs {statistics.median(y[0] for y in b):6.2f} s, {ratios(0)};"
+          f" processor {statistics.median(x[2] for x in a):6.2f} s vs {statistics.median(y[2] for y in b):6.2f} s, {ratios(2)};"
+          f" peak {max(x[1] for x in a) / 1024:5.1f} MiB vs {max(y[1] for y in b) / 1024:5.1f} MiB")
 PY

@@ -58,7 +58,8 @@ struct CpuBits {
     std::uint64_t Xcr0 = 0;     // XGETBV 0: the registers the system saves (bit 1 XMM, 2 YMM)
 };
 
-// From the slowest to the fastest.
+// From the slowest to the fastest. No SSE2 kernel: without PSHUFB a product takes a shift and an
+// add per bit of the factor, which gains too little over the tables.
 enum class KernelKind { Table, Ssse3, Avx2 };
 
 // The fastest kernel those bits allow: a vector kernel only where the processor has its
