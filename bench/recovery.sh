@@ -50,15 +50,15 @@ measure() {
 
 head -c $((SIZE_MIB << 20)) /dev/urandom > "$work/big.bin"
 cd "$work"
-"$CLI" split big.bin --size ${PIECE_MIB}M --recovery 10 --quiet
+"$CLI" split big.bin --size "${PIECE_MIB}M" --recovery 10 --quiet
 # par2 gets the slice size Zendra chose: the first 8 bytes of the main packet's body.
 slice=$(od -A n -t u8 -j 64 -N 8 big.bin.par2 | tr -d ' ')
 pieces=(big.bin.[0-9]*)
 echo "$SIZE_MIB MiB in ${#pieces[@]} pieces of $PIECE_MIB MiB, slice size $slice, warm cache;" \
      "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), $(nproc) cores" >&2
 
-zendra_split() { measure split.zendra "$CLI" split big.bin --size ${PIECE_MIB}M --recovery 10 --quiet; }
-wine_split() { measure split.wine wine "$WIN_CLI" split big.bin --size ${PIECE_MIB}M --recovery 10 --quiet; }
+zendra_split() { measure split.zendra "$CLI" split big.bin --size "${PIECE_MIB}M" --recovery 10 --quiet; }
+wine_split() { measure split.wine wine "$WIN_CLI" split big.bin --size "${PIECE_MIB}M" --recovery 10 --quiet; }
 par2_create() { rm -f set.*par2; measure create.par2 par2 create -q -q -s"$slice" -r10 set.par2 "${pieces[@]}"; }
 zendra_repair() { rm big.bin.005; measure repair.zendra "$CLI" repair big.bin.tpl --quiet; }
 wine_repair() { rm big.bin.005; measure repair.wine wine "$WIN_CLI" repair big.bin.tpl --quiet; }
