@@ -88,12 +88,15 @@ void Ssse3MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                     const __m128i bytes = _mm_loadu_si128(s);
                     const __m128i n = _mm_and_si128(bytes, mask);
                     const __m128i m = _mm_and_si128(_mm_srli_epi16(bytes, 4), mask);
-                    accLo = _mm_xor_si128(
-                        accLo, _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t), n),
-                                             _mm_shuffle_epi8(_mm_load_si128(t + 4), m)));
-                    accHi = _mm_xor_si128(
-                        accHi, _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 2), n),
-                                             _mm_shuffle_epi8(_mm_load_si128(t + 6), m)));
+                    accLo = _mm_xor_si128(accLo, _mm_shuffle_epi8(_mm_load_si128(t), n));
+                    accHi = _mm_xor_si128(accHi, _mm_shuffle_epi8(_mm_load_si128(t + 2), n));
+                    accLo = _mm_xor_si128(accLo, _mm_shuffle_epi8(_mm_load_si128(t + 4), m));
+                    accHi = _mm_xor_si128(accHi, _mm_shuffle_epi8(_mm_load_si128(t + 6), m));
+#ifdef __i386__
+                    // Keeps the compiler from regrouping the sums into more values than 8
+                    // registers hold (it would spill them to the stack on every pass).
+                    __asm__("" : "+x"(accLo), "+x"(accHi));
+#endif
                 }
             }
             _mm_storeu_si128(d, accLo);
@@ -117,12 +120,13 @@ void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                 const __m256i bytes = _mm256_loadu_si256(s);
                 const __m256i n = _mm256_and_si256(bytes, mask);
                 const __m256i m = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), mask);
-                accLo = _mm256_xor_si256(
-                    accLo, _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t), n),
-                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 2), m)));
-                accHi = _mm256_xor_si256(
-                    accHi, _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 1), n),
-                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 3), m)));
+                accLo = _mm256_xor_si256(accLo, _mm256_shuffle_epi8(_mm256_load_si256(t), n));
+                accHi = _mm256_xor_si256(accHi, _mm256_shuffle_epi8(_mm256_load_si256(t + 1), n));
+                accLo = _mm256_xor_si256(accLo, _mm256_shuffle_epi8(_mm256_load_si256(t + 2), m));
+                accHi = _mm256_xor_si256(accHi, _mm256_shuffle_epi8(_mm256_load_si256(t + 3), m));
+#ifdef __i386__
+                __asm__("" : "+x"(accLo), "+x"(accHi)); // as in Ssse3MulAddMany
+#endif
             }
         }
         _mm256_storeu_si256(d, accLo);
