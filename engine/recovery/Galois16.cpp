@@ -64,8 +64,8 @@ void ScalarPrepare(Gf factor, std::uint8_t* bytes) {
                 products[32 * half + (v & 15)] ^ products[32 * half + 16 + (v >> 4)];
 }
 
-// The kernel that runs everywhere: on processors without SSSE3 (in the 32-bit Windows build), and
-// where the system does not say which instructions it may use.
+// The kernel that runs everywhere: where the processor lacks SSSE3 (an XP machine's may), and on
+// processors other than x86.
 void ScalarMulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                       const std::uint8_t* tables, std::size_t count, std::size_t size) {
     constexpr std::size_t kGroup = 8; // 16 KiB of tables stay in the first-level cache

@@ -70,8 +70,11 @@ ZENDRA_ENTRY("ssse3") void FromWork(std::uint8_t* bytes, std::size_t size) {
     }
 }
 
-// Each source's low bytes (nibbles 0 and 1) are added before its high bytes (2 and 3), so that
-// the loop needs no more than the 8 vector registers of 32-bit x86.
+// On 32-bit x86 (8 vector registers), each source's low bytes (nibbles 0 and 1) are added before
+// its high bytes (2 and 3), each product to its sum in turn, and the sums are held in registers:
+// the compiler would otherwise regroup the sums into more values than the registers hold and spill
+// them to the stack on every pass. With 16 registers, the sums of the four products as a tree run
+// faster.
 ZENDRA_ENTRY("ssse3")
 void Ssse3MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                      const std::uint8_t* tables, std::size_t count, std::size_t size) {
@@ -84,6 +87,7 @@ void Ssse3MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                 const auto* s = reinterpret_cast<const __m128i*>(sources[k] + at + 16 * half);
                 // Each table's first 16 bytes: nibble i's low bytes at 4 * i, high at 4 * i + 2.
                 const auto* t = reinterpret_cast<const __m128i*>(tables + kTable * k);
+#ifdef __i386__
                 for (std::size_t part = 0; part < 2; ++part, s += 2, t += 8) {
                     const __m128i bytes = _mm_loadu_si128(s);
                     const __m128i n = _mm_and_si128(bytes, mask);
@@ -92,12 +96,27 @@ void Ssse3MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                     accHi = _mm_xor_si128(accHi, _mm_shuffle_epi8(_mm_load_si128(t + 2), n));
                     accLo = _mm_xor_si128(accLo, _mm_shuffle_epi8(_mm_load_si128(t + 4), m));
                     accHi = _mm_xor_si128(accHi, _mm_shuffle_epi8(_mm_load_si128(t + 6), m));
-#ifdef __i386__
-                    // Keeps the compiler from regrouping the sums into more values than 8
-                    // registers hold (it would spill them to the stack on every pass).
                     __asm__("" : "+x"(accLo), "+x"(accHi));
-#endif
                 }
+#else
+                const __m128i lo = _mm_loadu_si128(s), hi = _mm_loadu_si128(s + 2);
+                const __m128i n0 = _mm_and_si128(lo, mask);
+                const __m128i n1 = _mm_and_si128(_mm_srli_epi16(lo, 4), mask);
+                const __m128i n2 = _mm_and_si128(hi, mask);
+                const __m128i n3 = _mm_and_si128(_mm_srli_epi16(hi, 4), mask);
+                accLo = _mm_xor_si128(
+                    accLo,
+                    _mm_xor_si128(_mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 0), n0),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 4), n1)),
+                                  _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 8), n2),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 12), n3))));
+                accHi = _mm_xor_si128(
+                    accHi,
+                    _mm_xor_si128(_mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 2), n0),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 6), n1)),
+                                  _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 10), n2),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 14), n3))));
+#endif
             }
             _mm_storeu_si128(d, accLo);
             _mm_storeu_si128(d + 2, accHi);
@@ -105,6 +124,7 @@ void Ssse3MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
     }
 }
 
+// The same order of sums as Ssse3MulAddMany.
 ZENDRA_ENTRY("avx2")
 void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                     const std::uint8_t* tables, std::size_t count, std::size_t size) {
@@ -116,6 +136,7 @@ void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
             const auto* s = reinterpret_cast<const __m256i*>(sources[k] + at);
             // Nibble i's low bytes at 2 * i, high at 2 * i + 1.
             const auto* t = reinterpret_cast<const __m256i*>(tables + kTable * k);
+#ifdef __i386__
             for (std::size_t part = 0; part < 2; ++part, ++s, t += 4) {
                 const __m256i bytes = _mm256_loadu_si256(s);
                 const __m256i n = _mm256_and_si256(bytes, mask);
@@ -124,10 +145,27 @@ void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                 accHi = _mm256_xor_si256(accHi, _mm256_shuffle_epi8(_mm256_load_si256(t + 1), n));
                 accLo = _mm256_xor_si256(accLo, _mm256_shuffle_epi8(_mm256_load_si256(t + 2), m));
                 accHi = _mm256_xor_si256(accHi, _mm256_shuffle_epi8(_mm256_load_si256(t + 3), m));
-#ifdef __i386__
-                __asm__("" : "+x"(accLo), "+x"(accHi)); // as in Ssse3MulAddMany
-#endif
+                __asm__("" : "+x"(accLo), "+x"(accHi));
             }
+#else
+            const __m256i lo = _mm256_loadu_si256(s), hi = _mm256_loadu_si256(s + 1);
+            const __m256i n0 = _mm256_and_si256(lo, mask);
+            const __m256i n1 = _mm256_and_si256(_mm256_srli_epi16(lo, 4), mask);
+            const __m256i n2 = _mm256_and_si256(hi, mask);
+            const __m256i n3 = _mm256_and_si256(_mm256_srli_epi16(hi, 4), mask);
+            accLo = _mm256_xor_si256(
+                accLo, _mm256_xor_si256(
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 0), n0),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 2), n1)),
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 4), n2),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 6), n3))));
+            accHi = _mm256_xor_si256(
+                accHi, _mm256_xor_si256(
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 1), n0),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 3), n1)),
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 5), n2),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 7), n3))));
+#endif
         }
         _mm256_storeu_si256(d, accLo);
         _mm256_storeu_si256(d + 1, accHi);
