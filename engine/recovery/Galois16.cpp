@@ -7,9 +7,10 @@
 namespace zendra::par2 {
 
 #ifdef ZENDRA_GF_X86
-// Galois16_x86.cpp: nothing when the processor lacks the instructions.
-const RegionKernel* Ssse3Kernel();
-const RegionKernel* Avx2Kernel();
+// Galois16_x86.cpp.
+CpuBits ProcessorBits();
+extern const RegionKernel kSsse3Kernel;
+extern const RegionKernel kAvx2Kernel;
 #endif
 
 namespace {
@@ -63,7 +64,8 @@ void ScalarPrepare(Gf factor, std::uint8_t* bytes) {
                 products[32 * half + (v & 15)] ^ products[32 * half + 16 + (v >> 4)];
 }
 
-// The kernel that runs everywhere, and the only one in the 32-bit Windows build.
+// The kernel that runs everywhere: where the processor lacks SSSE3 (an XP machine's may), and on
+// processors other than x86.
 void ScalarMulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
                       const std::uint8_t* tables, std::size_t count, std::size_t size) {
     constexpr std::size_t kGroup = 8; // 16 KiB of tables stay in the first-level cache
@@ -129,11 +131,26 @@ Gf SliceFactor(std::uint32_t index, std::uint32_t exponent) {
     return T().exp[static_cast<std::uint64_t>(T().sliceLog[index]) * exponent % kOrder];
 }
 
+KernelKind ChooseKernel(const CpuBits& bits) {
+    constexpr std::uint32_t kSse2 = 1u << 26;                     // leaf 1 EDX
+    constexpr std::uint32_t kSsse3 = 1u << 9;                     // leaf 1 ECX
+    constexpr std::uint32_t kOsxsave = 1u << 27, kAvx = 1u << 28; // leaf 1 ECX
+    constexpr std::uint32_t kAvx2 = 1u << 5;                      // leaf 7 EBX
+    constexpr std::uint64_t kXmmYmm = 0b110;                      // XCR0
+    if (!(bits.Leaf1Edx & kSse2) || !(bits.Leaf1Ecx & kSsse3)) return KernelKind::Table;
+    // XCR0 means nothing unless the system has turned XGETBV on (OSXSAVE).
+    const bool ymmSaved = (bits.Leaf1Ecx & kOsxsave) && (bits.Xcr0 & kXmmYmm) == kXmmYmm;
+    if (ymmSaved && (bits.Leaf1Ecx & kAvx) && (bits.Leaf7Ebx & kAvx2)) return KernelKind::Avx2;
+    return KernelKind::Ssse3;
+}
+
 std::vector<const RegionKernel*> AvailableKernels() {
     std::vector<const RegionKernel*> kernels{&kScalar};
 #ifdef ZENDRA_GF_X86
-    for (const RegionKernel* kernel : {Ssse3Kernel(), Avx2Kernel()})
-        if (kernel) kernels.push_back(kernel);
+    // Each kind needs everything the slower ones need.
+    const KernelKind best = ChooseKernel(ProcessorBits());
+    if (best >= KernelKind::Ssse3) kernels.push_back(&kSsse3Kernel);
+    if (best >= KernelKind::Avx2) kernels.push_back(&kAvx2Kernel);
 #endif
     return kernels;
 }

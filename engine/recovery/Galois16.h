@@ -50,9 +50,26 @@ struct RegionKernel {
 // word: products[16 * nibble + v].
 void NibbleProducts(Gf factor, Gf* products);
 
-// The fastest kernel this processor runs (chosen once, by asking the processor at run time).
+// What CPUID and XGETBV report, as far as the choice of kernel needs it.
+struct CpuBits {
+    std::uint32_t Leaf1Ecx = 0; // CPUID leaf 1: SSSE3 (bit 9), OSXSAVE (27), AVX (28)
+    std::uint32_t Leaf1Edx = 0; // CPUID leaf 1: SSE2 (bit 26)
+    std::uint32_t Leaf7Ebx = 0; // CPUID leaf 7, subleaf 0: AVX2 (bit 5); 0 without leaf 7
+    std::uint64_t Xcr0 = 0;     // XGETBV 0: the registers the system saves (bit 1 XMM, 2 YMM)
+};
+
+// From the slowest to the fastest. No SSE2 kernel: without PSHUFB a product takes a shift and an
+// add per bit of the factor, which gains too little over the tables.
+enum class KernelKind { Table, Ssse3, Avx2 };
+
+// The fastest kernel those bits allow: a vector kernel only where the processor has its
+// instructions, AVX2 only where the system also saves the YMM registers on a thread switch
+// (OSXSAVE set and XCR0 bits 1 and 2; Windows XP saves no AVX state).
+KernelKind ChooseKernel(const CpuBits& bits);
+
+// The kernel this processor and system run fastest (chosen once, at the first call).
 const RegionKernel& BestKernel();
-// Every kernel this processor runs, the plain table code first.
+// Every kernel this processor and system run, from the plain table code up to BestKernel.
 std::vector<const RegionKernel*> AvailableKernels();
 
 } // namespace zendra::par2

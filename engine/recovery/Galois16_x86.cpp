@@ -1,10 +1,21 @@
-// The vector kernels of the 64-bit x86 build: split-nibble tables looked up 16 or 32 at a time
-// with PSHUFB. The 32-bit Windows build does not compile this file.
+// The vector kernels of both x86 builds: split-nibble tables looked up 16 or 32 at a time with
+// PSHUFB. Only the functions marked with a target use the vector instructions: the rest of the
+// 32-bit Windows program stays plain i686 and runs on processors without SSE2, and
+// tests/e2e/vector-code.sh checks that no other function of the programs uses them.
 #include "Galois16.h"
 
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include <cstring>
+
+// The kernels' entry points realign the stack: 32-bit Windows keeps it 4-byte aligned only, and
+// the vector registers the compiler spills need 16 or 32 bytes (only 8 registers there).
+#ifdef __i386__
+#define ZENDRA_ENTRY(isa) __attribute__((target(isa), force_align_arg_pointer))
+#else
+#define ZENDRA_ENTRY(isa) __attribute__((target(isa)))
+#endif
 
 namespace zendra::par2 {
 namespace {
@@ -31,8 +42,7 @@ void Prepare(Gf factor, std::uint8_t* table) {
 }
 
 // A block of 32 little-endian words becomes their 32 low bytes, then their 32 high bytes.
-__attribute__((target("ssse3"))) void ToWork(const std::uint8_t* from, std::uint8_t* to,
-                                             std::size_t size) {
+ZENDRA_ENTRY("ssse3") void ToWork(const std::uint8_t* from, std::uint8_t* to, std::size_t size) {
     const __m128i split = _mm_setr_epi8(0, 2, 4, 6, 8, 10, 12, 14, 1, 3, 5, 7, 9, 11, 13, 15);
     for (std::size_t at = 0; at < size; at += kRegionBlock) {
         const auto* p = reinterpret_cast<const __m128i*>(from + at);
@@ -48,7 +58,7 @@ __attribute__((target("ssse3"))) void ToWork(const std::uint8_t* from, std::uint
     }
 }
 
-__attribute__((target("ssse3"))) void FromWork(std::uint8_t* bytes, std::size_t size) {
+ZENDRA_ENTRY("ssse3") void FromWork(std::uint8_t* bytes, std::size_t size) {
     for (std::size_t at = 0; at < size; at += kRegionBlock) {
         auto* p = reinterpret_cast<__m128i*>(bytes + at);
         const __m128i lo01 = _mm_loadu_si128(p), lo23 = _mm_loadu_si128(p + 1);
@@ -60,10 +70,14 @@ __attribute__((target("ssse3"))) void FromWork(std::uint8_t* bytes, std::size_t 
     }
 }
 
-__attribute__((target("ssse3"))) void Ssse3MulAddMany(std::uint8_t* dst,
-                                                      const std::uint8_t* const* sources,
-                                                      const std::uint8_t* tables, std::size_t count,
-                                                      std::size_t size) {
+// On 32-bit x86 (8 vector registers), each source's low bytes (nibbles 0 and 1) are added before
+// its high bytes (2 and 3), each product to its sum in turn, and the sums are held in registers:
+// the compiler would otherwise regroup the sums into more values than the registers hold and spill
+// them to the stack on every pass. With 16 registers, the sums of the four products as a tree run
+// faster.
+ZENDRA_ENTRY("ssse3")
+void Ssse3MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
+                     const std::uint8_t* tables, std::size_t count, std::size_t size) {
     const __m128i mask = _mm_set1_epi8(0x0f);
     for (std::size_t at = 0; at < size; at += kRegionBlock) {
         for (std::size_t half = 0; half < 2; ++half) {
@@ -71,25 +85,38 @@ __attribute__((target("ssse3"))) void Ssse3MulAddMany(std::uint8_t* dst,
             __m128i accLo = _mm_loadu_si128(d), accHi = _mm_loadu_si128(d + 2);
             for (std::size_t k = 0; k < count; ++k) {
                 const auto* s = reinterpret_cast<const __m128i*>(sources[k] + at + 16 * half);
+                // Each table's first 16 bytes: nibble i's low bytes at 4 * i, high at 4 * i + 2.
+                const auto* t = reinterpret_cast<const __m128i*>(tables + kTable * k);
+#ifdef __i386__
+                for (std::size_t part = 0; part < 2; ++part, s += 2, t += 8) {
+                    const __m128i bytes = _mm_loadu_si128(s);
+                    const __m128i n = _mm_and_si128(bytes, mask);
+                    const __m128i m = _mm_and_si128(_mm_srli_epi16(bytes, 4), mask);
+                    accLo = _mm_xor_si128(accLo, _mm_shuffle_epi8(_mm_load_si128(t), n));
+                    accHi = _mm_xor_si128(accHi, _mm_shuffle_epi8(_mm_load_si128(t + 2), n));
+                    accLo = _mm_xor_si128(accLo, _mm_shuffle_epi8(_mm_load_si128(t + 4), m));
+                    accHi = _mm_xor_si128(accHi, _mm_shuffle_epi8(_mm_load_si128(t + 6), m));
+                    __asm__("" : "+x"(accLo), "+x"(accHi));
+                }
+#else
                 const __m128i lo = _mm_loadu_si128(s), hi = _mm_loadu_si128(s + 2);
                 const __m128i n0 = _mm_and_si128(lo, mask);
                 const __m128i n1 = _mm_and_si128(_mm_srli_epi16(lo, 4), mask);
                 const __m128i n2 = _mm_and_si128(hi, mask);
                 const __m128i n3 = _mm_and_si128(_mm_srli_epi16(hi, 4), mask);
-                // Each table's first 16 bytes.
-                const auto* tk = reinterpret_cast<const __m128i*>(tables + kTable * k);
                 accLo = _mm_xor_si128(
                     accLo,
-                    _mm_xor_si128(_mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(tk + 0), n0),
-                                                _mm_shuffle_epi8(_mm_load_si128(tk + 4), n1)),
-                                  _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(tk + 8), n2),
-                                                _mm_shuffle_epi8(_mm_load_si128(tk + 12), n3))));
+                    _mm_xor_si128(_mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 0), n0),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 4), n1)),
+                                  _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 8), n2),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 12), n3))));
                 accHi = _mm_xor_si128(
                     accHi,
-                    _mm_xor_si128(_mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(tk + 2), n0),
-                                                _mm_shuffle_epi8(_mm_load_si128(tk + 6), n1)),
-                                  _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(tk + 10), n2),
-                                                _mm_shuffle_epi8(_mm_load_si128(tk + 14), n3))));
+                    _mm_xor_si128(_mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 2), n0),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 6), n1)),
+                                  _mm_xor_si128(_mm_shuffle_epi8(_mm_load_si128(t + 10), n2),
+                                                _mm_shuffle_epi8(_mm_load_si128(t + 14), n3))));
+#endif
             }
             _mm_storeu_si128(d, accLo);
             _mm_storeu_si128(d + 2, accHi);
@@ -97,50 +124,74 @@ __attribute__((target("ssse3"))) void Ssse3MulAddMany(std::uint8_t* dst,
     }
 }
 
-__attribute__((target("avx2"))) void Avx2MulAddMany(std::uint8_t* dst,
-                                                    const std::uint8_t* const* sources,
-                                                    const std::uint8_t* tables, std::size_t count,
-                                                    std::size_t size) {
+// The same order of sums as Ssse3MulAddMany.
+ZENDRA_ENTRY("avx2")
+void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
+                    const std::uint8_t* tables, std::size_t count, std::size_t size) {
     const __m256i mask = _mm256_set1_epi8(0x0f);
     for (std::size_t at = 0; at < size; at += kRegionBlock) {
         auto* d = reinterpret_cast<__m256i*>(dst + at);
         __m256i accLo = _mm256_loadu_si256(d), accHi = _mm256_loadu_si256(d + 1);
         for (std::size_t k = 0; k < count; ++k) {
             const auto* s = reinterpret_cast<const __m256i*>(sources[k] + at);
+            // Nibble i's low bytes at 2 * i, high at 2 * i + 1.
+            const auto* t = reinterpret_cast<const __m256i*>(tables + kTable * k);
+#ifdef __i386__
+            for (std::size_t part = 0; part < 2; ++part, ++s, t += 4) {
+                const __m256i bytes = _mm256_loadu_si256(s);
+                const __m256i n = _mm256_and_si256(bytes, mask);
+                const __m256i m = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), mask);
+                accLo = _mm256_xor_si256(accLo, _mm256_shuffle_epi8(_mm256_load_si256(t), n));
+                accHi = _mm256_xor_si256(accHi, _mm256_shuffle_epi8(_mm256_load_si256(t + 1), n));
+                accLo = _mm256_xor_si256(accLo, _mm256_shuffle_epi8(_mm256_load_si256(t + 2), m));
+                accHi = _mm256_xor_si256(accHi, _mm256_shuffle_epi8(_mm256_load_si256(t + 3), m));
+                __asm__("" : "+x"(accLo), "+x"(accHi));
+            }
+#else
             const __m256i lo = _mm256_loadu_si256(s), hi = _mm256_loadu_si256(s + 1);
             const __m256i n0 = _mm256_and_si256(lo, mask);
             const __m256i n1 = _mm256_and_si256(_mm256_srli_epi16(lo, 4), mask);
             const __m256i n2 = _mm256_and_si256(hi, mask);
             const __m256i n3 = _mm256_and_si256(_mm256_srli_epi16(hi, 4), mask);
-            const auto* tk = reinterpret_cast<const __m256i*>(tables + kTable * k);
             accLo = _mm256_xor_si256(
                 accLo, _mm256_xor_si256(
-                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(tk + 0), n0),
-                                            _mm256_shuffle_epi8(_mm256_load_si256(tk + 2), n1)),
-                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(tk + 4), n2),
-                                            _mm256_shuffle_epi8(_mm256_load_si256(tk + 6), n3))));
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 0), n0),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 2), n1)),
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 4), n2),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 6), n3))));
             accHi = _mm256_xor_si256(
                 accHi, _mm256_xor_si256(
-                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(tk + 1), n0),
-                                            _mm256_shuffle_epi8(_mm256_load_si256(tk + 3), n1)),
-                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(tk + 5), n2),
-                                            _mm256_shuffle_epi8(_mm256_load_si256(tk + 7), n3))));
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 1), n0),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 3), n1)),
+                           _mm256_xor_si256(_mm256_shuffle_epi8(_mm256_load_si256(t + 5), n2),
+                                            _mm256_shuffle_epi8(_mm256_load_si256(t + 7), n3))));
+#endif
         }
         _mm256_storeu_si256(d, accLo);
         _mm256_storeu_si256(d + 1, accHi);
     }
 }
 
-const RegionKernel kSsse3{"ssse3", ToWork, FromWork, kTable, Prepare, Ssse3MulAddMany};
-const RegionKernel kAvx2{"avx2", ToWork, FromWork, kTable, Prepare, Avx2MulAddMany};
-
 } // namespace
 
-const RegionKernel* Ssse3Kernel() {
-    return __builtin_cpu_supports("ssse3") ? &kSsse3 : nullptr;
-}
-const RegionKernel* Avx2Kernel() {
-    return __builtin_cpu_supports("avx2") ? &kAvx2 : nullptr;
+extern const RegionKernel kSsse3Kernel{"ssse3", ToWork, FromWork, kTable, Prepare, Ssse3MulAddMany};
+extern const RegionKernel kAvx2Kernel{"avx2", ToWork, FromWork, kTable, Prepare, Avx2MulAddMany};
+
+CpuBits ProcessorBits() {
+    CpuBits bits;
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    // Also false on a processor without CPUID.
+    if (!__get_cpuid(1, &a, &b, &c, &d)) return bits;
+    bits.Leaf1Ecx = c;
+    bits.Leaf1Edx = d;
+    if (__get_cpuid_count(7, 0, &a, &b, &c, &d)) bits.Leaf7Ebx = b;
+    // XGETBV faults unless the system has turned it on (OSXSAVE); Windows XP never does.
+    if (bits.Leaf1Ecx & (1u << 27)) {
+        std::uint32_t low = 0, high = 0;
+        __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+        bits.Xcr0 = static_cast<std::uint64_t>(high) << 32 | low;
+    }
+    return bits;
 }
 
 } // namespace zendra::par2
