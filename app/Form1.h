@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "FirstFrame.h"
 #include "Frmabout.h"
 #include "Leopard.h"
 #include "OSXcheckbox.h"
@@ -151,6 +152,7 @@ protected:
 
     AppServices& services_;
     tk::ToolTips tips_;
+    FirstFrame firstFrame_;
     // The source of the last split: what "Delete original file?" may remove, whatever the field
     // holds by then.
     std::wstring splitSource_;

@@ -56,7 +56,10 @@ std::wstring Form1::LocateIn(const std::wstring& filter) {
     dialog.SetFilter(filter);
     dialog.SetInitDir(services_.files.ExecutableFolder());
     dialog.SetFileName(L"");
-    dialog.ShowOpen();
+    {
+        const FocusKeeper focus(Hwnd());
+        dialog.ShowOpen();
+    }
     RepaintNow();
     const std::wstring chosen = dialog.FileName();
     if (!chosen.empty() && services_.files.PlainFileExists(chosen) && !dialog.CancelError())
