@@ -2,8 +2,11 @@
 // the deletion of the split's files.
 #include "AppFixture.h"
 
+#include "Replace.h"
+#include "SelfJoinKit.h"
 #include "Split.h"
 #include "TextRules.h"
+#include "recovery/Recovery.h"
 
 namespace zendra::test {
 
@@ -58,7 +61,8 @@ TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
     Browse(Lower(index));
     ASSERT_EQ(dialog.calls.size(), 1u);
     EXPECT_EQ(dialog.calls[0].filter,
-              L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
+              L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00|"
+              L"All files (*.*)|*.*");
     EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
     EXPECT_EQ(form->txtJoin.Text(), index);
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
@@ -199,15 +203,22 @@ TEST_F(JoinPane, AFolderThatCannotBeWrittenIsReportedNotJoined) {
 TEST_F(JoinPane, APieceThatCannotBeDeletedIsReportedAndTheJoinedFileStays) {
     const std::wstring index = Prepared();
     const std::wstring out = Subfolder(L"out");
-    SetFileAttributesW((source + L".001").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring piece = source + L".001";
+    SetFileAttributesW(piece.c_str(), FILE_ATTRIBUTE_READONLY);
     SetOption(L"DelSplit", L"1");
     SetOption(L"DelSplitConfirm", L"1");
     Start();
     messages.answers = {MsgResult::Ok, MsgResult::Yes};
     Join(index, out);
     ASSERT_EQ(messages.calls.size(), 3u);
-    EXPECT_NE(messages.calls[2].text.find(L"could not be deleted"), std::wstring::npos);
-    EXPECT_TRUE(Exists(source + L".001"));
+    // The file named once, the system's reason as one sentence.
+    const std::wstring said = messages.calls[2].text;
+    const std::wstring start = L"The file \"" + piece + L"\" could not be deleted: ";
+    EXPECT_EQ(said.substr(0, start.size()), start) << said;
+    EXPECT_EQ(said.find(piece, start.size()), std::wstring::npos) << said;
+    EXPECT_TRUE(said.ends_with(L".") && !said.ends_with(L"..")) << said;
+    EXPECT_EQ(said.find(L".:"), std::wstring::npos) << said;
+    EXPECT_TRUE(Exists(piece));
     EXPECT_EQ(Read(out + L"\\report.doc"), content);
     EXPECT_TRUE(form->IsLoaded());
 }
@@ -249,6 +260,68 @@ TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
     // The joined file and every other file stay.
     EXPECT_EQ(Read(source), content);
     EXPECT_TRUE(Exists(folder + L"myreport.doc"));
+}
+
+// The whole set a split with recovery data and the kit writes, joined with one piece rebuilt (or
+// damaged first): everything of the set goes, the missing piece is passed over, the rest stays.
+TEST_F(JoinPane, DeletionRemovesTheWholeSetAfterAJoinThatRebuiltAPiece) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::filesystem::path joinProgram =
+        std::filesystem::path(self).parent_path() / ".." / ".." / "cli" / "zendra-join.exe";
+    const std::wstring out = Subfolder(L"out");
+    Write(L"myreport.doc", "keep");
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    Start();
+    for (const bool damaged : {false, true}) {
+        content = "0123456789abcdefghijKLMNOPQRST";
+        source = Write(L"report.doc", content);
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10)) << message;
+        {
+            // The recovery data and the kit as a split writes them, for the files as they lie.
+            Replacement extra(dir, {});
+            const auto create = [&](const std::filesystem::path& final) {
+                return extra.Create(final);
+            };
+            std::vector<RecoveryInput> inputs;
+            for (const wchar_t* file : {L".000", L".001", L".002", L".tpl"})
+                inputs.push_back({"report.doc" + std::string(file, file + wcslen(file)),
+                                  std::filesystem::path(source + file)});
+            WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{100}, create);
+            ASSERT_TRUE(WriteSelfJoinKit(std::filesystem::path(source + L".tpl"), joinProgram,
+                                         create, message))
+                << message;
+            extra.Commit();
+        }
+        std::vector<std::wstring> set;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            if (entry.is_regular_file() && entry.path().filename() != L"myreport.doc" &&
+                entry.path().filename() != L"report.doc")
+                set.push_back(entry.path().wstring());
+        // Pieces, index, checksums, recovery files and kit.
+        for (const wchar_t* file :
+             {L".002", L".tpl", L".xxh128", L".par2", L".join.sh", L".join.exe"})
+            ASSERT_TRUE(Exists(source + file)) << file;
+        ASSERT_GT(set.size(), 8u); // with the NAME.vol*.par2
+        std::filesystem::remove(source);
+        if (damaged)
+            Write(L"report.doc.001", Read(source + L".001").replace(12, 1, "?"));
+        else
+            std::filesystem::remove(source + L".001");
+        messages.calls.clear();
+        messages.answers = {MsgResult::Ok, MsgResult::Yes};
+        Join(source + L".tpl", out);
+        ASSERT_EQ(Said(), (std::vector<std::wstring>{
+                              L"Successfully joined!\n1 piece was rebuilt from the recovery data.",
+                              L"Delete splitted files?"}));
+        for (const std::wstring& file : set)
+            EXPECT_FALSE(Exists(file)) << file;
+        EXPECT_EQ(Read(out + L"\\report.doc"), content);
+        std::filesystem::remove(out + L"\\report.doc");
+    }
+    EXPECT_EQ(Read(folder + L"myreport.doc"), "keep");
 }
 
 TEST_F(JoinPane, DeletionRemovesThePiecesWhereTheJoinFoundThem) {
