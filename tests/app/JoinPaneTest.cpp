@@ -2,6 +2,7 @@
 // the deletion of the split's files.
 #include "AppFixture.h"
 
+#include "Join.h"
 #include "Replace.h"
 #include "SelfJoinKit.h"
 #include "Split.h"
@@ -37,6 +38,23 @@ protected:
         form->txtJoin.SetText(index);
         form->txtJoinDest.SetText(output);
         Press(form->cmdJoin);
+    }
+    // The recovery data (and with a program the kit) as a split writes them beside the prepared
+    // split, for its three pieces and index as they lie.
+    void AddRecoveryAndKit(const std::filesystem::path& joinProgram = {}) {
+        Replacement extra(dir, {});
+        const auto create = [&](const std::filesystem::path& final) { return extra.Create(final); };
+        std::vector<RecoveryInput> inputs;
+        for (const std::string file : {".000", ".001", ".002", ".tpl"})
+            inputs.push_back({"report.doc" + file, std::filesystem::path(source) += file});
+        WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{100}, create);
+        std::string message;
+        if (!joinProgram.empty()) {
+            ASSERT_TRUE(WriteSelfJoinKit(std::filesystem::path(source + L".tpl"), joinProgram,
+                                         create, message))
+                << message;
+        }
+        extra.Commit();
     }
     std::wstring Subfolder(const std::wstring& name) {
         std::filesystem::create_directories(folder + name);
@@ -275,26 +293,8 @@ TEST_F(JoinPane, DeletionRemovesTheWholeSetAfterAJoinThatRebuiltAPiece) {
     SetOption(L"DelSplitConfirm", L"1");
     Start();
     for (const bool damaged : {false, true}) {
-        content = "0123456789abcdefghijKLMNOPQRST";
-        source = Write(L"report.doc", content);
-        std::string message;
-        ASSERT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10)) << message;
-        {
-            // The recovery data and the kit as a split writes them, for the files as they lie.
-            Replacement extra(dir, {});
-            const auto create = [&](const std::filesystem::path& final) {
-                return extra.Create(final);
-            };
-            std::vector<RecoveryInput> inputs;
-            for (const wchar_t* file : {L".000", L".001", L".002", L".tpl"})
-                inputs.push_back({"report.doc" + std::string(file, file + wcslen(file)),
-                                  std::filesystem::path(source + file)});
-            WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{100}, create);
-            ASSERT_TRUE(WriteSelfJoinKit(std::filesystem::path(source + L".tpl"), joinProgram,
-                                         create, message))
-                << message;
-            extra.Commit();
-        }
+        Prepared(L"report.doc", true);
+        AddRecoveryAndKit(joinProgram);
         std::vector<std::wstring> set;
         for (const auto& entry : std::filesystem::directory_iterator(dir))
             if (entry.is_regular_file() && entry.path().filename() != L"myreport.doc" &&
@@ -322,6 +322,40 @@ TEST_F(JoinPane, DeletionRemovesTheWholeSetAfterAJoinThatRebuiltAPiece) {
         std::filesystem::remove(out + L"\\report.doc");
     }
     EXPECT_EQ(Read(folder + L"myreport.doc"), "keep");
+}
+
+// The join's progress as the window shows it: one total, the output's length, counted up once
+// whatever passes the join takes (a copy that finds a damaged piece, the recovery data's check
+// and rebuild, the copy from the rebuilt pieces).
+TEST_F(JoinPane, TheJoinsProgressCountsEachByteOnceWhateverPassesItTakes) {
+    enum class Change { None, NoChecksums, Missing, Damaged };
+    for (const Change change :
+         {Change::None, Change::NoChecksums, Change::Missing, Change::Damaged}) {
+        const std::wstring index = Prepared(L"report.doc", change != Change::NoChecksums);
+        AddRecoveryAndKit();
+        std::filesystem::remove(source);
+        if (change == Change::Missing) std::filesystem::remove(source + L".001");
+        if (change == Change::Damaged)
+            Write(L"report.doc.001", Read(source + L".001").replace(12, 1, "?"));
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+        std::string message;
+        ASSERT_TRUE(JoinPieces(std::filesystem::path(index), std::filesystem::path(folder), message,
+                               [&](std::uint64_t done, std::uint64_t total) {
+                                   reports.emplace_back(done, total);
+                                   return true;
+                               }))
+            << message;
+        const int at = static_cast<int>(change);
+        ASSERT_FALSE(reports.empty()) << at;
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            EXPECT_EQ(reports[i].second, content.size()) << at << " " << i;
+            if (i > 0) {
+                EXPECT_GE(reports[i].first, reports[i - 1].first) << at << " " << i;
+            }
+        }
+        EXPECT_EQ(reports.back().first, content.size()) << at;
+        EXPECT_EQ(Read(source), content) << at;
+    }
 }
 
 TEST_F(JoinPane, DeletionRemovesThePiecesWhereTheJoinFoundThem) {
