@@ -1,6 +1,6 @@
 // A window's first frame on the screen is the whole painted window. A compositor shows a window
 // the moment it is shown, black where its controls have not yet painted (under Wine on an XP
-// prefix with a compositor, 2 starts in 3 showed such frames for up to 230 ms); so the window stays
+// prefix with a compositor, most starts showed such frames, for up to 230 ms); so the window stays
 // fully transparent from its load until it has been shown and painted, and its shadow waits for it.
 #pragma once
 
