@@ -1,6 +1,7 @@
 // The window is drawn again as soon as a box closes, not only when the message loop gets round to
 // it.
 #include "AppFixture.h"
+#include "frmProgress.h"
 
 namespace zendra::test {
 
@@ -34,6 +35,36 @@ TEST_F(Repaint, TheWindowIsRedrawnBeforeTheHandlerReturnsFromABox) {
     SendMessageW(main.cmdSplit.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
     ASSERT_EQ(box.calls.size(), 1u);
     EXPECT_FALSE(NeedsPainting(main.Hwnd()));
+    main.Unload();
+}
+
+// Each window stays fully transparent, its shadow held back, from its show until it has painted;
+// then it shows as its title bar keyed it, with its shadow. A window left transparent would be
+// lost to the user.
+TEST_F(Repaint, EachWindowShowsOnlyOncePaintedThenWithItsShadow) {
+    AppServices faked{messages, dialog, *realFiles, settings, typeLibrary};
+    Form1 main(faked);
+    ASSERT_TRUE(main.Initialize());
+    frmProgress progress(L"Joining...");
+    const std::pair<tk::Form*, ucShadow*> windows[] = {
+        {&main, &main.ucShadow1},
+        {&main.aboutWindow, &main.aboutWindow.ucShadow2},
+        {&progress, &progress.ucShadow1}};
+    for (const auto& [window, shadow] : windows) {
+        window->Show(); // shown and painted, nothing pumped yet
+        COLORREF key = 0;
+        BYTE alpha = 255;
+        DWORD flags = 0;
+        ASSERT_TRUE(GetLayeredWindowAttributes(window->Hwnd(), &key, &alpha, &flags));
+        EXPECT_EQ(alpha, 0);
+        EXPECT_EQ(flags, DWORD{LWA_COLORKEY | LWA_ALPHA});
+        EXPECT_FALSE(shadow->Visible());
+        EXPECT_TRUE(PumpUntil([&] { return shadow->Visible(); }));
+        ASSERT_TRUE(GetLayeredWindowAttributes(window->Hwnd(), &key, &alpha, &flags));
+        EXPECT_EQ(flags, DWORD{LWA_COLORKEY});
+        EXPECT_FALSE(NeedsPainting(window->Hwnd()));
+    }
+    progress.Unload();
     main.Unload();
 }
 
