@@ -168,6 +168,7 @@ void Form1::OnLoad() {
     Skipping([&] { SetFrame(L"SPLIT"); });
     Skipping([&] { GetRegistry(L"All"); });
     Skipping([&] { ListView2.AddItem(ListHeader()); });
+    firstFrame_.Hold(Hwnd(), ucShadow1);
 }
 
 void Form1::OnUnload() { SaveRegistry(); }
@@ -191,6 +192,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return SendMessageW(ListView2.Hwnd(), message, wParam, lParam);
         return Form::HandleMessage(message, wParam, lParam);
     }
+    case kRevealMessage:
+        firstFrame_.Reveal();
+        return 0;
     case WM_ENDSESSION:
         // Unloaded as at a close; the process ends when this returns, so a split or join still
         // running must first stop and remove what it wrote.
@@ -248,11 +252,13 @@ void Form1::SetFrame(const std::wstring& name) {
 void Form1::ShowAbout() { aboutWindow.Show(); }
 
 void Form1::Say(const std::wstring& text) {
+    const FocusKeeper focus(Hwnd());
     services_.messages.Show(text);
     RepaintNow();
 }
 
 tk::MsgResult Form1::Ask(const std::wstring& question, tk::MsgDefault focused) {
+    const FocusKeeper focus(Hwnd());
     const tk::MsgResult answer = services_.messages.Show(question, tk::MsgButtons::YesNo,
                                                          tk::MsgIcon::Question, {}, focused);
     RepaintNow();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "FirstFrame.h"
 #include "Frmabout.h"
 #include "Leopard.h"
 #include "OSXcheckbox.h"
@@ -151,13 +152,12 @@ protected:
 
     AppServices& services_;
     tk::ToolTips tips_;
+    FirstFrame firstFrame_;
     // The source of the last split: what "Delete original file?" may remove, whatever the field
     // holds by then.
     std::wstring splitSource_;
-    // The index of the last join, the pieces it read and the checksum file it checked them
-    // against (where it found them), and where it wrote its output: what "Delete splitted files?"
-    // may remove, and what it must keep.
-    std::wstring joinedIndex_;
+    // The files of the set the last join read (SetFiles), and where it wrote its output: what
+    // "Delete splitted files?" may remove, and what it must keep.
     std::vector<std::filesystem::path> joinedFiles_;
     std::filesystem::path joinedOutput_;
 };

@@ -7,9 +7,8 @@
 #include "Join.h"
 #include "PathHelpers.h"
 #include "PlatformPath.h"
+#include "SetFiles.h"
 #include "TextRules.h"
-#include "kit/SelfJoinKit.h"
-#include "recovery/Recovery.h"
 
 #include <system_error>
 
@@ -38,9 +37,10 @@ void Form1::UseIndex(const std::wstring& chosen) {
 }
 
 std::wstring Form1::LocateSplittedFile() {
-    // Other tools' raw pieces are joined from their first part.
-    return LocateIn(
-        L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
+    // Other tools' raw pieces are joined from their first part; first parts the patterns miss
+    // (hex numbers, a set starting at 2, a suffix after the number) are among all files.
+    return LocateIn(L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00|"
+                    L"All files (*.*)|*.*");
 }
 
 void Form1::cmdJoin_Click() {
@@ -82,30 +82,24 @@ void Form1::cmdJoin_Click() {
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (end != WorkEnd::Done)
         return Say(end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message));
-    joinedIndex_ = TrimSpaces(index.wstring());
-    joinedFiles_.clear();
-    for (const PieceBuffer& piece : plan.Pieces) joinedFiles_.push_back(piece.Location);
-    if (!plan.ChecksumFile.empty()) joinedFiles_.push_back(plan.ChecksumFile);
-    // The recovery data and the self-join kit go with the pieces they were made for.
-    std::filesystem::path base = index;
-    base.replace_extension();
-    for (const auto& file : ExistingRecoveryFiles(base)) joinedFiles_.push_back(file);
-    for (const auto& file : {JoinScriptName(base), JoinProgramName(base)})
-        if (services_.files.FileExists(file.wstring())) joinedFiles_.push_back(file);
+    // What the set is, named by the engine. Another tool's parts, once the window joins them,
+    // are listed by SetFiles(PartsPlan): the parts alone, never a check file.
+    joinedFiles_ = SetFiles(std::filesystem::path(TrimSpaces(index.wstring())), plan);
     joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
     Say(L"Successfully joined!" + rebuilt);
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
 }
 
 void Form1::DelSplittedConfirm() {
-    if (joinedIndex_.empty() || !ReadsAsOne(Option(L"DelSplitConfirm"))) return;
+    if (joinedFiles_.empty() || !ReadsAsOne(Option(L"DelSplitConfirm"))) return;
     if (Ask(L"Delete splitted files?") != tk::MsgResult::Yes) return;
-    std::vector<std::wstring> doomed{joinedIndex_};
-    for (const auto& file : joinedFiles_) doomed.push_back(file.wstring());
-    for (const std::wstring& path : doomed) {
+    for (const auto& file : joinedFiles_) {
+        const std::wstring path = file.wstring();
         // The joined file is kept whatever the index's names say.
         std::error_code error;
         if (std::filesystem::equivalent(path, joinedOutput_, error)) continue;
+        // Not there: a piece rebuilt from the recovery data, a kit that was never written.
+        if (!services_.files.FileExists(path)) continue;
         if (!RemoveFile(path)) return;
     }
 }

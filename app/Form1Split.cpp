@@ -22,6 +22,16 @@ std::wstring ForUser(const std::string& message) {
     return WideFromUtf8(message);
 }
 
+// The system's reason alone, as one sentence: the file service names the file after it, and the
+// message names it once.
+std::wstring Reason(const tk::PlatformError& error, const std::wstring& path) {
+    std::wstring reason = error.Description();
+    if (reason.ends_with(L": " + path)) reason.resize(reason.size() - path.size() - 2);
+    while (!reason.empty() && (reason.back() == L'.' || reason.back() == L' '))
+        reason.pop_back();
+    return reason + L".";
+}
+
 } // namespace
 
 void Form1::CreateSplitPane() {
@@ -56,7 +66,10 @@ std::wstring Form1::LocateIn(const std::wstring& filter) {
     dialog.SetFilter(filter);
     dialog.SetInitDir(services_.files.ExecutableFolder());
     dialog.SetFileName(L"");
-    dialog.ShowOpen();
+    {
+        const FocusKeeper focus(Hwnd());
+        dialog.ShowOpen();
+    }
     RepaintNow();
     const std::wstring chosen = dialog.FileName();
     if (!chosen.empty() && services_.files.PlainFileExists(chosen) && !dialog.CancelError())
@@ -138,7 +151,7 @@ bool Form1::RemoveFile(const std::wstring& path) {
         services_.files.Delete(path);
         return true;
     } catch (const tk::PlatformError& error) {
-        Say(L"The file could not be deleted: " + error.Description());
+        Say(L"The file \"" + path + L"\" could not be deleted: " + Reason(error, path));
         return false;
     }
 }

@@ -60,6 +60,25 @@ private:
     HCURSOR previous_;
 };
 
+// Gives the keyboard focus back, once a box or dialog has closed, to the control of `window` that
+// had it when it opened: the system gives it to the window itself, where typed keys go nowhere.
+class FocusKeeper {
+  public:
+    explicit FocusKeeper(HWND window) noexcept : window_(window), had_(GetFocus()) {}
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+    ~FocusKeeper() noexcept {
+        // Not to a control hidden meanwhile, nor into a window gone or taking no input.
+        if (had_ != nullptr && IsChild(window_, had_) && IsWindowVisible(had_) &&
+            IsWindowEnabled(had_) && IsWindowEnabled(window_))
+            SetFocus(had_);
+    }
+
+  private:
+    HWND window_;
+    HWND had_;
+};
+
 // Drops the mouse and keyboard input that arrived while a split or join ran: the window took none
 // then, and keys typed meanwhile must not answer the boxes that follow.
 inline void DiscardQueuedInput() noexcept {

@@ -52,6 +52,13 @@ void Frmabout::OnLoad() {
     ConfigureShadow(ucShadow2);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
     Skipping([&] { Tiger1.SetWidth(Width()); });
+    firstFrame_.Hold(Hwnd(), ucShadow2);
+}
+
+LRESULT Frmabout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRevealMessage) return Form::HandleMessage(message, wParam, lParam);
+    firstFrame_.Reveal();
+    return 0;
 }
 
 bool Frmabout::OnDialogKey(HWND from, WPARAM key) {

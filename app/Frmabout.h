@@ -2,6 +2,7 @@
 // and a legal notice. One instance; showing it again only brings it forward.
 #pragma once
 
+#include "FirstFrame.h"
 #include "Tiger.h"
 #include "ucShadow.h"
 
@@ -27,6 +28,10 @@ protected:
     void OnLoad() override;
     // Esc closes the window.
     bool OnDialogKey(HWND from, WPARAM key) override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    FirstFrame firstFrame_;
 };
 
 } // namespace zendra

@@ -40,6 +40,13 @@ void frmProgress::OnLoad() {
     ConfigureShadow(ucShadow1);
     Skipping([&] { Shape1.Move(0, 0, Width(), Height()); });
     Skipping([&] { Tiger1.SetWidth(Width()); });
+    firstFrame_.Hold(Hwnd(), ucShadow1);
+}
+
+LRESULT frmProgress::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRevealMessage) return Form::HandleMessage(message, wParam, lParam);
+    firstFrame_.Reveal();
+    return 0;
 }
 
 void frmProgress::OnUnload() {

@@ -3,6 +3,7 @@
 // window each ask to cancel: CancelRequested is raised once per load.
 #pragma once
 
+#include "FirstFrame.h"
 #include "ProgressBar.h"
 #include "Tiger.h"
 #include "aquaBtn.h"
@@ -42,10 +43,12 @@ class frmProgress : public tk::Form {
     void CreateControls() override;
     void OnLoad() override;
     void OnUnload() override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void RequestCancel();
 
+    FirstFrame firstFrame_;
     bool cancelRequested_ = false;
 };
 

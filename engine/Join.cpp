@@ -353,6 +353,44 @@ std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path&
     }
 }
 
+namespace {
+
+// The join's one progress over the output's length, whatever passes it takes (a copy that finds a
+// damaged piece, the recovery data's check and rebuild, the copy from the rebuilt pieces): each
+// pass is laid over what is left of the length, so the count never goes back nor past it.
+class JoinPasses {
+  public:
+    JoinPasses(const Progress& progress, std::uint64_t length)
+        : progress_(progress), length_(length) {}
+    // The next pass, which takes `share` of what is left.
+    Progress Next(double share) {
+        if (!progress_ || length_ == 0) return progress_;
+        const std::uint64_t from = shown_;
+        return [this, from, share](std::uint64_t done, std::uint64_t total) {
+            const double part = total == 0 ? 1.0 : std::min(1.0, double(done) / double(total));
+            shown_ = std::max(shown_, from + std::uint64_t(part * share * double(length_ - from)));
+            return progress_(shown_, length_);
+        };
+    }
+
+  private:
+    const Progress& progress_;
+    std::uint64_t length_;
+    std::uint64_t shown_ = 0;
+};
+
+// The output's length as the index records it, for the progress; 0 when the index cannot be read
+// (the join then fails saying why).
+std::uint64_t RecordedLength(const std::filesystem::path& index) {
+    try {
+        return static_cast<std::uint64_t>(ReadIndex(index).FileSize);
+    } catch (const Failure&) {
+        return 0;
+    }
+}
+
+} // namespace
+
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
                 std::string& Message, const Progress& progress, const JoinOptions& options,
                 JoinPlan* Plan) {
@@ -362,9 +400,11 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     // The recovery data is consulted only when the index or a piece is missing or damaged, or
     // when no checksum file could tell.
     const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
+    JoinPasses passes(progress, planned ? static_cast<std::uint64_t>(plan.Index.FileSize)
+                                        : RecordedLength(IndexPath));
     if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
         try {
-            WriteJoined(plan, OutputFolder, progress, options);
+            WriteJoined(plan, OutputFolder, passes.Next(1), options);
             if (Plan) *Plan = std::move(plan);
             return true;
         } catch (const std::exception& error) {
@@ -380,12 +420,12 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     try {
         // Rebuilt into temporary files beside the output; the user's files stay as they are.
         const RebuiltCopies copies(*recovery, std::filesystem::path(OutputFolder).parent_path(),
-                                   progress);
+                                   passes.Next(0.5));
         const PieceSource rebuilt = [&](const std::filesystem::path& piece) {
             return copies.ReadFrom(piece);
         };
         if (!ReadJoinPlan(IndexPath, plan, Message, options.CodePage, rebuilt) ||
-            !WriteJoinedFile(plan, OutputFolder, Message, progress, options))
+            !WriteJoinedFile(plan, OutputFolder, Message, passes.Next(1), options))
             return false;
         const bool index = copies.ReadFrom(IndexPath) != IndexPath;
         if (copies.Count() > 0 && options.Notice)

@@ -74,8 +74,9 @@ std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path&
 // When the index or a piece is missing or damaged, or no checksum file can tell, and recovery data
 // lies beside the index (NAME.par2 or NAME.vol*.par2), the files it shows missing or damaged are
 // rebuilt into temporary files and joined from there (the user's files stay as they are);
-// options.Notice is told how many.
-// `Plan`, when given, receives the plan joined.
+// options.Notice is told how many. `Plan`, when given, receives the plan joined. The progress has
+// one total, the output's length, counted up once whatever passes the join takes (the recovery
+// data's check and rebuild included).
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
                 std::string& Message, const Progress& progress = {},
                 const JoinOptions& options = {}, JoinPlan* Plan = nullptr);

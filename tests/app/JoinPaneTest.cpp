@@ -2,8 +2,12 @@
 // the deletion of the split's files.
 #include "AppFixture.h"
 
+#include "Join.h"
+#include "Replace.h"
+#include "SelfJoinKit.h"
 #include "Split.h"
 #include "TextRules.h"
+#include "recovery/Recovery.h"
 
 namespace zendra::test {
 
@@ -35,6 +39,28 @@ protected:
         form->txtJoinDest.SetText(output);
         Press(form->cmdJoin);
     }
+    // Beside the prepared split, what a split with recovery data and the kit writes (written here
+    // for the files as they lie); then the source goes and a piece may be spoilt.
+    enum class Spoil { None, Missing, Damaged };
+    void WithRecovery(Spoil spoil) {
+        Replacement extra(dir, {});
+        const auto create = [&](const std::filesystem::path& final) { return extra.Create(final); };
+        std::vector<RecoveryInput> inputs;
+        for (const std::string file : {".000", ".001", ".002", ".tpl"})
+            inputs.push_back({"report.doc" + file, std::filesystem::path(source) += file});
+        WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{100}, create);
+        std::string message;
+        const std::wstring program =
+            realFiles->ExecutableFolder() + L"\\..\\..\\cli\\zendra-join.exe";
+        ASSERT_TRUE(
+            WriteSelfJoinKit(std::filesystem::path(source + L".tpl"), program, create, message))
+            << message;
+        extra.Commit();
+        std::filesystem::remove(source);
+        if (spoil == Spoil::Missing) std::filesystem::remove(source + L".001");
+        if (spoil == Spoil::Damaged)
+            Write(L"report.doc.001", Read(source + L".001").replace(12, 1, "?"));
+    }
     std::wstring Subfolder(const std::wstring& name) {
         std::filesystem::create_directories(folder + name);
         return folder + name;
@@ -58,7 +84,8 @@ TEST_F(JoinPane, BrowseFillsTheFieldsAndListsTheSplitsFiles) {
     Browse(Lower(index));
     ASSERT_EQ(dialog.calls.size(), 1u);
     EXPECT_EQ(dialog.calls[0].filter,
-              L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00");
+              L"File Index(*.tpl)|*.tpl|First part (*.000;*.001;*aa;*00)|*.000;*.001;*aa;*00|"
+              L"All files (*.*)|*.*");
     EXPECT_EQ(dialog.calls[0].initDir, realFiles->ExecutableFolder());
     EXPECT_EQ(form->txtJoin.Text(), index);
     EXPECT_EQ(form->txtJoinDest.Text(), folder);
@@ -199,15 +226,21 @@ TEST_F(JoinPane, AFolderThatCannotBeWrittenIsReportedNotJoined) {
 TEST_F(JoinPane, APieceThatCannotBeDeletedIsReportedAndTheJoinedFileStays) {
     const std::wstring index = Prepared();
     const std::wstring out = Subfolder(L"out");
-    SetFileAttributesW((source + L".001").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring piece = source + L".001";
+    SetFileAttributesW(piece.c_str(), FILE_ATTRIBUTE_READONLY);
     SetOption(L"DelSplit", L"1");
     SetOption(L"DelSplitConfirm", L"1");
     Start();
     messages.answers = {MsgResult::Ok, MsgResult::Yes};
     Join(index, out);
     ASSERT_EQ(messages.calls.size(), 3u);
-    EXPECT_NE(messages.calls[2].text.find(L"could not be deleted"), std::wstring::npos);
-    EXPECT_TRUE(Exists(source + L".001"));
+    // The file named once, the system's reason as one sentence.
+    const std::wstring said = messages.calls[2].text;
+    EXPECT_TRUE(said.starts_with(L"The file \"" + piece + L"\" could not be deleted: ") &&
+                said.find(piece) == said.rfind(piece) && said.find(L".:") == std::wstring::npos &&
+                said.ends_with(L".") && !said.ends_with(L".."))
+        << said;
+    EXPECT_TRUE(Exists(piece));
     EXPECT_EQ(Read(out + L"\\report.doc"), content);
     EXPECT_TRUE(form->IsLoaded());
 }
@@ -249,6 +282,46 @@ TEST_F(JoinPane, SplitFilesAreDeletedOnlyWithBothOptionsOnAndYes) {
     // The joined file and every other file stay.
     EXPECT_EQ(Read(source), content);
     EXPECT_TRUE(Exists(folder + L"myreport.doc"));
+}
+
+// The whole set (recovery data and kit included) after a join that rebuilt a piece: all of it
+// goes, the piece that is not there passed over.
+TEST_F(JoinPane, DeletionRemovesTheWholeSetAfterAJoinThatRebuiltAPiece) {
+    const std::wstring out = Subfolder(L"out");
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    Start();
+    const std::wstring index = Prepared(L"report.doc", true);
+    WithRecovery(Spoil::Missing);
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Join(index, out);
+    EXPECT_EQ(Said(), (std::vector<std::wstring>{
+                          L"Successfully joined!\n1 piece was rebuilt from the recovery data.",
+                          L"Delete splitted files?"}));
+    EXPECT_EQ(Read(out + L"\\report.doc"), content);
+    for (const auto& left : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(left.path().filename(), L"out");
+}
+
+// One total, the output's length, counted up once whatever passes the join takes: the copy alone,
+// the recovery data's check then the copy (no checksum file), its check and rebuild then the copy
+// (a piece missing or damaged).
+TEST_F(JoinPane, TheJoinsProgressCountsEachByteOnceWhateverPassesItTakes) {
+    for (const int change : {0, 1, 2, 3}) {
+        const std::wstring index = Prepared(L"report.doc", change != 1);
+        WithRecovery(change == 2 ? Spoil::Missing : change == 3 ? Spoil::Damaged : Spoil::None);
+        std::uint64_t last = 0;
+        std::string message;
+        EXPECT_TRUE(JoinPieces(std::filesystem::path(index), std::filesystem::path(folder), message,
+                               [&](std::uint64_t done, std::uint64_t total) {
+                                   EXPECT_EQ(total, content.size()) << change;
+                                   EXPECT_GE(done, last) << change;
+                                   last = done;
+                                   return true;
+                               }))
+            << message;
+        EXPECT_EQ(last, content.size()) << change;
+    }
 }
 
 TEST_F(JoinPane, DeletionRemovesThePiecesWhereTheJoinFoundThem) {

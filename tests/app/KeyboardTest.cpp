@@ -1,6 +1,9 @@
-// The main and About windows worked from the keyboard, through real key presses, and the wheel
-// the window passes to the piece list under the pointer.
+// The main and About windows worked from the keyboard, through real key presses (the focus back
+// on its control after real boxes too), and the wheel the window passes to the piece list under
+// the pointer.
 #include "AppFixture.h"
+
+#include "Split.h"
 
 namespace zendra::test {
 
@@ -69,6 +72,55 @@ TEST_F(Keyboard, EnterRunsThePanesActionSpaceClicksAButtonTicksABoxAndEscClosesA
     ASSERT_TRUE(
         PumpUntil([&] { return GetForegroundWindow() == form->aboutWindow.Hwnd(); }, 10000));
     ASSERT_TRUE(After({VK_ESCAPE}, [&] { return !form->aboutWindow.IsLoaded(); }));
+}
+
+// Real boxes, each closed by a real Enter once it has the focus; their texts in order.
+std::vector<std::wstring>* boxesSeen = nullptr;
+
+void CALLBACK PressEnterInBox(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND box = GetForegroundWindow();
+    wchar_t text[128] = {};
+    if (!IsChild(box, GetFocus()) || GetDlgItemTextW(box, 0xFFFF, text, 128) == 0 ||
+        (!boxesSeen->empty() && boxesSeen->back() == text))
+        return;
+    boxesSeen->push_back(text);
+    PressKeys({VK_RETURN});
+}
+
+TEST_F(Keyboard, TheFocusGoesBackToItsControlAfterEveryBox) {
+    tk::BoxOwner owner;
+    const auto boxes = tk::MakeWin32MessageBox(owner);
+    AppServices real{*boxes, dialog, *realFiles, settings, typeLibrary, &owner};
+    form->Unload();
+    form = std::make_unique<Form1>(real);
+    ASSERT_TRUE(form->Initialize());
+    form->Show();
+    const std::wstring source = Write(L"clip.avi", std::string(25, 'x'));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10));
+    const std::wstring out = folder + L"out\\";
+    std::filesystem::create_directories(out);
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    // A join: its work, two boxes and the deleting between them.
+    form->SetFrame(L"JOIN");
+    form->txtJoin.SetText(source + L".tpl");
+    form->txtJoinDest.SetText(out);
+    SetFocus(form->txtJoinDest.Hwnd());
+    std::vector<std::wstring> seen;
+    boxesSeen = &seen;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, PressEnterInBox);
+    PressKeys({VK_RETURN});
+    EXPECT_TRUE(
+        PumpUntil([&] { return seen.size() == 2 && GetFocus() == form->txtJoinDest.Hwnd(); }));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(seen,
+              (std::vector<std::wstring>{L"Successfully joined!", L"Delete splitted files?"}));
+    EXPECT_FALSE(Exists(source + L".tpl"));
+    // The next key reaches the field (at its caret, where the program set the text).
+    EXPECT_TRUE(After({'Q'}, [&] { return form->txtJoinDest.Text() == L"q" + out; }));
+    form->Unload(); // while its boxes live
+    form.reset();
 }
 
 TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {

@@ -37,6 +37,24 @@ TEST_F(Repaint, TheWindowIsRedrawnBeforeTheHandlerReturnsFromABox) {
     main.Unload();
 }
 
+// The window stays fully transparent, its shadow held back, from its show until it has painted;
+// then it shows as its title bar keyed it, with its shadow (the About and progress windows alike).
+TEST_F(Repaint, TheWindowShowsOnlyOncePaintedThenWithItsShadow) {
+    AppServices faked{messages, dialog, *realFiles, settings, typeLibrary};
+    Form1 main(faked);
+    ASSERT_TRUE(main.Initialize());
+    main.Show(); // shown and painted, nothing pumped yet
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(main.Hwnd(), &key, &alpha, &flags));
+    EXPECT_TRUE(alpha == 0 && flags == (LWA_COLORKEY | LWA_ALPHA) && !main.ucShadow1.Visible());
+    EXPECT_TRUE(PumpUntil([&] { return main.ucShadow1.Visible(); }));
+    ASSERT_TRUE(GetLayeredWindowAttributes(main.Hwnd(), &key, &alpha, &flags));
+    EXPECT_EQ(flags, DWORD{LWA_COLORKEY});
+    main.Unload();
+}
+
 } // namespace
 
 } // namespace zendra::test
