@@ -43,17 +43,18 @@ protected:
     // for the files as they lie); then the source goes and a piece may be spoilt.
     enum class Spoil { None, Missing, Damaged };
     void WithRecovery(Spoil spoil) {
-        Replacement extra(dir, {});
+        Replacement extra(std::filesystem::path(source + L".par2"), {});
         const auto create = [&](const std::filesystem::path& final) { return extra.Create(final); };
         std::vector<RecoveryInput> inputs;
         for (const std::string file : {".000", ".001", ".002", ".tpl"})
             inputs.push_back({"report.doc" + file, std::filesystem::path(source) += file});
         WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{100}, create);
         std::string message;
-        const std::wstring program =
-            realFiles->ExecutableFolder() + L"\\..\\..\\cli\\zendra-join.exe";
-        ASSERT_TRUE(
-            WriteSelfJoinKit(std::filesystem::path(source + L".tpl"), program, create, message))
+        const std::string program = ReadSmallFile(
+            realFiles->ExecutableFolder() + L"\\..\\..\\cli\\zendra-join.exe", "a program");
+        ASSERT_TRUE(WriteSelfJoinKit(std::filesystem::path(source + L".tpl"),
+                                     std::vector<std::uint8_t>(program.begin(), program.end()),
+                                     create, message))
             << message;
         extra.Commit();
         std::filesystem::remove(source);
