@@ -3,8 +3,13 @@
 #include "Form1.h"
 
 #include "BackgroundWork.h"
+#include "File.h"
 #include "FormHelpers.h"
+#include "JoinRequest.h"
+#include "PartNaming.h"
+#include "Recovery.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -31,18 +36,20 @@ class DroppedFiles {
     HDROP drop_;
 };
 
-bool IsIndexName(const std::wstring& path) {
-    return path.size() > 4 && Lower(path.substr(path.size() - 4)) == L".tpl";
-}
-
-// The first part of another tool's pieces, by the names Browse offers: *.000, *.001, *aa, *00.
-bool IsFirstPart(const std::wstring& path) {
-    const std::wstring name = Lower(path.substr(path.find_last_of(L"\\/") + 1));
-    const auto endsWith = [&](const std::wstring& end) {
-        return name.size() > end.size() &&
-               name.compare(name.size() - end.size(), end.size(), end) == 0;
-    };
-    return endsWith(L".000") || endsWith(L".001") || endsWith(L"aa") || endsWith(L"00");
+// A part of another tool's set, as the engine reads the namings: a set's first name (NAME.000,
+// NAME.001, PREFIXaa, PREFIX00), or a name of one with another part beside it (a lone
+// "report2023.pdf" is a file to split).
+bool IsPart(const std::wstring& path) {
+    const auto namings = NamingsOf(std::filesystem::path(path).filename().native());
+    if (std::any_of(namings.begin(), namings.end(),
+                    [](const NamingAt& at) {
+                        return at.Value <= 1 && at.Naming.Width >= 2 && at.Naming.Tail.empty();
+                    }))
+        return true;
+    const PartRun run = FollowParts(path, [](const PathText& name) {
+        return KindOf(std::filesystem::path(name)) == EntryKind::Regular;
+    });
+    return run.Names.size() > 1;
 }
 
 constexpr wchar_t kOneFileOnly[] =
@@ -57,7 +64,9 @@ std::wstring Form1::IndexOfPiece(const std::wstring& path) {
     for (std::size_t i = dot + 1; i < path.size(); ++i)
         if (path[i] < L'0' || path[i] > L'9') return {};
     const std::wstring index = path.substr(0, dot) + L".tpl";
-    return services_.files.PlainFileExists(index) ? index : std::wstring();
+    // A lost index that the recovery data rebuilds for the join counts as there.
+    return services_.files.PlainFileExists(index) || FindRecoveryFile(index) ? index
+                                                                             : std::wstring();
 }
 
 void Form1::OpenArguments(const std::vector<std::wstring>& arguments) {
@@ -70,7 +79,7 @@ void Form1::OpenArguments(const std::vector<std::wstring>& arguments) {
     }
     if (path.empty() || !services_.files.PlainFileExists(path)) return Say(kOneFileOnly);
     std::wstring index = IsIndexName(path) ? path : IndexOfPiece(path);
-    if (index.empty() && IsFirstPart(path)) index = path;
+    if (index.empty() && IsPart(path)) index = path;
     if (!index.empty()) {
         SetFrame(L"JOIN");
         UseIndex(Lower(index));
@@ -87,7 +96,7 @@ void Form1::Form_DropFiles(HDROP drop) {
     // A folder, a hidden or system file (which the dialog does not offer) or more than one file.
     const std::wstring path = files.Count() == 1 ? files.Path(0) : std::wstring();
     const bool usable = !path.empty() && services_.files.PlainFileExists(path);
-    if (usable && (IsIndexName(path) || IsFirstPart(path))) {
+    if (usable && (IsIndexName(path) || IsPart(path))) {
         SetFrame(L"JOIN");
         UseIndex(Lower(path));
     } else if (usable && FraSplit.Visible()) {

@@ -4,12 +4,12 @@
 #include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
-#include "Join.h"
+#include "JoinRequest.h"
 #include "PathHelpers.h"
-#include "PlatformPath.h"
 #include "SetFiles.h"
 #include "TextRules.h"
 
+#include <optional>
 #include <system_error>
 
 namespace zendra {
@@ -47,45 +47,53 @@ void Form1::cmdJoin_Click() {
     if (txtJoin.Text().empty()) return Say(L"Please select .tpl file to join!");
     if (txtJoinDest.Text().empty()) txtJoinDest.SetText(GetFolderPath(txtJoin.Text()));
 
-    const std::filesystem::path index(txtJoin.Text());
-    // A folder typed without its "\" still receives the file inside it.
-    const std::wstring folder = WithTrailingSeparator(txtJoinDest.Text());
+    // What was picked, as the tool takes it: an index, one of Zendra's pieces or another tool's
+    // part; the output folder is a path of its own, never glued to the name.
+    JoinRequest request;
+    request.Picked = std::filesystem::path(txtJoin.Text());
+    request.OutputFolder = std::filesystem::path(txtJoinDest.Text());
     RepaintNow();
     std::string message;
-    std::filesystem::path name;
+    std::optional<PlannedJoin> join;
+    const auto failing = [&](const std::function<void()>& step) {
+        try {
+            step();
+            return true;
+        } catch (const std::exception& error) {
+            message = error.what();
+            return false;
+        }
+    };
     WorkEnd end = RunWork(L"Joining...", [&](const Progress&) {
-        const auto named = JoinOutputName(index, message);
-        if (named) name = *named;
-        return named.has_value();
+        return failing([&] { join.emplace(request); });
     });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
-    JoinOptions options;
+    if (end == WorkEnd::Done && join->NeedsName())
+        return Say(WideFromUtf8(NameNeededMessage) +
+                   L" Rename the parts after the file they make (NAME.aa, NAME.ab, ...) and join "
+                   L"again.");
     std::wstring rebuilt; // from the recovery data, said as a second line
-    options.Notice = [&](const std::string& line) { rebuilt += L"\n" + WideFromUtf8(line); };
-    JoinPlan plan;
+    const Notice notice = [&](const std::string& line) { rebuilt += L"\n" + WideFromUtf8(line); };
     if (end == WorkEnd::Done) {
         // Asked before a byte is written: the file there may be the original itself.
-        const std::wstring output = folder + name.wstring();
-        if (services_.files.FileExists(output)) {
-            if (Ask(output + L" already exists. Replace it?", tk::MsgDefault::Second) !=
-                tk::MsgResult::Yes)
-                return;
-            options.Replace = true;
-        }
+        const bool replace = join->OutputExists();
+        if (replace && Ask(join->Output().wstring() + L" already exists. Replace it?",
+                           tk::MsgDefault::Second) != tk::MsgResult::Yes)
+            return;
         end = RunWork(L"Joining...", [&](const Progress& progress) {
-            return JoinPieces(index, std::filesystem::path(folder), message, progress, options,
-                              &plan);
+            return failing([&] { join->Write(replace, progress, notice); });
         });
         if (!IsLoaded()) return;
     }
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (end != WorkEnd::Done)
         return Say(end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message));
-    // What the set is, named by the engine. Another tool's parts, once the window joins them,
-    // are listed by SetFiles(PartsPlan): the parts alone, never a check file.
-    joinedFiles_ = SetFiles(std::filesystem::path(TrimSpaces(index.wstring())), plan);
-    joinedOutput_ = std::filesystem::path(folder + plan.OutputName.wstring());
+    // What the set is, named by the engine: for another tool's parts the parts alone, never a
+    // check file (it may hold the joined file's hash).
+    joinedFiles_ = join->ThroughIndex() ? SetFiles(join->Index(), join->IndexPlan())
+                                        : SetFiles(join->Parts());
+    joinedOutput_ = join->Output();
     Say(L"Successfully joined!" + rebuilt);
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
 }

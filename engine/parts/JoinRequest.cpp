@@ -58,7 +58,7 @@ void PlannedJoin::Write(bool replace, const Progress& progress, const Notice& no
     std::string message;
     const PathText folder = output_.parent_path().native();
     if (!JoinPieces(index_, WithTrailingSeparator(folder.empty() ? PathText(1, '.') : folder),
-                    message, watched, options))
+                    message, watched, options, &joined_))
         throw cancelled ? Failure::Cancelled() : Failure(message);
 }
 

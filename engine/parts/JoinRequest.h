@@ -11,6 +11,7 @@
 //     show(join.Summary());
 #pragma once
 
+#include "Join.h"
 #include "Parts.h"
 #include "Progress.h"
 #include "Replace.h"
@@ -57,6 +58,12 @@ class PlannedJoin {
     // replaced file's permissions kept, after the files a killed run left there were mended
     // (told to `notice`). Throws Failure; a progress that returns false cancels (kind Cancelled).
     void Write(bool replace, const Progress& progress = {}, const Notice& notice = {});
+    // After Write: the index join's plan (the pieces read, the checksum file checked), or the
+    // other tool's parts, so that the caller can name the set's files (SetFiles.h).
+    bool ThroughIndex() const { return !index_.empty(); }
+    const std::filesystem::path& Index() const { return index_; }
+    const JoinPlan& IndexPlan() const { return joined_; }
+    const PartsPlan& Parts() const { return parts_; }
     // What was done, for the user: "Joined 3 parts into "…"; checked with "…"", and a second line
     // when something could not be checked. Meant for after Write.
     std::string Summary() const;
@@ -65,6 +72,7 @@ class PlannedJoin {
     JoinRequest request_;
     std::filesystem::path index_; // when joining through an index
     PartsPlan parts_;             // otherwise
+    JoinPlan joined_;             // the index join's, once written
     std::filesystem::path output_;
 };
 

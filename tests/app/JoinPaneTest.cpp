@@ -131,6 +131,30 @@ TEST_F(JoinPane, JoinsIntoTheIndexFolderByDefault) {
     EXPECT_EQ(Read(source), content);
 }
 
+// Another tool's parts join as zendra-cli joins them; deleting the set takes the parts alone.
+TEST_F(JoinPane, OtherToolsPartsJoinAsTheToolJoinsThem) {
+    const std::wstring first = Write(L"data.tar.aa", "0123456789");
+    Write(L"data.tar.ab", "abcdefghij");
+    Write(L"data.tar.ac", "KLM");
+    Write(L"data.tar.md5", "0123456789abcdef0123456789abcdef  other\n");
+    Start();
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    Join(first, folder);
+    ASSERT_EQ(Said().size(), 1u);
+    EXPECT_NE(Said()[0].find(L"data.tar.md5\" names neither"), std::wstring::npos) << Said()[0];
+    std::filesystem::remove(folder + L"data.tar.md5");
+    Write(L"data.tar.sha1", "0624b8ba97cac0b16ddd9ae0cc01743b809991ee  data.tar\n");
+    messages.calls.clear();
+    messages.answers = {MsgResult::Ok, MsgResult::Yes};
+    Join(first, folder);
+    EXPECT_EQ(messages.calls[0].text, L"Successfully joined!");
+    EXPECT_EQ(Read(folder + L"data.tar"), "0123456789abcdefghijKLM");
+    EXPECT_FALSE(Exists(first));
+    EXPECT_FALSE(Exists(folder + L"data.tar.ac"));
+    EXPECT_TRUE(Exists(folder + L"data.tar.sha1")) << "a check file is never deleted";
+}
+
 TEST_F(JoinPane, AnExistingOutputIsReplacedOnlyAfterYesAskedBeforeAnythingIsWritten) {
     const std::wstring index = Prepared();
     Start();
@@ -153,13 +177,19 @@ class FailingFiles : public tk::FakeFileSystem {
     bool FileExists(const std::wstring&) override { throw std::runtime_error("drive gone"); }
 };
 
+// The join itself is the engine's; what the window does around it (here the deletion of the set)
+// fails through the window's file service.
 TEST_F(JoinPane, AFailureInsideTheJoinIsShownNotSwallowed) {
     const std::wstring index = Prepared();
     FailingFiles files;
+    files.exeBaseName = appName;
     Start(&files);
+    SetOption(L"DelSplit", L"1");
+    SetOption(L"DelSplitConfirm", L"1");
+    messages.answers = {MsgResult::Yes, MsgResult::Ok, MsgResult::Yes}; // the source is there
     Join(index, folder);
-    ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_NE(messages.calls[0].text.find(L"drive gone"), std::wstring::npos);
+    ASSERT_EQ(messages.calls.size(), 4u) << messages.calls.back().text;
+    EXPECT_NE(messages.calls[3].text.find(L"drive gone"), std::wstring::npos);
     EXPECT_TRUE(IsWindowEnabled(form->Hwnd()));
     form->Unload(); // while its file system lives
     form.reset();
