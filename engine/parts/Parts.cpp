@@ -96,11 +96,9 @@ void RefuseLookAlikes(const std::vector<PathText>& names, const std::vector<Chec
     std::set<PathText> run(names.begin(), names.end()); // and the check files (NAME.sfv: -a 3)
     for (const CheckFile& file : files)
         run.insert(file.Path.native());
-    std::error_code error;
     std::vector<PathText> alike;
-    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), error), end;
-         !error && it != end; it.increment(error)) {
-        const PathText path = folder + it->path().filename().native();
+    for (const fs::path& entry : ListFolder(folder)) {
+        const PathText path = folder + entry.filename().native();
         if (!run.count(path) &&
             std::any_of(namings.begin(), namings.end(),
                         [&](const NamingAt& at) { return at.Naming.ValueOf(path); }))

@@ -180,11 +180,8 @@ std::optional<fs::path> FindRecoveryFile(const fs::path& indexPath) {
 std::vector<fs::path> ExistingRecoveryFiles(const fs::path& baseName) {
     std::vector<fs::path> found;
     const std::string name = DisplayPath(baseName.filename());
-    std::error_code error;
-    fs::path folder = baseName.parent_path();
-    if (folder.empty()) folder = ".";
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string entry = DisplayPath(it->path().filename());
+    for (const fs::path& path : ListFolder(baseName.parent_path())) {
+        const std::string entry = DisplayPath(path.filename());
         if (entry.size() < name.size() + 5 || entry.compare(0, name.size(), name) != 0) continue;
         const std::string rest = entry.substr(name.size());
         std::string ending = rest.substr(rest.size() - 5);
@@ -192,7 +189,7 @@ std::vector<fs::path> ExistingRecoveryFiles(const fs::path& baseName) {
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
         if (ending != ".par2") continue;
         if (rest.size() == 5 || rest.compare(0, 4, ".vol") == 0)
-            found.push_back(baseName.parent_path() / it->path().filename());
+            found.push_back(baseName.parent_path() / path.filename());
     }
     std::sort(found.begin(), found.end());
     return found;
