@@ -356,15 +356,16 @@ int RepairPieces(const fs::path& index, bool quiet, std::ostream& out, std::ostr
     std::size_t pieces = 0, indexRebuilt = 0;
     Verdict v;
     try {
+        // First, as every command that writes there: what a killed run left in the folder is
+        // mended before the set is judged.
+        Replacement replace(index, [&](const std::string& line) {
+            if (!quiet) err << "zendra-cli: " << line << '\n';
+        });
         v = Judge(index, progress);
         if (!v.status.Repairable)
             throw Failure("The files cannot be rebuilt: " + v.status.Shortfall() +
                           " Nothing was written.");
         if (!v.status.AllIntact()) {
-            const Notice notice = [&](const std::string& line) {
-                if (!quiet) err << "zendra-cli: " << line << '\n';
-            };
-            Replacement replace(v.folder / index.filename(), notice);
             for (const auto& entry : v.status.Files)
                 if (entry.State != ProtectedState::Intact)
                     replace.Check(v.folder / PathFromUtf8(entry.Name));
