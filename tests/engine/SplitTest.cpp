@@ -11,6 +11,12 @@
 #include <fstream>
 #include <thread>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace zendra {
 namespace {
 
@@ -399,6 +405,48 @@ TEST_F(SplitTest, WhatAKilledRunSetAsideIsPutBack) {
     EXPECT_NE(notices[0].find("Put back 1 file"), std::string::npos) << notices[0];
     EXPECT_NE(notices[1].find("Removed 1 temporary file"), std::string::npos) << notices[1];
 }
+
+#ifndef _WIN32
+// A split killed at each of its renames, over nothing and over an older split: the next command (a
+// join, which mends the folder before it reads) finds the older files whole, and nothing of a
+// first split; nothing of the killed run is left.
+TEST_F(SplitTest, ASplitKilledAtEachRenameIsMendedByTheNextCommand) {
+    const Bytes older = test::RandomBytes(3000, 1), newer = test::RandomBytes(2500, 2);
+    for (const bool first : {true, false}) {
+        unsigned killed = 0;
+        for (unsigned nth = 1;; ++nth) {
+            for (const std::string& name : dir.Names())
+                std::filesystem::remove(dir / name);
+            std::string message;
+            test::WriteBytes(source, older);
+            if (!first) {
+                ASSERT_TRUE(SplitToPieces(source, 0, message, 1000)) << message;
+            }
+            const auto names = dir.Names();
+            test::WriteBytes(source, newer);
+            const pid_t child = fork();
+            if (child == 0) {
+                ArmFault(FaultPoint::Rename, nth, [] { std::raise(SIGKILL); });
+                _exit(SplitToPieces(source, 0, message, 700) ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            if (!WIFSIGNALED(status)) break; // past the last rename
+            ++killed;
+            TempDir out;
+            const bool joined = JoinPieces(IndexName(source), out.Folder(), message);
+            EXPECT_EQ(dir.Names(), names) << "killed at rename " << nth;
+            if (first) {
+                EXPECT_FALSE(joined) << "killed at rename " << nth;
+            } else {
+                ASSERT_TRUE(joined) << message;
+                EXPECT_EQ(test::ReadBytes(out / "data.bin"), older) << "killed at rename " << nth;
+            }
+        }
+        EXPECT_GT(killed, 5u);
+    }
+}
+#endif
 
 // A link at a piece or index name: the split never writes through it.
 TEST_F(SplitTest, LinksAtOutputNamesNeverWriteThrough) {
