@@ -2,6 +2,7 @@
 #include "../engine/TempDir.h"
 #include "Cli.h"
 #include "Interrupt.h"
+#include "io/FaultHook.h"
 #include "engine/Split.h"
 #include "formats/Formats.h"
 #include "kit/SelfJoinKit.h"
@@ -527,6 +528,95 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
 }
 
 #ifndef _WIN32
+int sentSignal = 0;
+void SendSignal() {
+    std::raise(sentSignal);
+}
+
+// A stop at every write of each command that writes (a split with recovery data and the kit over
+// an older split, a join and another tool's parts join over an existing output, a repair), sent at
+// the write as Ctrl+C, a hang-up or a termination request: the run exits 128+N with the folder as
+// it was, or, the stop having come once the commit began, 0 with the folder as a run without a
+// stop leaves it.
+TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
+    const auto older = test::RandomBytes(60000, 21), newer = test::RandomBytes(50000, 22);
+    const auto fresh = [&](const test::Bytes& bytes) {
+        for (const auto& name : dir.Names())
+            std::filesystem::remove(dir / name);
+        test::WriteBytes(dir / "d.bin", bytes);
+    };
+    const std::string source = U8(dir / "d.bin"), index = U8(dir / "d.bin.tpl");
+    struct Command {
+        std::function<void()> prepare;
+        std::vector<std::string> args;
+    };
+    const Command commands[] = {
+        {[&] {
+             fresh(older);
+             ASSERT_EQ(Run({"split", source, "--size", "10000", "--recovery", "20", "-q"}), 0);
+             test::WriteBytes(dir / "d.bin", newer);
+         },
+         {"split", source, "--size", "7000", "--recovery", "30", "--slice-size", "4000", "--self-join",
+          "-q"}},
+        {[&] {
+             fresh(older);
+             ASSERT_EQ(Run({"split", source, "--size", "10000", "-q"}), 0);
+             test::WriteBytes(dir / "d.bin", {1, 2, 3});
+         },
+         {"join", index, "--force", "-q"}},
+        {[&] {
+             fresh(older);
+             test::WriteBytes(dir / "xaa", newer);
+             test::WriteBytes(dir / "xab", older);
+         },
+         {"join", U8(dir / "xaa"), "--name", "d.bin", "--force", "-q"}},
+        {[&] {
+             fresh(older);
+             ASSERT_EQ(Run({"split", source, "--size", "10000", "--recovery", "40", "-q"}), 0);
+             test::WriteBytes(dir / "d.bin.002", {1, 2, 3});
+             test::WriteBytes(dir / "d.bin.004", {4});
+         },
+         {"repair", index, "-q"}},
+    };
+    const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const Command& command : commands) {
+        InstallInterruptHandler();
+        command.prepare();
+        const auto before = test::Snapshot(dir);
+        ArmFault(FaultPoint::Write, 0);
+        ASSERT_EQ(Run(command.args), 0) << command.args[0] << ": " << err.str();
+        const unsigned writes = FaultCalls(FaultPoint::Write);
+        const auto after = test::Snapshot(dir);
+        int stopped = 0;
+        // About 60 writes spread over the run, the last among them, each signal at a third.
+        const unsigned step = std::max(1u, writes / 60);
+        for (std::size_t s = 0; s < 3; ++s) {
+            const auto [signal, expected] = signals[s];
+            for (unsigned nth = writes - static_cast<unsigned>(s) * step; nth >= 1 && nth <= writes;
+                 nth -= std::min(nth, 3 * step)) {
+                InstallInterruptHandler();
+                command.prepare();
+                sentSignal = signal;
+                ArmFault(FaultPoint::Write, nth, SendSignal);
+                const int status = Run(command.args);
+                ArmFault(FaultPoint::Write, 0);
+                const std::string where =
+                    command.args[0] + " stopped by " + std::to_string(signal) + " at write " +
+                    std::to_string(nth) + ": " + err.str();
+                if (status == 0) {
+                    EXPECT_EQ(test::Snapshot(dir), after) << where;
+                } else {
+                    EXPECT_EQ(status, expected) << where;
+                    EXPECT_EQ(test::Snapshot(dir), before) << where;
+                    ++stopped;
+                }
+            }
+        }
+        EXPECT_GT(stopped, 3) << command.args[0];
+    }
+    InstallInterruptHandler();
+}
+
 // A run killed outright leaves its temporary file; the next run in the folder knows it by the lock
 // no live run holds, removes it and says so.
 TEST_F(CliTest, WhatAKilledRunLeftIsRemovedByTheNext) {
