@@ -16,6 +16,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace zendra {
@@ -374,6 +375,38 @@ TEST_F(JoinTest, NameOfTheLongestLengthSplitsAndJoins) {
     ASSERT_TRUE(Join(message)) << message;
     EXPECT_EQ(test::ReadBytes(out / std::string(251, 'n')), original);
 }
+
+#ifndef _WIN32
+// A set on a medium this process cannot write (a CD, a write-protected stick, a read-only share)
+// joins into another folder without writing a thing beside it (no lock, no journal); a file a
+// killed run left there is named as what cannot be put right, and the join goes on.
+TEST_F(JoinTest, ASetInAReadOnlyFolderJoinsWithoutWritingThere) {
+    namespace fs = std::filesystem;
+    SplitSample(5000, 1000);
+    fs::remove(source);
+    std::vector<std::string> notices;
+    JoinOptions options;
+    options.Notice = [&](const std::string& line) { notices.push_back(line); };
+    for (const bool killedRunLeft : {false, true}) {
+        if (killedRunLeft) test::WriteBytes(dir / ".zendra-00beef-1.tmp", {1});
+        fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+        if (::access(dir.Path().c_str(), W_OK) == 0)
+            GTEST_SKIP() << "this process may write read-only folders (root)";
+        const auto names = dir.Names();
+        notices.clear();
+        fs::remove(out / "report.doc");
+        std::string message;
+        ASSERT_TRUE(JoinPieces(IndexName(source), out.Folder(), message, {}, options)) << message;
+        EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+        EXPECT_EQ(dir.Names(), names);
+        EXPECT_EQ(notices.size(), killedRunLeft ? 1u : 0u);
+        if (killedRunLeft) {
+            EXPECT_NE(notices[0].find("cannot be put right"), std::string::npos) << notices[0];
+        }
+        fs::permissions(dir.Path(), fs::perms::owner_all);
+    }
+}
+#endif
 
 TEST_F(JoinFailure, UnwritableOutputFolderLeavesNothing) {
     SplitSample(50, 20);
