@@ -588,8 +588,8 @@ TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
         const unsigned writes = FaultCalls(FaultPoint::Write);
         const auto after = test::Snapshot(dir);
         int stopped = 0;
-        // About 60 writes spread over the run, the last among them, each signal at a third.
-        const unsigned step = std::max(1u, writes / 60);
+        // About 24 writes spread over the run, the last among them, each signal at a third.
+        const unsigned step = std::max(1u, writes / 24);
         for (std::size_t s = 0; s < 3; ++s) {
             const auto [signal, expected] = signals[s];
             for (unsigned nth = writes - static_cast<unsigned>(s) * step; nth >= 1 && nth <= writes;
