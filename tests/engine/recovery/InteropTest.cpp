@@ -1,5 +1,8 @@
 // Both ways with par2cmdline (the Debian package par2), when it is installed.
 #include "RecoveryTestKit.h"
+#include "engine/Repair.h"
+#include "engine/Split.h"
+#include "recovery/Verdict.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +96,30 @@ TEST_F(InteropTest, ZendraReadsLargeSlicesAndSetsWithoutTheirMainFile) {
     EXPECT_EQ(test::Repair(*found).size(), 1u);
     for (const auto& [name, bytes] : pieces)
         EXPECT_EQ(test::ReadBytes(small / name), bytes) << name;
+}
+
+// A set par2cmdline made over the pieces, the index and the checksum file, one checksum line then
+// changed: the checksum file is damaged, listed once, and rebuilt like the rest.
+TEST_F(InteropTest, AChecksumFileTheRecoveryDataCoversIsRebuiltLikeAPiece) {
+    test::WriteBytes(dir / "r.bin", test::RandomBytes(40000, 3));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(dir / "r.bin", 0, message, 4000)) << message;
+    ASSERT_EQ(Par2(dir, "create -q -r10 r.bin.par2 r.bin.0* r.bin.tpl r.bin.xxh128"), 0);
+    const Bytes checksums = test::ReadBytes(dir / "r.bin.xxh128");
+    Bytes changed = checksums;
+    changed[0] = changed[0] == '0' ? '1' : '0';
+    test::WriteBytes(dir / "r.bin.xxh128", changed);
+    const SetVerdict v = JudgeSet(dir / "r.bin.tpl");
+    EXPECT_EQ(v.Outcome, SetOutcome::Repairable);
+    ASSERT_EQ(v.NotIntact(), 1u);
+    EXPECT_EQ(std::count_if(v.Files.begin(), v.Files.end(),
+                            [](const JudgedFile& f) { return f.Name == "r.bin.xxh128"; }),
+              1);
+    const RepairResult repaired = RepairSet(dir / "r.bin.tpl", {});
+    EXPECT_TRUE(repaired.Written);
+    EXPECT_EQ(repaired.Others, 1u);
+    EXPECT_EQ(test::ReadBytes(dir / "r.bin.xxh128"), checksums);
+    EXPECT_EQ(JudgeSet(dir / "r.bin.tpl").Outcome, SetOutcome::Intact);
 }
 
 } // namespace
