@@ -122,5 +122,28 @@ TEST_F(InteropTest, AChecksumFileTheRecoveryDataCoversIsRebuiltLikeAPiece) {
     EXPECT_EQ(JudgeSet(dir / "r.bin.tpl").Outcome, SetOutcome::Intact);
 }
 
+// A split's recovery files, one piece's worth each: par2cmdline verifies and repairs with the vol
+// files alone (NAME.par2 gone), sized in pieces or in percent.
+TEST_F(InteropTest, Par2cmdlineRepairsFromTheVolFilesAlone) {
+    for (const RecoveryOptions& recovery : {RecoveryOptions{0, 0, 0, 2}, RecoveryOptions{20}}) {
+        TempDir set;
+        const Bytes original = test::RandomBytes(40000, 3);
+        test::WriteBytes(set / "r.bin", original);
+        SplitOptions options;
+        options.Recovery = recovery;
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(set / "r.bin", 0, message, 4000, {}, options)) << message;
+        const Bytes piece = test::ReadBytes(set / "r.bin.006");
+        fs::remove(set / "r.bin.par2");
+        std::string first;
+        for (const auto& name : set.Names())
+            if (name.find(".vol") != std::string::npos && first.empty()) first = name;
+        EXPECT_EQ(Par2(set, "verify -q " + first), 0);
+        fs::remove(set / "r.bin.006");
+        EXPECT_EQ(Par2(set, "repair -q " + first), 0);
+        EXPECT_EQ(test::ReadBytes(set / "r.bin.006"), piece);
+    }
+}
+
 } // namespace
 } // namespace zendra

@@ -225,5 +225,45 @@ TEST(VerdictTest, ARecoveryPacketShorterThanItsSliceSizeIsSkippedAlone) {
     EXPECT_EQ(JudgeSet(dir / "r.bin.tpl").Outcome, SetOutcome::Intact);
 }
 
+// Files a user can count: a split of 3 pieces of 4,000 bytes and one of 1,000 (a short last piece),
+// at a slice size of 100 bytes: pieces of 41 slices (4,014 bytes), the last of 11, the index of 1,
+// 136 slices in all, so the cushion is 2. Sized in pieces, each file holds 41 + 1 slices and its
+// share of the cushion; in percent (70 %: 95 slices), 41 a file, the remainder in the last.
+TEST(VerdictTest, RecoveryFilesHoldOnePiecesWorthEach) {
+    const struct {
+        RecoveryOptions options;
+        std::vector<std::string> vols;
+    } cases[] = {
+        {{0, 0, 100, 2}, {"r.bin.vol00+43.par2", "r.bin.vol43+43.par2"}},
+        {{0, 0, 100, 1}, {"r.bin.vol00+44.par2"}},
+        {{70, 0, 100}, {"r.bin.vol00+41.par2", "r.bin.vol41+41.par2", "r.bin.vol82+13.par2"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        test::WriteBytes(dir / "r.bin", test::RandomBytes(13000, 5));
+        SplitOptions options;
+        options.Recovery = c.options;
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(dir / "r.bin", 0, message, 4000, {}, options)) << message;
+        std::vector<std::string> vols;
+        for (const auto& name : dir.Names())
+            if (name.find(".vol") != std::string::npos) vols.push_back(name);
+        EXPECT_EQ(vols, c.vols);
+        if (c.options.Pieces == 0) continue;
+        // Any one recovery file alone rebuilds the largest piece and the index.
+        for (const auto& kept : vols) {
+            TempDir copy;
+            for (const auto& name : dir.Names())
+                if (name.find(".par2") == std::string::npos || name == kept)
+                    fs::copy_file(dir / name, copy / name);
+            fs::remove(copy / "r.bin.001");
+            fs::remove(copy / "r.bin.tpl");
+            const RepairResult repaired = RepairSet(copy / "r.bin.tpl", {});
+            EXPECT_TRUE(repaired.Written) << kept;
+            EXPECT_TRUE(repaired.Index && repaired.Pieces == 1) << kept;
+        }
+    }
+}
+
 } // namespace
 } // namespace zendra
