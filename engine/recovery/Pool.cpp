@@ -10,6 +10,9 @@ namespace zendra::par2 {
 namespace {
 
 std::atomic<std::uint64_t> threadsStarted{0};
+// Whether this thread is running a part: a run asked for inside one runs on this thread alone,
+// as the pool's threads may all be waiting on the run around it.
+thread_local bool inPart = false;
 
 } // namespace
 
@@ -38,6 +41,11 @@ Pool::Pool(std::size_t threads) {
 
 void Pool::Run(std::size_t parts, const std::function<void(std::size_t)>& task) {
     if (parts == 0) return;
+    if (inPart) {
+        for (std::size_t part = 0; part < parts; ++part)
+            task(part);
+        return;
+    }
     const std::lock_guard run(runMutex_);
     std::unique_lock lock(mutex_);
     task_ = &task;
@@ -58,11 +66,13 @@ void Pool::Work(std::unique_lock<std::mutex>& lock) noexcept {
         const auto* task = task_;
         lock.unlock();
         std::exception_ptr failed;
+        inPart = true;
         try {
             (*task)(part);
         } catch (...) {
             failed = std::current_exception();
         }
+        inPart = false;
         lock.lock();
         if (failed && !failure_) failure_ = failed;
         if (++ended_ == parts_) changed_.notify_all();

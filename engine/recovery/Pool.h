@@ -27,7 +27,8 @@ class Pool {
     Pool& operator=(const Pool&) = delete;
     // Runs task(0) ... task(parts - 1) on the pool's threads and the caller's, each part taken by
     // the first thread free, lowest first; returns when all have ended, throwing what the first
-    // failing part threw. One run at a time: a second caller waits for the first.
+    // failing part threw. One run at a time: a second caller waits for the first, and a run asked
+    // for inside a part runs its parts in turn on that part's thread.
     void Run(std::size_t parts, const std::function<void(std::size_t part)>& task);
     // How many threads share a run: the pool's and the caller's.
     std::size_t Threads() const noexcept { return threads_.size() + 1; }

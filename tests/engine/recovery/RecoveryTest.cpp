@@ -388,8 +388,9 @@ TEST(RecoveryTest, ThePoolStartsNoThreadPerBatch) {
     EXPECT_EQ(par2::Pool::ThreadsStarted(), started);
 }
 
-// Every part of a run is run once, whichever thread takes it, and a part's failure comes out of
-// the run after the others have ended.
+// Every part of a run is run once, whichever thread takes it; a run inside a part does not wait
+// for the threads busy around it; a part's failure comes out of the run after the others have
+// ended.
 TEST(RecoveryTest, ThePoolRunsEveryPartOnceAndPassesOnAFailure) {
     par2::Pool& pool = par2::Pool::Shared();
     for (int round = 0; round < 50; ++round) {
@@ -398,6 +399,10 @@ TEST(RecoveryTest, ThePoolRunsEveryPartOnceAndPassesOnAFailure) {
         for (const auto& count : runs)
             EXPECT_EQ(count, 1);
     }
+    // A run inside a part (a long slice's hashing inside the arithmetic's) runs in turn there.
+    std::atomic<int> inner{0};
+    pool.Run(4, [&](std::size_t) { pool.Run(3, [&](std::size_t) { ++inner; }); });
+    EXPECT_EQ(inner, 12);
     std::atomic<int> ended{0};
     EXPECT_THROW(pool.Run(8,
                           [&](std::size_t part) {
