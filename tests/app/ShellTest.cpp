@@ -207,6 +207,11 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     form->SetFrame(L"TOOLS");
     DropOn(form->Hwnd(), {file});
     EXPECT_EQ(messages.calls.size(), 3u);
+    // The message names what the join pane takes, not only an index.
+    EXPECT_EQ(messages.calls[0].text,
+              L"Drop one file to split on the split pane, or one file of a set to join: its index "
+              L"(.tpl), one of Zendra's pieces (NAME.000, \u2026) or a part another tool made "
+              L"(NAME.001, NAMEaa, \u2026).");
     EXPECT_TRUE(form->FraOptions.Visible());
     EXPECT_EQ(form->txtSplit.Text(), L"");
 
