@@ -3,8 +3,8 @@
 // Failures throw Failure; a cancel through `progress` throws Failure::Cancelled().
 #pragma once
 
-#include "File.h"
-#include "Progress.h"
+#include "io/File.h"
+#include "io/Progress.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -76,10 +76,12 @@ struct RecoveryStatus {
     bool Repairable = false;        // true too when nothing needs repair
     std::uint32_t SlicesNeeded = 0; // more recovery slices a repair would need
     std::uint32_t SlicesAvailable = 0;
+    std::uint64_t SliceSize = 0;
     std::uint32_t SlicesMissing = 0; // over kMaxMissingSlices: too many for one repair
     std::shared_ptr<const RecoveryScan> Scan;
     bool AllIntact() const;
-    // Why a repair cannot rebuild the files: "1 more recovery slice is needed." Empty when it can.
+    // Why a repair cannot rebuild the files: "1 more recovery slice is needed.", or past
+    // kMaxMissingSlices that this tool rebuilds no more and par2 repair can. Empty when it can.
     std::string Shortfall() const;
 };
 
@@ -88,8 +90,10 @@ struct RecoveryStatus {
 // the folder of `par2File`: by their slices' checksums, or by their whole MD5 when the set holds
 // no recovery slice. A file whose bytes lie whole under another name of the set, or with bytes
 // appended, needs no recovery slice. Throws Failure, before any protected file is read, when
-// the set's slice size disagrees with its recovery slices.
-RecoveryStatus ScanRecovery(const std::filesystem::path& par2File, const Progress& progress = {});
+// the set's slice size disagrees with all of its recovery slices. Of several sets in the recovery
+// files, the one protecting the most `expected` names is read (see LoadRecoverySet).
+RecoveryStatus ScanRecovery(const std::filesystem::path& par2File, const Progress& progress = {},
+                            const std::vector<std::string>& expected = {});
 
 struct RebuiltFile {
     std::filesystem::path Final;   // where the file belongs
@@ -115,6 +119,9 @@ std::vector<RebuiltFile> RebuildFiles(const std::filesystem::path& par2File,
 class RebuiltCopies {
   public:
     RebuiltCopies(const std::filesystem::path& par2File, const std::filesystem::path& folder,
+                  const Progress& progress = {});
+    // The same for a status ScanRecovery gave.
+    RebuiltCopies(const RecoveryStatus& status, const std::filesystem::path& folder,
                   const Progress& progress = {});
     RebuiltCopies(const RebuiltCopies&) = delete;
     RebuiltCopies& operator=(const RebuiltCopies&) = delete;

@@ -1,5 +1,5 @@
-#include "Packets.h"
 #include "RecoveryTestKit.h"
+#include "recovery/Packets.h"
 
 #include <gtest/gtest.h>
 
@@ -251,7 +251,8 @@ TEST(RecoveryTest, OneMessageForWhatARepairLacks) {
     EXPECT_EQ(status.Shortfall(), "2 more recovery slices are needed.");
     status.SlicesMissing = 5000;
     EXPECT_EQ(status.Shortfall(),
-              "5000 slices are lost, more than the 4096 that one repair can rebuild.");
+              "5000 slices are lost; this tool rebuilds at most 4,096 lost slices (par2 repair can "
+              "rebuild more).");
 }
 
 // Slices 0 and 2 (constants 2^1 and 2^4) with exponents 0 and 21845 give a singular matrix: the
