@@ -53,7 +53,7 @@ TEST_F(Keyboard, TabMovesThroughEachPaneInOrderAndCtrlTabSwitchesPanes) {
         {form->txtSplit.Hwnd(), form->cmdBrowse.Hwnd(), form->txtSplitDest.Hwnd(),
          form->Text2.Hwnd(), form->cmdSplit.Hwnd()},
         {form->txtJoin.Hwnd(), form->cmdBrowseJoin.Hwnd(), form->txtJoinDest.Hwnd(),
-         form->cmdJoin.Hwnd()},
+         form->cmdJoin.Hwnd(), form->cmdCheck.Hwnd()},
         {form->chkDelSource.Hwnd(), form->chkDelSplit.Hwnd(), form->chkDelSourceConfirm.Hwnd(),
          form->chkDelSplitConfirm.Hwnd(), form->chkRecovery.Hwnd(), form->SavePrefs.Hwnd()}};
     ASSERT_TRUE(FocusAfter({VK_TAB}, panes[0][0]));
