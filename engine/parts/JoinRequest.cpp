@@ -63,7 +63,9 @@ void PlannedJoin::Write(bool replace, const Progress& progress, const Notice& no
 }
 
 std::string PlannedJoin::Summary() const {
-    if (!index_.empty()) return "Joined into \"" + DisplayPath(output_) + "\"\n";
+    if (!index_.empty())
+        return "Joined into \"" + DisplayPath(output_) + "\"\n" +
+               (joined_.Note.empty() ? "" : joined_.Note + "\n");
     std::string text = "Joined " + std::to_string(parts_.Parts.size()) +
                        (parts_.ZendraPieces ? " pieces" : " parts") + " (\"" +
                        DisplayPath(parts_.Parts.front().Location.filename()) + "\" to \"" +
