@@ -86,6 +86,12 @@ std::optional<RecoveryOptions> RecoveryOptionsOf(const RecoveryArguments& argume
     return options;
 }
 
+std::string RecoverySummary(const RecoveryArguments& arguments, const fs::path& source) {
+    std::string text = "Recovery data \"" + DisplayPath(RecoveryIndexName(source)) + "\"";
+    if (arguments.Pieces) text += ": each recovery file rebuilds one lost piece (and the index)";
+    return text + "\n";
+}
+
 bool HasRecoveryFiles(const fs::path& index) {
     return FindRecoveryFile(index).has_value();
 }

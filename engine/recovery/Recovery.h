@@ -32,6 +32,14 @@ struct RecoveryOptions {
     // together with the last (a split's index, which it gives last): the slices of the largest
     // `Pieces` of them, the last's, and max(1, 1 %) of all slices for a recovery file lost besides.
     std::uint32_t Pieces = 0;
+    // How the recovery slices are spread over the NAME.vol files. `PieceFiles` (a split's): files
+    // a user can count, each one largest input's worth of slices (the last input aside), the
+    // remainder in the last file; with `Pieces` and no Percent, `Pieces` files each holding the
+    // largest input's slices, the last input's and its share of the max(1, 1 %) cushion, so that
+    // any one of them rebuilds one lost input together with the last. `Doubling`: 1, 2, 4, ... a
+    // file, as par2cmdline spreads them.
+    enum class Spread { PieceFiles, Doubling };
+    Spread Files = Spread::PieceFiles;
 };
 
 // Creates the file that will be moved to `finalPath` once the caller commits (a temporary file
@@ -39,7 +47,8 @@ struct RecoveryOptions {
 using CreateOutput = std::function<File(const std::filesystem::path& finalPath)>;
 
 // BASE.par2 (the set's description) and BASE.vol<first>+<count>.par2 (the recovery slices,
-// 1, 2, 4, ... to a file), where `baseName` is folder/NAME. Returns the final names, in the order
+// spread as `options.Files` says; each file holds the set's description too), where `baseName`
+// is folder/NAME. Returns the final names, in the order
 // created. Memory stays under 256 MiB: recovery data that does not fit is made in several passes
 // over the inputs.
 std::vector<std::filesystem::path> WriteRecoveryFiles(const std::filesystem::path& baseName,

@@ -5,10 +5,10 @@
 #include "base/Failure.h"
 #include "formats/Checksum.h"
 #include "formats/Formats.h"
+#include "formats/Piece.h"
 #include "io/File.h"
 
 #include <algorithm>
-#include <array>
 #include <map>
 #include <optional>
 
@@ -32,31 +32,28 @@ std::optional<SplitIndex> ReadIndexRecord(const fs::path& path) {
     return index;
 }
 
-// A piece file read as a join reads it: the XXH128 of the whole file into `hex`, its data
-// (between header and trailer) into `whole`. Returns the data's length, nothing when the file is
-// not a well-formed piece.
+// A piece file read for the verdict: the XXH128 of the whole file into `hex`, its data (between
+// header and trailer) into `whole`. Returns the data's length, nothing when the file is not a
+// well-formed piece by the formats' one piece rule.
 std::optional<std::uint64_t> ReadPiece(const fs::path& path, std::string& hex, Hash128& whole,
                                        const Progress& progress) {
     File in = File::OpenForReading(path);
-    const std::uint64_t size = in.Size();
-    std::array<std::uint8_t, kPieceHeaderSize> header{};
-    if (size < kPieceHeaderSize || in.Read(header.data(), header.size()) != header.size())
-        return std::nullopt;
-    const auto length = DecodePieceHeader(header);
-    if (!length || size < kPieceHeaderSize + *length + kPieceTrailerSize) return std::nullopt;
+    const PieceRead shape = ReadPieceShape(in);
+    if (!shape.Strict()) return std::nullopt;
+    const std::uint64_t length = shape.DataSize;
     Hash128 file;
     std::uint64_t at = 0;
-    in.ReadRange(0, size, [&](const std::uint8_t* b, std::size_t n) {
+    in.ReadRange(0, shape.FileSize, [&](const std::uint8_t* b, std::size_t n) {
         file.Update(b, n);
         const std::uint64_t from = std::max<std::uint64_t>(at, kPieceHeaderSize);
-        const std::uint64_t to = std::min<std::uint64_t>(at + n, kPieceHeaderSize + *length);
+        const std::uint64_t to = std::min<std::uint64_t>(at + n, kPieceHeaderSize + length);
         if (from < to) whole.Update(b + (from - at), static_cast<std::size_t>(to - from));
         at += n;
         // The bar stays full while the checksums are read: a cancel is still heard.
         if (progress && !progress(1, 1)) throw Failure::Cancelled();
     });
     hex = file.Hex();
-    return *length;
+    return length;
 }
 
 // Whether `name` is NAME.<digits>, a piece of the split of NAME.
