@@ -39,9 +39,10 @@ const char* const kUsageText =
     "      --self-join     also writes FILE.join.sh and FILE.join.exe, which rebuild FILE\n"
     "                      where nothing is installed (sh, or Windows)\n"
     "      --recovery P    also writes FILE.par2 and FILE.vol*.par2, recovery data in the PAR\n"
-    "                      2.0 format (par2cmdline reads it) of P percent (1-100) of the pieces\n"
-    "      --recovery-pieces N   as much recovery data as any N pieces and the index take, and\n"
-    "                      1 % more (at least one slice)\n"
+    "                      2.0 format (par2cmdline reads it) of P percent (1-100) of the pieces,\n"
+    "                      one piece's worth to a file\n"
+    "      --recovery-pieces N   N recovery files besides FILE.par2: each rebuilds one lost\n"
+    "                      piece (and the index), with a share of 1 % more\n"
     "      --recovery-slices N, --slice-size S   the recovery slices' count and size instead\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--force] [--quiet]\n"
@@ -307,8 +308,7 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     if (!options.quiet) {
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
-        if (options.recovery.Any())
-            out << "Recovery data \"" << DisplayPath(RecoveryIndexName(source)) << "\"\n";
+        if (options.recovery.Any()) out << RecoverySummary(options.recovery, source);
     }
     return kOk;
 }
