@@ -1,6 +1,6 @@
-// The one hash interface: MD5, SHA-1, SHA-256, SHA-512 (the system's: libmd on Linux, CryptoAPI
-// on Windows), CRC-32 (zlib's) and XXH3 128-bit (xxHash's), for the checksum file, the recovery
-// data and other tools' check files alike.
+// The one hash interface: MD5, SHA-1, SHA-256, SHA-384, SHA-512 (the system's: libmd on Linux,
+// CryptoAPI on Windows), CRC-32 (zlib's) and xxHash's XXH32, XXH64, XXH3 64-bit and 128-bit, for
+// the checksum file, the recovery data and other tools' check files alike.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,7 @@
 
 namespace zendra {
 
-enum class HashKind { Md5, Sha1, Sha256, Sha512, Crc32, Xxh128 };
+enum class HashKind { Md5, Sha1, Sha256, Sha384, Sha512, Crc32, Xxh128, Xxh32, Xxh64, Xxh3 };
 
 // The number of bytes of a digest of this kind, and of the hex digits it is written with.
 std::size_t DigestSize(HashKind kind);

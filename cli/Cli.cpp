@@ -95,6 +95,7 @@ struct Options {
     bool force = false;
     bool selfJoin = false;
     std::optional<std::string> name;
+    std::optional<std::string> first;
     std::optional<std::string> last;
     RecoveryArguments recovery;
 };
@@ -185,7 +186,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
                    value(options.output, "--output") || value(options.output, "-o") ||
                    value(options.codepage, "--codepage") || value(options.name, "--name") ||
-                   value(options.last, "--last") ||
+                   value(options.first, "--first") || value(options.last, "--last") ||
                    value(options.recovery.Percent, "--recovery") ||
                    value(options.recovery.Pieces, "--recovery-pieces") ||
                    value(options.recovery.Slices, "--recovery-slices") ||
@@ -209,8 +210,9 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         return "--checksum and --no-checksum go with split";
     if (options.checksum && options.noChecksum) return "--checksum and --no-checksum exclude each other";
     if (options.command != "split" && options.selfJoin) return "--self-join goes with split";
-    if (options.command != "join" && options.name) return "--name goes with join";
-    if (options.command != "join" && options.last) return "--last goes with join";
+    if (options.command != "join" && options.command != "info" &&
+        (options.name || options.first || options.last))
+        return "--name, --first and --last go with join and info";
     if (options.command != "join" && options.force) return "--force goes with join";
     if (options.codepage && options.command == "split") return "--codepage goes with join, verify and info";
     if (options.codepage && !ParseCodePage(*options.codepage))
@@ -312,25 +314,36 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     return kOk;
 }
 
-int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+// A part named with --first or --last: a plain name is one beside the picked part.
+fs::path PartBeside(const fs::path& picked, const std::optional<std::string>& part) {
+    if (!part) return {};
+    return PathFromUtf8(*part).has_parent_path() ? Absolute(*part)
+                                                 : picked.parent_path() / PathFromUtf8(*part);
+}
+
+JoinRequest PartsRequestOf(const Options& options) {
     JoinRequest request;
     request.Picked = Absolute(options.operands[0]);
-    if ((options.name || options.last) && IsIndexName(request.Picked))
-        throw std::invalid_argument("--name and --last go with a first part, not with an index");
-    if (options.output) request.OutputFolder = Absolute(*options.output);
     if (options.name) request.Name = PathFromUtf8(*options.name);
-    if (options.last) // a plain name is a part beside the first
-        request.Last = PathFromUtf8(*options.last).has_parent_path()
-                           ? Absolute(*options.last)
-                           : request.Picked.parent_path() / PathFromUtf8(*options.last);
+    request.First = PartBeside(request.Picked, options.first);
+    request.Last = PartBeside(request.Picked, options.last);
+    request.FirstPartHint = "--first PART";
     request.LastPartHint = "--last PART";
+    return request;
+}
+
+int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+    JoinRequest request = PartsRequestOf(options);
+    if ((options.name || options.first || options.last) && IsIndexName(request.Picked))
+        throw std::invalid_argument(
+            "--name, --first and --last go with a part of another tool's set, not with an index");
+    if (options.output) request.OutputFolder = Absolute(*options.output);
     request.CodePage = CodePageOf(options);
     PlannedJoin join(request);
     if (join.NeedsName())
         return Failed(err, std::string(NameNeededMessage) + " Give it with --name NAME.");
-    if (!options.force && join.OutputExists())
-        return Failed(err, "\"" + DisplayPath(join.Output()) +
-                               "\" already exists; nothing was joined. Add --force to replace it.");
+    if (const std::string problem = OutputProblem(join, options.force); !problem.empty())
+        return Failed(err, problem);
     {
         ProgressBar bar(err, showProgress);
         join.Write(options.force, bar.Callback(), Telling(err, options));
@@ -341,6 +354,7 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
 
 int Info(const Options& options, std::ostream& out, std::ostream& err) {
     const fs::path index = PathFromUtf8(options.operands[0]);
+    if (!IsIndexName(index)) return PartsInfo(PartsRequestOf(options), out, err);
     JoinPlan plan;
     std::string message;
     if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);

@@ -86,7 +86,12 @@ TEST(Hashes, KnownAnswers) {
          "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a"
          "274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
         {HashKind::Crc32, "352441c2"},
-        {HashKind::Xxh128, "06b05ab6733a618578af5f94892f3950"}};
+        {HashKind::Xxh128, "06b05ab6733a618578af5f94892f3950"},
+        {HashKind::Sha384, "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1"
+                           "e7cc2358baeca134c825a7"},
+        {HashKind::Xxh32, "32d153ff"},
+        {HashKind::Xxh64, "44bc2cf5ad770999"},
+        {HashKind::Xxh3, "78af5f94892f3950"}};
     for (const auto& [kind, hex] : cases) {
         Hasher digest(kind);
         digest.Update("a", 1);
