@@ -204,16 +204,23 @@ std::vector<CheckFile> FindCheckFiles(const std::vector<PathText>& entries, cons
                                       const std::vector<PathText>& parts) {
     const std::set<PathText> skipped(parts.begin(), parts.end());
     std::vector<CheckFile> files;
+    const PathText folder = stem.substr(0, stem.size() - fs::path(stem).filename().native().size());
     for (const PathText& entry : entries) {
         if (skipped.count(entry)) continue;
         const bool ours = entry.size() > stem.size() && entry.compare(0, stem.size(), stem) == 0;
         const Kind* kind = KindOfName(entry);
         const bool fixed = kind && kind->Ending[0] != '.';
-        if (!ours && !fixed) continue;
+        // NAME.sha256 beside parts whose prefix only starts with NAME ("take2.sha256" beside
+        // "take2000": the prefix may take a symbol of the parts' own) counts where it names them.
+        const PathText extension = fs::path(entry).extension().native();
+        const PathText base = entry.substr(0, entry.size() - extension.size());
+        const bool shorter = kind && !fixed && base.size() > folder.size() &&
+                             stem.compare(0, base.size(), base) == 0;
+        if (!ours && !fixed && !shorter) continue;
         if (KindOf(entry) != EntryKind::Regular) continue;
         if (kind) {
             CheckFile file = ParseCheckFile(entry, ReadSmallFile(entry, "a check file"));
-            file.Shared = fixed;
+            file.Shared = fixed || !ours;
             files.push_back(std::move(file));
             continue;
         }

@@ -205,7 +205,7 @@ bool PartNaming::StartsAt(std::uint64_t value) const {
 
 std::uint64_t PartNaming::FirstValue() const {
     const bool dotted = !Prefix.empty() && Prefix.back() == Char('.');
-    return Alphabet == Symbols::Decimal && Width == 3 && !Widens && Tail.empty() && dotted ? 1 : 0;
+    return Alphabet == Symbols::Decimal && Width == 3 && !Widens && dotted ? 1 : 0;
 }
 
 const char* PartNaming::AlphabetName() const {
@@ -262,10 +262,11 @@ std::vector<NamingAt> NamingsOf(const PathText& name) {
     return found;
 }
 
-PartRun FollowParts(const PathText& picked, const std::function<bool(const PathText&)>& exists,
-                    const PathText& first, const PathText& last) {
+// The run through `picked` of namings that share one additional suffix.
+PartRun Walk(const PathText& picked, std::vector<NamingAt> namings,
+             const std::function<bool(const PathText&)>& exists, const PathText& first,
+             const PathText& last) {
     PartRun run;
-    std::vector<NamingAt> namings = NamingsOf(picked);
     const auto keep = [&](const PathText& bound, bool before) {
         if (bound.empty()) return;
         std::erase_if(namings, [&](const NamingAt& at) {
@@ -321,9 +322,17 @@ PartRun FollowParts(const PathText& picked, const std::function<bool(const PathT
         std::vector<NamingAt> started;
         std::copy_if(namings.begin(), namings.end(), std::back_inserter(started),
                      [](const NamingAt& at) { return at.Naming.StartsAt(at.Value); });
+        // Nor does a narrower naming that starts there ("my file.2" + "0", one hex digit) stand
+        // for a separated prefix that does not ("my file." + "20", from FROM 32).
+        const auto separated = [](const NamingAt& at) {
+            return !at.Naming.Prefix.empty() && IsSeparator(at.Naming.Prefix.back());
+        };
+        const NamingAt& likeliest = PreferredNaming(namings);
+        if (separated(likeliest) && !likeliest.Naming.StartsAt(likeliest.Value) &&
+            std::none_of(started.begin(), started.end(), separated))
+            started.clear();
         if (started.empty()) { // kept, for a check file that names the parts to decide
-            const PartNaming& likeliest = PreferredNaming(namings).Naming;
-            run.MissingFirst = likeliest.NameOf(likeliest.FirstValue());
+            run.MissingFirst = likeliest.Naming.NameOf(likeliest.Naming.FirstValue());
             run.NotAPart = names.size() == 1;
         } else {
             namings = std::move(started);
@@ -332,6 +341,33 @@ PartRun FollowParts(const PathText& picked, const std::function<bool(const PathT
     run.Names.assign(names.begin(), names.end());
     run.Namings = std::move(namings);
     return run;
+}
+
+PartRun FollowParts(const PathText& picked, const std::function<bool(const PathText&)>& exists,
+                    const PathText& first, const PathText& last) {
+    // Each additional suffix is followed on its own, so that a step that only a longer one
+    // gives ("e 01.mkv.00.part" before "e 02.mkv.00.part") never leads another's run astray.
+    std::map<PathText, std::vector<NamingAt>> byTail;
+    for (NamingAt& at : NamingsOf(picked))
+        byTail[at.Naming.Tail].push_back(std::move(at));
+    std::optional<PartRun> best;
+    // A run of more than one name before a lone name, the shortest suffix, one that starts
+    // where its tool starts sets, the longest run.
+    const auto rank = [](const PartRun& run) {
+        return std::make_tuple(run.Namings.empty(), run.Names.size() == 1,
+                               run.Namings.empty() ? 0 : run.Namings.front().Naming.Tail.size(),
+                               run.MissingFirst.has_value(), kMaxParts - run.Names.size());
+    };
+    for (auto& [tail, namings] : byTail) {
+        PartRun run = Walk(picked, std::move(namings), exists, first, last);
+        if (!best || rank(run) < rank(*best)) best = std::move(run);
+    }
+    if (!best) { // no naming at all
+        best.emplace();
+        best->Names = {picked};
+        best->NotAPart = true;
+    }
+    return std::move(*best);
 }
 
 const NamingAt& PreferredNaming(const std::vector<NamingAt>& namings) {

@@ -96,7 +96,7 @@ struct PartsTest : ::testing::Test {
         request.Name = name;
         if (!last.empty()) request.Last = dir / last;
         try {
-            if (plan) *plan = ReadPartsPlan(request.Picked, request.Name, request.Last, {});
+            if (plan) *plan = ReadPartsPlan({request.Picked, request.Name, {}, request.Last});
             PlannedJoin join(request);
             join.Write(false);
         } catch (const Failure& failure) {
@@ -266,7 +266,7 @@ TEST_F(PartsTest, ZendraPiecesOfferedAsPartsJoinAsPieces) {
     options.WriteChecksums = true;
     ASSERT_TRUE(SplitToPieces(dir / "report.doc", 0, message, 3000, {}, options)) << message;
     fs::remove(dir / "report.doc");
-    PartsPlan plan = ReadPartsPlan(dir / "report.doc.001", {}, {}, {});
+    PartsPlan plan = ReadPartsPlan({dir / "report.doc.001"});
     EXPECT_TRUE(plan.ZendraPieces);
     EXPECT_EQ(plan.Index, IndexName(dir / "report.doc"));
     EXPECT_EQ(Join("report.doc.003"), ""); // any piece: joined through the index
