@@ -1,5 +1,5 @@
 // libmd's MD5, SHA-1 and SHA-2 (Debian's libmd-dev).
-#include "Hash.h"
+#include "base/Hash.h"
 
 #include <sys/types.h>
 

@@ -1,10 +1,10 @@
 #include "PartsCommand.h"
 
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
-#include "PartNaming.h"
-#include "SelfJoinKit.h"
+#include "base/Failure.h"
+#include "formats/Formats.h"
+#include "io/File.h"
+#include "kit/SelfJoinKit.h"
+#include "parts/PartNaming.h"
 
 #include <vector>
 

@@ -2,10 +2,10 @@
 // other tools' parts.
 #pragma once
 
-#include "JoinRequest.h"
-#include "Split.h"
+#include "engine/Split.h"
+#include "parts/JoinRequest.h"
 
-#include "Progress.h"
+#include "io/Progress.h"
 
 #include <filesystem>
 #include <optional>

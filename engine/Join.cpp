@@ -1,11 +1,11 @@
-#include "Join.h"
+#include "engine/Join.h"
 
-#include "AnsiPath.h"
-#include "Checksum.h"
-#include "Failure.h"
-#include "File.h"
-#include "PlatformPath.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Checksum.h"
+#include "io/AnsiPath.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
 #include "recovery/Recovery.h"
 
 #include <algorithm>

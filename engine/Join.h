@@ -1,9 +1,9 @@
 #pragma once
 
-#include "File.h"
-#include "Formats.h"
-#include "Progress.h"
-#include "Replace.h"
+#include "engine/Replace.h"
+#include "formats/Formats.h"
+#include "io/File.h"
+#include "io/Progress.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,12 +1,12 @@
-#include "Split.h"
+#include "engine/Split.h"
 
-#include "AnsiPath.h"
-#include "Checksum.h"
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
-#include "PlatformPath.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
+#include "io/AnsiPath.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
 
 #include <array>
 #include <vector>

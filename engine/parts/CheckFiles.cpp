@@ -1,8 +1,8 @@
-#include "CheckFiles.h"
+#include "parts/CheckFiles.h"
 
-#include "ChecksumLine.h"
-#include "Failure.h"
-#include "File.h"
+#include "base/ChecksumLine.h"
+#include "base/Failure.h"
+#include "io/File.h"
 
 #include <algorithm>
 #include <charconv>

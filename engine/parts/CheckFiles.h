@@ -6,8 +6,8 @@
 // content: a small file whose name starts with the prefix and whose every line is one of these.
 #pragma once
 
-#include "Hash.h"
-#include "PlatformPath.h"
+#include "base/Hash.h"
+#include "io/PlatformPath.h"
 
 #include <cstdint>
 #include <filesystem>

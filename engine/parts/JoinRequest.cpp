@@ -1,9 +1,9 @@
-#include "JoinRequest.h"
+#include "parts/JoinRequest.h"
 
-#include "Failure.h"
-#include "File.h"
-#include "Join.h"
-#include "PlatformPath.h"
+#include "base/Failure.h"
+#include "engine/Join.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
 
 namespace zendra {
 

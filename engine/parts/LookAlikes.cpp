@@ -1,8 +1,8 @@
-#include "LookAlikes.h"
+#include "parts/LookAlikes.h"
 
-#include "ChecksumLine.h"
-#include "Failure.h"
-#include "Utf8.h"
+#include "base/ChecksumLine.h"
+#include "base/Failure.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 

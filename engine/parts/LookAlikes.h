@@ -4,8 +4,8 @@
 // shorter one after a run of parts of one size. Each fails, named, with the way on.
 #pragma once
 
-#include "PartNaming.h"
-#include "PlatformPath.h"
+#include "io/PlatformPath.h"
+#include "parts/PartNaming.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,13 +1,13 @@
-#include "Parts.h"
+#include "parts/Parts.h"
 
-#include "CheckFiles.h"
-#include "LookAlikes.h"
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
-#include "PartNaming.h"
-#include "PlatformPath.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Formats.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
+#include "parts/CheckFiles.h"
+#include "parts/LookAlikes.h"
+#include "parts/PartNaming.h"
 
 #include <algorithm>
 #include <map>

@@ -1,9 +1,9 @@
-#include "ChecksumLine.h"
-#include "Failure.h"
-#include "Hash.h"
-#include "SystemText.h"
-#include "UniqueHandle.h"
-#include "Utf8.h"
+#include "base/ChecksumLine.h"
+#include "base/Failure.h"
+#include "base/Hash.h"
+#include "base/SystemText.h"
+#include "base/UniqueHandle.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

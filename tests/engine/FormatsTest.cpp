@@ -1,5 +1,5 @@
-#include "Formats.h"
-#include "Checksum.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "Join.h"
-#include "AnsiPath.h"
-#include "Checksum.h"
-#include "Formats.h"
-#include "Split.h"
 #include "TempDir.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
+#include "io/AnsiPath.h"
 
 #include <gtest/gtest.h>
 

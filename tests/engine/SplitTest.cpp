@@ -1,9 +1,9 @@
-#include "Split.h"
 #include "FaultSweep.h"
-#include "Formats.h"
-#include "JobQueue.h"
-#include "Join.h"
 #include "TempDir.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "formats/Formats.h"
+#include "io/JobQueue.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // is refused naming a file; what none of them can reveal is said in the plan's note. Never a
 // join that succeeds with other bytes than the original's where the damage could be seen.
 #include "../engine/TempDir.h"
-#include "Failure.h"
-#include "JoinRequest.h"
-#include "Parts.h"
+#include "base/Failure.h"
+#include "parts/JoinRequest.h"
+#include "parts/Parts.h"
 
 #include <gtest/gtest.h>
 
