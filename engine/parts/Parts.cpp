@@ -291,10 +291,12 @@ PartsPlan ReadPlan(const PartsRequest& request) {
         if (run.MissingFirst)
             throw Failure(Quoted(fs::path(run.Names.front())) +
                           " is not a set's first part: its tool would have named the first part " +
-                          Quoted(fs::path(*run.MissingFirst)) + ", which is missing; nothing was joined." +
+                          Quoted(fs::path(*run.MissingFirst).filename()) +
+                          ", which is missing; nothing was joined." +
                           (request.FirstPartHint.empty()
                                ? std::string()
-                               : " If the set starts at " + Quoted(fs::path(run.Names.front())) +
+                               : " If the set starts at " +
+                                     Quoted(fs::path(run.Names.front()).filename()) +
                                      ", name it with " +
                                      WayOn(request.FirstPartHint, run.Names.front()) + "."));
         if (!run.Problem.empty()) throw Failure(run.Problem + "; nothing was joined.");
