@@ -221,7 +221,8 @@ TEST_F(PartsTest, CheckFilesOfTheRealToolsPassAndCatchADamagedPart) {
     EXPECT_NE(Join("data.bin.00").find("data.bin.crc\" says 9999"), std::string::npos);
 }
 
-// A split zip archive is refused as what it is; one archive cut into raw parts joins.
+// A split zip archive is refused as what it is, also without its first volume; one archive cut
+// into raw parts joins; 7-Zip's volumes without their first or a middle one are refused.
 TEST_F(PartsTest, SplitZipArchivesAreNotParts) {
     test::WriteBytes(dir / "data.bin", original);
     Shell("head -c 200000 /dev/urandom > big && zip -q -0 -s 64k arch.zip big && zip -q -0 raw.zip "
@@ -233,6 +234,16 @@ TEST_F(PartsTest, SplitZipArchivesAreNotParts) {
     EXPECT_NE(Join("arch.zip").find("split zip archive"), std::string::npos);
     ASSERT_EQ(Join("raw.zip.001"), "");
     Shell("cd '" + test::U8(out.Path()) + "' && unzip -tq raw.zip >/dev/null");
+    fs::remove(dir / "arch.z01"); // known by arch.zip beside the others
+    EXPECT_NE(Join("arch.z02").find("split zip archive"), std::string::npos);
+    EXPECT_NE(Join("arch.zip").find("split zip archive"), std::string::npos);
+
+    // 7-Zip's raw volumes without their first or a middle one.
+    Shell("7zz a -mx0 -v70000b -bso0 -bsp0 a.7z big && mv a.7z.002 kept");
+    EXPECT_NE(Join("a.7z.001").find("\"a.7z.002\", the part after"), std::string::npos);
+    Shell("mv kept a.7z.002 && rm a.7z.001");
+    EXPECT_NE(Join("a.7z.003").find("\"a.7z.001\", which is missing"), std::string::npos);
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"raw.zip"});
 }
 #endif
 
