@@ -111,6 +111,7 @@ std::size_t DigestSize(HashKind kind) {
     case HashKind::Xxh3:
         return 8;
     case HashKind::Sha512:
+    case HashKind::Blake2b:
         return 64;
     case HashKind::Crc32:
     case HashKind::Xxh32:
@@ -124,6 +125,8 @@ Hasher::Hasher(HashKind kind) : kind_(kind) {
         state_ = std::make_unique<Crc32State>();
     else if (kind == HashKind::Xxh128)
         state_ = std::make_unique<Xxh128State>();
+    else if (kind == HashKind::Blake2b)
+        state_ = Blake2bHash();
     else if (kind == HashKind::Xxh32)
         state_ = std::make_unique<Xxh32State>();
     else if (kind == HashKind::Xxh64 || kind == HashKind::Xxh3)

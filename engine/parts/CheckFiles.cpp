@@ -25,7 +25,7 @@ constexpr Algorithm kAlgorithms[] = {
     {"MD5", HashKind::Md5, 32},        {"SHA1", HashKind::Sha1, 40},
     {"SHA224", std::nullopt, 56},      {"SHA256", HashKind::Sha256, 64},
     {"SHA384", HashKind::Sha384, 96},  {"SHA512", HashKind::Sha512, 128},
-    {"BLAKE2b", std::nullopt, 128},    {"XXH32", HashKind::Xxh32, 8},
+    {"BLAKE2b", HashKind::Blake2b, 128}, {"XXH32", HashKind::Xxh32, 8},
     {"XXH64", HashKind::Xxh64, 16},    {"XXH3", HashKind::Xxh3, 16},
     {"XXH128", HashKind::Xxh128, 32},  {"CRC32", HashKind::Crc32, 8},
 };
@@ -98,9 +98,13 @@ std::optional<std::pair<std::string, CheckEntry>> ParseLine(const std::string& l
         }
         const Algorithm& algorithm = AlgorithmNamed(tag);
         if (tag == algorithm.Tag) {
+            // b2sum -l N: a shorter BLAKE2b, which this program does not compute.
+            const bool computed = digits == 0 || digits == algorithm.Digits;
             if (const auto read = ParseChecksumLine(line, digits ? digits : algorithm.Digits))
                 return std::pair(BaseName(read->Name),
-                                 CheckEntry{algorithm.Kind, tag, read->Hex});
+                                 CheckEntry{computed ? algorithm.Kind : std::optional<HashKind>(),
+                                            computed ? tag : tag + "-" + std::to_string(digits * 4),
+                                            read->Hex});
         }
     }
     for (const Algorithm& algorithm : kAlgorithms) {

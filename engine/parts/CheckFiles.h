@@ -19,7 +19,8 @@
 namespace zendra {
 
 struct CheckEntry {
-    std::optional<HashKind> Kind; // nothing: a hash this program does not compute
+    std::optional<HashKind> Kind; // nothing: a hash this program does not compute (SHA-224,
+                                  // BLAKE2b of another length than 512 bits)
     std::string Algorithm;        // as the tools name it: "SHA256", "BLAKE2b", "XXH64", "CRC32"
     std::string Hex;              // lower case
 };

@@ -135,7 +135,6 @@ void ReadChecks(PartsPlan& plan, const std::vector<CheckFile>& files,
         plan.CheckFiles.push_back(file.Path);
         const std::string named = "The check file " + Quoted(file.Path);
         std::size_t partsNamed = 0;
-        std::optional<std::size_t> unnamed;
         const auto expect = [&](std::vector<ExpectedHash>& into, const CheckEntry& entry) {
             if (entry.Kind)
                 into.push_back({index, *entry.Kind, entry.Hex});
@@ -147,10 +146,7 @@ void ReadChecks(PartsPlan& plan, const std::vector<CheckFile>& files,
         for (std::size_t i = 0; i < plan.Parts.size(); ++i) {
             const std::string name = DisplayPath(plan.Parts[i].Location.filename());
             const auto hash = file.Hashes.find(name);
-            if (hash == file.Hashes.end()) {
-                if (!unnamed) unnamed = i;
-                continue;
-            }
+            if (hash == file.Hashes.end()) continue; // a look-alike it leaves out failed before
             ++partsNamed;
             expect(plan.PartHashes[i], hash->second);
             const auto size = file.Sizes.find(name);
@@ -185,10 +181,6 @@ void ReadChecks(PartsPlan& plan, const std::vector<CheckFile>& files,
                                   Quoted(plan.Parts.front().Location.filename()) + " to " +
                                   Quoted(plan.Parts.back().Location.filename()) +
                                   "; nothing was joined.");
-        if (partsNamed != 0 && unnamed)
-            throw Failure(named + " does not name the part " +
-                          Quoted(plan.Parts[*unnamed].Location) +
-                          ", though it names others of its set; nothing was joined.");
     }
     if (!unreadable.empty())
         plan.Note = unreadable;
@@ -306,7 +298,14 @@ PartsPlan ReadPlan(const PartsRequest& request) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         PartFile file;
         file.Location = names[i];
-        if (KindOf(file.Location) != EntryKind::Regular)
+        // One opening per part: the kind is asked only when it cannot be read as a file.
+        std::optional<PartRead> read;
+        try {
+            read = ReadPart(file.Location);
+        } catch (const Failure&) {
+            if (KindOf(file.Location) == EntryKind::Regular) throw;
+        }
+        if (!read)
             throw Failure(Quoted(file.Location) + " is named like " +
                           (i == 0 ? std::string("a part") : "the part after " + Quoted(fs::path(names[i - 1]))) +
                           " but is not a file; nothing was joined. Move it away" +
@@ -315,15 +314,14 @@ PartsPlan ReadPlan(const PartsRequest& request) {
                                : ", or name the set's last part with " +
                                      WayOn(request.LastPartHint, names[i - 1])) +
                           ".");
-        const PartRead read = ReadPart(file.Location);
         // One kind throughout: a piece's header and trailer are never joined as bytes.
-        if (plan.ZendraPieces != read.Piece.has_value())
+        if (plan.ZendraPieces != read->Piece.has_value())
             throw Failure("The part " + Quoted(file.Location) +
-                          (read.Piece ? " is one of Zendra's pieces, but the first part is not"
-                                      : " is not one of Zendra's pieces as the first one is") +
+                          (read->Piece ? " is one of Zendra's pieces, but the first part is not"
+                                       : " is not one of Zendra's pieces as the first one is") +
                           "; nothing was joined.");
-        file.Offset = read.Piece ? kPieceHeaderSize : 0;
-        file.Length = read.Piece ? *read.Piece : read.Size;
+        file.Offset = read->Piece ? kPieceHeaderSize : 0;
+        file.Length = read->Piece ? *read->Piece : read->Size;
         sizes.push_back(file.Length);
         plan.TotalSize += file.Length;
         plan.Parts.push_back(std::move(file));

@@ -69,7 +69,9 @@ TEST(PartNamingTest, RunsFollowWhicheverNamingTheFilesShow) {
         }
         EXPECT_EQ(run.Names.size(), c.length) << c.picked;
         EXPECT_EQ(run.MissingFirst.has_value(), c.missingFirst) << c.picked;
-        EXPECT_EQ(c.missingFirst ? *run.MissingFirst : run.Names.back(), P(c.last)) << c.picked;
+        EXPECT_EQ(c.missingFirst ? run.MissingFirst.value_or(PathText()) : run.Names.back(),
+                  P(c.last))
+            << c.picked;
     }
     // GNU's widening, read back and forth.
     const auto widening = NamingsOf(P("xzyzz"));
