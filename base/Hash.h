@@ -12,7 +12,19 @@
 
 namespace zendra {
 
-enum class HashKind { Md5, Sha1, Sha256, Sha384, Sha512, Crc32, Xxh128, Xxh32, Xxh64, Xxh3, Blake2b };
+enum class HashKind {
+    Md5,
+    Sha1,
+    Sha256,
+    Sha384,
+    Sha512,
+    Crc32,
+    Xxh128,
+    Xxh32,
+    Xxh64,
+    Xxh3,
+    Blake2b
+};
 
 // The number of bytes of a digest of this kind, and of the hex digits it is written with.
 std::size_t DigestSize(HashKind kind);

@@ -59,17 +59,17 @@ std::string OutputProblem(const PlannedJoin& join, bool force) {
 
 int PartsInfo(const JoinRequest& request, std::ostream& out, std::ostream& err) {
     const auto exists = [](const PathText& name) { return KindOf(name) != EntryKind::Missing; };
-    const PartRun run = FollowParts(request.Picked.native(), exists, request.First.native(),
-                                    request.Last.native());
+    const PartRun run =
+        FollowParts(request.Picked.native(), exists, request.First.native(), request.Last.native());
     out << "Part:        " << DisplayPath(request.Picked) << '\n';
     if (!run.Namings.empty()) {
         const PartNaming& naming = PreferredNaming(run.Namings).Naming;
         out << "Naming:      " << DisplayPath(fs::path(naming.Prefix).filename()) << " + "
-            << (naming.Widens ? "widening " : "") << naming.AlphabetName() << ", "
-            << naming.Width << (naming.Grows ? " or more" : "") << " wide"
+            << (naming.Widens ? "widening " : "") << naming.AlphabetName() << ", " << naming.Width
+            << (naming.Grows ? " or more" : "") << " wide"
             << (naming.Tail.empty() ? "" : " + \"" + DisplayPath(fs::path(naming.Tail)) + "\"")
-            << ", starting at \"" << DisplayPath(fs::path(*naming.NameOf(naming.FirstValue())).filename())
-            << "\"\n"
+            << ", starting at \""
+            << DisplayPath(fs::path(*naming.NameOf(naming.FirstValue())).filename()) << "\"\n"
             << "Run:         " << run.Names.size() << " part" << (run.Names.size() == 1 ? "" : "s")
             << ", \"" << DisplayPath(fs::path(run.Names.front()).filename()) << "\" to \""
             << DisplayPath(fs::path(run.Names.back()).filename()) << "\"\n";
@@ -81,8 +81,9 @@ int PartsInfo(const JoinRequest& request, std::ostream& out, std::ostream& err) 
             return 0;
         }
         const PartsPlan& plan = join.Parts();
-        out << "Set:         " << plan.Parts.size() << " part" << (plan.Parts.size() == 1 ? "" : "s")
-            << ", \"" << DisplayPath(plan.Parts.front().Location.filename()) << "\" to \""
+        out << "Set:         " << plan.Parts.size() << " part"
+            << (plan.Parts.size() == 1 ? "" : "s") << ", \""
+            << DisplayPath(plan.Parts.front().Location.filename()) << "\" to \""
             << DisplayPath(plan.Parts.back().Location.filename()) << "\", " << plan.TotalSize
             << " bytes\n"
             << "Joins into:  "

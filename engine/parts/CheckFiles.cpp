@@ -22,12 +22,12 @@ struct Algorithm {
 };
 
 constexpr Algorithm kAlgorithms[] = {
-    {"MD5", HashKind::Md5, 32},        {"SHA1", HashKind::Sha1, 40},
-    {"SHA224", std::nullopt, 56},      {"SHA256", HashKind::Sha256, 64},
-    {"SHA384", HashKind::Sha384, 96},  {"SHA512", HashKind::Sha512, 128},
+    {"MD5", HashKind::Md5, 32},          {"SHA1", HashKind::Sha1, 40},
+    {"SHA224", std::nullopt, 56},        {"SHA256", HashKind::Sha256, 64},
+    {"SHA384", HashKind::Sha384, 96},    {"SHA512", HashKind::Sha512, 128},
     {"BLAKE2b", HashKind::Blake2b, 128}, {"XXH32", HashKind::Xxh32, 8},
-    {"XXH64", HashKind::Xxh64, 16},    {"XXH3", HashKind::Xxh3, 16},
-    {"XXH128", HashKind::Xxh128, 32},  {"CRC32", HashKind::Crc32, 8},
+    {"XXH64", HashKind::Xxh64, 16},      {"XXH3", HashKind::Xxh3, 16},
+    {"XXH128", HashKind::Xxh128, 32},    {"CRC32", HashKind::Crc32, 8},
 };
 
 const Algorithm& AlgorithmNamed(const std::string& tag) {
@@ -43,15 +43,33 @@ struct Kind {
 };
 
 constexpr Kind kKinds[] = {
-    {".md5", "MD5"},          {".md5sum", "MD5"},        {".sha1", "SHA1"},
-    {".sha1sum", "SHA1"},     {".sha224", "SHA224"},     {".sha256", "SHA256"},
-    {".sha256sum", "SHA256"}, {".sha384", "SHA384"},     {".sha512", "SHA512"},
-    {".sha512sum", "SHA512"}, {".b2", "BLAKE2b"},        {".blake2", "BLAKE2b"},
-    {".blake2b", "BLAKE2b"},  {".xxh32", "XXH32"},       {".xxh64", "XXH64"},
-    {".xxh3", "XXH3"},        {".xxh128", "XXH128"},     {".sfv", "CRC32", Layout::Sfv},
-    {".crc", "CRC32", Layout::Crc}, {"md5sums", "MD5"},  {"sha1sums", "SHA1"},
-    {"sha224sums", "SHA224"}, {"sha256sums", "SHA256"},  {"sha384sums", "SHA384"},
-    {"sha512sums", "SHA512"}, {"b2sums", "BLAKE2b"},     {"blake2sums", "BLAKE2b"},
+    {".md5", "MD5"},
+    {".md5sum", "MD5"},
+    {".sha1", "SHA1"},
+    {".sha1sum", "SHA1"},
+    {".sha224", "SHA224"},
+    {".sha256", "SHA256"},
+    {".sha256sum", "SHA256"},
+    {".sha384", "SHA384"},
+    {".sha512", "SHA512"},
+    {".sha512sum", "SHA512"},
+    {".b2", "BLAKE2b"},
+    {".blake2", "BLAKE2b"},
+    {".blake2b", "BLAKE2b"},
+    {".xxh32", "XXH32"},
+    {".xxh64", "XXH64"},
+    {".xxh3", "XXH3"},
+    {".xxh128", "XXH128"},
+    {".sfv", "CRC32", Layout::Sfv},
+    {".crc", "CRC32", Layout::Crc},
+    {"md5sums", "MD5"},
+    {"sha1sums", "SHA1"},
+    {"sha224sums", "SHA224"},
+    {"sha256sums", "SHA256"},
+    {"sha384sums", "SHA384"},
+    {"sha512sums", "SHA512"},
+    {"b2sums", "BLAKE2b"},
+    {"blake2sums", "BLAKE2b"},
 };
 
 std::string Trimmed(const std::string& text) {
@@ -64,10 +82,10 @@ const Kind* KindOfName(const fs::path& path) {
     const std::string name = AsciiLower(DisplayPath(path.filename()));
     for (const Kind& kind : kKinds) {
         const std::string ending = kind.Ending;
-        if (ending[0] != '.' ? name == ending
-                             : name.size() > ending.size() &&
-                                   name.compare(name.size() - ending.size(), ending.size(),
-                                                ending) == 0)
+        if (ending[0] != '.'
+                ? name == ending
+                : name.size() > ending.size() &&
+                      name.compare(name.size() - ending.size(), ending.size(), ending) == 0)
             return &kind;
     }
     return nullptr;
@@ -121,7 +139,8 @@ std::optional<std::pair<std::string, CheckEntry>> ParseLine(const std::string& l
 
 void Add(CheckFile& file, const std::pair<std::string, CheckEntry>& entry) {
     const auto [at, added] = file.Hashes.insert(entry);
-    if (!added && (at->second.Hex != entry.second.Hex || at->second.Algorithm != entry.second.Algorithm))
+    if (!added &&
+        (at->second.Hex != entry.second.Hex || at->second.Algorithm != entry.second.Algorithm))
         throw Failure("The check file \"" + DisplayPath(file.Path) + "\" gives \"" + entry.first +
                       "\" two different hashes; nothing was joined.");
 }
@@ -141,9 +160,8 @@ std::optional<CheckFile> Parse(const fs::path& path, const std::string& text, co
     for (std::string line : TextLines(marked ? text.substr(3) : text)) {
         if (Trimmed(line).empty()) continue;
         if (layout == Layout::Lines) {
-            const auto entry = ParseLine(line, algorithm && algorithm->Kind != HashKind::Xxh3
-                                                   ? algorithm
-                                                   : nullptr);
+            const auto entry = ParseLine(
+                line, algorithm && algorithm->Kind != HashKind::Xxh3 ? algorithm : nullptr);
             if (!entry) {
                 if (!kind) return std::nullopt;
                 throw Failure(bad + "a line is not a hash and a file name.");
@@ -154,7 +172,8 @@ std::optional<CheckFile> Parse(const fs::path& path, const std::string& text, co
             line = Trimmed(line);
             const auto space = line.find_last_of(" \t");
             const std::string hex = space == std::string::npos ? "" : line.substr(space + 1);
-            const std::string name = space == std::string::npos ? "" : Trimmed(line.substr(0, space));
+            const std::string name =
+                space == std::string::npos ? "" : Trimmed(line.substr(0, space));
             if (name.empty() || !IsHexDigits(hex, 8))
                 throw Failure(bad + "a line is not a file name and a CRC-32.");
             Add(file, {BaseName(name), CheckEntry{HashKind::Crc32, "CRC32", AsciiLower(hex)}});

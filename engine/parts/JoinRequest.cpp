@@ -68,8 +68,7 @@ std::string PlannedJoin::Summary() const {
     const std::size_t count = parts_.Parts.size();
     std::string text = "Joined " + std::to_string(count) +
                        (parts_.ZendraPieces ? " piece" : " part") + (count == 1 ? "" : "s") +
-                       " (\"" +
-                       DisplayPath(parts_.Parts.front().Location.filename()) + "\" to \"" +
+                       " (\"" + DisplayPath(parts_.Parts.front().Location.filename()) + "\" to \"" +
                        DisplayPath(parts_.Parts.back().Location.filename()) + "\") into \"" +
                        DisplayPath(output_) + "\"";
     for (const auto& check : parts_.CheckFiles)

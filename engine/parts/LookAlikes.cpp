@@ -84,24 +84,22 @@ void RefuseLookAlikes(const std::vector<PathText>& run, const std::vector<Naming
     const LookAlike& look = found.front();
     std::string text = Quoted(look.Name);
     const std::string set = Named(run.front()) + " to " + Named(run.back());
-    const std::string more =
-        found.size() == 1 ? std::string()
-                          : " (and " + std::to_string(found.size() - 1) + " more such file" +
-                                (found.size() == 2 ? "" : "s") + ")";
-    const std::string lastWay = bounds.LastPartHint.empty()
-                                    ? std::string()
-                                    : ", or name the set's last part with " +
-                                          WayOn(bounds.LastPartHint, run.back());
+    const std::string more = found.size() == 1
+                                 ? std::string()
+                                 : " (and " + std::to_string(found.size() - 1) + " more such file" +
+                                       (found.size() == 2 ? "" : "s") + ")";
+    const std::string lastWay =
+        bounds.LastPartHint.empty()
+            ? std::string()
+            : ", or name the set's last part with " + WayOn(bounds.LastPartHint, run.back());
     if (!bounds.Decider.empty()) {
         text += more + " is named like a part of the set " + set + ", but " +
                 Quoted(bounds.Decider.native()) +
                 ", which names the set's parts, does not name it; nothing was joined. If it "
                 "belongs to the set, the check file is incomplete; if not, move it away" +
-                (look.At == Where::Before ? std::string() : lastWay) +
-                ".";
+                (look.At == Where::Before ? std::string() : lastWay) + ".";
     } else if (look.At == Where::Before) {
-        text += more + " lies before " + Named(run.front()) +
-                ", the first part of the set " + set +
+        text += more + " lies before " + Named(run.front()) + ", the first part of the set " + set +
                 ", and is named like one of its parts; nothing was joined. " +
                 (bounds.FirstPartHint.empty()
                      ? "If it belongs to the set, a part between them is missing; if not, move "
@@ -112,18 +110,17 @@ void RefuseLookAlikes(const std::vector<PathText>& run, const std::vector<Naming
                            WayOn(bounds.FirstPartHint, run.front()) + ".");
     } else if (look.At == Where::After) {
         const auto next = look.Naming.NameOf(*look.Naming.ValueOf(run.back()) + 1);
-        text += more + " lies beside the parts " + set +
-                " and is named like one of them, but does not follow on from them" +
-                (next ? ": " + Named(*next) + ", the part after " + Named(run.back()) +
-                            ", is missing"
-                      : std::string()) +
-                "; nothing was joined. If it belongs to the set, bring the missing part; if "
-                "not, move it away" +
-                lastWay + ".";
+        text +=
+            more + " lies beside the parts " + set +
+            " and is named like one of them, but does not follow on from them" +
+            (next ? ": " + Named(*next) + ", the part after " + Named(run.back()) + ", is missing"
+                  : std::string()) +
+            "; nothing was joined. If it belongs to the set, bring the missing part; if "
+            "not, move it away" +
+            lastWay + ".";
     } else {
         text += more + " lies beside the parts " + set + " and is named like one of them in " +
-                look.Naming.AlphabetName() +
-                (look.Naming.Widens ? " of GNU's widening form" : "") +
+                look.Naming.AlphabetName() + (look.Naming.Widens ? " of GNU's widening form" : "") +
                 ", but does not follow on from them; nothing was joined. No tool names one set "
                 "both ways: move the file that does not belong away" +
                 lastWay + ".";
@@ -139,8 +136,8 @@ void RefuseImpossibleSizes(const std::vector<PathText>& run,
     if (shorter < 2 || shorter + 1 >= sizes.size() || sizes[shorter] > sizes[0]) return;
     const PathText& last = run[shorter];
     std::string text = Quoted(run[shorter + 1]) + " follows " + Named(last) + ", which (" +
-                       std::to_string(sizes[shorter]) + " bytes) is shorter than each part before it (" +
-                       std::to_string(sizes[0]) +
+                       std::to_string(sizes[shorter]) +
+                       " bytes) is shorter than each part before it (" + std::to_string(sizes[0]) +
                        " bytes): only a set's last part is shorter, so the parts after " +
                        Named(last) + " do not belong to the set " + Named(run.front()) + " to " +
                        Named(last) + "; nothing was joined. ";
@@ -149,8 +146,7 @@ void RefuseImpossibleSizes(const std::vector<PathText>& run,
     else
         text += "If the set ends there, name its last part with " +
                 WayOn(bounds.LastPartHint, last) + "; if " + Named(run[shorter + 1]) +
-                " belongs to the set, name it with " + WayOn(bounds.LastPartHint, run.back()) +
-                ".";
+                " belongs to the set, name it with " + WayOn(bounds.LastPartHint, run.back()) + ".";
     throw Failure(text);
 }
 

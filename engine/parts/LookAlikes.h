@@ -16,8 +16,8 @@
 namespace zendra {
 
 struct SetBounds {
-    bool FirstGiven = false; // files before the first part are left alone
-    bool LastGiven = false;  // files after the last part are left alone
+    bool FirstGiven = false;   // files before the first part are left alone
+    bool LastGiven = false;    // files after the last part are left alone
     std::string FirstPartHint; // "--first PART", or empty
     std::string LastPartHint;  // "--last PART", or empty
     // The check file that names the parts, when one decides the set.

@@ -115,8 +115,8 @@ std::size_t ShortestTail(const std::vector<NamingAt>& namings) {
 // `problem` says why.
 std::optional<PathText> Choose(const std::map<PathText, std::vector<NamingAt>>& byName,
                                const std::function<bool(const PathText&)>& exists,
-                               const std::vector<NamingAt>& namings, const PathText& from,
-                               int step, std::string& problem) {
+                               const std::vector<NamingAt>& namings, const PathText& from, int step,
+                               std::string& problem) {
     std::vector<PathText> present;
     std::size_t shortest = PathText::npos;
     for (const auto& entry : byName)
@@ -281,7 +281,8 @@ PartRun Walk(const PathText& picked, std::vector<NamingAt> namings,
     keep(first, true);
     keep(last, false);
     std::deque<PathText> names{picked};
-    for (std::string ignored; names.size() < kMaxParts && !namings.empty() && names.front() != first;) {
+    for (std::string ignored;
+         names.size() < kMaxParts && !namings.empty() && names.front() != first;) {
         const auto before = Neighbours(namings, -1);
         const auto name = Choose(before, exists, namings, names.front(), -1, ignored);
         if (!name) break;
@@ -377,8 +378,9 @@ const NamingAt& PreferredNaming(const std::vector<NamingAt>& namings) {
         return std::make_tuple(!separated, at.Naming.Tail.size(), at.Naming.Width != 2,
                                at.Value > 1, PathText::npos - prefix.size());
     };
-    return *std::min_element(namings.begin(), namings.end(),
-                             [&](const NamingAt& a, const NamingAt& b) { return rank(a) < rank(b); });
+    return *std::min_element(
+        namings.begin(), namings.end(),
+        [&](const NamingAt& a, const NamingAt& b) { return rank(a) < rank(b); });
 }
 
 std::vector<PartNaming> LookAlikeNamings(const PartNaming& naming) {
@@ -389,8 +391,7 @@ std::vector<PartNaming> LookAlikeNamings(const PartNaming& naming) {
             alike.push_back(std::move(other));
     };
     std::vector<Symbols> alphabets{naming.Alphabet};
-    if (naming.Alphabet != Symbols::Letters)
-        alphabets = {Symbols::Decimal, Symbols::Hex};
+    if (naming.Alphabet != Symbols::Letters) alphabets = {Symbols::Decimal, Symbols::Hex};
     for (const Symbols symbols : alphabets) {
         PartNaming other = naming;
         other.Alphabet = symbols;

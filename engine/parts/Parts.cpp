@@ -74,14 +74,16 @@ void RefuseSplitZip(const PathText& picked, const std::unordered_set<PathText>& 
     bool spanned = false;
     if (dot != PathText::npos && dot > FolderOf(stem).size()) {
         const PathText ext = lower(stem.substr(dot + 1));
-        const bool volume = ext.size() >= 3 && ext[0] == 'z' &&
-                            std::all_of(ext.begin() + 1, ext.end(),
-                                        [](auto c) { return c >= '0' && c <= '9'; });
+        const bool volume =
+            ext.size() >= 3 && ext[0] == 'z' &&
+            std::all_of(ext.begin() + 1, ext.end(), [](auto c) { return c >= '0' && c <= '9'; });
         stem.erase(dot);
-        if (volume) spanned = present.count(stem + Text(".zip")) || present.count(stem + Text(".ZIP"));
+        if (volume)
+            spanned = present.count(stem + Text(".zip")) || present.count(stem + Text(".ZIP"));
         if (ext == Text("zip"))
             for (int n = 1; n < 100 && !spanned; ++n)
-                spanned = present.count(stem + Text(n < 10 ? ".z0" : ".z") + Text(std::to_string(n)));
+                spanned =
+                    present.count(stem + Text(n < 10 ? ".z0" : ".z") + Text(std::to_string(n)));
     }
     if (!spanned && present.count(first)) {
         File file = File::OpenForReading(first);
@@ -177,10 +179,10 @@ void ReadChecks(PartsPlan& plan, const std::vector<CheckFile>& files,
                     std::none_of(plan.Parts.begin(), plan.Parts.end(), [&](const PartFile& part) {
                         return DisplayPath(part.Location.filename()) == entry.first;
                     }))
-                    throw Failure(named + " names \"" + entry.first + "\", which is not one of the parts " +
-                                  Quoted(plan.Parts.front().Location.filename()) + " to " +
-                                  Quoted(plan.Parts.back().Location.filename()) +
-                                  "; nothing was joined.");
+                    throw Failure(
+                        named + " names \"" + entry.first + "\", which is not one of the parts " +
+                        Quoted(plan.Parts.front().Location.filename()) + " to " +
+                        Quoted(plan.Parts.back().Location.filename()) + "; nothing was joined.");
     }
     if (!unreadable.empty())
         plan.Note = unreadable;
@@ -205,8 +207,8 @@ PartsPlan ReadPlan(const PartsRequest& request) {
     if (!present.count(picked.native()))
         throw Failure("Cannot find " + Quoted(picked) + "; nothing was joined.");
     const auto exists = [&](const PathText& name) { return present.count(name) > 0; };
-    PartRun run = FollowParts(picked.native(), exists, request.First.native(),
-                              request.Last.native());
+    PartRun run =
+        FollowParts(picked.native(), exists, request.First.native(), request.Last.native());
     RefuseSplitZip(picked.native(), present, run.Names.front());
     if (run.NotAPart)
         throw Failure(notAPart + ": no tool starts a set with its name, and no part is named "
@@ -307,7 +309,8 @@ PartsPlan ReadPlan(const PartsRequest& request) {
         }
         if (!read)
             throw Failure(Quoted(file.Location) + " is named like " +
-                          (i == 0 ? std::string("a part") : "the part after " + Quoted(fs::path(names[i - 1]))) +
+                          (i == 0 ? std::string("a part")
+                                  : "the part after " + Quoted(fs::path(names[i - 1]))) +
                           " but is not a file; nothing was joined. Move it away" +
                           (i == 0 || request.LastPartHint.empty()
                                ? std::string()

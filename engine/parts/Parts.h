@@ -43,7 +43,7 @@ struct PartsPlan {
     // joins through the index instead (Join.h).
     bool ZendraPieces = false;
     std::filesystem::path Index;
-    std::vector<std::filesystem::path> CheckFiles;     // beside the parts, that name them or the output
+    std::vector<std::filesystem::path> CheckFiles; // beside the parts, that name them or the output
     std::vector<std::vector<ExpectedHash>> PartHashes; // one list per part, of the whole file
     std::vector<ExpectedHash> OutputHashes;
     std::optional<std::uint64_t> OutputSize;

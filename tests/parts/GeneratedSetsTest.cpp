@@ -57,10 +57,20 @@ Bytes Content(std::mt19937_64& random, std::size_t length, bool lines, std::size
 std::optional<Made> MakeSet(std::uint64_t seed, const fs::path& root) {
     std::mt19937_64 random(seed);
     const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
-    const char* prefixes[] = {"data.bin.", "my file.",  "v2.iso.",         "movie",
-                              "code",      "cafe",      "page",            "x1_",
-                              "file",      "take2",     "archive.tar.gz.", "Episode 01.mkv.",
-                              "backup 2024.", "photo.jpeg."};
+    const char* prefixes[] = {"data.bin.",
+                              "my file.",
+                              "v2.iso.",
+                              "movie",
+                              "code",
+                              "cafe",
+                              "page",
+                              "x1_",
+                              "file",
+                              "take2",
+                              "archive.tar.gz.",
+                              "Episode 01.mkv.",
+                              "backup 2024.",
+                              "photo.jpeg."};
     Made made;
     made.Prefix = prefixes[pick(std::size(prefixes))];
     const std::size_t r = pick(100);
@@ -69,8 +79,8 @@ std::optional<Made> MakeSet(std::uint64_t seed, const fs::path& root) {
     std::size_t from = 0;
     if (alphabet != 0 && pick(4) == 0) {
         from = 1 + pick(30);
-        made.Naming += (alphabet == 1 ? " --numeric-suffixes=" : " --hex-suffixes=") +
-                       std::to_string(from);
+        made.Naming +=
+            (alphabet == 1 ? " --numeric-suffixes=" : " --hex-suffixes=") + std::to_string(from);
         made.NeedsFirst = true;
         made.Fixed = true;
     } else if (alphabet != 0) {
@@ -114,7 +124,7 @@ std::optional<Made> MakeSet(std::uint64_t seed, const fs::path& root) {
     const fs::path source = root / ("source" + std::to_string(seed));
     test::WriteBytes(source, made.Source);
     if (!Shell("cd " + Q(test::U8(made.Folder)) + " && split " + made.Cut + made.Naming + " " +
-             Q(test::U8(source)) + " " + Q(made.Prefix) + " 2>/dev/null"))
+               Q(test::U8(source)) + " " + Q(made.Prefix) + " 2>/dev/null"))
         return std::nullopt;
     fs::remove(source);
     for (const auto& entry : fs::directory_iterator(made.Folder))
@@ -159,15 +169,14 @@ std::string NextName(const Made& made, const fs::path& scratch) {
     fs::create_directories(scratch);
     std::string naming = made.Naming;
     if (made.Fixed && naming.find("-a ") == std::string::npos) {
-        const std::size_t tail =
-            naming.find("--additional-suffix=") == std::string::npos
-                ? 0
-                : naming.size() - naming.find("--additional-suffix=") - 20;
+        const std::size_t tail = naming.find("--additional-suffix=") == std::string::npos
+                                     ? 0
+                                     : naming.size() - naming.find("--additional-suffix=") - 20;
         naming += " -a " + std::to_string(made.Parts[0].size() - made.Prefix.size() - tail);
     }
     const std::string bytes = std::to_string(made.Parts.size() + 1);
-    if (!Shell("cd " + Q(test::U8(scratch)) + " && head -c " + bytes +
-             " /dev/zero | split -b 1" + naming + " - " + Q(made.Prefix) + " 2>/dev/null"))
+    if (!Shell("cd " + Q(test::U8(scratch)) + " && head -c " + bytes + " /dev/zero | split -b 1" +
+               naming + " - " + Q(made.Prefix) + " 2>/dev/null"))
         return {};
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(scratch))
@@ -183,10 +192,18 @@ struct CheckTool {
     bool Computed = true; // a hash this program computes: else it says so in its note
 };
 constexpr CheckTool kCheckTools[] = {
-    {"sha256sum", ".sha256"},       {"md5sum --tag", ".md5"}, {"xxhsum -H1", ".xxh64"},
-    {"b2sum", ".b2"},               {"cksfv -b", ".sfv"},     {"sha1sum", ".sha1"},
-    {"xxhsum -H3", ".xxh3"},        {"sha384sum", ".sha384"}, {"sha224sum", ".sha224", false},
-    {"b2sum -l 256 --tag", ".b2", false}, {"xxhsum -H0 --tag", ".xxh32"}, {"sha512sum --tag", ".sha512"},
+    {"sha256sum", ".sha256"},
+    {"md5sum --tag", ".md5"},
+    {"xxhsum -H1", ".xxh64"},
+    {"b2sum", ".b2"},
+    {"cksfv -b", ".sfv"},
+    {"sha1sum", ".sha1"},
+    {"xxhsum -H3", ".xxh3"},
+    {"sha384sum", ".sha384"},
+    {"sha224sum", ".sha224", false},
+    {"b2sum -l 256 --tag", ".b2", false},
+    {"xxhsum -H0 --tag", ".xxh32"},
+    {"sha512sum --tag", ".sha512"},
 };
 
 void WriteCheckFile(const Made& made, const CheckTool& tool, const std::string& left) {
@@ -196,7 +213,7 @@ void WriteCheckFile(const Made& made, const CheckTool& tool, const std::string& 
     std::string stem = made.Prefix;
     if (stem.back() == '.') stem.pop_back();
     ASSERT_TRUE(Shell("cd " + Q(test::U8(made.Folder)) + " && " + tool.Command + names + " > " +
-                    Q(stem + tool.Extension) + " 2>/dev/null"));
+                      Q(stem + tool.Extension) + " 2>/dev/null"));
 }
 
 TEST(GeneratedSets, CompleteSetsJoinAndDetectableDamageIsRefusedByName) {
