@@ -4,6 +4,7 @@
 #include "engine/Replace.h"
 #include "formats/Checksum.h"
 #include "formats/Formats.h"
+#include "formats/Piece.h"
 #include "io/AnsiPath.h"
 #include "io/File.h"
 #include "io/PlatformPath.h"
@@ -47,17 +48,7 @@ void CheckOutputName(const Replacement& replace, const std::filesystem::path& na
 // Whether a file holds exactly one piece: the header, the bytes it announces, the trailer that
 // repeats their length, and nothing more.
 bool ReadsAsPiece(const std::filesystem::path& name) {
-    if (KindOf(name) != EntryKind::Regular) return false;
-    File piece = File::OpenForReading(name);
-    std::array<std::uint8_t, kPieceHeaderSize> header{};
-    if (piece.Read(header.data(), header.size()) != header.size()) return false;
-    const auto size = DecodePieceHeader(header);
-    if (!size || piece.Size() != kPieceHeaderSize + std::uint64_t{*size} + kPieceTrailerSize)
-        return false;
-    std::array<std::uint8_t, kPieceTrailerSize> trailer{};
-    piece.Seek(kPieceHeaderSize + std::uint64_t{*size});
-    return piece.Read(trailer.data(), trailer.size()) == trailer.size() &&
-           trailer == EncodePieceTrailer(*size);
+    return KindOf(name) == EntryKind::Regular && ReadPieceShape(name).Strict();
 }
 
 // The pieces an older index beside the source names beyond the new split's, which would outlive
@@ -218,13 +209,19 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
                 [&](const std::filesystem::path& final) { return replace.Create(final); },
                 progress);
         if (options.Extra)
-            options.Extra(written, [&](const std::filesystem::path& final) {
-                return replace.Create(final);
-            });
+            options.Extra(
+                written,
+                [&](const std::filesystem::path& final) { return replace.Create(final); },
+                [&](std::uint64_t, std::uint64_t) {
+                    const auto length = static_cast<std::uint64_t>(plan.length);
+                    return !progress || progress(length, length);
+                });
         for (const auto& older : ExistingRecoveryFiles(SourcePath))
             replace.Remove(older);
         // Only now do the new files replace what bore their names, all or none, so that a failed
-        // or cancelled split leaves an older split of the same file as it was.
+        // or cancelled split leaves an older split of the same file as it was. A cancel is heard
+        // up to here.
+        advanced(0);
         replace.Commit();
         return true;
     } catch (const std::exception& error) {

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "engine/Join.h"
 #include "formats/Formats.h"
+#include "formats/Piece.h"
 #include "io/File.h"
 #include "kit/PosixCksum.h"
 
@@ -168,9 +169,10 @@ KitList KitListOf(const std::string& OutputName, const std::vector<KitSource>& P
     ZendraCksum one;
     for (std::size_t i = 0; i < Pieces.size(); ++i) {
         File& in = files[i];
-        const std::uint64_t length = in.Size();
-        if (length < kPieceHeaderSize + kPieceTrailerSize) ThrowChanged(Pieces[i].ReadFrom);
-        const std::uint64_t size = length - kPieceHeaderSize - kPieceTrailerSize;
+        const PieceRead read = ReadPieceShape(in);
+        if (!read.Strict()) ThrowChanged(Pieces[i].ReadFrom);
+        const std::uint64_t length = read.FileSize;
+        const std::uint64_t size = read.DataSize;
         ZendraCksumStart(&one);
         const auto into = [&](ZendraCksum* also) {
             return [&, also](const std::uint8_t* bytes, std::size_t count) {

@@ -64,7 +64,9 @@ void PlannedJoin::Write(bool replace, const Progress& progress, const Notice& no
 }
 
 std::string PlannedJoin::Summary() const {
-    if (!index_.empty()) return "Joined into \"" + DisplayPath(output_) + "\"\n";
+    if (!index_.empty())
+        return "Joined into \"" + DisplayPath(output_) + "\"\n" +
+               (joined_.Note.empty() ? "" : joined_.Note + "\n");
     const std::size_t count = parts_.Parts.size();
     std::string text = "Joined " + std::to_string(count) +
                        (parts_.ZendraPieces ? " piece" : " part") + (count == 1 ? "" : "s") +

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "engine/Replace.h"
 #include "formats/Formats.h"
+#include "formats/Piece.h"
 #include "io/File.h"
 #include "io/PlatformPath.h"
 #include "parts/CheckFiles.h"
@@ -34,28 +35,18 @@ std::string Quoted(const fs::path& path) {
     return text += '"';
 }
 
-// A part's length and, when it reads as one of Zendra's pieces (header, that many bytes, and the
-// length again as trailer, nothing more), its data length: one opening of the file.
+// A part's length and, when it reads as one of Zendra's pieces (formats/Piece.h: header, that
+// many bytes, and the length again as trailer, nothing more), its data length: one opening.
 struct PartRead {
     std::uint64_t Size = 0;
     std::optional<std::uint32_t> Piece;
 };
 
 PartRead ReadPart(const fs::path& path) {
-    File file = File::OpenForReading(path);
+    const PieceRead shape = ReadPieceShape(path);
     PartRead read;
-    read.Size = file.Size();
-    std::array<std::uint8_t, kPieceHeaderSize> header{};
-    if (read.Size < kPieceHeaderSize + kPieceTrailerSize ||
-        file.Read(header.data(), header.size()) != header.size())
-        return read;
-    const auto length = DecodePieceHeader(header);
-    if (!length || read.Size != kPieceHeaderSize + *length + kPieceTrailerSize) return read;
-    std::array<std::uint8_t, kPieceTrailerSize> trailer{};
-    file.Seek(kPieceHeaderSize + *length);
-    if (file.Read(trailer.data(), trailer.size()) == trailer.size() &&
-        trailer == EncodePieceTrailer(*length))
-        read.Piece = length;
+    read.Size = shape.FileSize;
+    if (shape.Strict()) read.Piece = shape.DataSize;
     return read;
 }
 
