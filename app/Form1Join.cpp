@@ -89,7 +89,9 @@ void Form1::cmdJoin_Click() {
     joinedFiles_ = join->ThroughIndex() ? SetFiles(join->Index(), join->IndexPlan())
                                         : SetFiles(join->Parts());
     joinedOutput_ = join->Output();
-    Say(L"Successfully joined!" + rebuilt);
+    // The tool's own sentence on what could not be checked, as the box's second line.
+    const std::string note = join->ThroughIndex() ? std::string() : join->Parts().Note;
+    Say(L"Successfully joined!" + (note.empty() ? L"" : L"\n" + WideFromUtf8(note)) + rebuilt);
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
 }
 

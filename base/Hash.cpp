@@ -52,6 +52,48 @@ class Xxh128State : public Hasher::State {
     XXH3_state_t state_;
 };
 
+// xxhsum's XXH32 (-H0), XXH64 (-H1) and XXH3 64-bit (-H3), printed big-endian as it prints them.
+class Xxh32State : public Hasher::State {
+  public:
+    Xxh32State() { XXH32_reset(&state_, 0); }
+    void Update(const std::uint8_t* data, std::size_t size) override {
+        XXH32_update(&state_, data, size);
+    }
+    void Finish(std::uint8_t* digest) override {
+        XXH32_canonical_t canonical;
+        XXH32_canonicalFromHash(&canonical, XXH32_digest(&state_));
+        std::copy(std::begin(canonical.digest), std::end(canonical.digest), digest);
+    }
+
+  private:
+    XXH32_state_t state_;
+};
+
+class Xxh64State : public Hasher::State {
+  public:
+    explicit Xxh64State(bool xxh3) : xxh3_(xxh3) {
+        XXH64_reset(&state64_, 0);
+        XXH3_64bits_reset(&state3_);
+    }
+    void Update(const std::uint8_t* data, std::size_t size) override {
+        if (xxh3_)
+            XXH3_64bits_update(&state3_, data, size);
+        else
+            XXH64_update(&state64_, data, size);
+    }
+    void Finish(std::uint8_t* digest) override {
+        XXH64_canonical_t canonical;
+        XXH64_canonicalFromHash(&canonical,
+                                xxh3_ ? XXH3_64bits_digest(&state3_) : XXH64_digest(&state64_));
+        std::copy(std::begin(canonical.digest), std::end(canonical.digest), digest);
+    }
+
+  private:
+    bool xxh3_;
+    XXH64_state_t state64_;
+    XXH3_state_t state3_;
+};
+
 } // namespace
 
 std::size_t DigestSize(HashKind kind) {
@@ -63,9 +105,16 @@ std::size_t DigestSize(HashKind kind) {
         return 20;
     case HashKind::Sha256:
         return 32;
+    case HashKind::Sha384:
+        return 48;
+    case HashKind::Xxh64:
+    case HashKind::Xxh3:
+        return 8;
     case HashKind::Sha512:
+    case HashKind::Blake2b:
         return 64;
     case HashKind::Crc32:
+    case HashKind::Xxh32:
         break;
     }
     return 4;
@@ -76,6 +125,12 @@ Hasher::Hasher(HashKind kind) : kind_(kind) {
         state_ = std::make_unique<Crc32State>();
     else if (kind == HashKind::Xxh128)
         state_ = std::make_unique<Xxh128State>();
+    else if (kind == HashKind::Blake2b)
+        state_ = Blake2bHash();
+    else if (kind == HashKind::Xxh32)
+        state_ = std::make_unique<Xxh32State>();
+    else if (kind == HashKind::Xxh64 || kind == HashKind::Xxh3)
+        state_ = std::make_unique<Xxh64State>(kind == HashKind::Xxh3);
     else
         state_ = SystemHash(kind);
 }

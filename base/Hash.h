@@ -1,6 +1,7 @@
-// The one hash interface: MD5, SHA-1, SHA-256, SHA-512 (the system's: libmd on Linux, CryptoAPI
-// on Windows), CRC-32 (zlib's) and XXH3 128-bit (xxHash's), for the checksum file, the recovery
-// data and other tools' check files alike.
+// The one hash interface: MD5, SHA-1, SHA-256, SHA-384, SHA-512 (the system's: libmd on Linux,
+// CryptoAPI on Windows), CRC-32 (zlib's), xxHash's XXH32, XXH64, XXH3 64-bit and 128-bit, and
+// BLAKE2b-512 (Blake2b.cpp), for the checksum file, the recovery data and other tools' check files
+// alike.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +12,19 @@
 
 namespace zendra {
 
-enum class HashKind { Md5, Sha1, Sha256, Sha512, Crc32, Xxh128 };
+enum class HashKind {
+    Md5,
+    Sha1,
+    Sha256,
+    Sha384,
+    Sha512,
+    Crc32,
+    Xxh128,
+    Xxh32,
+    Xxh64,
+    Xxh3,
+    Blake2b
+};
 
 // The number of bytes of a digest of this kind, and of the hex digits it is written with.
 std::size_t DigestSize(HashKind kind);
@@ -49,6 +62,9 @@ class Hasher {
 
 // The system's MD5 or SHA of `kind`; throws Failure when it has none.
 std::unique_ptr<Hasher::State> SystemHash(HashKind kind);
+
+// BLAKE2b with a 64-byte digest, unkeyed (b2sum's default).
+std::unique_ptr<Hasher::State> Blake2bHash();
 
 // The IEEE CRC-32 (as zlib and PKZIP compute it) of `size` bytes after a running value `crc`
 // (0 to start).

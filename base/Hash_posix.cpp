@@ -33,6 +33,8 @@ std::unique_ptr<Hasher::State> SystemHash(HashKind kind) {
         return std::make_unique<LibmdHash<SHA1_CTX, SHA1Init, SHA1Update, SHA1Final>>();
     case HashKind::Sha256:
         return std::make_unique<LibmdHash<SHA2_CTX, SHA256Init, SHA256Update, SHA256Final>>();
+    case HashKind::Sha384:
+        return std::make_unique<LibmdHash<SHA2_CTX, SHA384Init, SHA384Update, SHA384Final>>();
     default:
         return std::make_unique<LibmdHash<SHA2_CTX, SHA512Init, SHA512Update, SHA512Final>>();
     }

@@ -12,6 +12,7 @@ namespace {
 
 // XP SP3 has both; the headers show them only when building for SP3 or later, not XP in general.
 constexpr ALG_ID kSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12; // ALG_SID_SHA_256
+constexpr ALG_ID kSha384 = ALG_CLASS_HASH | ALG_TYPE_ANY | 13; // ALG_SID_SHA_384
 constexpr ALG_ID kSha512 = ALG_CLASS_HASH | ALG_TYPE_ANY | 14; // ALG_SID_SHA_512
 
 // One for the program's life: acquiring a provider is slow. None where the system has none.
@@ -64,6 +65,8 @@ std::unique_ptr<Hasher::State> SystemHash(HashKind kind) {
         return std::make_unique<CryptoHashState>(CALG_SHA1);
     case HashKind::Sha256:
         return std::make_unique<CryptoHashState>(kSha256);
+    case HashKind::Sha384:
+        return std::make_unique<CryptoHashState>(kSha384);
     default:
         return std::make_unique<CryptoHashState>(kSha512);
     }

@@ -50,14 +50,19 @@ const char* const kUsageText =
     "      --force         replaces an existing file of the output's name\n"
     "      --codepage N    the Windows code page of the name in an index written on Windows\n"
     "                      (default: UTF-8, else 1252)\n"
-    "  zendra-cli join FIRST_PART [--name NAME] [--last PART] [--output DIR] [--force] [-q]\n"
+    "  zendra-cli join PART [--name NAME] [--first PART] [--last PART] [--output DIR] [--force]\n"
     "      Joins other tools' parts: NAME.001 (7-Zip), PREFIXaa, PREFIX00 or hex PREFIX00 (GNU\n"
-    "      split, any start and width, with or without an additional suffix), checked with\n"
-    "      NAME.sha256, .sha512, .sha1, .md5, .sfv, .crc or .xxh128 beside them. A check file\n"
-    "      that names the parts decides the set; without one, a file named like a part that\n"
-    "      does not follow on from them is refused. Split zip archives (.z01 ... .zip) are not\n"
-    "      parts: open the .zip with an archive tool.\n"
+    "      split, of any width, with or without an additional suffix), given any one of them.\n"
+    "      A set starts where its tool starts one (aa, 00, or .001); any other start needs\n"
+    "      --first or a check file that names the parts. Checked with the check files beside\n"
+    "      them: NAME.sha256, .sha512, .sha384, .sha1, .md5, .b2, .xxh32, .xxh64, .xxh3,\n"
+    "      .xxh128, .sfv, .crc, SHA256SUMS and the like, tagged or not. One that names the parts\n"
+    "      decides the set; without one, every file named like a part that is not joined (before\n"
+    "      the first, after a gap or past the last) is refused by name, as is a part after a\n"
+    "      shorter one. Split zip archives (.z01 ... .zip) are not parts: open the .zip with an\n"
+    "      archive tool.\n"
     "      --name NAME     the joined file's name (needed for GNU split's default prefix x)\n"
+    "      --first PART    the set's first part, where its tool does not start sets\n"
     "      --last PART     the set's last part: files named like parts after it are left alone\n"
     "      example: zendra-cli join video.mkv.tpl --output /media/stick\n"
     "  zendra-cli verify INDEX.tpl\n"
@@ -69,6 +74,9 @@ const char* const kUsageText =
     "      Rebuilds damaged and missing pieces from the recovery files beside the index.\n"
     "  zendra-cli info INDEX.tpl\n"
     "      Shows what the index records and checks its pieces, writing nothing.\n"
+    "  zendra-cli info PART [--name NAME] [--first PART] [--last PART]\n"
+    "      Shows the set of other tools' parts that a join would read (its naming, first and\n"
+    "      last part, check files) and why it would refuse it, writing nothing.\n"
     "      example: zendra-cli info video.mkv.tpl\n"
     "Options:\n"
     "  -q, --quiet    print nothing but errors\n"
@@ -97,6 +105,7 @@ struct Options {
     bool force = false;
     bool selfJoin = false;
     std::optional<std::string> name;
+    std::optional<std::string> first;
     std::optional<std::string> last;
     RecoveryArguments recovery;
 };
@@ -187,7 +196,7 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         } else if (value(options.size, "--size") || value(options.pieces, "--pieces") ||
                    value(options.output, "--output") || value(options.output, "-o") ||
                    value(options.codepage, "--codepage") || value(options.name, "--name") ||
-                   value(options.last, "--last") ||
+                   value(options.first, "--first") || value(options.last, "--last") ||
                    value(options.recovery.Percent, "--recovery") ||
                    value(options.recovery.Pieces, "--recovery-pieces") ||
                    value(options.recovery.Slices, "--recovery-slices") ||
@@ -211,8 +220,9 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
         return "--checksum and --no-checksum go with split";
     if (options.checksum && options.noChecksum) return "--checksum and --no-checksum exclude each other";
     if (options.command != "split" && options.selfJoin) return "--self-join goes with split";
-    if (options.command != "join" && options.name) return "--name goes with join";
-    if (options.command != "join" && options.last) return "--last goes with join";
+    if (options.command != "join" && options.command != "info" &&
+        (options.name || options.first || options.last))
+        return "--name, --first and --last go with join and info";
     if (options.command != "join" && options.force) return "--force goes with join";
     if (options.codepage && options.command == "split") return "--codepage goes with join, verify and info";
     if (options.codepage && !ParseCodePage(*options.codepage))
@@ -313,27 +323,38 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     return kOk;
 }
 
-int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+// A part named with --first or --last: a plain name is one beside the picked part.
+fs::path PartBeside(const fs::path& picked, const std::optional<std::string>& part) {
+    if (!part) return {};
+    return PathFromUtf8(*part).has_parent_path() ? Absolute(*part)
+                                                 : picked.parent_path() / PathFromUtf8(*part);
+}
+
+JoinRequest PartsRequestOf(const Options& options) {
     JoinRequest request;
     request.Picked = Absolute(options.operands[0]);
-    if ((options.name || options.last) && IsIndexName(request.Picked))
-        throw std::invalid_argument("--name and --last go with a first part, not with an index");
-    if (options.output) request.OutputFolder = Absolute(*options.output);
     if (options.name) request.Name = PathFromUtf8(*options.name);
-    if (options.last) // a plain name is a part beside the first
-        request.Last = PathFromUtf8(*options.last).has_parent_path()
-                           ? Absolute(*options.last)
-                           : request.Picked.parent_path() / PathFromUtf8(*options.last);
+    request.First = PartBeside(request.Picked, options.first);
+    request.Last = PartBeside(request.Picked, options.last);
+    request.FirstPartHint = "--first PART";
     request.LastPartHint = "--last PART";
+    return request;
+}
+
+int Join(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
+    JoinRequest request = PartsRequestOf(options);
+    if ((options.name || options.first || options.last) && IsIndexName(request.Picked))
+        throw std::invalid_argument(
+            "--name, --first and --last go with a part of another tool's set, not with an index");
+    if (options.output) request.OutputFolder = Absolute(*options.output);
     request.CodePage = CodePageOf(options);
     // What a killed run left beside what was picked is put right before it is read.
     Replacement::MendFolder(request.Picked.parent_path(), Telling(err, options));
     PlannedJoin join(request);
     if (join.NeedsName())
         return Failed(err, std::string(NameNeededMessage) + " Give it with --name NAME.");
-    if (!options.force && join.OutputExists())
-        return Failed(err, "\"" + DisplayPath(join.Output()) +
-                               "\" already exists; nothing was joined. Add --force to replace it.");
+    if (const std::string problem = OutputProblem(join, options.force); !problem.empty())
+        return Failed(err, problem);
     {
         ProgressBar bar(err, showProgress);
         join.Write(options.force, bar.Callback(), Telling(err, options));
@@ -344,6 +365,7 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
 
 int Info(const Options& options, std::ostream& out, std::ostream& err) {
     const fs::path index = PathFromUtf8(options.operands[0]);
+    if (!IsIndexName(index)) return PartsInfo(PartsRequestOf(options), out, err);
     JoinPlan plan;
     std::string message;
     if (!ReadJoinPlan(index, plan, message, CodePageOf(options))) return Failed(err, message);

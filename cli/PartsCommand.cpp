@@ -4,6 +4,7 @@
 #include "formats/Formats.h"
 #include "io/File.h"
 #include "kit/SelfJoinKit.h"
+#include "parts/PartNaming.h"
 
 #include <vector>
 
@@ -32,6 +33,72 @@ SelfJoinWriter KitWriter(const fs::path& Source, std::string& note) {
         WriteKitFiles(Source, KitListOf(DisplayPath(Source.filename()), pieces, heard), program,
                       create);
     };
+}
+
+std::string OutputProblem(const PlannedJoin& join, bool force) {
+    const fs::path& output = join.Output();
+    const std::string quoted = "\"" + DisplayPath(output) + "\"";
+    const EntryKind kind = KindOf(output);
+    if (kind == EntryKind::Folder)
+        return quoted + " is a folder; nothing was joined. Name the joined file with --name NAME, "
+                        "or its folder with --output DIR.";
+    if (!join.ThroughIndex() && kind != EntryKind::Missing) {
+        const auto identity = IdentityOf(output);
+        for (const PartFile& part : join.Parts().Parts)
+            if (identity && identity == IdentityOf(part.Location))
+                return quoted + " is one of the parts; nothing was joined. Name the joined file "
+                                "with --name NAME, or its folder with --output DIR.";
+    }
+    if (!force && kind != EntryKind::Missing)
+        return quoted + " already exists; nothing was joined. Add --force to replace it.";
+    const fs::path folder = output.parent_path();
+    if (KindOf(folder) == EntryKind::Folder && !FolderWritable(folder))
+        return "Cannot write in the folder \"" + DisplayPath(folder) +
+               "\"; nothing was joined. Name another with --output DIR.";
+    return {};
+}
+
+int PartsInfo(const JoinRequest& request, std::ostream& out, std::ostream& err) {
+    const auto exists = [](const PathText& name) { return KindOf(name) != EntryKind::Missing; };
+    const PartRun run =
+        FollowParts(request.Picked.native(), exists, request.First.native(), request.Last.native());
+    out << "Part:        " << DisplayPath(request.Picked) << '\n';
+    if (!run.Namings.empty()) {
+        const PartNaming& naming = PreferredNaming(run.Namings).Naming;
+        out << "Naming:      " << DisplayPath(fs::path(naming.Prefix).filename()) << " + "
+            << (naming.Widens ? "widening " : "") << naming.AlphabetName() << ", " << naming.Width
+            << (naming.Grows ? " or more" : "") << " wide"
+            << (naming.Tail.empty() ? "" : " + \"" + DisplayPath(fs::path(naming.Tail)) + "\"")
+            << ", starting at \""
+            << DisplayPath(fs::path(*naming.NameOf(naming.FirstValue())).filename()) << "\"\n"
+            << "Run:         " << run.Names.size() << " part" << (run.Names.size() == 1 ? "" : "s")
+            << ", \"" << DisplayPath(fs::path(run.Names.front()).filename()) << "\" to \""
+            << DisplayPath(fs::path(run.Names.back()).filename()) << "\"\n";
+    }
+    try {
+        const PlannedJoin join(request);
+        if (join.ThroughIndex()) {
+            out << "Zendra's pieces of the index \"" << DisplayPath(join.Index()) << "\"\n";
+            return 0;
+        }
+        const PartsPlan& plan = join.Parts();
+        out << "Set:         " << plan.Parts.size() << " part"
+            << (plan.Parts.size() == 1 ? "" : "s") << ", \""
+            << DisplayPath(plan.Parts.front().Location.filename()) << "\" to \""
+            << DisplayPath(plan.Parts.back().Location.filename()) << "\", " << plan.TotalSize
+            << " bytes\n"
+            << "Joins into:  "
+            << (join.NeedsName() ? std::string("(a name is needed: --name NAME)")
+                                 : DisplayPath(join.Output()))
+            << '\n';
+        for (const fs::path& check : plan.CheckFiles)
+            out << "Check file:  " << DisplayPath(check) << '\n';
+        if (!plan.Note.empty()) out << plan.Note << '\n';
+        return 0;
+    } catch (const Failure& failure) {
+        err << "zendra-cli: " << failure.what() << '\n';
+        return 1;
+    }
 }
 
 } // namespace zendra

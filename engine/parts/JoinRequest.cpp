@@ -19,7 +19,8 @@ PlannedJoin::PlannedJoin(const JoinRequest& request) : request_(request) {
     if (IsIndexName(request.Picked)) {
         index_ = request.Picked;
     } else {
-        parts_ = ReadPartsPlan(request.Picked, request.Name, request.Last, request.LastPartHint);
+        parts_ = ReadPartsPlan({request.Picked, request.Name, request.First, request.Last,
+                                request.FirstPartHint, request.LastPartHint});
         index_ = parts_.Index;
     }
     fs::path name = parts_.OutputName;
@@ -66,9 +67,10 @@ std::string PlannedJoin::Summary() const {
     if (!index_.empty())
         return "Joined into \"" + DisplayPath(output_) + "\"\n" +
                (joined_.Note.empty() ? "" : joined_.Note + "\n");
-    std::string text = "Joined " + std::to_string(parts_.Parts.size()) +
-                       (parts_.ZendraPieces ? " pieces" : " parts") + " (\"" +
-                       DisplayPath(parts_.Parts.front().Location.filename()) + "\" to \"" +
+    const std::size_t count = parts_.Parts.size();
+    std::string text = "Joined " + std::to_string(count) +
+                       (parts_.ZendraPieces ? " piece" : " part") + (count == 1 ? "" : "s") +
+                       " (\"" + DisplayPath(parts_.Parts.front().Location.filename()) + "\" to \"" +
                        DisplayPath(parts_.Parts.back().Location.filename()) + "\") into \"" +
                        DisplayPath(output_) + "\"";
     for (const auto& check : parts_.CheckFiles)

@@ -30,11 +30,14 @@ struct JoinRequest {
     std::filesystem::path OutputFolder;
     // Another tool's parts: the joined file's name; empty: from the parts' names (see NeedsName).
     std::filesystem::path Name;
-    // Another tool's parts: the set's last part, for when files named like parts lie beside it
-    // that do not belong to it (the join refuses them, named, without it).
+    // Another tool's parts: the set's first part, where its tool does not start sets there, and
+    // its last, for when files named like parts lie beside it that do not belong to it (the join
+    // refuses them, named, without it).
+    std::filesystem::path First;
     std::filesystem::path Last;
-    // How the user gives Last, for the message that refuses such a file (the tool's
-    // "--last PART"); empty where there is no way.
+    // How the user gives First and Last, for the messages that refuse a set (the tool's
+    // "--first PART", "--last PART"); empty where there is no way.
+    std::string FirstPartHint;
     std::string LastPartHint;
     // An index written on Windows: the code page of its name (see ReadJoinPlan); 0 guesses.
     unsigned CodePage = 0;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <iterator>
 #include <map>
+#include <tuple>
 
 namespace zendra {
 namespace {
@@ -75,6 +77,14 @@ bool SameNaming(const PartNaming& a, const PartNaming& b) {
            a.Width == b.Width && a.Widens == b.Widens && a.Grows == b.Grows;
 }
 
+bool IsSymbol(Char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+bool IsSeparator(Char c) {
+    return !IsSymbol(c) && !(c >= 'A' && c <= 'Z');
+}
+
 std::string Quoted(const PathText& name) {
     return "\"" + DisplayPath(std::filesystem::path(name)) + "\"";
 }
@@ -91,16 +101,31 @@ std::map<PathText, std::vector<NamingAt>> Neighbours(const std::vector<NamingAt>
     return byName;
 }
 
-// Which of the names that exist next the run takes: the only one; of several, the one only hex
-// digits can give (a decimal set never names "0a", a hex set names "10" as well); else none, and
+std::size_t ShortestTail(const std::vector<NamingAt>& namings) {
+    std::size_t shortest = PathText::npos;
+    for (const NamingAt& at : namings)
+        shortest = std::min(shortest, at.Naming.Tail.size());
+    return shortest;
+}
+
+// Which of the names that exist next the run takes: the only one; of several, those of the
+// shortest additional suffix ("e 00.mkv.ab" after "e 00.mkv.aa", not "e 01.mkv.aa"), then the
+// one only hex digits can give when the hex run goes on after it (a decimal set never names "0a",
+// a hex set names "10" as well; a lone "0a" is a look-alike, named later); else none, and
 // `problem` says why.
 std::optional<PathText> Choose(const std::map<PathText, std::vector<NamingAt>>& byName,
                                const std::function<bool(const PathText&)>& exists,
-                               const std::vector<NamingAt>& namings, const PathText& from,
+                               const std::vector<NamingAt>& namings, const PathText& from, int step,
                                std::string& problem) {
     std::vector<PathText> present;
+    std::size_t shortest = PathText::npos;
     for (const auto& entry : byName)
-        if (exists(entry.first)) present.push_back(entry.first);
+        if (exists(entry.first)) {
+            present.push_back(entry.first);
+            shortest = std::min(shortest, ShortestTail(entry.second));
+        }
+    std::erase_if(present,
+                  [&](const PathText& name) { return ShortestTail(byName.at(name)) != shortest; });
     if (present.size() <= 1) return present.empty() ? std::nullopt : std::optional(present[0]);
     std::vector<PathText> hexOnly;
     for (const PathText& name : present)
@@ -112,7 +137,12 @@ std::optional<PathText> Choose(const std::map<PathText, std::vector<NamingAt>>& 
             std::all_of(byName.at(name).begin(), byName.at(name).end(),
                         [](const NamingAt& at) { return at.Naming.Alphabet == Symbols::Hex; }))
             hexOnly.push_back(name);
-    if (hexOnly.size() == 1 && present.size() == 2) return hexOnly[0];
+    if (hexOnly.size() == 1 && present.size() == 2) {
+        const auto further = Neighbours(byName.at(hexOnly[0]), step);
+        const bool goesOn = std::any_of(further.begin(), further.end(),
+                                        [&](const auto& entry) { return exists(entry.first); });
+        return goesOn ? hexOnly[0] : present[present[0] == hexOnly[0] ? 1 : 0];
+    }
     problem = "Both " + Quoted(present[0]) + " and " + Quoted(present[1]) +
               " could follow on from " + Quoted(from) +
               ", but no tool names one set both ways: move the one that does not "
@@ -169,20 +199,23 @@ PathText PartNaming::OutputName() const {
     return name;
 }
 
+bool PartNaming::StartsAt(std::uint64_t value) const {
+    return value == 0 || (value == 1 && FirstValue() == 1);
+}
+
+std::uint64_t PartNaming::FirstValue() const {
+    const bool dotted = !Prefix.empty() && Prefix.back() == Char('.');
+    return Alphabet == Symbols::Decimal && Width == 3 && !Widens && dotted ? 1 : 0;
+}
+
+const char* PartNaming::AlphabetName() const {
+    return Alphabet == Symbols::Letters ? "letters"
+           : Alphabet == Symbols::Hex   ? "hex digits"
+                                        : "decimal digits";
+}
+
 std::vector<NamingAt> NamingsOf(const PathText& name) {
     const std::size_t start = NameStart(name);
-    // --additional-suffix, as far as a name can tell it: the end from the last character that is
-    // neither a letter nor a digit (".part", "_x"), when it holds no digit. More would read parts
-    // of other names: "Episode 01.mkv.aa" is no part 01 of "Episode .mkv.aa".
-    std::vector<PathText> tails{PathText()};
-    for (std::size_t i = name.size(); i-- > start + 1;) {
-        const Char c = name[i];
-        if (c >= '0' && c <= '9') break;
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
-            tails.push_back(name.substr(i));
-            break;
-        }
-    }
     std::vector<NamingAt> found;
     const auto add = [&](PartNaming naming) {
         const auto value = naming.ValueOf(name);
@@ -191,13 +224,18 @@ std::vector<NamingAt> NamingsOf(const PathText& name) {
                          [&](const NamingAt& at) { return SameNaming(at.Naming, naming); }))
             found.push_back({std::move(naming), *value});
     };
-    for (const PathText& tail : tails) {
-        const std::size_t end = name.size() - tail.size();
+    // --additional-suffix may be anything after the symbols ("_x", ".mp4", ".tar.gz", "part"):
+    // every end of the name is a candidate, and the files beside it decide.
+    for (std::size_t end = name.size(); end > start + 1; --end) {
+        if (!IsSymbol(name[end - 1])) continue;
+        const PathText tail = name.substr(end);
         for (const Symbols symbols : {Symbols::Letters, Symbols::Decimal, Symbols::Hex}) {
+            // A suffix that starts with one of the symbols would be read as part of them.
+            if (!tail.empty() && DigitOf(tail[0], symbols)) continue;
             std::size_t run = 0;
-            while (run < end - start && DigitOf(name[end - 1 - run], symbols))
-                ++run;
-            for (std::size_t width = 2; width <= std::min(run, kMaxSymbols); ++width) {
+            while (run + 1 < end - start && DigitOf(name[end - 1 - run], symbols))
+                ++run; // the prefix keeps a name of at least one character
+            for (std::size_t width = 1; width <= std::min(run, kMaxSymbols); ++width) {
                 PartNaming naming;
                 naming.Alphabet = symbols;
                 naming.Prefix = name.substr(0, end - width);
@@ -210,7 +248,7 @@ std::vector<NamingAt> NamingsOf(const PathText& name) {
                     add(naming);
                     naming.Widens = false;
                 }
-                const bool dotted = end - width > start && name[end - width - 1] == Char('.');
+                const bool dotted = name[end - width - 1] == Char('.');
                 if (symbols == Symbols::Decimal && tail.empty() && dotted && width >= 3) {
                     for (std::size_t narrower = 3; narrower <= width; ++narrower) {
                         naming.Width = narrower;
@@ -224,49 +262,40 @@ std::vector<NamingAt> NamingsOf(const PathText& name) {
     return found;
 }
 
-PartRun FollowParts(const PathText& picked, const std::function<bool(const PathText&)>& exists,
-                    const PathText& last) {
+// The run through `picked` of namings that share one additional suffix.
+PartRun Walk(const PathText& picked, std::vector<NamingAt> namings,
+             const std::function<bool(const PathText&)>& exists, const PathText& first,
+             const PathText& last) {
     PartRun run;
-    std::vector<NamingAt> namings = NamingsOf(picked);
-    if (!last.empty()) {
+    const auto keep = [&](const PathText& bound, bool before) {
+        if (bound.empty()) return;
         std::erase_if(namings, [&](const NamingAt& at) {
-            const auto value = at.Naming.ValueOf(last);
-            return !value || *value < at.Value;
+            const auto value = at.Naming.ValueOf(bound);
+            return !value || (before ? *value > at.Value : *value < at.Value);
         });
-        if (namings.empty())
-            run.Problem = Quoted(last) + " is not named as a later part of the set " +
+        if (namings.empty() && run.Problem.empty())
+            run.Problem = Quoted(bound) + " is not named as " +
+                          (before ? "an earlier" : "a later") + " part of the set " +
                           Quoted(picked) + " belongs to";
-    }
+    };
+    keep(first, true);
+    keep(last, false);
     std::deque<PathText> names{picked};
-    for (std::string ignored; names.size() < kMaxParts && !namings.empty();) {
+    for (std::string ignored;
+         names.size() < kMaxParts && !namings.empty() && names.front() != first;) {
         const auto before = Neighbours(namings, -1);
-        const auto name = Choose(before, exists, namings, names.front(), ignored);
+        const auto name = Choose(before, exists, namings, names.front(), -1, ignored);
         if (!name) break;
         namings = before.at(*name);
         names.push_front(*name);
     }
-    // GNU's letters and its widening suffixes always start at "aa…" or "00…". Letters that do
-    // not are a missing first part, also where the same symbols read as hex digits.
-    std::vector<NamingAt> unstarted; // the narrowest first: its first name is the likeliest
-    std::erase_if(namings, [&](const NamingAt& at) {
-        const bool late =
-            at.Value != 0 && (at.Naming.Alphabet == Symbols::Letters || at.Naming.Widens);
-        if (late && at.Naming.Alphabet == Symbols::Letters) unstarted.push_back(at);
-        return late;
-    });
-    std::sort(unstarted.begin(), unstarted.end(), [](const NamingAt& a, const NamingAt& b) {
-        return a.Naming.Prefix.size() > b.Naming.Prefix.size();
-    });
-    for (const NamingAt& letters : unstarted)
-        if (namings.empty() || std::any_of(namings.begin(), namings.end(), [&](const NamingAt& at) {
-                return at.Naming.Prefix == letters.Naming.Prefix &&
-                       at.Naming.Tail == letters.Naming.Tail;
-            })) {
-            run.Problem = Quoted(names.front()) + " is not a set's first part, and " +
-                          Quoted(*letters.Naming.NameOf(0)) + ", which would be, is not beside it";
-            namings.clear();
-            break;
-        }
+    if (!first.empty() && !namings.empty() && names.front() != first) {
+        const auto before = Neighbours(namings, -1);
+        run.Problem = "The part " +
+                      (before.empty() ? Quoted(first) : Quoted(before.rbegin()->first)) +
+                      " is missing, after the first part " + Quoted(first);
+        namings.clear();
+    }
     for (NamingAt& at : namings) // forward from the picked name
         at.Value = *at.Naming.ValueOf(names.back());
     while (!namings.empty() && names.back() != last) {
@@ -275,30 +304,111 @@ PartRun FollowParts(const PathText& picked, const std::function<bool(const PathT
             break;
         }
         const auto after = Neighbours(namings, 1);
-        const auto name = Choose(after, exists, namings, names.back(), run.Problem);
+        const auto name = Choose(after, exists, namings, names.back(), 1, run.Problem);
         if (!name) break;
         namings = after.at(*name);
         names.push_back(*name);
     }
-    if (run.Problem.empty() && !last.empty() && names.back() != last) {
+    if (run.Problem.empty() && !namings.empty() && !last.empty() && names.back() != last) {
         const auto after = Neighbours(namings, 1);
         run.Problem = "The part " + (after.empty() ? Quoted(last) : Quoted(after.begin()->first)) +
                       " is missing, before the last part " + Quoted(last);
     }
     for (NamingAt& at : namings)
         at.Value = *at.Naming.ValueOf(names.front());
+    if (first.empty() && !namings.empty()) {
+        // A set starts where its tool starts its sets; any other start is a missing first part.
+        // Decided after the walk forward, where the names beside the run weed out the namings
+        // that only one name fits ("dat" + "a" + ".bin.002").
+        std::vector<NamingAt> started;
+        std::copy_if(namings.begin(), namings.end(), std::back_inserter(started),
+                     [](const NamingAt& at) { return at.Naming.StartsAt(at.Value); });
+        // Nor does a narrower naming that starts there ("my file.2" + "0", one hex digit) stand
+        // for a separated prefix that does not ("my file." + "20", from FROM 32).
+        const auto separated = [](const NamingAt& at) {
+            return !at.Naming.Prefix.empty() && IsSeparator(at.Naming.Prefix.back());
+        };
+        const NamingAt& likeliest = PreferredNaming(namings);
+        if (separated(likeliest) && !likeliest.Naming.StartsAt(likeliest.Value) &&
+            std::none_of(started.begin(), started.end(), separated))
+            started.clear();
+        if (started.empty()) { // kept, for a check file that names the parts to decide
+            run.MissingFirst = likeliest.Naming.NameOf(likeliest.Naming.FirstValue());
+            run.NotAPart = names.size() == 1;
+        } else {
+            namings = std::move(started);
+        }
+    }
     run.Names.assign(names.begin(), names.end());
     run.Namings = std::move(namings);
     return run;
 }
 
-const PartNaming& PreferredNaming(const PartRun& run) {
-    const auto rank = [](const NamingAt& at) {
-        return std::make_pair(at.Value > 1, at.Naming.Prefix.size());
+PartRun FollowParts(const PathText& picked, const std::function<bool(const PathText&)>& exists,
+                    const PathText& first, const PathText& last) {
+    // Each additional suffix is followed on its own, so that a step that only a longer one
+    // gives ("e 01.mkv.00.part" before "e 02.mkv.00.part") never leads another's run astray.
+    std::map<PathText, std::vector<NamingAt>> byTail;
+    for (NamingAt& at : NamingsOf(picked))
+        byTail[at.Naming.Tail].push_back(std::move(at));
+    std::optional<PartRun> best;
+    // A run of more than one name before a lone name, the shortest suffix, one that starts
+    // where its tool starts sets, the longest run.
+    const auto rank = [](const PartRun& run) {
+        return std::make_tuple(run.Namings.empty(), run.Names.size() == 1,
+                               run.Namings.empty() ? 0 : run.Namings.front().Naming.Tail.size(),
+                               run.MissingFirst.has_value(), kMaxParts - run.Names.size());
     };
-    return std::min_element(run.Namings.begin(), run.Namings.end(),
-                            [&](const NamingAt& a, const NamingAt& b) { return rank(a) < rank(b); })
-        ->Naming;
+    for (auto& [tail, namings] : byTail) {
+        PartRun run = Walk(picked, std::move(namings), exists, first, last);
+        if (!best || rank(run) < rank(*best)) best = std::move(run);
+    }
+    if (!best) { // no naming at all
+        best.emplace();
+        best->Names = {picked};
+        best->NotAPart = true;
+    }
+    return std::move(*best);
+}
+
+const NamingAt& PreferredNaming(const std::vector<NamingAt>& namings) {
+    const auto rank = [](const NamingAt& at) {
+        const PathText& prefix = at.Naming.Prefix;
+        const bool separated = !prefix.empty() && IsSeparator(prefix.back());
+        return std::make_tuple(!separated, at.Naming.Tail.size(), at.Naming.Width != 2,
+                               at.Value > 1, PathText::npos - prefix.size());
+    };
+    return *std::min_element(
+        namings.begin(), namings.end(),
+        [&](const NamingAt& a, const NamingAt& b) { return rank(a) < rank(b); });
+}
+
+std::vector<PartNaming> LookAlikeNamings(const PartNaming& naming) {
+    std::vector<PartNaming> alike{naming};
+    const auto add = [&](PartNaming other) {
+        if (std::none_of(alike.begin(), alike.end(),
+                         [&](const PartNaming& known) { return SameNaming(known, other); }))
+            alike.push_back(std::move(other));
+    };
+    std::vector<Symbols> alphabets{naming.Alphabet};
+    if (naming.Alphabet != Symbols::Letters) alphabets = {Symbols::Decimal, Symbols::Hex};
+    for (const Symbols symbols : alphabets) {
+        PartNaming other = naming;
+        other.Alphabet = symbols;
+        other.Grows = false;
+        add(other);
+        if (other.Width == 2) {
+            other.Widens = !naming.Widens;
+            add(other);
+        }
+    }
+    if (naming.Alphabet == Symbols::Decimal && naming.Width >= 3 && naming.Tail.empty() &&
+        naming.FirstValue() == 1) {
+        PartNaming grown = naming;
+        grown.Grows = true;
+        add(grown);
+    }
+    return alike;
 }
 
 } // namespace zendra

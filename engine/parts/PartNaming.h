@@ -32,6 +32,13 @@ struct PartNaming {
     std::optional<std::uint64_t> ValueOf(const PathText& name) const;
     // The joined file's name: the prefix's own file name without a trailing ".".
     PathText OutputName() const;
+    // Where the tool that names parts so starts its sets: "aa…" and "00…" (value 0), and only
+    // the three-digit dotted form (NAME.001: 7-Zip, --numeric-suffixes=1 -a 3) at 1 as well.
+    bool StartsAt(std::uint64_t value) const;
+    // The value of the first part of a set of this naming: 1 for NAME.001, else 0.
+    std::uint64_t FirstValue() const;
+    // "letters", "decimal digits" or "hex digits", for messages.
+    const char* AlphabetName() const;
 };
 
 // Every naming under which `name` is one of the names, with its value there.
@@ -46,15 +53,28 @@ struct PartRun {
     std::vector<PathText> Names;   // in order
     std::vector<NamingAt> Namings; // the namings all of them fit, each at the first name
     std::string Problem;           // why the run could not be read further, or empty
+    // The run does not start where its tool starts its sets: the first part expected, which is
+    // not there (Names and Namings, all that the names fit, still tell the run read).
+    std::optional<PathText> MissingFirst;
+    // Nothing before or after the picked name, and no naming starts a set with it.
+    bool NotAPart = false;
 };
-// Steps back from `picked` while a name before it exists, then forward while one after it exists
-// (up to `last` when given). Where two namings give two different names that both exist, the run
-// stops there with a Problem, except that hex digits win over decimal ones (a decimal set never
-// names "0a"). GNU's letters and widening namings must start at value 0.
+// Steps back from `picked` while a name before it exists (down to `first` when given), then
+// forward while one after it exists (up to `last` when given). Where two namings give two
+// different names that both exist, the one with the shorter additional suffix is taken, then the
+// one only hex digits give when the hex run goes on past it (a decimal set never names "0a");
+// else the run stops there with a Problem. Without `first`, only the namings whose tool starts a
+// set at the run's first name are kept (PartNaming::StartsAt).
 PartRun FollowParts(const PathText& picked, const std::function<bool(const PathText&)>& exists,
-                    const PathText& last = {});
+                    const PathText& first = {}, const PathText& last = {});
 
-// The naming whose output name a run takes: FROM 0 or 1 before any other, then the widest.
-const PartNaming& PreferredNaming(const PartRun& run);
+// The naming whose output name a run takes: one whose prefix ends in a separator (".", "_", " "),
+// then the shortest additional suffix, GNU's default width 2, the first value, the longest prefix.
+const NamingAt& PreferredNaming(const std::vector<NamingAt>& namings);
+
+// The namings whose names would be taken for parts of a set of `naming`: the naming itself, the
+// other digit alphabet at the same width, GNU's widening form beside a fixed width of 2 (and the
+// fixed width beside the widening), 7-Zip's growing form beside three dotted digits.
+std::vector<PartNaming> LookAlikeNamings(const PartNaming& naming);
 
 } // namespace zendra

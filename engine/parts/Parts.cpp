@@ -7,12 +7,14 @@
 #include "io/File.h"
 #include "io/PlatformPath.h"
 #include "parts/CheckFiles.h"
+#include "parts/LookAlikes.h"
 #include "parts/PartNaming.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 namespace zendra {
 namespace {
@@ -33,100 +35,113 @@ std::string Quoted(const fs::path& path) {
     return text += '"';
 }
 
-// The data length when the file reads as one of Zendra's pieces: header, that many bytes, and the
-// length again as trailer, nothing more.
-std::optional<std::uint32_t> PieceLength(const fs::path& path) {
-    const PieceRead read = ReadPieceShape(path);
-    if (!read.Strict()) return std::nullopt;
-    return read.DataSize;
-}
+// A part's length and, when it reads as one of Zendra's pieces (formats/Piece.h: header, that
+// many bytes, and the length again as trailer, nothing more), its data length: one opening.
+struct PartRead {
+    std::uint64_t Size = 0;
+    std::optional<std::uint32_t> Piece;
+};
 
-bool Exists(const PathText& name) {
-    return KindOf(name) != EntryKind::Missing;
+PartRead ReadPart(const fs::path& path) {
+    const PieceRead shape = ReadPieceShape(path);
+    PartRead read;
+    read.Size = shape.FileSize;
+    if (shape.Strict()) read.Piece = shape.DataSize;
+    return read;
 }
 
 // A split zip archive (arch.z01, arch.z02, ... arch.zip, as `zip -s` writes it) is no file cut
-// into raw bytes: its first volume starts with the spanning signature.
-void RefuseSplitZip(const fs::path& first) {
-    File file = File::OpenForReading(first);
-    std::array<std::uint8_t, 4> head{};
-    if (file.Read(head.data(), head.size()) != head.size() ||
-        head != std::array<std::uint8_t, 4>{'P', 'K', 7, 8})
-        return;
-    PathText zip = first.native();
-    if (const std::size_t dot = zip.rfind('.'); dot != PathText::npos && dot > FolderOf(zip).size())
-        zip.erase(dot);
-    zip += Text(".zip");
-    throw Failure(Quoted(first) + " is the first volume of a split zip archive (" +
-                  DisplayPath(fs::path(first).filename()) + ", ..., " +
-                  DisplayPath(fs::path(zip).filename()) +
+// into raw bytes: known by its first volume's spanning signature, or by arch.zip beside arch.zNN
+// (also when the first volume is gone).
+void RefuseSplitZip(const PathText& picked, const std::unordered_set<PathText>& present,
+                    const PathText& first) {
+    const auto lower = [](PathText text) {
+        for (auto& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<PathText::value_type>(c - 'A' + 'a');
+        return text;
+    };
+    PathText stem = picked;
+    const std::size_t dot = stem.rfind('.');
+    bool spanned = false;
+    if (dot != PathText::npos && dot > FolderOf(stem).size()) {
+        const PathText ext = lower(stem.substr(dot + 1));
+        const bool volume =
+            ext.size() >= 3 && ext[0] == 'z' &&
+            std::all_of(ext.begin() + 1, ext.end(), [](auto c) { return c >= '0' && c <= '9'; });
+        stem.erase(dot);
+        if (volume)
+            spanned = present.count(stem + Text(".zip")) || present.count(stem + Text(".ZIP"));
+        if (ext == Text("zip"))
+            for (int n = 1; n < 100 && !spanned; ++n)
+                spanned =
+                    present.count(stem + Text(n < 10 ? ".z0" : ".z") + Text(std::to_string(n)));
+    }
+    if (!spanned && present.count(first)) {
+        File file = File::OpenForReading(first);
+        std::array<std::uint8_t, 4> head{};
+        spanned = file.Read(head.data(), head.size()) == head.size() &&
+                  head == std::array<std::uint8_t, 4>{'P', 'K', 7, 8};
+        stem = first.substr(0, first.rfind('.'));
+    }
+    if (!spanned) return;
+    const fs::path zip = stem + Text(".zip");
+    throw Failure(Quoted(fs::path(picked)) + " is a volume of a split zip archive (" +
+                  DisplayPath(fs::path(stem + Text(".z01")).filename()) + ", ..., " +
+                  DisplayPath(zip.filename()) +
                   "), not a file cut into parts; nothing was joined. Open " + Quoted(zip) +
                   " with an archive tool to unpack it.");
 }
 
-// Each check file's names that are named like a part of the set: those that decide it.
-std::map<PathText, fs::path> NamedParts(const std::vector<CheckFile>& files, const PathText& folder,
-                                        const std::vector<NamingAt>& namings) {
-    std::map<PathText, fs::path> named; // each part -> the check file naming it
-    for (const CheckFile& file : files)
-        for (const auto& entry : file.Hashes) {
-            const PathText path = folder + PathFromUtf8(entry.first).native();
-            if (std::any_of(namings.begin(), namings.end(),
-                            [&](const NamingAt& at) { return at.Naming.ValueOf(path); }))
-                named.emplace(path, file.Path);
+// Where a check file names parts of the set, it decides it: the run is every part it names, in
+// order of the naming `naming`; a missing one fails, named.
+std::vector<PathText> RunOfNamed(const std::map<PathText, fs::path>& named,
+                                 const PartNaming& naming,
+                                 const std::unordered_set<PathText>& present) {
+    std::map<std::uint64_t, PathText> byValue;
+    for (const auto& entry : named)
+        if (const auto value = naming.ValueOf(entry.first)) byValue.emplace(*value, entry.first);
+    std::vector<PathText> run;
+    if (byValue.empty()) return run;
+    for (std::uint64_t value = byValue.begin()->first; value <= byValue.rbegin()->first; ++value) {
+        const auto name = naming.NameOf(value);
+        const auto listed = byValue.find(value);
+        if (listed == byValue.end() || !present.count(*name)) {
+            const fs::path& by = named.begin()->second;
+            throw Failure("The part " + Quoted(fs::path(*name)) + ", which " +
+                          (listed == byValue.end()
+                               ? "lies between the parts " + Quoted(by) + " names,"
+                               : Quoted(named.at(*name)) + " names,") +
+                          " is missing; nothing was joined.");
         }
-    return named;
-}
-
-// Without a check file that names the parts: a file named like a part but not in the run (by a
-// naming the run still fits) fails, named, so that no part is left out unseen.
-void RefuseLookAlikes(const std::vector<PathText>& names, const std::vector<CheckFile>& files,
-                      const std::vector<NamingAt>& namings, const std::string& lastPartHint) {
-    const PathText folder = FolderOf(names.front());
-    std::set<PathText> run(names.begin(), names.end()); // and the check files (NAME.sfv: -a 3)
-    for (const CheckFile& file : files)
-        run.insert(file.Path.native());
-    std::vector<PathText> alike;
-    for (const fs::path& entry : ListFolder(folder)) {
-        const PathText path = folder + entry.filename().native();
-        if (!run.count(path) &&
-            std::any_of(namings.begin(), namings.end(),
-                        [&](const NamingAt& at) { return at.Naming.ValueOf(path); }))
-            alike.push_back(path);
+        run.push_back(*name);
     }
-    if (alike.empty()) return;
-    std::sort(alike.begin(), alike.end());
-    throw Failure(
-        Quoted(alike.front()) + " lies beside the parts " + Quoted(names.front()) + " to " +
-        Quoted(names.back()) +
-        " and is named like one of them, but does not follow on from them; nothing "
-        "was joined. If it belongs to the set, a part before it is missing; if not, "
-        "move it away" +
-        (lastPartHint.empty() ? std::string() : ", or name the last part with " + lastPartHint) +
-        ".");
+    return run;
 }
 
-// What each check file says of the joined file and of the parts.
+// What each check file says of the joined file (named `outputs`) and of the parts.
 void ReadChecks(PartsPlan& plan, const std::vector<CheckFile>& files,
-                const std::vector<NamingAt>& namings) {
-    const std::string output = DisplayPath(plan.OutputName);
-    const PathText folder = FolderOf(plan.Parts.front().Location.native());
-    std::set<PathText> inSet;
-    for (const PartFile& part : plan.Parts)
-        inSet.insert(part.Location.native());
+                const std::set<std::string>& outputs) {
     plan.PartHashes.assign(plan.Parts.size(), {});
+    std::string unreadable;
     for (const CheckFile& file : files) {
         const std::size_t index = plan.CheckFiles.size();
         plan.CheckFiles.push_back(file.Path);
         const std::string named = "The check file " + Quoted(file.Path);
         std::size_t partsNamed = 0;
-        bool outputNamed = false;
+        const auto expect = [&](std::vector<ExpectedHash>& into, const CheckEntry& entry) {
+            if (entry.Kind)
+                into.push_back({index, *entry.Kind, entry.Hex});
+            else if (unreadable.empty())
+                unreadable = named + " holds " + entry.Algorithm +
+                             " hashes, which this program does not compute: the parts were not "
+                             "checked against it.";
+        };
         for (std::size_t i = 0; i < plan.Parts.size(); ++i) {
             const std::string name = DisplayPath(plan.Parts[i].Location.filename());
             const auto hash = file.Hashes.find(name);
-            if (hash == file.Hashes.end()) continue;
+            if (hash == file.Hashes.end()) continue; // a look-alike it leaves out failed before
             ++partsNamed;
-            plan.PartHashes[i].push_back({index, file.Kind, hash->second});
+            expect(plan.PartHashes[i], hash->second);
             const auto size = file.Sizes.find(name);
             if (size != file.Sizes.end() && size->second != plan.Parts[i].Length)
                 throw Failure("The part " + Quoted(plan.Parts[i].Location) + " is " +
@@ -134,110 +149,179 @@ void ReadChecks(PartsPlan& plan, const std::vector<CheckFile>& files,
                               Quoted(file.Path) + " says " + std::to_string(size->second) +
                               "; nothing was joined.");
         }
-        for (const auto& [name, hex] : file.Hashes) {
-            if (name == output) {
-                outputNamed = true;
-                plan.OutputHashes.push_back({index, file.Kind, hex});
-                const auto size = file.Sizes.find(name);
-                if (size != file.Sizes.end()) {
-                    plan.OutputSize = size->second;
-                    plan.OutputSizeFile = index;
-                }
-                continue;
+        bool outputNamed = false;
+        for (const std::string& output : outputs) {
+            const auto hash = file.Hashes.find(output);
+            if (hash == file.Hashes.end() || outputNamed) continue;
+            outputNamed = true;
+            expect(plan.OutputHashes, hash->second);
+            const auto size = file.Sizes.find(output);
+            if (size != file.Sizes.end()) {
+                plan.OutputSize = size->second;
+                plan.OutputSizeFile = index;
             }
-            const PathText path = folder + PathFromUtf8(name).native();
-            if (!inSet.count(path) &&
-                std::any_of(namings.begin(), namings.end(),
-                            [&](const NamingAt& at) { return at.Naming.ValueOf(path); }))
-                throw Failure("The part " + Quoted(path) + ", which " + Quoted(file.Path) +
-                              " names, does not follow on from " +
-                              Quoted(plan.Parts.front().Location) + " to " +
-                              Quoted(plan.Parts.back().Location) + "; nothing was joined.");
         }
         if (partsNamed == 0 && !outputNamed)
-            throw Failure(named + " names neither \"" + output +
+            throw Failure(named + " names neither \"" + *outputs.begin() +
                           "\" nor any of its parts; nothing was joined.");
-        if (partsNamed != 0 && partsNamed != plan.Parts.size())
-            throw Failure(named + " names some of the parts but not all; nothing was joined.");
+        if (partsNamed != 0 && !file.Shared)
+            for (const auto& entry : file.Hashes)
+                if (!outputs.count(entry.first) &&
+                    std::none_of(plan.Parts.begin(), plan.Parts.end(), [&](const PartFile& part) {
+                        return DisplayPath(part.Location.filename()) == entry.first;
+                    }))
+                    throw Failure(
+                        named + " names \"" + entry.first + "\", which is not one of the parts " +
+                        Quoted(plan.Parts.front().Location.filename()) + " to " +
+                        Quoted(plan.Parts.back().Location.filename()) + "; nothing was joined.");
     }
-    if (plan.CheckFiles.empty())
-        plan.Note = "No check file lies beside the parts: a missing last part cannot be seen.";
+    if (!unreadable.empty())
+        plan.Note = unreadable;
+    else if (plan.CheckFiles.empty())
+        plan.Note = "No check file lies beside the parts: a missing last part, or one too many "
+                    "after it, cannot be seen.";
 }
 
-PartsPlan ReadPlan(const fs::path& picked, const fs::path& name, const fs::path& last,
-                   const std::string& lastPartHint) {
-    const std::vector<NamingAt> namings = NamingsOf(picked.native());
-    if (namings.empty())
-        throw Failure(Quoted(picked) +
-                      " is not named as a part of a set: NAME.001, PREFIXaa, PREFIX00 and the "
-                      "like.");
-    // A split zip archive's last volume, arch.zip, beside its first, arch.z01.
-    if (const PathText ext = picked.extension().native();
-        ext.size() == 4 && (ext[1] | 0x20) == 'z' && (ext[2] | 0x20) == 'i' &&
-        (ext[3] | 0x20) == 'p') {
-        const fs::path first =
-            PathText(picked.native(), 0, picked.native().size() - 2) + Text("01");
-        if (KindOf(first) == EntryKind::Regular) RefuseSplitZip(first);
-    }
-    PartRun run = FollowParts(picked.native(), Exists, last.native());
-    RefuseSplitZip(run.Names.front());
+PartsPlan ReadPlan(const PartsRequest& request) {
+    const fs::path& picked = request.Picked;
+    const std::string notAPart = Quoted(picked) + " is not a part of a set";
+    if (IsCheckFileName(picked))
+        throw Failure(notAPart + ": it is a check file. Pick one of the parts it names.");
+    if (NamingsOf(picked.native()).empty())
+        throw Failure(notAPart + ": parts are named NAME.001, PREFIXaa, PREFIX00 and the like.");
+    const PathText folder = FolderOf(picked.native());
+    // The folder is listed once; every name the plan looks for is looked up in the list.
+    std::vector<PathText> entries;
+    for (const fs::path& entry : ListFolder(folder))
+        entries.push_back(folder + entry.filename().native());
+    const std::unordered_set<PathText> present(entries.begin(), entries.end());
+    if (!present.count(picked.native()))
+        throw Failure("Cannot find " + Quoted(picked) + "; nothing was joined.");
+    const auto exists = [&](const PathText& name) { return present.count(name) > 0; };
+    PartRun run =
+        FollowParts(picked.native(), exists, request.First.native(), request.Last.native());
+    RefuseSplitZip(picked.native(), present, run.Names.front());
+    if (run.NotAPart)
+        throw Failure(notAPart + ": no tool starts a set with its name, and no part is named "
+                                 "before or after it; nothing was joined.");
     if (run.Namings.empty()) throw Failure(run.Problem + "; nothing was joined.");
-    const PartNaming& naming = PreferredNaming(run);
+    const PartNaming& naming = PreferredNaming(run.Namings).Naming;
     PartsPlan plan;
-    plan.OutputName = name.empty() ? fs::path(naming.OutputName()) : name;
-    if (name.empty() && (plan.OutputName.empty() || plan.OutputName.native() == Text("x"))) {
+    const fs::path prefixName = naming.OutputName();
+    plan.OutputName = request.Name.empty() ? prefixName : request.Name;
+    if (request.Name.empty() && (prefixName.empty() || prefixName.native() == Text("x"))) {
         plan.NeedsName = true;
         plan.OutputName.clear();
     } else if (!IsPlainFileName(plan.OutputName.native())) {
         throw Failure(Quoted(plan.OutputName) + " is not a plain file name.");
     }
-    const PathText folder = FolderOf(picked.native());
-    if (PieceLength(run.Names.front())) {
+    if (ReadPart(run.Names.front()).Piece) {
         plan.ZendraPieces = true;
-        const fs::path index = IndexName(folder + naming.OutputName());
-        if (KindOf(index) == EntryKind::Regular) {
+        const fs::path index = IndexName(folder + prefixName.native());
+        if (present.count(index.native()) && KindOf(index) == EntryKind::Regular) {
             plan.Index = index;
             return plan;
         }
     }
-    // A check file that names parts decides the set.
-    std::vector<CheckFile> files;
-    if (!plan.NeedsName) files = ReadCheckFiles(folder + plan.OutputName.native());
-    const auto named = NamedParts(files, folder, namings);
-    if (!named.empty()) {
-        if (!named.count(picked.native()))
-            throw Failure(Quoted(picked) + " is not named in " + Quoted(named.begin()->second) +
-                          ", which names other parts of its set; nothing was joined.");
-        run = FollowParts(
-            picked.native(), [&](const PathText& n) { return named.count(n) > 0; }, last.native());
-        for (const PathText& part : run.Names)
-            if (!Exists(part))
-                throw Failure("The part " + Quoted(part) + ", which " + Quoted(named.at(part)) +
-                              " names, is missing; nothing was joined.");
-    }
-    if (!run.Problem.empty()) throw Failure(run.Problem + "; nothing was joined.");
-    if (named.empty() && last.empty())
-        RefuseLookAlikes(run.Names, files, run.Namings, lastPartHint);
-    for (const PathText& location : run.Names) {
-        PartFile file;
-        file.Location = location;
-        const auto length = PieceLength(file.Location);
-        // One kind throughout: a piece's header and trailer are never joined as bytes.
-        if (plan.ZendraPieces != length.has_value())
-            throw Failure("The part " + Quoted(file.Location) +
-                          (length ? " is one of Zendra's pieces, but the first part is not"
-                                  : " is not one of Zendra's pieces as the first one is") +
-                          "; nothing was joined.");
-        if (length) {
-            file.Offset = kPieceHeaderSize;
-            file.Length = *length;
-        } else {
-            file.Length = File::OpenForReading(file.Location).Size();
+    // Check files are found from the parts' prefix, whatever name the output takes; one that
+    // names parts decides the set.
+    std::vector<CheckFile> files = FindCheckFiles(entries, folder + prefixName.native(), run.Names);
+    std::set<PathText> ignored;
+    for (const CheckFile& file : files)
+        ignored.insert(file.Path.native());
+    std::set<std::string> outputs{DisplayPath(prefixName), DisplayPath(plan.OutputName)};
+    outputs.erase(std::string());
+    if (outputs.empty()) outputs.insert("x");
+    std::map<PathText, fs::path> named; // each part -> the check file naming it
+    std::vector<PartNaming> alike;
+    for (const NamingAt& at : run.Namings)
+        for (PartNaming& form : LookAlikeNamings(at.Naming))
+            alike.push_back(std::move(form));
+    std::erase_if(files, [&](const CheckFile& file) {
+        bool names = false;
+        for (const auto& entry : file.Hashes) {
+            const PathText path = folder + PathFromUtf8(entry.first).native();
+            if (std::any_of(alike.begin(), alike.end(),
+                            [&](const PartNaming& form) { return form.ValueOf(path); })) {
+                named.emplace(path, file.Path);
+                names = true;
+            }
+            names = names || outputs.count(entry.first);
         }
+        return file.Shared && !names; // a SHA256SUMS of other files
+    });
+    SetBounds bounds;
+    bounds.FirstGiven = !request.First.empty();
+    bounds.LastGiven = !request.Last.empty();
+    bounds.FirstPartHint = request.FirstPartHint;
+    bounds.LastPartHint = request.LastPartHint;
+    std::vector<PathText> names = run.Names;
+    if (!named.empty()) {
+        bounds.Decider = named.begin()->second;
+        names = RunOfNamed(named, naming, present);
+        const auto cut = [&](const fs::path& bound, bool front) {
+            const auto at = std::find(names.begin(), names.end(), bound.native());
+            if (bound.empty() || at == names.end()) return;
+            if (front)
+                names.erase(names.begin(), at);
+            else
+                names.erase(at + 1, names.end());
+        };
+        cut(request.First, true);
+        cut(request.Last, false);
+        if (std::find(names.begin(), names.end(), picked.native()) == names.end())
+            throw Failure(Quoted(picked) + " is not named in " + Quoted(bounds.Decider) +
+                          ", which names other parts of its set; nothing was joined.");
+    } else {
+        if (run.MissingFirst)
+            throw Failure(Quoted(fs::path(run.Names.front())) +
+                          " is not a set's first part: its tool would have named the first part " +
+                          Quoted(fs::path(*run.MissingFirst).filename()) +
+                          ", which is missing; nothing was joined." +
+                          (request.FirstPartHint.empty()
+                               ? std::string()
+                               : " If the set starts at " +
+                                     Quoted(fs::path(run.Names.front()).filename()) +
+                                     ", name it with " +
+                                     WayOn(request.FirstPartHint, run.Names.front()) + "."));
+        if (!run.Problem.empty()) throw Failure(run.Problem + "; nothing was joined.");
+    }
+    RefuseLookAlikes(names, run.Namings, entries, ignored, bounds);
+    std::vector<std::uint64_t> sizes;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        PartFile file;
+        file.Location = names[i];
+        // One opening per part: the kind is asked only when it cannot be read as a file.
+        std::optional<PartRead> read;
+        try {
+            read = ReadPart(file.Location);
+        } catch (const Failure&) {
+            if (KindOf(file.Location) == EntryKind::Regular) throw;
+        }
+        if (!read)
+            throw Failure(Quoted(file.Location) + " is named like " +
+                          (i == 0 ? std::string("a part")
+                                  : "the part after " + Quoted(fs::path(names[i - 1]))) +
+                          " but is not a file; nothing was joined. Move it away" +
+                          (i == 0 || request.LastPartHint.empty()
+                               ? std::string()
+                               : ", or name the set's last part with " +
+                                     WayOn(request.LastPartHint, names[i - 1])) +
+                          ".");
+        // One kind throughout: a piece's header and trailer are never joined as bytes.
+        if (plan.ZendraPieces != read->Piece.has_value())
+            throw Failure("The part " + Quoted(file.Location) +
+                          (read->Piece ? " is one of Zendra's pieces, but the first part is not"
+                                       : " is not one of Zendra's pieces as the first one is") +
+                          "; nothing was joined.");
+        file.Offset = read->Piece ? kPieceHeaderSize : 0;
+        file.Length = read->Piece ? *read->Piece : read->Size;
+        sizes.push_back(file.Length);
         plan.TotalSize += file.Length;
         plan.Parts.push_back(std::move(file));
     }
-    ReadChecks(plan, files, namings);
+    if (named.empty() && !bounds.LastGiven) RefuseImpossibleSizes(names, sizes, bounds);
+    ReadChecks(plan, files, outputs);
     return plan;
 }
 
@@ -325,9 +409,8 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
 
 } // namespace
 
-PartsPlan ReadPartsPlan(const fs::path& Picked, const fs::path& Name, const fs::path& Last,
-                        const std::string& LastPartHint) {
-    return ReadPlan(Picked, Name, Last, LastPartHint);
+PartsPlan ReadPartsPlan(const PartsRequest& request) {
+    return ReadPlan(request);
 }
 
 void WritePartsJoin(const PartsPlan& Plan, const fs::path& Output, bool Replace,

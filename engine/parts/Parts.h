@@ -43,24 +43,37 @@ struct PartsPlan {
     // joins through the index instead (Join.h).
     bool ZendraPieces = false;
     std::filesystem::path Index;
-    std::vector<std::filesystem::path> CheckFiles;     // beside the parts, named after the output
+    std::vector<std::filesystem::path> CheckFiles; // beside the parts, that name them or the output
     std::vector<std::vector<ExpectedHash>> PartHashes; // one list per part, of the whole file
     std::vector<ExpectedHash> OutputHashes;
     std::optional<std::uint64_t> OutputSize;
     std::size_t OutputSizeFile = 0; // the check file that gives OutputSize
-    // One line for the user about what could not be checked, or empty.
+    // One line for the user about what could not be checked (the same sentence the tool and the
+    // window show), or empty.
     std::string Note;
 };
 
+// What the user picked and told of a set of other tools' parts.
+struct PartsRequest {
+    std::filesystem::path Picked;
+    std::filesystem::path Name;  // the joined file's name; empty: from the parts
+    std::filesystem::path First; // the set's first part, where its tool does not start sets
+    std::filesystem::path Last;  // the set's last part: look-alikes after it are left alone
+    // How the user names the first and the last part, for the messages that refuse a set ("--first
+    // PART", "--last PART": PART becomes the part's name); empty where there is no way.
+    std::string FirstPartHint;
+    std::string LastPartHint;
+};
+
 // Finds the set that Picked belongs to (see FollowParts) and checks it, throwing Failure naming
-// what is wrong. A check file that names parts decides the set: each part it names is joined, or
-// the plan fails naming the one missing. Without one, a file beside the parts named like one of
-// them that is not in the run fails, named, unless Last (the set's last part) is given.
-// LastPartHint tells the user how to name the last part (the tool's "--last PART"). Name, when not
-// empty, is the joined file's name; without it the name comes from the parts, and a set that
-// gives none is planned with NeedsName.
-PartsPlan ReadPartsPlan(const std::filesystem::path& Picked, const std::filesystem::path& Name,
-                        const std::filesystem::path& Last, const std::string& LastPartHint);
+// what is wrong. A set starts where its tool starts sets (PartNaming::StartsAt), or at First. A
+// check file that names parts decides the set: each part it names is joined, a missing one or a
+// present one it does not name fails, named. Without one, every file beside the parts that their
+// naming could give (LookAlikeNamings) and that is not joined fails, named, as does a part after
+// a shorter one that follows a run of parts of one size; Last leaves the files after it alone.
+// A set whose prefix gives no name (GNU split's default prefix "x") is planned with NeedsName
+// unless Name is given.
+PartsPlan ReadPartsPlan(const PartsRequest& request);
 
 // Checks every part a check file names, then concatenates the parts into Output through the
 // folder's Replacement (which first mends what a killed run left there, telling `notice`), hashing

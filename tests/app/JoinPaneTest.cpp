@@ -160,6 +160,15 @@ TEST_F(JoinPane, OtherToolsPartsJoinAsTheToolJoinsThem) {
     EXPECT_FALSE(Exists(first));
     EXPECT_FALSE(Exists(folder + L"data.tar.ac"));
     EXPECT_TRUE(Exists(folder + L"data.tar.sha1")) << "a check file is never deleted";
+    // Without a check file, the tool's sentence on what could not be checked is the second line.
+    const std::wstring unchecked = Write(L"b.aa", "12");
+    Write(L"b.ab", "3");
+    messages.calls.clear();
+    messages.answers = {MsgResult::Ok, MsgResult::No};
+    Join(unchecked, folder);
+    EXPECT_EQ(messages.calls[0].text.rfind(L"Successfully joined!\nNo check file lies beside", 0),
+              0u)
+        << messages.calls[0].text;
 }
 
 TEST_F(JoinPane, AnExistingOutputIsReplacedOnlyAfterYesAskedBeforeAnythingIsWritten) {

@@ -86,12 +86,35 @@ TEST(Hashes, KnownAnswers) {
          "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a"
          "274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
         {HashKind::Crc32, "352441c2"},
-        {HashKind::Xxh128, "06b05ab6733a618578af5f94892f3950"}};
+        {HashKind::Xxh128, "06b05ab6733a618578af5f94892f3950"},
+        {HashKind::Sha384, "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1"
+                           "e7cc2358baeca134c825a7"},
+        {HashKind::Xxh32, "32d153ff"},
+        {HashKind::Xxh64, "44bc2cf5ad770999"},
+        {HashKind::Xxh3, "78af5f94892f3950"},
+        {HashKind::Blake2b, "ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d17d87c5392aab"
+                            "792dc252d5de4533cc9518d38aa8dbf1925ab92386edd4009923"}};
     for (const auto& [kind, hex] : cases) {
         Hasher digest(kind);
         digest.Update("a", 1);
         digest.Update("bc", 2);
         EXPECT_EQ(digest.Hex(), hex) << static_cast<int>(kind);
+    }
+    // BLAKE2b, written here: a whole last block (held back for its flag) and several, in pieces
+    // that straddle the blocks; the answers are b2sum's.
+    std::string bytes(1000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i % 251);
+    const std::pair<std::string, const char*> blake[] = {
+        {std::string(128, 'a'), "fc6c71f688f43ea7d60817478808f3cac753e61571865c95adbc2d9122c943a76b"
+                                "92c2cb1047ef3fe7bf6e436ec1d0a99a9e5b216780bf7fed9d7ca91d3a8f3b"},
+        {bytes, "c11e1c0340bd7e5a1b275f1230c962fad215ecb1391486e74e31b960a2f2996381a5fad092da0684"
+                "1d5f26e38f6ecfeaf441acbcd1c2de61aef121e7927175f5"}};
+    for (const auto& [text, hex] : blake) {
+        Hasher digest(HashKind::Blake2b);
+        for (std::size_t at = 0; at < text.size(); at += 100)
+            digest.Update(text.data() + at, std::min<std::size_t>(100, text.size() - at));
+        EXPECT_EQ(digest.Hex(), hex) << text.size();
     }
 }
 

@@ -136,7 +136,7 @@ TEST_F(CliTest, APartsJoinGoesThroughTheTransaction) {
     test::WriteBytes(dir / "v.bin.005", {5});
     EXPECT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force"}), 1);
     EXPECT_NE(err.str().find("v.bin.005\" lies beside"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("--last PART"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("--last \"v.bin.002\""), std::string::npos) << err.str();
     ASSERT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force", "--last", "v.bin.002"}), 0)
         << err.str();
     EXPECT_EQ(Run({"join", U8(dir / "v.bin.001"), "--force", "--last", "v.bin.004"}), 1);
@@ -144,6 +144,45 @@ TEST_F(CliTest, APartsJoinGoesThroughTheTransaction) {
     EXPECT_EQ(Run({"join", U8(dir / "v.bin.002"), "--force", "--last", "v.bin.001"}), 1);
     EXPECT_NE(err.str().find("v.bin.001\" is not named as a later part"), std::string::npos);
     EXPECT_EQ(Run({"split", U8(dir / "v.bin"), "--size", "1", "--last", "x"}), 2);
+}
+
+// What the tool says of other tools' parts: the set it infers (info), the option that helps and
+// only that one (--first, --force, --name or --output), one part or several.
+TEST_F(CliTest, PartsMessagesOfferTheOptionThatHelps) {
+    namespace fs = std::filesystem;
+    test::WriteBytes(dir / "w.bin.05", {5});
+    test::WriteBytes(dir / "w.bin.06", {6});
+    EXPECT_EQ(Run({"info", U8(dir / "w.bin.06")}), 1);
+    EXPECT_NE(out.str().find("\"w.bin.05\" to \"w.bin.06\""), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("\"w.bin.00\", which is missing"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("--first \"w.bin.05\""), std::string::npos) << err.str();
+    ASSERT_EQ(Run({"info", U8(dir / "w.bin.06"), "--first", "w.bin.05"}), 0) << err.str();
+    EXPECT_NE(out.str().find("Joins into:  " + U8(dir / "w.bin")), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "w.bin"));
+    ASSERT_EQ(Run({"join", U8(dir / "w.bin.06"), "--first", "w.bin.05"}), 0) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "w.bin"), (test::Bytes{5, 6}));
+    fs::remove(dir / "w.bin.06");
+    ASSERT_EQ(Run({"join", U8(dir / "w.bin.05"), "--first", "w.bin.05", "--force"}), 0);
+    EXPECT_NE(out.str().find("Joined 1 part ("), std::string::npos) << out.str();
+
+    test::WriteBytes(dir / "y.bin.00", {1});
+    test::WriteBytes(dir / "y.bin.01", {2});
+    fs::create_directory(dir / "y.bin");
+    for (const auto& args : {std::vector<std::string>{"join", U8(dir / "y.bin.00"), "--force"},
+                             {"join", U8(dir / "y.bin.00"), "--name", "y.bin.01", "--force"}}) {
+        EXPECT_EQ(Run(args), 1);
+        EXPECT_EQ(err.str().find("--force"), std::string::npos) << err.str(); // it would not help
+        EXPECT_NE(err.str().find("--name NAME"), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(Run({"join", U8(dir / "y.bin.00"), "--name", "y.txt"}), 0) << err.str();
+    EXPECT_EQ(Run({"join", U8(dir / "y.bin.00"), "--name", "y.txt"}), 1);
+    EXPECT_NE(err.str().find("Add --force"), std::string::npos) << err.str();
+    if (geteuid() != 0) { // the superuser writes in any folder
+        fs::permissions(dir.Path(), fs::perms::owner_write, fs::perm_options::remove);
+        EXPECT_EQ(Run({"join", U8(dir / "y.bin.00"), "--name", "y2.txt"}), 1);
+        EXPECT_NE(err.str().find("--output DIR"), std::string::npos) << err.str();
+        fs::permissions(dir.Path(), fs::perms::owner_write, fs::perm_options::add);
+    }
 }
 #endif
 
