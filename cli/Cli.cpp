@@ -4,6 +4,7 @@
 #include "PartsCommand.h"
 #include "RecoveryCommands.h"
 #include "engine/Join.h"
+#include "engine/Replace.h"
 #include "engine/Split.h"
 #include "io/File.h"
 #include "io/PlatformPath.h"
@@ -325,6 +326,8 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
                            : request.Picked.parent_path() / PathFromUtf8(*options.last);
     request.LastPartHint = "--last PART";
     request.CodePage = CodePageOf(options);
+    // What a killed run left beside what was picked is put right before it is read.
+    Replacement::MendFolder(request.Picked.parent_path(), Telling(err, options));
     PlannedJoin join(request);
     if (join.NeedsName())
         return Failed(err, std::string(NameNeededMessage) + " Give it with --name NAME.");
@@ -360,8 +363,21 @@ int Info(const Options& options, std::ostream& out, std::ostream& err) {
     return kOk;
 }
 
+// Verify writes nothing, so it mends nothing: it says what would.
+void TellWhatKilledRunsLeft(const fs::path& index, std::ostream& err) {
+    const fs::path folder = index.parent_path().empty() ? fs::path(".") : index.parent_path();
+    const std::size_t left = Replacement::LeftByKilledRuns(folder);
+    if (left == 0) return;
+    err << "zendra-cli: \"" << DisplayPath(folder) << "\" holds " << left
+        << (left == 1 ? " file" : " files")
+        << " that an interrupted split, join or repair left; what is checked here may be "
+           "what it set aside. \"zendra-cli join " << DisplayPath(index)
+        << "\" (or any split, join or repair there) puts them right first.\n";
+}
+
 int Verify(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
     const fs::path index = PathFromUtf8(options.operands[0]);
+    TellWhatKilledRunsLeft(index, err);
     JoinPlan plan;
     std::string message;
     bool done;
