@@ -1,6 +1,8 @@
 // libmd's MD5, SHA-1 and SHA-2 (Debian's libmd-dev).
 #include "Hash.h"
 
+#include "Failure.h"
+
 #include <sys/types.h>
 
 #include <md5.h>
@@ -33,9 +35,13 @@ std::unique_ptr<Hasher::State> SystemHash(HashKind kind) {
         return std::make_unique<LibmdHash<SHA1_CTX, SHA1Init, SHA1Update, SHA1Final>>();
     case HashKind::Sha256:
         return std::make_unique<LibmdHash<SHA2_CTX, SHA256Init, SHA256Update, SHA256Final>>();
-    default:
+    case HashKind::Sha512:
         return std::make_unique<LibmdHash<SHA2_CTX, SHA512Init, SHA512Update, SHA512Final>>();
+    case HashKind::Crc32:
+    case HashKind::Xxh128:
+        break; // zlib's and xxHash's, never the system's
     }
+    throw Failure("This system offers no such hash.");
 }
 
 } // namespace zendra

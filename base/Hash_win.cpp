@@ -64,9 +64,13 @@ std::unique_ptr<Hasher::State> SystemHash(HashKind kind) {
         return std::make_unique<CryptoHashState>(CALG_SHA1);
     case HashKind::Sha256:
         return std::make_unique<CryptoHashState>(kSha256);
-    default:
+    case HashKind::Sha512:
         return std::make_unique<CryptoHashState>(kSha512);
+    case HashKind::Crc32:
+    case HashKind::Xxh128:
+        break; // zlib's and xxHash's, never the system's
     }
+    throw Failure("This system offers no such hash.");
 }
 
 } // namespace zendra
