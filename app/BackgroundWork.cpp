@@ -2,7 +2,7 @@
 
 #include "TaskbarProgress.h"
 #include "Units.h"
-#include "Worker.h"
+#include "io/Worker.h"
 
 #include <optional>
 

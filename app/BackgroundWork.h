@@ -6,9 +6,9 @@
 // Progress callback then returns false. Short jobs show nothing. The thread is the engine's Worker.
 #pragma once
 
-#include "Progress.h"
 #include "ProgressText.h"
 #include "frmProgress.h"
+#include "io/Progress.h"
 
 #include "Timer.h"
 #include "Window.h"

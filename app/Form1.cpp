@@ -1,11 +1,11 @@
 #include "Form1.h"
 
-#include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Module1.h"
-#include "mdlStartUp.h"
 #include "TextRules.h"
+#include "io/AnsiPath.h"
+#include "mdlStartUp.h"
 
 #include "Artwork.h"
 #include "Language.h"

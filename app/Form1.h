@@ -9,9 +9,9 @@
 #include "OSXcheckbox.h"
 #include "Pane.h"
 #include "PictureTab.h"
-#include "Progress.h"
 #include "aquaBtn.h"
 #include "iList.h"
+#include "io/Progress.h"
 #include "ucShadow.h"
 
 #include "Form.h"

@@ -3,11 +3,11 @@
 #include "Form1.h"
 
 #include "BackgroundWork.h"
-#include "File.h"
 #include "FormHelpers.h"
-#include "JoinRequest.h"
-#include "PartNaming.h"
-#include "Recovery.h"
+#include "io/File.h"
+#include "parts/JoinRequest.h"
+#include "parts/PartNaming.h"
+#include "recovery/Recovery.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,13 +1,13 @@
 // The join pane: choosing an index, the join itself and the deletion of the split's files.
 #include "Form1.h"
 
-#include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
-#include "JoinRequest.h"
-#include "PathHelpers.h"
-#include "SetFiles.h"
 #include "TextRules.h"
+#include "engine/SetFiles.h"
+#include "io/AnsiPath.h"
+#include "io/PathHelpers.h"
+#include "parts/JoinRequest.h"
 
 #include <optional>
 #include <system_error>

@@ -2,13 +2,13 @@
 // files (used by the join pane too) and the deletion of the source.
 #include "Form1.h"
 
-#include "AnsiPath.h"
 #include "BackgroundWork.h"
 #include "FormHelpers.h"
 #include "Language.h"
-#include "PathHelpers.h"
-#include "Split.h"
 #include "TextRules.h"
+#include "engine/Split.h"
+#include "io/AnsiPath.h"
+#include "io/PathHelpers.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // every call does nothing.
 #pragma once
 
-#include "SystemHandles_win.h"
+#include "base/SystemHandles_win.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "AppServices.h"
 
-#include "Failure.h"
-#include "SystemHandles_win.h"
+#include "base/Failure.h"
+#include "base/SystemHandles_win.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Zendra: cuts a file into numbered pieces with an index file and joins them back.
 #include "AppServices.h"
 #include "Form1.h"
-#include "Utf8.h"
+#include "base/Utf8.h"
 
 #include <windows.h>
 

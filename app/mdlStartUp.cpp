@@ -1,6 +1,6 @@
 #include "mdlStartUp.h"
 
-#include "Utf8.h"
+#include "base/Utf8.h"
 
 namespace zendra {
 

@@ -1,4 +1,4 @@
-#include "ChecksumLine.h"
+#include "base/ChecksumLine.h"
 
 #include <algorithm>
 

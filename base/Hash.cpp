@@ -1,6 +1,6 @@
-#include "Hash.h"
+#include "base/Hash.h"
 
-#include "ChecksumLine.h"
+#include "base/ChecksumLine.h"
 
 #include <zlib.h>
 

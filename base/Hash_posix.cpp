@@ -1,7 +1,7 @@
 // libmd's MD5, SHA-1 and SHA-2 (Debian's libmd-dev).
-#include "Hash.h"
+#include "base/Hash.h"
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 #include <sys/types.h>
 

@@ -1,9 +1,9 @@
 // CryptoAPI's MD5, SHA-1 and SHA-2 through one provider of the RSA-and-AES type, which every
 // system from Windows XP SP3 on has (XP names it "... (Prototype)").
-#include "Hash.h"
+#include "base/Hash.h"
 
-#include "Failure.h"
-#include "SystemHandles_win.h"
+#include "base/Failure.h"
+#include "base/SystemHandles_win.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "KernelHandle_win.h"
+#include "base/KernelHandle_win.h"
 
 #include <windows.h>
 

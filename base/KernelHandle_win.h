@@ -3,7 +3,7 @@
 // engine headers can name it without <windows.h>.
 #pragma once
 
-#include "UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // COM interface. Windows only.
 #pragma once
 
-#include "UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "SystemPath.h"
+#include "base/SystemPath.h"
 
 namespace zendra {
 

@@ -1,4 +1,4 @@
-#include "SystemText.h"
+#include "base/SystemText.h"
 
 #include <cstring>
 

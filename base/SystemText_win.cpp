@@ -1,6 +1,6 @@
-#include "SystemText.h"
+#include "base/SystemText.h"
 
-#include "Utf8.h"
+#include "base/Utf8.h"
 
 #include <windows.h>
 

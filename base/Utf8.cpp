@@ -1,6 +1,6 @@
-#include "Utf8.h"
+#include "base/Utf8.h"
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 namespace zendra {
 namespace {

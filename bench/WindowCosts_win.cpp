@@ -2,8 +2,8 @@
 // long after the start its progress window appears, and how fast the user-interface thread answers
 // another thread's messages meanwhile. Usage: window_costs [folder] [rounds] [GiB]
 #include "BackgroundWork.h"
-#include "Split.h"
 #include "TestSupport.h"
+#include "engine/Split.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,13 +1,13 @@
 #include "Cli.h"
 
-#include "File.h"
 #include "Interrupt.h"
-#include "Join.h"
-#include "JoinRequest.h"
 #include "PartsCommand.h"
-#include "PlatformPath.h"
 #include "RecoveryCommands.h"
-#include "Split.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
+#include "parts/JoinRequest.h"
 
 #include <charconv>
 #include <filesystem>

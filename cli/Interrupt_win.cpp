@@ -1,6 +1,6 @@
 #include "Interrupt.h"
 
-#include "File.h"
+#include "io/File.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 #include "PartsCommand.h"
 
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
-#include "SelfJoinKit.h"
+#include "base/Failure.h"
+#include "formats/Formats.h"
+#include "io/File.h"
+#include "kit/SelfJoinKit.h"
 
 #include <vector>
 

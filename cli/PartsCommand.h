@@ -1,9 +1,9 @@
 // What `split` writes beyond the pieces: the self-join kit.
 #pragma once
 
-#include "Split.h"
+#include "engine/Split.h"
 
-#include "Progress.h"
+#include "io/Progress.h"
 
 #include <filesystem>
 #include <optional>

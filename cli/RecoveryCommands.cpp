@@ -1,12 +1,12 @@
 #include "RecoveryCommands.h"
 
-#include "Checksum.h"
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
 #include "Interrupt.h"
-#include "Recovery.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
+#include "io/File.h"
+#include "recovery/Recovery.h"
 
 #include <algorithm>
 #include <array>

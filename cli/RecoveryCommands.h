@@ -3,7 +3,7 @@
 // repairable).
 #pragma once
 
-#include "Progress.h"
+#include "io/Progress.h"
 #include "recovery/Recovery.h"
 
 #include <cstdint>

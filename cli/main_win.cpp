@@ -1,7 +1,7 @@
-#include "AnsiPath.h"
 #include "Cli.h"
-#include "File.h"
 #include "Interrupt.h"
+#include "io/AnsiPath.h"
+#include "io/File.h"
 
 #include <windows.h>
 

@@ -1,11 +1,12 @@
-#include "Join.h"
+#include "engine/Join.h"
 
-#include "AnsiPath.h"
-#include "Checksum.h"
-#include "Failure.h"
-#include "File.h"
-#include "PlatformPath.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Checksum.h"
+#include "formats/Piece.h"
+#include "io/AnsiPath.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
 #include "recovery/Recovery.h"
 
 #include <algorithm>
@@ -76,23 +77,38 @@ std::vector<std::filesystem::path> LocatePieces(const PieceSource& readFrom, con
     throw Failure("A piece is missing: " + missing + "; nothing was joined.");
 }
 
-std::int32_t ReadPieceSize(const std::filesystem::path& location, FileState& state) {
+// The data length of one piece, read as the documented reader reads it: the header and the bytes
+// it announces. A trailer that differs or bytes after the record are left to the checksum file or
+// the recovery data to judge, and noted for the user.
+std::int32_t ReadPieceSize(const std::filesystem::path& location, FileState& state,
+                           std::string& note) {
     File piece = File::OpenForReading(location);
     state = piece.State();
-    const std::uint64_t fileSize = state.size;
-    std::array<std::uint8_t, kPieceHeaderSize> header{};
-    const std::string bad = "The piece \"" + DisplayPath(location) + "\" is damaged: ";
-    if (fileSize < kPieceHeaderSize || piece.Read(header.data(), header.size()) != header.size())
-        throw Failure(bad + "it is too short to be a piece.");
-    const auto size = DecodePieceHeader(header);
-    if (!size || *size > static_cast<std::uint64_t>(kMaxPieceSize))
-        throw Failure(bad + "its header is not that of a piece.");
-    if (fileSize < kPieceHeaderSize + *size)
+    const PieceRead read = ReadPieceShape(piece);
+    const std::string name = "\"" + DisplayPath(location) + "\"";
+    const std::string bad = "The piece " + name + " is damaged: ";
+    switch (read.Shape) {
+    case PieceShape::NotAPiece:
+        throw Failure(bad + (read.FileSize < kPieceHeaderSize ? "it is too short to be a piece."
+                                                              : "its header is not that of a piece."));
+    case PieceShape::ShortData:
         throw Failure(bad + "it holds fewer bytes than its header announces.");
-    if (fileSize < kPieceHeaderSize + *size + kPieceTrailerSize)
+    case PieceShape::NoTrailer:
         throw Failure(bad + "its last 4 bytes, which repeat its length, are missing.");
+    case PieceShape::TrailerDiffers:
+        if (note.empty())
+            note = "The piece " + name + " ends in bytes other than its length; its data was "
+                   "joined as its header announces.";
+        break;
+    case PieceShape::BytesAfter:
+        if (note.empty())
+            note = "The piece " + name + " has bytes after its end; they were not joined.";
+        break;
+    case PieceShape::WellFormed:
+        break;
+    }
     piece.Close();
-    return static_cast<std::int32_t>(*size);
+    return static_cast<std::int32_t>(read.DataSize);
 }
 
 ByteSink Into(Hash128& hash) {
@@ -271,7 +287,8 @@ bool ReadJoinPlan(const std::filesystem::path& IndexPath, JoinPlan& Plan, std::s
         for (auto& location : locations) {
             PieceBuffer piece;
             plan.ReadFrom.push_back(readFrom(location));
-            piece.Size = ReadPieceSize(plan.ReadFrom.back(), plan.PieceStates.emplace_back());
+            piece.Size =
+                ReadPieceSize(plan.ReadFrom.back(), plan.PieceStates.emplace_back(), plan.Note);
             piece.Location = std::move(location);
             total += piece.Size;
             plan.Pieces.push_back(std::move(piece));

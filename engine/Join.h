@@ -1,9 +1,9 @@
 #pragma once
 
-#include "File.h"
-#include "Formats.h"
-#include "Progress.h"
-#include "Replace.h"
+#include "engine/Replace.h"
+#include "formats/Formats.h"
+#include "io/File.h"
+#include "io/Progress.h"
 
 #include <filesystem>
 #include <functional>
@@ -28,6 +28,9 @@ struct JoinPlan {
     std::filesystem::path ChecksumFile;
     std::vector<std::string> PieceChecksums;
     std::string OutputChecksum;
+    // A sentence for the user when a piece was read past a difference the join does not decide
+    // on (a trailer other than its length, bytes after its record); empty otherwise.
+    std::string Note;
 };
 
 // Reads the index and checks every piece it names: present, well formed, and together exactly

@@ -1,8 +1,8 @@
-#include "Replace.h"
+#include "engine/Replace.h"
 
-#include "ChecksumLine.h"
-#include "Failure.h"
-#include "JobQueue.h"
+#include "base/ChecksumLine.h"
+#include "base/Failure.h"
+#include "io/JobQueue.h"
 
 #include <algorithm>
 #include <map>

@@ -4,7 +4,7 @@
 // takes its name here: split, join, other tools' parts, repair.
 #pragma once
 
-#include "File.h"
+#include "io/File.h"
 
 #include <functional>
 #include <memory>

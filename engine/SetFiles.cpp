@@ -1,8 +1,8 @@
-#include "SetFiles.h"
+#include "engine/SetFiles.h"
 
-#include "Checksum.h"
-#include "Parts.h"
-#include "SelfJoinKit.h"
+#include "formats/Checksum.h"
+#include "kit/SelfJoinKit.h"
+#include "parts/Parts.h"
 #include "recovery/Recovery.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The files one set is made of: what "delete the set" removes once the set has been joined.
 #pragma once
 
-#include "Join.h"
+#include "engine/Join.h"
 
 #include <filesystem>
 #include <vector>

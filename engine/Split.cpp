@@ -1,12 +1,13 @@
-#include "Split.h"
+#include "engine/Split.h"
 
-#include "AnsiPath.h"
-#include "Checksum.h"
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
-#include "PlatformPath.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
+#include "formats/Piece.h"
+#include "io/AnsiPath.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
 
 #include <array>
 #include <vector>
@@ -47,17 +48,7 @@ void CheckOutputName(const Replacement& replace, const std::filesystem::path& na
 // Whether a file holds exactly one piece: the header, the bytes it announces, the trailer that
 // repeats their length, and nothing more.
 bool ReadsAsPiece(const std::filesystem::path& name) {
-    if (KindOf(name) != EntryKind::Regular) return false;
-    File piece = File::OpenForReading(name);
-    std::array<std::uint8_t, kPieceHeaderSize> header{};
-    if (piece.Read(header.data(), header.size()) != header.size()) return false;
-    const auto size = DecodePieceHeader(header);
-    if (!size || piece.Size() != kPieceHeaderSize + std::uint64_t{*size} + kPieceTrailerSize)
-        return false;
-    std::array<std::uint8_t, kPieceTrailerSize> trailer{};
-    piece.Seek(kPieceHeaderSize + std::uint64_t{*size});
-    return piece.Read(trailer.data(), trailer.size()) == trailer.size() &&
-           trailer == EncodePieceTrailer(*size);
+    return KindOf(name) == EntryKind::Regular && ReadPieceShape(name).Strict();
 }
 
 // The pieces an older index beside the source names beyond the new split's, which would outlive

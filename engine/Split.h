@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Progress.h"
-#include "Replace.h"
+#include "engine/Replace.h"
+#include "io/Progress.h"
 #include "recovery/Recovery.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "FrameHost.h"
 
-#include "Failure.h"
 #include "Form.h"
+#include "base/Failure.h"
 
 namespace zendra {
 namespace {

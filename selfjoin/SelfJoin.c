@@ -7,7 +7,7 @@
  * exit status is 0 when done, 1 on failure. */
 #include <windows.h>
 
-#include "PosixCksum.h"
+#include "kit/PosixCksum.h"
 
 #define BUFFER_SIZE (1u << 20)
 #define PATH_CHARS 32768

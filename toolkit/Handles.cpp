@@ -1,7 +1,7 @@
 #include "Handles.h"
 
-#include "Failure.h"
-#include "SystemText.h"
+#include "base/Failure.h"
+#include "base/SystemText.h"
 
 namespace zendra::tk {
 

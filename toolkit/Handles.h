@@ -2,7 +2,7 @@
 // registry key has exactly one.
 #pragma once
 
-#include "UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 // cancelled kind for a dialog the user cancelled.
 #pragma once
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 #include "Services.h"
 
 #include "Handles.h"
-#include "SystemPath.h"
-#include "SystemText.h"
-#include "Utf8.h"
+#include "base/SystemPath.h"
+#include "base/SystemText.h"
+#include "base/Utf8.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "Window.h"
 
 #include "Timer.h"
-#include "Utf8.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <set>

@@ -1,6 +1,6 @@
-#include "Checksum.h"
+#include "formats/Checksum.h"
 
-#include "ChecksumLine.h"
+#include "base/ChecksumLine.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // (XXH3 128-bit, 32 hex digits, two spaces, the file's name), so `xxhsum -H2 -c` checks it alone.
 #pragma once
 
-#include "Hash.h"
+#include "base/Hash.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "Formats.h"
+#include "formats/Formats.h"
 
-#include "File.h"
+#include "io/File.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // the path's own bytes elsewhere.
 #pragma once
 
-#include "Utf8.h"
+#include "base/Utf8.h"
 
 #include <cstdint>
 #include <filesystem>

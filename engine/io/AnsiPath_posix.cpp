@@ -1,4 +1,4 @@
-#include "AnsiPath.h"
+#include "io/AnsiPath.h"
 
 #include <iconv.h>
 

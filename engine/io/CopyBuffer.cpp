@@ -1,4 +1,4 @@
-#include "CopyBuffer.h"
+#include "io/CopyBuffer.h"
 
 namespace zendra {
 

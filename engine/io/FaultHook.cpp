@@ -1,4 +1,4 @@
-#include "FaultHook.h"
+#include "io/FaultHook.h"
 
 #include <atomic>
 

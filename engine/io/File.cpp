@@ -1,9 +1,9 @@
-#include "File.h"
+#include "io/File.h"
 
-#include "CopyBuffer.h"
-#include "Failure.h"
-#include "JobQueue.h"
-#include "SystemText.h"
+#include "base/Failure.h"
+#include "base/SystemText.h"
+#include "io/CopyBuffer.h"
+#include "io/JobQueue.h"
 
 #include <atomic>
 #include <chrono>

@@ -2,9 +2,9 @@
 // Every failure throws Failure with the platform's description and the user's file name.
 #pragma once
 
-#include "Progress.h"
-#include "UniqueHandle.h"
-#include "Utf8.h"
+#include "base/UniqueHandle.h"
+#include "base/Utf8.h"
+#include "io/Progress.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "File.h"
+#include "io/File.h"
 
-#include "JobQueue.h"
+#include "io/JobQueue.h"
 
-#include "Failure.h"
-#include "FaultHook.h"
-#include "SystemText.h"
+#include "base/Failure.h"
+#include "base/SystemText.h"
+#include "io/FaultHook.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
-#include "File.h"
+#include "io/File.h"
 
-#include "Failure.h"
-#include "FaultHook.h"
-#include "JobQueue.h"
-#include "KernelHandle_win.h"
-#include "PlatformPath.h"
-#include "SystemText.h"
+#include "base/Failure.h"
+#include "base/KernelHandle_win.h"
+#include "base/SystemText.h"
+#include "io/FaultHook.h"
+#include "io/JobQueue.h"
+#include "io/PlatformPath.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // wait for), and a copy's hashing of each buffer beside the buffer's write.
 #pragma once
 
-#include "Worker.h"
+#include "io/Worker.h"
 
 #include <chrono>
 #include <condition_variable>

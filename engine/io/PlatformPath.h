@@ -1,7 +1,7 @@
 // How this platform reads the source path an index records.
 #pragma once
 
-#include "SystemPath.h"
+#include "base/SystemPath.h"
 
 #include <filesystem>
 #include <optional>

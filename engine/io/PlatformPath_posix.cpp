@@ -1,4 +1,4 @@
-#include "PlatformPath.h"
+#include "io/PlatformPath.h"
 
 namespace zendra {
 

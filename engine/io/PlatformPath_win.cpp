@@ -1,6 +1,6 @@
-#include "PlatformPath.h"
+#include "io/PlatformPath.h"
 
-#include "PathHelpers.h"
+#include "io/PathHelpers.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 namespace zendra {
 

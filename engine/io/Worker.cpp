@@ -1,4 +1,4 @@
-#include "Worker.h"
+#include "io/Worker.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "Worker.h"
+#include "io/Worker.h"
 
-#include "KernelHandle_win.h"
+#include "base/KernelHandle_win.h"
 
 #include <windows.h>
 

@@ -5,8 +5,8 @@
 // renamed only once everything matched.
 #pragma once
 
-#include "File.h"
-#include "Progress.h"
+#include "io/File.h"
+#include "io/Progress.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,9 +1,9 @@
-#include "CheckFiles.h"
+#include "parts/CheckFiles.h"
 
-#include "Checksum.h"
-#include "ChecksumLine.h"
-#include "Failure.h"
-#include "File.h"
+#include "base/ChecksumLine.h"
+#include "base/Failure.h"
+#include "formats/Checksum.h"
+#include "io/File.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,7 +4,7 @@
 // ("filename=…", "size=…", "crc32=…").
 #pragma once
 
-#include "Hash.h"
+#include "base/Hash.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,9 +1,9 @@
-#include "JoinRequest.h"
+#include "parts/JoinRequest.h"
 
-#include "Failure.h"
-#include "File.h"
-#include "Join.h"
-#include "PlatformPath.h"
+#include "base/Failure.h"
+#include "engine/Join.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
 
 namespace zendra {
 
@@ -63,7 +63,9 @@ void PlannedJoin::Write(bool replace, const Progress& progress, const Notice& no
 }
 
 std::string PlannedJoin::Summary() const {
-    if (!index_.empty()) return "Joined into \"" + DisplayPath(output_) + "\"\n";
+    if (!index_.empty())
+        return "Joined into \"" + DisplayPath(output_) + "\"\n" +
+               (joined_.Note.empty() ? "" : joined_.Note + "\n");
     std::string text = "Joined " + std::to_string(parts_.Parts.size()) +
                        (parts_.ZendraPieces ? " pieces" : " parts") + " (\"" +
                        DisplayPath(parts_.Parts.front().Location.filename()) + "\" to \"" +

@@ -11,10 +11,10 @@
 //     show(join.Summary());
 #pragma once
 
-#include "Join.h"
-#include "Parts.h"
-#include "Progress.h"
-#include "Replace.h"
+#include "engine/Join.h"
+#include "engine/Replace.h"
+#include "io/Progress.h"
+#include "parts/Parts.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
-#include "PartNaming.h"
+#include "parts/PartNaming.h"
 
-#include "File.h"
+#include "io/File.h"
 
 #include <algorithm>
 #include <deque>

@@ -7,7 +7,7 @@
 // the files that exist beside it decide (FollowParts).
 #pragma once
 
-#include "PlatformPath.h"
+#include "io/PlatformPath.h"
 
 #include <cstdint>
 #include <functional>

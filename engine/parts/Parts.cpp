@@ -1,12 +1,13 @@
-#include "Parts.h"
+#include "parts/Parts.h"
 
-#include "CheckFiles.h"
-#include "Failure.h"
-#include "File.h"
-#include "Formats.h"
-#include "PartNaming.h"
-#include "PlatformPath.h"
-#include "Replace.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "formats/Formats.h"
+#include "formats/Piece.h"
+#include "io/File.h"
+#include "io/PlatformPath.h"
+#include "parts/CheckFiles.h"
+#include "parts/PartNaming.h"
 
 #include <algorithm>
 #include <map>
@@ -35,20 +36,9 @@ std::string Quoted(const fs::path& path) {
 // The data length when the file reads as one of Zendra's pieces: header, that many bytes, and the
 // length again as trailer, nothing more.
 std::optional<std::uint32_t> PieceLength(const fs::path& path) {
-    File file = File::OpenForReading(path);
-    const std::uint64_t size = file.Size();
-    std::array<std::uint8_t, kPieceHeaderSize> header{};
-    if (size < kPieceHeaderSize + kPieceTrailerSize ||
-        file.Read(header.data(), header.size()) != header.size())
-        return std::nullopt;
-    const auto length = DecodePieceHeader(header);
-    if (!length || size != kPieceHeaderSize + *length + kPieceTrailerSize) return std::nullopt;
-    std::array<std::uint8_t, kPieceTrailerSize> trailer{};
-    file.Seek(kPieceHeaderSize + *length);
-    if (file.Read(trailer.data(), trailer.size()) != trailer.size() ||
-        trailer != EncodePieceTrailer(*length))
-        return std::nullopt;
-    return length;
+    const PieceRead read = ReadPieceShape(path);
+    if (!read.Strict()) return std::nullopt;
+    return read.DataSize;
 }
 
 bool Exists(const PathText& name) {

@@ -3,9 +3,9 @@
 // pieces instead. Callers go through JoinRequest.h, which also takes an index.
 #pragma once
 
-#include "Hash.h"
-#include "Progress.h"
-#include "Replace.h"
+#include "base/Hash.h"
+#include "engine/Replace.h"
+#include "io/Progress.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,8 +1,8 @@
-#include "Combiner.h"
+#include "recovery/Combiner.h"
 
-#include "Failure.h"
-#include "File.h"
-#include "Worker.h"
+#include "base/Failure.h"
+#include "io/File.h"
+#include "io/Worker.h"
 
 #include <algorithm>
 #include <cstring>

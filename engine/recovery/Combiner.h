@@ -3,7 +3,7 @@
 // several passes over the sources; slices too long for it are made a window at a time.
 #pragma once
 
-#include "Galois16.h"
+#include "recovery/Galois16.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // PSHUFB. Only the functions marked with a target use the vector instructions: the rest of the
 // 32-bit Windows program stays plain i686 and runs on processors without SSE2, and
 // tests/e2e/vector-code.sh checks that no other function of the programs uses them.
-#include "Galois16.h"
+#include "recovery/Galois16.h"
 
 #include <cpuid.h>
 #include <immintrin.h>

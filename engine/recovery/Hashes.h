@@ -1,7 +1,7 @@
 // MD5 and CRC-32 as PAR 2.0 uses them: the base's hashes, with the digest as the packets hold it.
 #pragma once
 
-#include "Hash.h"
+#include "base/Hash.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "Packets.h"
+#include "recovery/Packets.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // types. Integers are little-endian; identifiers are MD5 digests.
 #pragma once
 
-#include "Hashes.h"
+#include "recovery/Hashes.h"
 
 #include <array>
 #include <cstdint>

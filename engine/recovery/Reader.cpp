@@ -1,9 +1,9 @@
-#include "Reader.h"
+#include "recovery/Reader.h"
 
-#include "Failure.h"
-#include "File.h"
-#include "Galois16.h"
-#include "Recovery.h"
+#include "base/Failure.h"
+#include "io/File.h"
+#include "recovery/Galois16.h"
+#include "recovery/Recovery.h"
 
 #include <algorithm>
 #include <cstring>

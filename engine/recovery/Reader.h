@@ -3,7 +3,7 @@
 // files hold.
 #pragma once
 
-#include "Packets.h"
+#include "recovery/Packets.h"
 
 #include <filesystem>
 

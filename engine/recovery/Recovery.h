@@ -3,8 +3,8 @@
 // Failures throw Failure; a cancel through `progress` throws Failure::Cancelled().
 #pragma once
 
-#include "File.h"
-#include "Progress.h"
+#include "io/File.h"
+#include "io/Progress.h"
 
 #include <cstdint>
 #include <filesystem>

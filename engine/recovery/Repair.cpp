@@ -1,11 +1,11 @@
 // ScanRecovery and RebuildFiles: which slices survive, which recovery slices solve for the rest.
-#include "Recovery.h"
+#include "recovery/Recovery.h"
 
-#include "Combiner.h"
-#include "Failure.h"
-#include "File.h"
-#include "Reader.h"
-#include "SliceHasher.h"
+#include "base/Failure.h"
+#include "io/File.h"
+#include "recovery/Combiner.h"
+#include "recovery/Reader.h"
+#include "recovery/SliceHasher.h"
 
 #include <algorithm>
 #include <functional>

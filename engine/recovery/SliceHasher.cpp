@@ -1,6 +1,6 @@
-#include "SliceHasher.h"
+#include "recovery/SliceHasher.h"
 
-#include "Worker.h"
+#include "io/Worker.h"
 
 #include <algorithm>
 #include <optional>

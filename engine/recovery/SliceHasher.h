@@ -2,7 +2,7 @@
 // from its bytes shown once, in order.
 #pragma once
 
-#include "Packets.h"
+#include "recovery/Packets.h"
 
 namespace zendra::par2 {
 

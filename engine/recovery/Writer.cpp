@@ -1,10 +1,10 @@
 // WriteRecoveryFiles and the names of a set's files.
-#include "Recovery.h"
+#include "recovery/Recovery.h"
 
-#include "Combiner.h"
-#include "Failure.h"
-#include "Packets.h"
-#include "SliceHasher.h"
+#include "base/Failure.h"
+#include "recovery/Combiner.h"
+#include "recovery/Packets.h"
+#include "recovery/SliceHasher.h"
 
 #include <algorithm>
 #include <functional>

@@ -2,12 +2,12 @@
 // real (or faked) file system, in a temporary folder of its own.
 #pragma once
 
-#include "AppServices.h"
 #include "../toolkit/FakeServices.h"
+#include "AppServices.h"
 #include "Form1.h"
-#include "KernelHandle_win.h"
 #include "Module1.h"
 #include "TestSupport.h"
+#include "base/KernelHandle_win.h"
 
 #include <gtest/gtest.h>
 

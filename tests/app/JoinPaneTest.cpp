@@ -2,11 +2,11 @@
 // the deletion of the split's files.
 #include "AppFixture.h"
 
-#include "Join.h"
-#include "Replace.h"
-#include "SelfJoinKit.h"
-#include "Split.h"
 #include "TextRules.h"
+#include "engine/Join.h"
+#include "engine/Replace.h"
+#include "engine/Split.h"
+#include "kit/SelfJoinKit.h"
 #include "recovery/Recovery.h"
 
 namespace zendra::test {

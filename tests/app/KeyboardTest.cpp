@@ -3,7 +3,7 @@
 // the pointer.
 #include "AppFixture.h"
 
-#include "Split.h"
+#include "engine/Split.h"
 
 namespace zendra::test {
 

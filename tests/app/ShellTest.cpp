@@ -3,8 +3,8 @@
 #include "AppFixture.h"
 
 #include "BackgroundWork.h"
-#include "Split.h"
 #include "TextRules.h"
+#include "engine/Split.h"
 #include "frmProgress.h"
 
 #include <shlobj.h>

@@ -1,7 +1,7 @@
 // The real program started as a process: with its type library beside it, without it, and with a
 // file of that name that is no type library.
-#include "KernelHandle_win.h"
 #include "TestSupport.h"
+#include "base/KernelHandle_win.h"
 
 #include <gtest/gtest.h>
 

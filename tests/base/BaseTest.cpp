@@ -1,10 +1,10 @@
 #include "../engine/TempDir.h"
-#include "ChecksumLine.h"
-#include "Failure.h"
-#include "Hash.h"
-#include "SystemText.h"
-#include "UniqueHandle.h"
-#include "Utf8.h"
+#include "base/ChecksumLine.h"
+#include "base/Failure.h"
+#include "base/Hash.h"
+#include "base/SystemText.h"
+#include "base/UniqueHandle.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

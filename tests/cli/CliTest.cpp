@@ -1,10 +1,10 @@
-#include "Cli.h"
 #include "../engine/FaultSweep.h"
 #include "../engine/TempDir.h"
-#include "Formats.h"
+#include "Cli.h"
 #include "Interrupt.h"
-#include "SelfJoinKit.h"
-#include "Split.h"
+#include "engine/Split.h"
+#include "formats/Formats.h"
+#include "kit/SelfJoinKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Paths outside ASCII: the index stores them in the ANSI code page.
-#include "AnsiPath.h"
-#include "Formats.h"
-#include "Join.h"
-#include "Split.h"
 #include "TempDir.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "formats/Formats.h"
+#include "io/AnsiPath.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // Sweeps every failure of the file layer over an operation (see SweepFaults).
 #pragma once
 
-#include "FaultHook.h"
-#include "Replace.h"
 #include "TempDir.h"
+#include "engine/Replace.h"
+#include "io/FaultHook.h"
 
 #include <gtest/gtest.h>
 

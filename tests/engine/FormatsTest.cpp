@@ -1,5 +1,7 @@
-#include "Formats.h"
-#include "Checksum.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
+#include "formats/Piece.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +113,52 @@ TEST(PieceFormat, HeaderOtherThanAOneBasedVectorIsRefused) {
     header = EncodePieceHeader(5);
     header[6] = 0; // lower bound 0
     EXPECT_FALSE(DecodePieceHeader(header));
+}
+
+// Every reader of pieces takes the shape from one rule: each case is one step past a well-formed
+// piece of each size, at the header, the data, the trailer and the end.
+TEST(PieceFormat, EveryShapeOneStepPastAWellFormedPiece) {
+    test::TempDir dir;
+    using S = PieceShape;
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{1000}}) {
+        const test::Bytes good = test::PieceFileBytes(test::RandomBytes(size, 7));
+        struct Case {
+            const char* what;
+            test::Bytes bytes;
+            PieceShape shape;
+        };
+        std::vector<Case> cases{{"well formed", good, S::WellFormed}};
+        auto with = [&](const char* what, PieceShape shape, auto change) {
+            test::Bytes bytes = good;
+            change(bytes);
+            cases.push_back({what, bytes, shape});
+        };
+        with("one byte after", S::BytesAfter, [](test::Bytes& b) { b.push_back(0); });
+        with("trailer's last byte", S::TrailerDiffers, [](test::Bytes& b) { b.back() ^= 1; });
+        with("trailer's first byte", S::TrailerDiffers, [](test::Bytes& b) { b[b.size() - 4] ^= 0x80; });
+        with("trailer one byte short", S::NoTrailer, [](test::Bytes& b) { b.pop_back(); });
+        with("no trailer", S::NoTrailer, [](test::Bytes& b) { b.resize(b.size() - 4); });
+        with("header alone, nine bytes", S::NotAPiece, [](test::Bytes& b) { b.resize(9); });
+        with("two dimensions", S::NotAPiece, [](test::Bytes& b) { b[0] = 2; });
+        with("lower bound 0", S::NotAPiece, [](test::Bytes& b) { b[6] = 0; });
+        if (size > 0)
+            with("data one byte short", S::ShortData, [](test::Bytes& b) { b.resize(b.size() - 5); });
+        for (const auto& c : cases) {
+            const auto path = dir / "piece";
+            test::WriteBytes(path, c.bytes);
+            const PieceRead read = ReadPieceShape(path);
+            EXPECT_EQ(read.Shape, c.shape) << c.what << ", " << size << " bytes";
+            EXPECT_EQ(read.Strict(), c.shape == S::WellFormed) << c.what;
+            EXPECT_EQ(read.FileSize, c.bytes.size()) << c.what;
+            if (c.shape != S::NotAPiece) EXPECT_EQ(read.DataSize, size) << c.what;
+        }
+    }
+    // A header announcing more than the largest piece is no piece's, however long the file.
+    test::Bytes huge = test::PieceFileBytes({});
+    huge[2] = huge[3] = huge[4] = 0xFF;
+    huge[5] = 0x80;
+    test::WriteBytes(dir / "huge", huge);
+    EXPECT_EQ(ReadPieceShape(dir / "huge").Shape, S::NotAPiece);
 }
 
 TEST(PieceNames, NumbersHaveAtLeastThreeDigits) {

@@ -1,4 +1,4 @@
-#include "JobQueue.h"
+#include "io/JobQueue.h"
 
 #include <gtest/gtest.h>
 

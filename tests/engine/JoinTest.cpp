@@ -1,9 +1,9 @@
-#include "Join.h"
-#include "AnsiPath.h"
-#include "Checksum.h"
-#include "Formats.h"
-#include "Split.h"
 #include "TempDir.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "formats/Checksum.h"
+#include "formats/Formats.h"
+#include "io/AnsiPath.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +218,30 @@ TEST_F(JoinFailure, PieceWithoutItsTrailer) {
     piece.resize(piece.size() - 4);
     test::WriteBytes(dir / "report.doc.002", piece);
     ExpectNothingWritten("its last 4 bytes, which repeat its length, are missing");
+}
+
+// The join reads a piece as the documented reader does (header and data); a trailer that differs
+// or bytes after the record are left to the checksum file, which covers the whole piece file, and
+// are noted for the user where there is none.
+TEST_F(JoinTest, TrailerOrBytesAfterThePieceAreJudgedByTheChecksumFile) {
+    for (const bool extra : {false, true}) {
+        SplitSample(50, 20);
+        Bytes piece = test::ReadBytes(dir / "report.doc.001");
+        if (extra) piece.push_back('!');
+        else piece.back() ^= 1;
+        test::WriteBytes(dir / "report.doc.001", piece);
+        std::string message;
+        EXPECT_FALSE(Join(message)) << "the checksum file covers the whole piece file";
+        EXPECT_NE(message.find("report.doc.001"), std::string::npos) << message;
+
+        std::filesystem::remove(dir / "report.doc.xxh128");
+        JoinPlan plan;
+        ASSERT_TRUE(JoinPieces(IndexName(source), out.Folder(), message, {}, kReplace, &plan))
+            << message;
+        EXPECT_EQ(test::ReadBytes(out / "report.doc"), original);
+        EXPECT_NE(plan.Note.find("report.doc.001"), std::string::npos) << plan.Note;
+        std::filesystem::remove(out / "report.doc");
+    }
 }
 
 TEST_F(JoinFailure, PieceWithAForeignHeader) {

@@ -1,6 +1,6 @@
-#include "PathHelpers.h"
-#include "AnsiPath.h"
-#include "PlatformPath.h"
+#include "io/AnsiPath.h"
+#include "io/PathHelpers.h"
+#include "io/PlatformPath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "Split.h"
 #include "FaultSweep.h"
-#include "Formats.h"
-#include "JobQueue.h"
-#include "Join.h"
 #include "TempDir.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "formats/Formats.h"
+#include "io/JobQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -160,11 +160,15 @@ TEST_F(SplitTest, AFolderAtAPieceNameIsRefusedBeforeAnOlderSplitIsTouched) {
 }
 
 // Two runs on one set would interleave their commits; runs on different files stay independent.
-// The older split's pieces beyond the new count go with it, a file there of another make stays.
+// The older split's pieces beyond the new count go with it; a file there of another make (or one
+// byte longer than a piece) stays.
 TEST_F(SplitTest, OneRunPerSetAndNoPieceOfTheOlderSplitLeft) {
     std::string message, inner;
     ASSERT_TRUE(Split(60, 10, message));
     test::WriteBytes(PieceName(source, 5), Bytes{'m', 'i', 'n', 'e'});
+    Bytes almost = test::ReadBytes(PieceName(source, 4));
+    almost.push_back(0); // one byte past a piece: no longer the split's own
+    test::WriteBytes(PieceName(source, 4), almost);
     const std::filesystem::path other = dir / "other.bin";
     test::WriteBytes(other, test::RandomBytes(40, 3));
     bool asked = false, otherSplit = false, sameSplit = true;
@@ -183,7 +187,7 @@ TEST_F(SplitTest, OneRunPerSetAndNoPieceOfTheOlderSplitLeft) {
     EXPECT_TRUE(SplitToPieces(source, 0, message, 20)) << "the set is free once the run ended";
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{
-                  "data.bin", "data.bin.000", "data.bin.001", "data.bin.002", "data.bin.005",
+                  "data.bin", "data.bin.000", "data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005",
                   "data.bin.tpl", "data.bin.xxh128", "other.bin", "other.bin.000", "other.bin.001",
                   "other.bin.002", "other.bin.003", "other.bin.tpl", "other.bin.xxh128"}));
 }

@@ -1,8 +1,8 @@
 #include "../engine/TempDir.h"
-#include "Formats.h"
-#include "PosixCksum.h"
-#include "SelfJoinKit.h"
-#include "Split.h"
+#include "engine/Split.h"
+#include "formats/Formats.h"
+#include "kit/PosixCksum.h"
+#include "kit/SelfJoinKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "Parts.h"
 #include "../engine/FaultSweep.h"
 #include "../engine/TempDir.h"
-#include "Failure.h"
-#include "Formats.h"
-#include "Join.h"
-#include "JoinRequest.h"
-#include "PartNaming.h"
-#include "Split.h"
+#include "base/Failure.h"
+#include "engine/Join.h"
+#include "engine/Split.h"
+#include "formats/Formats.h"
+#include "parts/JoinRequest.h"
+#include "parts/PartNaming.h"
+#include "parts/Parts.h"
 
 #include <gtest/gtest.h>
 

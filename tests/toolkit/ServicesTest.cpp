@@ -1,7 +1,7 @@
-#include "Services.h"
 #include "FakeServices.h"
-#include "KernelHandle_win.h"
 #include "Language.h"
+#include "Services.h"
+#include "base/KernelHandle_win.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "DibSection.h"
-#include "Failure.h"
 #include "Handles.h"
 #include "Units.h"
+#include "base/Failure.h"
 
 #include <gtest/gtest.h>
 

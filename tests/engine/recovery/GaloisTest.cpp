@@ -1,4 +1,4 @@
-#include "Galois16.h"
+#include "recovery/Galois16.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Packets.h"
 #include "RecoveryTestKit.h"
+#include "recovery/Packets.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // the repair do.
 #pragma once
 
-#include "Failure.h"
-#include "File.h"
-#include "Recovery.h"
-#include "Replace.h"
 #include "TempDir.h"
+#include "base/Failure.h"
+#include "engine/Replace.h"
+#include "io/File.h"
+#include "recovery/Recovery.h"
 
 #include <filesystem>
 #include <map>
