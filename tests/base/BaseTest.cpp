@@ -40,6 +40,8 @@ TEST(Utf8, OneDecoderForValidityTextAndPaths) {
     }
     if constexpr (sizeof(wchar_t) == 2) {
         EXPECT_EQ(Utf8FromWide(std::wstring(1, wchar_t(0xD800)) + L"x"), "\xEF\xBF\xBDx");
+        // A pair is a high surrogate and then a low one; two low ones are two replacements.
+        EXPECT_EQ(Utf8FromWide(std::wstring(2, wchar_t(0xDC00))), "\xEF\xBF\xBD\xEF\xBF\xBD");
     }
     // A name that is not UTF-8 is refused where names are text, never replaced by another name.
     if constexpr (sizeof(std::filesystem::path::value_type) == 1) {
@@ -94,6 +96,9 @@ TEST(Utf8, EachBoundAndOneStepPastIt) {
         EXPECT_EQ(WideFromUtf8(bytes + "a").back(), L'a') << testing::PrintToString(bytes);
     }
     EXPECT_EQ(WideFromUtf8("\xC3\xC3\xA9"), L"\uFFFD\u00E9");
+    // A text that ends inside a sequence, though the bytes after it would complete it.
+    EXPECT_FALSE(IsValidUtf8(std::string_view("\xE6\x96\x87", 2)));
+    EXPECT_EQ(WideFromUtf8(std::string_view("\xE6\x96\x87", 2)), L"\uFFFD\uFFFD");
     EXPECT_EQ(WideFromUtf8("\xE6\x96"
                            "a"),
               L"\uFFFD\uFFFDa");
@@ -127,6 +132,7 @@ TEST(ChecksumLines, TheFormsTheToolsWrite) {
         {hex + " *data.bin", "data.bin"},
         {upper + "  data.bin", "data.bin"},
         {"\\" + hex + "  a\\\\b\\nc", "a\\b\nc"},
+        {"\\" + hex + " *a\\rb", "a\rb"},
         {"XXH128 (data bin) = " + hex, "data bin"},
         {"\\XXH128 (a\\nb) = " + upper, "a\nb"},
         {hex + " data.bin", std::nullopt},
