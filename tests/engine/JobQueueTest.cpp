@@ -42,13 +42,16 @@ TEST(JobQueue, RunsJobsInOrderAndKeepsTheFirstFailure) {
 
 // A hint to the system holds a file open: behind a slow disk, hints must not pile up.
 TEST(JobQueue, LeavesOutAHintWhileAJobWaits) {
-    std::promise<void> release;
+    std::promise<void> started, release;
     std::string ran;
     JobQueue flusher;
     flusher.Post([&, held = release.get_future().share()] {
+        started.set_value();
         held.wait();
         ran += 'a';
     });
+    // One job running and one waiting behind it: the one waiting is enough to leave a hint out.
+    started.get_future().wait();
     flusher.Post([&] { ran += 'b'; });
     EXPECT_FALSE(flusher.Hint([&] { ran += 'c'; }));
     release.set_value();
