@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times zendra-cli's recovery data in one run, side by side on the same file, and prints the median
-# ratios: a split with 10 % recovery data by the Linux build against `par2 create -r10` on the same
+# ratios of the rounds (7 by default, their order alternating) with the least and the largest: a split with 10 % recovery data by the Linux build against `par2 create -r10` on the same
 # pieces with the same slice size, and against the 32-bit Windows build under Wine; the repair of
 # one missing piece likewise against `par2 repair` and the Windows build.
 # Usage: bench/recovery.sh [path/to/zendra-cli] [rounds]
@@ -9,7 +9,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 CLI=${1:-$NATIVE_BUILD/cli/zendra-cli}
-ROUNDS=${2:-3}
+ROUNDS=${2:-7}
 SIZE_MIB=${BENCH_SIZE_MIB:-256}
 PIECE_MIB=${BENCH_PIECE_MIB:-16}
 WIN_CLI=${BENCH_WIN_CLI:-$WIN_BUILD/cli/zendra-cli.exe}
@@ -55,7 +55,8 @@ cd "$work"
 slice=$(od -A n -t u8 -j 64 -N 8 big.bin.par2 | tr -d ' ')
 pieces=(big.bin.[0-9]*)
 echo "$SIZE_MIB MiB in ${#pieces[@]} pieces of $PIECE_MIB MiB, slice size $slice, warm cache;" \
-     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), $(nproc) cores" >&2
+     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), $(nproc) cores;" \
+     "$(par2 --version 2>&1 | head -1) with its default threads (one per core: $(nproc))" >&2
 
 zendra_split() { measure split.zendra "$CLI" split big.bin --size "${PIECE_MIB}M" --recovery 10 --quiet; }
 wine_split() { measure split.wine wine "$WIN_CLI" split big.bin --size "${PIECE_MIB}M" --recovery 10 --quiet; }

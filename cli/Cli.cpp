@@ -4,6 +4,7 @@
 #include "PartsCommand.h"
 #include "RecoveryCommands.h"
 #include "engine/Join.h"
+#include "engine/Replace.h"
 #include "engine/Split.h"
 #include "io/File.h"
 #include "io/PlatformPath.h"
@@ -38,9 +39,10 @@ const char* const kUsageText =
     "      --self-join     also writes FILE.join.sh and FILE.join.exe, which rebuild FILE\n"
     "                      where nothing is installed (sh, or Windows)\n"
     "      --recovery P    also writes FILE.par2 and FILE.vol*.par2, recovery data in the PAR\n"
-    "                      2.0 format (par2cmdline reads it) of P percent (1-100) of the pieces\n"
-    "      --recovery-pieces N   as much recovery data as any N pieces and the index take, and\n"
-    "                      1 % more (at least one slice)\n"
+    "                      2.0 format (par2cmdline reads it) of P percent (1-100) of the pieces,\n"
+    "                      one piece's worth to a file\n"
+    "      --recovery-pieces N   N recovery files besides FILE.par2: each rebuilds one lost\n"
+    "                      piece (and the index), with a share of 1 % more\n"
     "      --recovery-slices N, --slice-size S   the recovery slices' count and size instead\n"
     "      example: zendra-cli split video.mkv --size 700M\n"
     "  zendra-cli join INDEX.tpl [--output DIR] [--force] [--quiet]\n"
@@ -306,8 +308,7 @@ int Split(const Options& options, std::ostream& out, std::ostream& err, bool sho
     if (!options.quiet) {
         out << "Split \"" << DisplayPath(source) << "\"; index \"" << DisplayPath(IndexName(source))
             << "\"\n";
-        if (options.recovery.Any())
-            out << "Recovery data \"" << DisplayPath(RecoveryIndexName(source)) << "\"\n";
+        if (options.recovery.Any()) out << RecoverySummary(options.recovery, source);
     }
     return kOk;
 }
@@ -325,6 +326,8 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
                            : request.Picked.parent_path() / PathFromUtf8(*options.last);
     request.LastPartHint = "--last PART";
     request.CodePage = CodePageOf(options);
+    // What a killed run left beside what was picked is put right before it is read.
+    Replacement::MendFolder(request.Picked.parent_path(), Telling(err, options));
     PlannedJoin join(request);
     if (join.NeedsName())
         return Failed(err, std::string(NameNeededMessage) + " Give it with --name NAME.");
@@ -360,8 +363,21 @@ int Info(const Options& options, std::ostream& out, std::ostream& err) {
     return kOk;
 }
 
+// Verify writes nothing, so it mends nothing: it says what would.
+void TellWhatKilledRunsLeft(const fs::path& index, std::ostream& err) {
+    const fs::path folder = index.parent_path().empty() ? fs::path(".") : index.parent_path();
+    const std::size_t left = Replacement::LeftByKilledRuns(folder);
+    if (left == 0) return;
+    err << "zendra-cli: \"" << DisplayPath(folder) << "\" holds " << left
+        << (left == 1 ? " file" : " files")
+        << " that an interrupted split, join or repair left; what is checked here may be "
+           "what it set aside. \"zendra-cli join " << DisplayPath(index)
+        << "\" (or any split, join or repair there) puts them right first.\n";
+}
+
 int Verify(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {
     const fs::path index = PathFromUtf8(options.operands[0]);
+    TellWhatKilledRunsLeft(index, err);
     JoinPlan plan;
     std::string message;
     bool done;

@@ -1,21 +1,21 @@
 #include "Interrupt.h"
 
+#include "io/Stop.h"
+
 #include <csignal>
 #include <initializer_list>
 
 namespace zendra {
 namespace {
 
-volatile std::sig_atomic_t requested = 0;
-
 void OnSignal(int signal) {
-    requested = signal;
+    RequestStop(signal);
 }
 
 } // namespace
 
 void InstallInterruptHandler() {
-    requested = 0;
+    ForgetStopRequest();
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -25,11 +25,12 @@ void InstallInterruptHandler() {
 }
 
 bool InterruptRequested() {
-    return requested != 0;
+    return StopRequested() != 0;
 }
 
 int InterruptExitStatus() {
-    return 128 + (requested ? static_cast<int>(requested) : SIGINT);
+    const int signal = StopRequested();
+    return 128 + (signal ? signal : SIGINT);
 }
 
 void InterruptHandled() {}

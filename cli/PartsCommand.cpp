@@ -24,12 +24,13 @@ SelfJoinWriter KitWriter(const fs::path& Source, std::string& note) {
                DisplayPath(JoinProgramName(Source).filename()) +
                "\" was not written; the script was.\n";
     return [Source, program](const std::vector<RecoveryInput>& written,
-                             const SplitOptions::CreateFile& create) {
+                             const SplitOptions::CreateFile& create, const Progress& heard) {
         // The pieces are all but the index, which comes last.
         std::vector<KitSource> pieces;
         for (std::size_t i = 0; i + 1 < written.size(); ++i)
             pieces.push_back({written[i].Name, written[i].ReadFrom});
-        WriteKitFiles(Source, KitListOf(DisplayPath(Source.filename()), pieces), program, create);
+        WriteKitFiles(Source, KitListOf(DisplayPath(Source.filename()), pieces, heard), program,
+                      create);
     };
 }
 

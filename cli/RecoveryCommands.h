@@ -28,6 +28,11 @@ std::string CheckRecoveryArguments(const RecoveryArguments& arguments);
 // What the split is to write, when recovery data was asked for (the arguments checked).
 std::optional<RecoveryOptions> RecoveryOptionsOf(const RecoveryArguments& arguments);
 
+// What a split with recovery data tells of it: "Recovery data "FILE.par2"", and with
+// --recovery-pieces that each recovery file rebuilds one lost piece.
+std::string RecoverySummary(const RecoveryArguments& arguments,
+                            const std::filesystem::path& source);
+
 // Whether recovery files lie beside the index (NAME.par2 or NAME.vol*.par2).
 bool HasRecoveryFiles(const std::filesystem::path& index);
 // One verdict on every file the set needs (the index, every piece, the checksum file) from all

@@ -68,8 +68,9 @@ class HandleBuffer : public std::streambuf {
 } // namespace
 
 // Wide arguments, so that any path the user can type reaches the engine unchanged.
+// The console's stop handler is installed before this runs (Interrupt_win.cpp), and a stop heard
+// since is kept.
 int wmain(int argc, wchar_t** argv) {
-    zendra::InstallInterruptHandler();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(zendra::DisplayPath(std::filesystem::path(argv[i])));

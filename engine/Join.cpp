@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "engine/Replace.h"
+#include "engine/SetReading.h"
 #include "formats/Checksum.h"
 #include "formats/Piece.h"
 #include "io/AnsiPath.h"
@@ -239,6 +240,7 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
     if (checked && whole.Hex() != plan.OutputChecksum)
         throw Failure(DamagedWhole(plan) + " Nothing was joined.");
     replace.Finish(out);
+    advanced(0); // a cancel is heard up to the commit
     replace.Commit();
 }
 
@@ -411,6 +413,14 @@ std::uint64_t RecordedLength(const std::filesystem::path& index) {
 bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::path& OutputFolder,
                 std::string& Message, const Progress& progress, const JoinOptions& options,
                 JoinPlan* Plan) {
+    // Before anything is read: a split killed over this set is put back, and none starts now.
+    std::optional<SetReading> reading;
+    try {
+        reading.emplace(IndexPath, options.Notice);
+    } catch (const std::exception& error) {
+        Message = error.what();
+        return false;
+    }
     JoinPlan plan;
     const auto recovery = FindRecoveryFile(IndexPath);
     const bool recoverable = recovery.has_value();

@@ -74,6 +74,8 @@ std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path&
 
 // Joins the pieces named by IndexPath into OutputFolder followed directly by the source's name.
 // The output appears whole or not at all; on failure returns false with the reason in Message.
+// First, as every run that reads a set, it mends what a killed run left beside the index and keeps
+// any run from writing the set until it ends (SetReading.h).
 // When the index or a piece is missing or damaged, or no checksum file can tell, and recovery data
 // lies beside the index (NAME.par2 or NAME.vol*.par2), the files it shows missing or damaged are
 // rebuilt into temporary files and joined from there (the user's files stay as they are);

@@ -3,10 +3,12 @@
 #include "base/ChecksumLine.h"
 #include "base/Failure.h"
 #include "io/JobQueue.h"
+#include "io/Stop.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace zendra {
 namespace {
@@ -116,18 +118,39 @@ void RestoreFrom(const fs::path& folder, const fs::path& journal, bool finished,
     if (whole) RemoveFileQuietly(journal);
 }
 
+// Whether a tag is a set's lock (see ClaimTag) rather than a run's.
+bool IsClaimTag(const std::string& tag) {
+    return tag[0] == 's';
+}
+
+// The files of runs other than `ownTag` in `folder`, by tag; `claims`, the sets' locks.
+std::map<std::string, std::vector<fs::path>> RunFiles(const fs::path& folder,
+                                                      const std::string& ownTag,
+                                                      std::vector<std::string>* claims = nullptr) {
+    std::map<std::string, std::vector<fs::path>> byTag;
+    for (const fs::path& entry : ListFolder(folder)) {
+        const std::string tag = TagOf(DisplayPath(entry.filename()));
+        if (tag.empty() || tag == ownTag) continue;
+        if (!IsClaimTag(tag))
+            byTag[tag].push_back(entry);
+        else if (claims)
+            claims->push_back(tag);
+    }
+    return byTag;
+}
+
 // Mends what killed runs left in `folder`: their set-aside files go back, their temporary files
 // and locks go.
 void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
                             const Notice& notice) {
-    std::map<std::string, std::vector<fs::path>> byTag;
-    for (const fs::path& entry : ListFolder(folder)) {
-        const std::string tag = TagOf(DisplayPath(entry.filename()));
-        if (!tag.empty() && tag != ownTag) byTag[tag].push_back(entry);
-    }
     Mended mended;
-    for (const auto& [tag, files] : byTag) {
-        if (RunLock::Held(folder, tag)) continue;
+    std::vector<std::string> claims;
+    for (const auto& [tag, files] : RunFiles(folder, ownTag, &claims)) {
+        // Held, the tag's lock shows that no live run has it (none is still starting with it:
+        // a run creates its files only once it holds its lock), and that no other run mends the
+        // same files now. It goes last, with the lock.
+        const auto killed = RunLock::Claim(folder, tag);
+        if (!killed) continue;
         for (const fs::path& file : files) {
             const std::string name = DisplayPath(file.filename());
             if (EndsWith(name, ".undo") || EndsWith(name, ".done"))
@@ -138,10 +161,12 @@ void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
             if (EndsWith(name, ".tmp") && KindOf(file) == EntryKind::Regular &&
                 RemoveFileQuietly(file))
                 ++mended.removed;
-            else if (EndsWith(name, ".lock"))
-                RemoveFileQuietly(file);
         }
     }
+    // A set's lock that a killed run left goes as it is taken (a run claiming that set meanwhile
+    // tries again, see ClaimSet).
+    for (const std::string& tag : claims)
+        RunLock::Claim(folder, tag);
     if (!notice) return;
     const std::string where = " in \"" + DisplayPath(folder) + "\".";
     if (mended.restored)
@@ -176,11 +201,46 @@ std::string ClaimTag(const fs::path& set) {
 Replacement::Replacement(const fs::path& set, const Notice& notice)
     : folder_(set.parent_path().empty() ? fs::path(".") : set.parent_path()),
       lock_(std::make_shared<RunLock>(folder_)), flusher_(std::make_shared<JobQueue>()) {
-    claim_ = RunLock::Claim(folder_, ClaimTag(set));
+    claim_ = ClaimSet(set, false);
     if (!claim_)
-        throw Failure("Another split or join is writing \"" + DisplayPath(set) +
+        throw Failure("Another split or join is using \"" + DisplayPath(set) +
                       "\" right now; nothing was written. Try again once it has ended.");
     CleanUpAfterKilledRuns(folder_, lock_->Tag(), notice);
+}
+
+std::unique_ptr<RunLock> Replacement::ClaimSet(const fs::path& set, bool reading) {
+    const fs::path folder = set.parent_path().empty() ? fs::path(".") : set.parent_path();
+    // Another run mending the folder holds a killed run's lock of the set only for a moment.
+    for (int attempt = 0;; ++attempt) {
+        if (auto claim = RunLock::Claim(folder, ClaimTag(set), reading)) return claim;
+        if (attempt == 4) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void Replacement::MendFolder(const fs::path& folder, const Notice& notice) {
+    if (LeftByKilledRuns(folder) == 0) return;
+    try {
+        CleanUpAfterKilledRuns(folder, {}, notice);
+    } catch (const Failure& failure) {
+        if (failure.Kind() != FailureKind::Io) throw;
+        if (notice)
+            notice("\"" + DisplayPath(folder) +
+                   "\" holds files that an interrupted split or join left, which cannot be put "
+                   "right there: " +
+                   failure.what());
+    }
+}
+
+std::size_t Replacement::LeftByKilledRuns(const fs::path& folder) {
+    std::size_t count = 0;
+    for (const auto& [tag, files] : RunFiles(folder, {}))
+        if (!RunLock::Held(folder, tag))
+            count += static_cast<std::size_t>(std::count_if(
+                files.begin(), files.end(), [](const fs::path& file) {
+                    return !EndsWith(DisplayPath(file.filename()), ".lock");
+                }));
+    return count;
 }
 
 Replacement::~Replacement() {
@@ -210,11 +270,13 @@ void Replacement::Check(const fs::path& final) const {
 }
 
 File Replacement::Create(const fs::path& final) {
+    ThrowIfStopRequested();
     // The older file's bytes are of no more use once this one is written: without this, a run
     // over large older files needs as much new memory again as it writes.
     ReleaseCachedBytes(final);
     File file = File::CreateBeside(final, lock_);
     file.WriteBehindOn(flusher_);
+    file.StopOnRequest();
     staged_.push_back({final, file.Path(), file.Identity(), {}, false});
     return file;
 }
@@ -260,10 +322,14 @@ void Replacement::WriteJournal(const std::string& text, std::vector<StagedName>&
 }
 
 void Replacement::Commit() {
+    // The last moment a stop is heard: from here on the commit finishes (or fails and is undone).
+    ThrowIfStopRequested();
     for (const Staged& file : staged_)
         if (KindOf(file.final) != EntryKind::Missing) Check(file.final);
     // The journal first, on the disk before anything moves, so that a run killed midway is rolled
-    // back by the next one.
+    // back by the next one: it lists the older files set aside and every name a new file takes,
+    // with that file's identity, so that the next run removes the new files of a killed first
+    // split too, and only those (never a file the user put there since).
     std::string journal;
     for (Staged& file : staged_) {
         if (KindOf(file.final) == EntryKind::Missing) continue;
@@ -281,15 +347,9 @@ void Replacement::Commit() {
     for (const Staged& file : staged_)
         if (!file.temporary.empty() && !file.flushed)
             unflushed.push_back({file.temporary, file.final});
-    // With no older file to set aside, nothing can be lost: no journal is needed.
-    const bool setAside = std::any_of(staged_.begin(), staged_.end(),
-                                      [](const Staged& file) { return !file.aside.empty(); });
     bool marked = false;
     try {
-        if (setAside)
-            WriteJournal(journal, unflushed);
-        else
-            FlushFiles(folder_, unflushed);
+        WriteJournal(journal, unflushed);
         for (Staged& file : staged_) {
             if (file.aside.empty()) continue;
             MoveFileOver(file.final, file.aside, file.final);
@@ -302,11 +362,9 @@ void Replacement::Commit() {
         FlushFolder(folder_);
         // The commit point: once the journal says done and that is on the disk, no later run
         // undoes this one. Short of it, this run is undone now and fails.
-        if (setAside) {
-            MoveFileOver(JournalPath(".undo"), JournalPath(".done"), "the run's journal");
-            marked = true;
-            FlushFolder(folder_);
-        }
+        MoveFileOver(JournalPath(".undo"), JournalPath(".done"), "the run's journal");
+        marked = true;
+        FlushFolder(folder_);
     } catch (const std::exception&) {
         // A mark that may not be on the disk is taken back before the roll-back; where even that
         // fails the new files stand (the journal says so) and the failure is still reported.
@@ -322,7 +380,6 @@ void Replacement::Commit() {
         throw;
     }
     committed_ = true;
-    if (!setAside) return;
     // An older file that cannot be removed now is removed by the next run in the folder, which
     // finds it in the journal.
     bool whole = true;

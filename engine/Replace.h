@@ -20,7 +20,7 @@ class Replacement {
   public:
     // Takes this run's lock in the folder of `set`, the name that stands for the files it writes
     // (the index of a split or a repair, the output of a join), and refuses at once, naming it,
-    // while another run writes that set. Before anything else, puts back the files a killed run
+    // while another run writes or reads that set (a join reading a split's index holds it too). Before anything else, puts back the files a killed run
     // had set aside there, removes the older files a finished run could not, and removes the
     // temporary files of killed runs, telling `notice` in one line each.
     Replacement(const std::filesystem::path& set, const Notice& notice);
@@ -51,6 +51,16 @@ class Replacement {
     // On failure up to the commit point every older file is back and the new ones are gone; an
     // older file that cannot be removed after it is removed by the next run in the folder.
     void Commit();
+
+    // The lock of `set` in its folder: held alone by the run that writes it, shared by runs that
+    // only read it; nothing while another run holds it so.
+    static std::unique_ptr<RunLock> ClaimSet(const std::filesystem::path& set, bool reading);
+    // For a run that only reads in `folder`: mends what killed runs left there, as the
+    // constructor does; where the folder cannot be written, tells `notice` so and reads on.
+    // Nothing is written where nothing is left to mend.
+    static void MendFolder(const std::filesystem::path& folder, const Notice& notice);
+    // How many files runs that hold no lock now left in `folder`: looked for without writing.
+    static std::size_t LeftByKilledRuns(const std::filesystem::path& folder);
 
   private:
     struct Staged {

@@ -209,13 +209,19 @@ bool SplitToPieces(const std::filesystem::path& SourcePath, std::int32_t FirstNu
                 [&](const std::filesystem::path& final) { return replace.Create(final); },
                 progress);
         if (options.Extra)
-            options.Extra(written, [&](const std::filesystem::path& final) {
-                return replace.Create(final);
-            });
+            options.Extra(
+                written,
+                [&](const std::filesystem::path& final) { return replace.Create(final); },
+                [&](std::uint64_t, std::uint64_t) {
+                    const auto length = static_cast<std::uint64_t>(plan.length);
+                    return !progress || progress(length, length);
+                });
         for (const auto& older : ExistingRecoveryFiles(SourcePath))
             replace.Remove(older);
         // Only now do the new files replace what bore their names, all or none, so that a failed
-        // or cancelled split leaves an older split of the same file as it was.
+        // or cancelled split leaves an older split of the same file as it was. A cancel is heard
+        // up to here.
+        advanced(0);
         replace.Commit();
         return true;
     } catch (const std::exception& error) {

@@ -29,9 +29,12 @@ struct SplitOptions {
     std::optional<RecoveryOptions> Recovery;
     // Further files written beside the pieces in the same transaction (the self-join kit): shown
     // the pieces and the index as written (their final names, and where they lie until the
-    // commit), and given the way to create files that the commit puts in place.
+    // commit), and given the way to create files that the commit puts in place, and a progress to
+    // call while it reads (it shows the split done, and says whether to stop).
     using CreateFile = std::function<File(const std::filesystem::path& finalPath)>;
-    std::function<void(const std::vector<RecoveryInput>& written, const CreateFile& create)> Extra;
+    std::function<void(const std::vector<RecoveryInput>& written, const CreateFile& create,
+                       const Progress& heard)>
+        Extra;
     // Told in one line of what the split found and mended first (files a killed run left).
     zendra::Notice Notice;
 };

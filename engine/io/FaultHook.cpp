@@ -1,6 +1,7 @@
 #include "io/FaultHook.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace zendra {
 namespace {
@@ -8,6 +9,7 @@ namespace {
 struct Point {
     std::atomic<unsigned> armed{0};
     std::atomic<unsigned> calls{0};
+    std::atomic<void (*)()> instead{nullptr};
 };
 Point points[4];
 
@@ -15,10 +17,14 @@ Point& Of(FaultPoint point) {
     return points[static_cast<int>(point)];
 }
 
+std::atomic<std::vector<std::string>*> recorded{nullptr};
+std::mutex recording; // the flusher's thread records too
+
 } // namespace
 
-void ArmFault(FaultPoint point, unsigned nth) noexcept {
+void ArmFault(FaultPoint point, unsigned nth, void (*instead)()) noexcept {
     Of(point).calls = 0;
+    Of(point).instead = instead;
     Of(point).armed = nth;
 }
 
@@ -30,7 +36,26 @@ bool FaultStrikes(FaultPoint point) noexcept {
     Point& p = Of(point);
     const unsigned armed = p.armed.load(std::memory_order_relaxed);
     const unsigned call = p.calls.fetch_add(1, std::memory_order_relaxed) + 1;
-    return armed != 0 && call == armed;
+    if (armed == 0 || call != armed) return false;
+    if (const auto instead = p.instead.load()) {
+        instead();
+        return false;
+    }
+    return true;
+}
+
+void RecordSteps(std::vector<std::string>* steps) noexcept {
+    const std::lock_guard lock(recording);
+    recorded = steps;
+}
+
+bool RecordingSteps() noexcept {
+    return recorded.load(std::memory_order_relaxed) != nullptr;
+}
+
+void RecordStep(const std::string& step) {
+    const std::lock_guard lock(recording);
+    if (auto* steps = recorded.load()) steps->push_back(step);
 }
 
 } // namespace zendra

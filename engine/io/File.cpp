@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace zendra {
@@ -119,6 +120,21 @@ std::string RandomTag() {
                   (clock ^ (static_cast<unsigned long long>(++counter) << 20) ^ device()) &
                       0xFFFFFF);
     return tag;
+}
+
+namespace {
+
+std::atomic<std::chrono::milliseconds::rep> heldBeforeLocking{0};
+
+} // namespace
+
+void RunLock::HoldBeforeLocking(std::chrono::milliseconds hold) noexcept {
+    heldBeforeLocking = hold.count();
+}
+
+void RunLock::WaitBeforeLocking() noexcept {
+    if (const auto hold = heldBeforeLocking.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(hold));
 }
 
 std::filesystem::path RunLock::NextName(const char* suffix) {

@@ -7,6 +7,7 @@
 #include "io/Progress.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -97,6 +98,8 @@ class File {
     void FlushBehind();
     // Has the write-back and the flush run on the flusher's thread, not this one.
     void WriteBehindOn(std::shared_ptr<JobQueue> flusher) { flusher_ = std::move(flusher); }
+    // Each write from now on first hears a stop request (Stop.h): a run's new file.
+    void StopOnRequest() { stoppable_ = true; }
     // Closes now and reports a failure that closing reveals.
     void Close();
 
@@ -118,6 +121,7 @@ class File {
     std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
     std::uint64_t writtenBack_ = 0;  // how far the system was asked to write it to the disk
     std::shared_ptr<JobQueue> flusher_;
+    bool stoppable_ = false;
 };
 
 // Up to this many new files are flushed one by one; more, all at once where the system can.
@@ -178,34 +182,45 @@ bool HeldOpenElsewhere(const std::filesystem::path& path);
 std::string RandomTag();
 
 // A lock that only a live run holds, one per run and folder: files of the run's that lie in the
-// folder while no run holds their lock were left by a run that was killed.
+// folder while no run holds their lock were left by a run that was killed. A lock counts only once
+// it is taken on the file that bears its name: another run that takes a lock file it finds free
+// (the run of that tag is gone, or has not locked it yet) may remove it, and a run whose file was
+// removed so tries another tag.
 class RunLock {
   public:
     // Takes a fresh lock in `folder`; its tag names the run's files there.
     explicit RunLock(const std::filesystem::path& folder);
-    // Takes the lock of `tag` in `folder`, which one run at a time holds; nothing while another
-    // run holds it.
+    // Takes the lock of `tag` in `folder`, which one run at a time holds (or, `shared`, any number
+    // of runs that only read, while no run holds it alone); nothing while another run holds it so.
+    // Taken on a killed run's tag, it keeps every other run from mending the same files at once.
     static std::unique_ptr<RunLock> Claim(const std::filesystem::path& folder,
-                                          const std::string& tag);
+                                          const std::string& tag, bool shared = false);
     RunLock(const RunLock&) = delete;
     RunLock& operator=(const RunLock&) = delete;
+    // Removes the lock file, unless other runs still share it.
     ~RunLock();
     const std::string& Tag() const { return tag_; }
     const std::filesystem::path& Folder() const { return folder_; }
     // A short name of this run's, fresh each call, in the folder: ".zendra-TAG-N" and `suffix`.
     // It never grows with the names of the files it stands in for.
     std::filesystem::path NextName(const char* suffix);
-    // Whether a run still holds the lock of `tag` in `folder`.
+    // Whether a run holds the lock of `tag` in `folder` now: a look that writes nothing (a run
+    // starting with that tag meanwhile may have to take another).
     static bool Held(const std::filesystem::path& folder, const std::string& tag);
     // The lock file's name for a tag.
     static std::string FileName(const std::string& tag) { return ".zendra-" + tag + ".lock"; }
+    // For tests: each fresh lock waits this long between creating its file and locking it, the
+    // moment another run could take it for a killed run's; zero ends it.
+    static void HoldBeforeLocking(std::chrono::milliseconds hold) noexcept;
 
   private:
-    RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle);
+    RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle, bool shared);
+    static void WaitBeforeLocking() noexcept;
     std::filesystem::path folder_;
     std::filesystem::path path_;
     std::string tag_;
     FileHandle handle_;
+    bool shared_ = false;
     std::atomic<unsigned> count_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "base/Failure.h"
 #include "base/SystemText.h"
 #include "io/FaultHook.h"
+#include "io/Stop.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,6 +42,15 @@ int Flushed(int fd) {
     if (!FaultStrikes(FaultPoint::Flush)) return ::fdatasync(fd);
     errno = EIO;
     return -1;
+}
+
+// For the tests that check the order of flushes and renames.
+void Record(const char* what, const std::filesystem::path& path,
+            const std::filesystem::path& to = {}) {
+    if (!RecordingSteps()) return;
+    std::string step = std::string(what) + " " + DisplayPath(path.filename());
+    if (!to.empty()) step += " " + DisplayPath(to.filename());
+    RecordStep(step);
 }
 
 [[noreturn]] void ThrowNotRegular(const std::filesystem::path& path, mode_t mode) {
@@ -141,6 +151,7 @@ std::uint64_t File::Position() const {
 }
 
 void File::WriteAll(const void* data, std::size_t size) {
+    if (stoppable_) ThrowIfStopRequested();
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         const ssize_t put = FaultStrikes(FaultPoint::Write) ? (errno = EIO, -1)
@@ -233,10 +244,12 @@ void File::FlushBehind() {
     const auto copy = flusher_ ? Duplicate(Fd(Handle())) : nullptr;
     if (!copy) {
         if (Flushed(Fd(Handle())) != 0) Fail("write");
+        Record("flush", path_);
         return;
     }
-    flusher_->Post([copy, shown = shown_] {
+    flusher_->Post([copy, shown = shown_, path = path_] {
         if (Flushed(*copy) != 0) Throw("write", shown, errno);
+        Record("flush", path);
     });
 }
 
@@ -281,6 +294,7 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
     if (FaultStrikes(FaultPoint::Rename) ? (errno = EIO, true)
                                          : ::rename(from.c_str(), to.c_str()) != 0)
         Throw("replace", shown.empty() ? to : shown, errno);
+    Record("rename", from, to);
 }
 
 void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedName>& files) {
@@ -293,6 +307,7 @@ void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedNam
             const int error = errno;
             ::close(fd);
             if (!flushed) Throw("write", file.shown, error);
+            Record("flush", file.where);
         }
         return;
     }
@@ -302,6 +317,7 @@ void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedNam
     const int error = errno;
     ::close(fd);
     if (!flushed) Throw("write in the folder", folder, error);
+    if (RecordingSteps()) RecordStep("flush the file system");
 }
 
 void FlushFolder(const std::filesystem::path& folder) {
@@ -313,6 +329,7 @@ void FlushFolder(const std::filesystem::path& folder) {
     const int error = errno;
     ::close(fd);
     if (!flushed) Throw("write in the folder", folder, error);
+    if (RecordingSteps()) RecordStep("flush the folder");
 }
 
 void CopyPermissions(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -344,61 +361,84 @@ bool HeldOpenElsewhere(const std::filesystem::path&) {
     return false; // an open file can be renamed and removed on Linux
 }
 
+namespace {
+
+// Locks a lock file's descriptor and confirms that the file still bears its name: a run that took
+// it for a killed run's lock may have removed it meanwhile. False when another run holds it or the
+// name went; other failures are thrown.
+bool LockedAtName(int fd, const std::filesystem::path& path, bool shared) {
+    if (::flock(fd, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) return false;
+        Throw("lock", path, errno);
+    }
+    struct stat held {
+    }, named{};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+} // namespace
+
 RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder) {
     for (unsigned attempt = 0;; ++attempt) {
         tag_ = RandomTag();
         path_ = folder_ / FileName(tag_);
         const int fd =
             ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            handle_.Reset(fd);
-            // Released by the system when the process ends however it ends: a lock that can be
-            // taken is a run that is gone.
-            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) Throw("lock", path_, errno);
+        if (fd < 0) {
+            if ((errno != EEXIST && errno != EINTR) || attempt >= 99)
+                Throw("create a file in", folder_.empty() ? "." : folder_, errno);
+            continue;
+        }
+        FileHandle created(fd);
+        WaitBeforeLocking();
+        // Released by the system when the process ends however it ends: a lock that can be
+        // taken is a run that is gone (or, as here, one that has not locked it yet: its files
+        // come only once it has, so nothing of it is lost when the other run removes the file).
+        if (LockedAtName(fd, path_, false)) {
+            handle_ = std::move(created);
             return;
         }
-        if ((errno != EEXIST && errno != EINTR) || attempt >= 99)
-            Throw("create a file in", folder_.empty() ? "." : folder_, errno);
+        if (attempt >= 99) Throw("lock", path_, EAGAIN);
     }
 }
 
-RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle)
+RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle, bool shared)
     : folder_(std::move(folder)), path_(folder_ / FileName(tag)), tag_(std::move(tag)),
-      handle_(handle) {}
+      handle_(handle), shared_(shared) {}
 
 std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
-                                        const std::string& tag) {
+                                        const std::string& tag, bool shared) {
     const std::filesystem::path path = folder / FileName(tag);
     for (unsigned attempt = 0;; ++attempt) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) Throw("create a file in", folder.empty() ? "." : folder, errno);
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int error = errno;
-            ::close(fd);
-            if (error == EWOULDBLOCK) return nullptr;
-            Throw("lock", path, error);
+        FileHandle opened(fd);
+        if (LockedAtName(fd, path, shared))
+            return std::unique_ptr<RunLock>(new RunLock(folder, tag, opened.Release(), shared));
+        // Held by another run, or removed by its last holder between the open and the lock.
+        struct stat named {};
+        if (::lstat(path.c_str(), &named) == 0) {
+            struct stat held {};
+            if (::fstat(fd, &held) == 0 && held.st_dev == named.st_dev &&
+                held.st_ino == named.st_ino)
+                return nullptr;
         }
-        // The holder before may have removed the name between the open and the lock: the lock
-        // counts only on the file that still bears it.
-        struct stat held {
-        }, named{};
-        if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-            return std::unique_ptr<RunLock>(new RunLock(folder, tag, fd));
-        ::close(fd);
         if (attempt >= 99) Throw("lock", path, EAGAIN);
     }
 }
 
 RunLock::~RunLock() {
-    ::unlink(path_.c_str()); // before its descriptor, and so its lock, goes
+    // Removed before its descriptor, and so its lock, goes; a shared lock only by its last holder,
+    // who alone can hold it whole.
+    if (!shared_ || ::flock(Fd(handle_.Get()), LOCK_EX | LOCK_NB) == 0) ::unlink(path_.c_str());
 }
 
 bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {
     const std::filesystem::path path = folder / FileName(tag);
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno != ENOENT && errno != ELOOP; // cannot tell: treat it as alive
-    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return held;
 }

@@ -6,6 +6,7 @@
 #include "io/FaultHook.h"
 #include "io/JobQueue.h"
 #include "io/PlatformPath.h"
+#include "io/Stop.h"
 
 #include <windows.h>
 
@@ -42,6 +43,15 @@ bool Struck(FaultPoint point) {
     if (!FaultStrikes(point)) return false;
     SetLastError(ERROR_WRITE_FAULT);
     return true;
+}
+
+// For the tests that check the order of flushes and renames.
+void Record(const char* what, const std::filesystem::path& path,
+            const std::filesystem::path& to = {}) {
+    if (!RecordingSteps()) return;
+    std::string step = std::string(what) + " " + DisplayPath(path.filename());
+    if (!to.empty()) step += " " + DisplayPath(to.filename());
+    RecordStep(step);
 }
 
 BOOL Flush(HANDLE handle) {
@@ -157,6 +167,7 @@ std::uint64_t File::Position() const {
 }
 
 void File::WriteAll(const void* data, std::size_t size) {
+    if (stoppable_) ThrowIfStopRequested();
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         DWORD put = 0;
@@ -181,11 +192,13 @@ void File::FlushBehind() {
     if (!flusher_ || !DuplicateHandle(GetCurrentProcess(), H(Handle()), GetCurrentProcess(), &copy,
                                       0, FALSE, DUPLICATE_SAME_ACCESS)) {
         if (!Flush(H(Handle()))) Fail("write");
+        Record("flush", path_);
         return;
     }
     const auto held = std::make_shared<KernelHandle>(copy);
-    flusher_->Post([held, shown = shown_] {
+    flusher_->Post([held, shown = shown_, path = path_] {
         if (!Flush(held->Get())) Throw("write", shown, GetLastError());
+        Record("flush", path);
     });
 }
 
@@ -263,6 +276,7 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
         !MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Throw("replace", shown.empty() ? to : shown, GetLastError());
+    Record("rename", from, to);
 }
 
 void FlushFiles(const std::filesystem::path&, const std::vector<StagedName>& files) {
@@ -271,11 +285,13 @@ void FlushFiles(const std::filesystem::path&, const std::vector<StagedName>& fil
                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                               nullptr));
         if (!handle || !Flush(handle.Get())) Throw("write", file.shown, GetLastError());
+        Record("flush", file.where);
     }
 }
 
 void FlushFolder(const std::filesystem::path&) {
     // Each rename was written through to the disk already.
+    if (RecordingSteps()) RecordStep("flush the folder");
 }
 
 void CopyPermissions(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -308,13 +324,14 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder) {
     for (unsigned attempt = 0;; ++attempt) {
         tag_ = RandomTag();
         path_ = folder_ / FileName(tag_);
-        // No sharing, and removed by the system when the process ends however it ends: a lock
-        // file that can be opened, or is gone, is a run that is gone.
+        // Created and taken in one step: no sharing, and removed by the system when the process
+        // ends however it ends: a lock file that can be opened, or is gone, is a run that is gone.
         const HANDLE handle =
-            CreateFileW(SystemName(path_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            CreateFileW(SystemName(path_).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             handle_.Reset(reinterpret_cast<std::intptr_t>(handle));
+            WaitBeforeLocking();
             return;
         }
         const DWORD error = GetLastError();
@@ -323,20 +340,24 @@ RunLock::RunLock(const std::filesystem::path& folder) : folder_(folder) {
     }
 }
 
-RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle)
+RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t handle, bool shared)
     : folder_(std::move(folder)), path_(folder_ / FileName(tag)), tag_(std::move(tag)),
-      handle_(handle) {}
+      handle_(handle), shared_(shared) {}
 
 std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
-                                        const std::string& tag) {
+                                        const std::string& tag, bool shared) {
     const std::filesystem::path path = folder / FileName(tag);
+    // Readers share the file with each other (and its removal, which the last one's close does);
+    // a writer shares it with nobody.
+    const DWORD access = (shared ? GENERIC_READ : GENERIC_WRITE) | DELETE;
+    const DWORD sharing = shared ? FILE_SHARE_READ | FILE_SHARE_DELETE : 0;
     for (unsigned attempt = 0;; ++attempt) {
         const HANDLE handle =
-            CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+            CreateFileW(SystemName(path).c_str(), access, sharing, nullptr, OPEN_ALWAYS,
                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
             return std::unique_ptr<RunLock>(
-                new RunLock(folder, tag, reinterpret_cast<std::intptr_t>(handle)));
+                new RunLock(folder, tag, reinterpret_cast<std::intptr_t>(handle), shared));
         const DWORD error = GetLastError();
         if (error == ERROR_SHARING_VIOLATION) return nullptr;
         // Access is denied to a lock file its last holder closed while the system removes it.
@@ -346,7 +367,7 @@ std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
     }
 }
 
-RunLock::~RunLock() = default; // the system removes the lock file as its handle closes
+RunLock::~RunLock() = default; // the system removes the lock file as its last handle closes
 
 bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) {
     const std::wstring name = SystemName(folder / FileName(tag));

@@ -80,14 +80,15 @@ void JobQueue::Serve() noexcept {
         jobs_.pop_front();
         busy_ = true;
         lock.unlock();
+        // A slow disk: the job (a flush) ends late, holding what it holds until then.
+        if (const auto hold = held.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(hold));
         std::exception_ptr failed;
         try {
             job();
         } catch (...) {
             failed = std::current_exception();
         }
-        if (const auto hold = held.load())
-            std::this_thread::sleep_for(std::chrono::milliseconds(hold));
         job = nullptr; // what it held is let go before it counts as done
         lock.lock();
         if (failed && !failure_) failure_ = failed;

@@ -35,8 +35,8 @@ class JobQueue {
     // Drops the jobs not begun and waits for the one running: what they held (a file's handle) is
     // let go when this returns.
     void Drop() noexcept;
-    // For tests: every job from now on keeps what it holds (a file's handle) this much longer
-    // before it counts as done, as a slow disk's flush would; zero ends it.
+    // For tests: every job from now on waits this long before it runs, keeping what it holds (a
+    // file's handle), so that it ends that much later, as a slow disk's flush would; zero ends it.
     static void HoldJobs(std::chrono::milliseconds hold) noexcept;
 
   private:

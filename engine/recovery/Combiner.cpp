@@ -2,13 +2,12 @@
 
 #include "base/Failure.h"
 #include "io/File.h"
-#include "io/Worker.h"
+#include "recovery/Pool.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace zendra::par2 {
 namespace {
@@ -116,7 +115,7 @@ void Combine(const Combination& c) {
     Buffer read(layout.stride * layout.batch);    // the sources as read
     Buffer sources(layout.stride * layout.batch); // the same in the kernel's layout
     Reader reader(c);
-    const bool twoThreads = std::thread::hardware_concurrency() > 1;
+    Pool& pool = Pool::Shared();
     for (std::uint32_t first = 0; first < std::max<std::uint32_t>(c.Outputs, 1);
          first += layout.perGroup) {
         const std::uint32_t count = std::min(layout.perGroup, c.Outputs - first);
@@ -134,13 +133,6 @@ void Combine(const Combination& c) {
                     kernel.ToWork(slice, sources.data + k * layout.stride, layout.padded);
                     pointers[k] = sources.data + k * layout.stride;
                 }
-                // The sources' hashes are taken beside the arithmetic.
-                std::optional<Worker> seeing;
-                if (first == 0 && whole && c.Seen)
-                    seeing.emplace([&](const std::atomic<bool>& stop) {
-                        for (std::size_t k = 0; k < n && !stop; ++k)
-                            c.Seen(start + k, read.data + k * layout.stride, real[k]);
-                    });
                 std::vector<Gf> factors(static_cast<std::size_t>(count) * n), column(count);
                 for (std::size_t k = 0; k < n; ++k) {
                     c.Coefficients(start + k, first, count, column.data());
@@ -171,15 +163,20 @@ void Combine(const Combination& c) {
                         }
                     }
                 };
-                if (twoThreads && count >= 2) {
-                    // The other core takes the second half of the outputs.
-                    Worker helper([&](const std::atomic<bool>&) { work(count / 2, count); });
-                    work(0, count / 2);
-                    helper.Finish();
-                } else {
-                    work(0, count);
-                }
-                if (seeing) seeing->Finish();
+                // The sources' hashes (part 0, when they are taken) beside the arithmetic, its
+                // outputs in ranges that the pool's threads and this one take as they come free.
+                const bool seeing = first == 0 && whole && c.Seen;
+                const auto ranges = static_cast<std::uint32_t>(
+                    std::min<std::size_t>(count, pool.Threads() > 1 ? 2 * pool.Threads() : 1));
+                pool.Run(ranges + (seeing ? 1 : 0), [&](std::size_t part) {
+                    if (seeing && part-- == 0) {
+                        for (std::size_t k = 0; k < n; ++k)
+                            c.Seen(start + k, read.data + k * layout.stride, real[k]);
+                        return;
+                    }
+                    const auto r = static_cast<std::uint32_t>(part);
+                    work(count * r / ranges, count * (r + 1) / ranges);
+                });
                 std::uint64_t bytes = 0;
                 for (const std::uint64_t r : real)
                     bytes += r;

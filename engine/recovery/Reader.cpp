@@ -25,11 +25,9 @@ struct SetPackets {
     std::optional<Bytes> main;
     std::map<Id16, FileDescription> files;
     std::map<Id16, std::vector<SliceChecksum>> checksums;
-    std::map<std::uint32_t, RecoverySliceRef> slices; // by exponent mod 65535
-    // The slice size the recovery slices show (68 + slice size bytes each), and whether they
-    // disagree among themselves.
-    std::optional<std::uint64_t> sliceSize;
-    bool sizesDiffer = false;
+    // Every recovery slice found, whatever its length: those of the set's slice size are used,
+    // one of another length (a packet cut short with its checksum made again) is skipped alone.
+    std::vector<RecoverySliceRef> slices;
 };
 
 class Collector {
@@ -152,13 +150,9 @@ void ScanFile(const fs::path& path, std::size_t index, Collector& collector) {
         }
         if (header->Type == PacketType::RecoverySlice) {
             if (bodySize >= 8)
-                if (SetPackets* set = collector.For(header->SetId)) {
-                    set->sizesDiffer |= set->sliceSize && *set->sliceSize != bodySize - 4;
-                    set->sliceSize = bodySize - 4;
-                    set->slices.emplace(Get32(firstWord) % 65535,
-                                        RecoverySliceRef{index, at + kHeaderSize + 4, bodySize - 4,
-                                                         Get32(firstWord)});
-                }
+                if (SetPackets* set = collector.For(header->SetId))
+                    set->slices.push_back(RecoverySliceRef{index, at + kHeaderSize + 4,
+                                                           bodySize - 4, Get32(firstWord)});
         } else if (keep) {
             collector.Body(*header, std::move(body));
         }
@@ -192,7 +186,7 @@ fs::path RecoveryBaseOf(const fs::path& par2File) {
     return par2File.parent_path() / PathFromUtf8(name);
 }
 
-LoadedSet LoadRecoverySet(const fs::path& par2File) {
+LoadedSet LoadRecoverySet(const fs::path& par2File, const std::vector<std::string>& expected) {
     LoadedSet set;
     set.ParFiles.push_back(par2File);
     std::error_code error;
@@ -214,7 +208,34 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
             }
         }
     }
-    const auto chosen = collector.firstMain ? collector.firstMain : collector.firstSet;
+    // The set whose files are those expected (recovery files of another split of a same-named
+    // file may lie beside them, sorting first): the most expected names, then the most files
+    // present at their recorded lengths, then the first main packet found.
+    std::optional<Id16> chosen = collector.firstMain ? collector.firstMain : collector.firstSet;
+    if (!expected.empty()) {
+        std::pair<std::size_t, std::size_t> best{0, 0};
+        for (const auto& [id, packets] : collector.sets) {
+            const auto main = packets.main ? DecodeMain(*packets.main) : std::nullopt;
+            if (!main) continue;
+            std::pair<std::size_t, std::size_t> score{0, 0};
+            for (const auto& fileId : main->RecoveryFiles) {
+                const auto file = packets.files.find(fileId);
+                if (file == packets.files.end()) continue;
+                if (std::find(expected.begin(), expected.end(), file->second.Name) !=
+                    expected.end())
+                    ++score.first;
+                std::error_code failed;
+                const fs::path path = par2File.parent_path() / PathFromUtf8(file->second.Name);
+                if (fs::is_regular_file(path, failed) &&
+                    fs::file_size(path, failed) == file->second.Length && !failed)
+                    ++score.second;
+            }
+            if (score > best) {
+                best = score;
+                chosen = id;
+            }
+        }
+    }
     const auto found = chosen ? collector.sets.find(*chosen) : collector.sets.end();
     if (found == collector.sets.end() || !found->second.main)
         throw Failure("\"" + DisplayPath(par2File) + "\" holds no usable recovery set.");
@@ -222,12 +243,16 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
     const MainPacket main = *DecodeMain(*packets.main);
     set.SetId = *chosen;
     set.SliceSize = main.SliceSize;
-    // Refused before any protected file is read: a crafted slice size would otherwise have each
+    // One slice per exponent, of the set's slice size. Refused before any protected file is read
+    // when no recovery slice has that size: a crafted slice size would otherwise have each
     // slice's checksum padded to it, for as long as it says.
-    if (packets.sizesDiffer || (packets.sliceSize && *packets.sliceSize != main.SliceSize))
+    std::map<std::uint32_t, RecoverySliceRef> byExponent;
+    for (const auto& slice : packets.slices)
+        if (slice.Size == main.SliceSize) byExponent.emplace(slice.Exponent % 65535, slice);
+    if (!packets.slices.empty() && byExponent.empty())
         throw Failure("The recovery files disagree with themselves: their slice size is " +
                       std::to_string(main.SliceSize) + " bytes, but their recovery slices hold " +
-                      std::to_string(*packets.sliceSize) + ". They cannot be used.");
+                      std::to_string(packets.slices.front().Size) + ". They cannot be used.");
     std::uint64_t slices = 0;
     for (const auto& id : main.RecoveryFiles) {
         const auto file = packets.files.find(id);
@@ -243,7 +268,7 @@ LoadedSet LoadRecoverySet(const fs::path& par2File) {
         set.Files.push_back(file->second);
         set.Checksums.push_back(checksums->second);
     }
-    for (const auto& [exponent, slice] : packets.slices)
+    for (const auto& [exponent, slice] : byExponent)
         set.Slices.push_back(slice);
     return set;
 }

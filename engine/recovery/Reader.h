@@ -6,6 +6,8 @@
 #include "recovery/Packets.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace zendra::par2 {
 
@@ -28,10 +30,13 @@ struct LoadedSet {
 // BASE for BASE.par2 and BASE.vol<n>+<m>.par2.
 std::filesystem::path RecoveryBaseOf(const std::filesystem::path& par2File);
 
-// The set of `par2File` (the one its first main packet names; without one, the first set found),
-// read from it and from every BASE.*.par2 beside it. Throws Failure when no usable set is
-// found, the set lacks a file's description or slice checksums, or its recovery slices are not
-// all of its slice size.
-LoadedSet LoadRecoverySet(const std::filesystem::path& par2File);
+// A set read from `par2File` and every BASE.*.par2 beside it: the one that protects the most of
+// the `expected` names, then the most files present at their recorded lengths; with nothing
+// expected, the one the first main packet names (without one, the first set found). Recovery
+// slices of another length than the set's slice size are skipped. Throws Failure when no usable
+// set is found, the set lacks a file's description or slice checksums, or none of its recovery
+// slices has its slice size.
+LoadedSet LoadRecoverySet(const std::filesystem::path& par2File,
+                          const std::vector<std::string>& expected = {});
 
 } // namespace zendra::par2

@@ -32,6 +32,14 @@ struct RecoveryOptions {
     // together with the last (a split's index, which it gives last): the slices of the largest
     // `Pieces` of them, the last's, and max(1, 1 %) of all slices for a recovery file lost besides.
     std::uint32_t Pieces = 0;
+    // How the recovery slices are spread over the NAME.vol files. `PieceFiles` (a split's): files
+    // a user can count, each one largest input's worth of slices (the last input aside), the
+    // remainder in the last file; with `Pieces` and no Percent, `Pieces` files each holding the
+    // largest input's slices, the last input's and its share of the max(1, 1 %) cushion, so that
+    // any one of them rebuilds one lost input together with the last. `Doubling`: 1, 2, 4, ... a
+    // file, as par2cmdline spreads them.
+    enum class Spread { PieceFiles, Doubling };
+    Spread Files = Spread::PieceFiles;
 };
 
 // Creates the file that will be moved to `finalPath` once the caller commits (a temporary file
@@ -39,7 +47,8 @@ struct RecoveryOptions {
 using CreateOutput = std::function<File(const std::filesystem::path& finalPath)>;
 
 // BASE.par2 (the set's description) and BASE.vol<first>+<count>.par2 (the recovery slices,
-// 1, 2, 4, ... to a file), where `baseName` is folder/NAME. Returns the final names, in the order
+// spread as `options.Files` says; each file holds the set's description too), where `baseName`
+// is folder/NAME. Returns the final names, in the order
 // created. Memory stays under 256 MiB: recovery data that does not fit is made in several passes
 // over the inputs.
 std::vector<std::filesystem::path> WriteRecoveryFiles(const std::filesystem::path& baseName,
@@ -76,10 +85,12 @@ struct RecoveryStatus {
     bool Repairable = false;        // true too when nothing needs repair
     std::uint32_t SlicesNeeded = 0; // more recovery slices a repair would need
     std::uint32_t SlicesAvailable = 0;
+    std::uint64_t SliceSize = 0;
     std::uint32_t SlicesMissing = 0; // over kMaxMissingSlices: too many for one repair
     std::shared_ptr<const RecoveryScan> Scan;
     bool AllIntact() const;
-    // Why a repair cannot rebuild the files: "1 more recovery slice is needed." Empty when it can.
+    // Why a repair cannot rebuild the files: "1 more recovery slice is needed.", or past
+    // kMaxMissingSlices that this tool rebuilds no more and par2 repair can. Empty when it can.
     std::string Shortfall() const;
 };
 
@@ -88,8 +99,10 @@ struct RecoveryStatus {
 // the folder of `par2File`: by their slices' checksums, or by their whole MD5 when the set holds
 // no recovery slice. A file whose bytes lie whole under another name of the set, or with bytes
 // appended, needs no recovery slice. Throws Failure, before any protected file is read, when
-// the set's slice size disagrees with its recovery slices.
-RecoveryStatus ScanRecovery(const std::filesystem::path& par2File, const Progress& progress = {});
+// the set's slice size disagrees with all of its recovery slices. Of several sets in the recovery
+// files, the one protecting the most `expected` names is read (see LoadRecoverySet).
+RecoveryStatus ScanRecovery(const std::filesystem::path& par2File, const Progress& progress = {},
+                            const std::vector<std::string>& expected = {});
 
 struct RebuiltFile {
     std::filesystem::path Final;   // where the file belongs
@@ -115,6 +128,9 @@ std::vector<RebuiltFile> RebuildFiles(const std::filesystem::path& par2File,
 class RebuiltCopies {
   public:
     RebuiltCopies(const std::filesystem::path& par2File, const std::filesystem::path& folder,
+                  const Progress& progress = {});
+    // The same for a status ScanRecovery gave.
+    RebuiltCopies(const RecoveryStatus& status, const std::filesystem::path& folder,
                   const Progress& progress = {});
     RebuiltCopies(const RebuiltCopies&) = delete;
     RebuiltCopies& operator=(const RebuiltCopies&) = delete;

@@ -83,8 +83,8 @@ using Checked = RecoveryScan;
 // count), its MD5, and all of its bytes' MD5 when its length is another file's, so that pieces
 // swapped by name are found. Without recovery slices a file is judged by its MD5 alone: their
 // checksums could not be used, and a crafted slice size would cost a pad that long.
-Checked Check(const fs::path& par2File, Meter& meter) {
-    Checked c{LoadRecoverySet(par2File), {}, {}, {}};
+Checked Check(const fs::path& par2File, const std::vector<std::string>& names, Meter& meter) {
+    Checked c{LoadRecoverySet(par2File, names), {}, {}, {}};
     const fs::path folder = par2File.parent_path();
     const std::uint64_t sliceSize = c.set.SliceSize;
     const bool sliced = !c.set.Slices.empty();
@@ -265,6 +265,7 @@ RecoveryStatus StatusOf(std::shared_ptr<const Checked> scan) {
                                 check.appended ? check.size - c.set.Files[f].Length : 0});
     }
     status.SlicesAvailable = static_cast<std::uint32_t>(c.set.Slices.size());
+    status.SliceSize = c.set.SliceSize;
     const std::size_t m = c.missing.size();
     if (m == 0) {
         status.Repairable = true;
@@ -313,8 +314,9 @@ bool RecoveryStatus::AllIntact() const {
 std::string RecoveryStatus::Shortfall() const {
     if (Repairable) return {};
     if (SlicesMissing > 0)
-        return std::to_string(SlicesMissing) + " slices are lost, more than the " +
-               std::to_string(kMaxMissingSlices) + " that one repair can rebuild.";
+        return std::to_string(SlicesMissing) +
+               " slices are lost; this tool rebuilds at most 4,096 lost slices (par2 repair can "
+               "rebuild more).";
     return std::to_string(SlicesNeeded) + " more recovery slice" +
            (SlicesNeeded == 1 ? " is" : "s are") + " needed.";
 }
@@ -327,9 +329,10 @@ std::string RebuiltMessage(std::size_t pieces, bool index) {
     return counted + (pieces == 1 ? " was" : " were") + tail;
 }
 
-RecoveryStatus ScanRecovery(const fs::path& par2File, const Progress& progress) {
+RecoveryStatus ScanRecovery(const fs::path& par2File, const Progress& progress,
+                            const std::vector<std::string>& expected) {
     Meter meter(progress, 0);
-    return StatusOf(std::make_shared<const Checked>(Check(par2File, meter)));
+    return StatusOf(std::make_shared<const Checked>(Check(par2File, expected, meter)));
 }
 
 std::vector<RebuiltFile> RebuildFiles(const fs::path& par2File, const CreateOutput& create,
@@ -473,6 +476,10 @@ std::vector<RebuiltFile> RebuildFiles(const RecoveryStatus& status, const Create
 
 RebuiltCopies::RebuiltCopies(const fs::path& par2File, const fs::path& folder,
                              const Progress& progress)
+    : RebuiltCopies(ScanRecovery(par2File, progress), folder, progress) {}
+
+RebuiltCopies::RebuiltCopies(const RecoveryStatus& status, const fs::path& folder,
+                             const Progress& progress)
     : lock_(std::make_shared<RunLock>(folder)) {
     std::vector<std::pair<fs::path, FileIdentity>> made;
     const CreateOutput create = [&](const fs::path& final) {
@@ -482,7 +489,7 @@ RebuiltCopies::RebuiltCopies(const fs::path& par2File, const fs::path& folder,
         return file;
     };
     try {
-        for (auto& file : RebuildFiles(par2File, create, progress)) {
+        for (auto& file : RebuildFiles(status, create, progress)) {
             const auto found = std::find_if(made.begin(), made.end(),
                                             [&](const auto& m) { return m.first == file.Written; });
             copies_.push_back({std::move(file), found->second});

@@ -1,9 +1,8 @@
 #include "recovery/SliceHasher.h"
 
-#include "io/Worker.h"
+#include "recovery/Pool.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace zendra::par2 {
 
@@ -20,20 +19,27 @@ void SliceHasher::AddToSlice(const std::uint8_t* bytes, std::size_t size) {
 }
 
 void SliceHasher::Feed(const std::uint8_t* bytes, std::size_t size) {
-    // A long run (a check's reads): the file's MD5 on another core, beside the slices'.
-    std::optional<Worker> whole;
-    if (size >= (256 << 10))
-        whole.emplace([this, bytes, size](const std::atomic<bool>&) { file_.Update(bytes, size); });
-    else
+    const auto slices = [this](const std::uint8_t* at, std::size_t left) {
+        while (left > 0) {
+            const auto part =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, sliceSize_ - filled_));
+            AddToSlice(at, part);
+            at += part;
+            left -= part;
+        }
+    };
+    if (size < (256 << 10)) {
         file_.Update(bytes, size);
-    while (size > 0) {
-        const auto part =
-            static_cast<std::size_t>(std::min<std::uint64_t>(size, sliceSize_ - filled_));
-        AddToSlice(bytes, part);
-        bytes += part;
-        size -= part;
+        slices(bytes, size);
+        return;
     }
-    if (whole) whole->Finish();
+    // A long run (a check's reads): the file's MD5 on another core, beside the slices'.
+    Pool::Shared().Run(2, [&](std::size_t part) {
+        if (part == 0)
+            slices(bytes, size);
+        else
+            file_.Update(bytes, size);
+    });
 }
 
 void SliceHasher::Finish() {

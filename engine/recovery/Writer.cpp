@@ -64,28 +64,48 @@ std::uint64_t ChooseSliceSize(const std::vector<Protected>& files, std::uint64_t
     return high;
 }
 
-// The larger of Percent's share and what losing any `Pieces` of the inputs but the last, with the
-// last, takes (see RecoveryOptions::Pieces).
-std::uint64_t RecoverySlicesFor(const RecoveryOptions& options, const std::vector<Protected>& files,
-                                const RecoveryInput& last, std::uint64_t sliceSize,
-                                std::uint64_t inputSlices) {
-    std::uint64_t count = (inputSlices * static_cast<unsigned>(options.Percent) + 50) / 100;
-    if (options.Pieces == 0) return count;
-    std::uint64_t needed = std::max<std::uint64_t>(1, (inputSlices + 99) / 100);
-    std::vector<std::uint64_t> slices;
+// How many slices of recovery data the options ask for, and how many go in each file but the last.
+struct RecoveryPlan {
+    std::uint64_t count = 0;
+    std::uint64_t perFile = 0; // 0: 1, 2, 4, ... a file
+};
+
+// Percent's share, or more for `Pieces` (see RecoveryOptions), spread over files as asked.
+RecoveryPlan PlanRecovery(const RecoveryOptions& options, const std::vector<Protected>& files,
+                          const RecoveryInput& last, std::uint64_t sliceSize,
+                          std::uint64_t inputSlices) {
+    const std::uint64_t share = (inputSlices * static_cast<unsigned>(options.Percent) + 50) / 100;
+    const std::uint64_t cushion = std::max<std::uint64_t>(1, (inputSlices + 99) / 100);
+    std::uint64_t lastSlices = 0;
+    std::vector<std::uint64_t> slices; // of every input but the last, largest first
     for (const auto& file : files) {
         const std::uint64_t own = SliceCount(file.length, sliceSize);
         if (file.input == &last)
-            needed += own;
+            lastSlices = own;
         else
             slices.push_back(own);
     }
-    const std::size_t lost = std::min<std::size_t>(options.Pieces, slices.size());
-    std::partial_sort(slices.begin(), slices.begin() + static_cast<std::ptrdiff_t>(lost),
-                      slices.end(), std::greater<>());
-    for (std::size_t i = 0; i < lost; ++i)
+    std::sort(slices.begin(), slices.end(), std::greater<>());
+    const std::uint64_t largest = slices.empty() ? lastSlices : slices.front();
+    const bool byPiece = options.Files == RecoveryOptions::Spread::PieceFiles;
+    RecoveryPlan plan{share, byPiece ? std::max<std::uint64_t>(1, largest) : 0};
+    if (options.SliceCount != 0) {
+        plan.count = options.SliceCount;
+        return plan;
+    }
+    if (options.Pieces == 0) return plan;
+    const std::uint64_t lost = std::min<std::uint64_t>(options.Pieces, slices.size());
+    if (byPiece && options.Percent == 0) { // files of their own: any one of them rebuilds a piece
+        const std::uint64_t shares = std::max<std::uint64_t>(1, lost);
+        plan.perFile = largest + lastSlices + (cushion + shares - 1) / shares;
+        plan.count = shares * plan.perFile;
+        return plan;
+    }
+    std::uint64_t needed = cushion + lastSlices;
+    for (std::uint64_t i = 0; i < lost; ++i)
         needed += slices[i];
-    return std::max(count, needed);
+    plan.count = std::max(share, needed);
+    return plan;
 }
 
 int Digits(std::uint64_t n) {
@@ -118,14 +138,17 @@ struct Volume {
     std::uint64_t creatorAt = 0;
 };
 
+// `perFile` slices a file, the remainder in the last; with none, 1, 2, 4, ... a file.
 std::vector<Volume> PlanVolumes(const fs::path& base, std::uint32_t recovery,
-                                std::uint64_t sliceSize, std::uint64_t setSize) {
+                                std::uint64_t perFile, std::uint64_t sliceSize,
+                                std::uint64_t setSize) {
     std::vector<Volume> volumes;
     std::uint32_t largest = 0;
-    for (std::uint32_t first = 0, size = 1; first < recovery; first += size, size *= 2) {
+    for (std::uint64_t first = 0, size = perFile ? perFile : 1; first < recovery;
+         first += size, size *= perFile ? 1 : 2) {
         Volume volume;
-        volume.first = first;
-        volume.count = std::min(size, recovery - first);
+        volume.first = static_cast<std::uint32_t>(first);
+        volume.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, recovery - first));
         largest = std::max(largest, volume.count);
         volumes.push_back(volume);
     }
@@ -228,12 +251,9 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
               [](const Protected& a, const Protected& b) { return IdLess(a.id, b.id); });
     const std::uint64_t sliceSize = ChooseSliceSize(files, options.SliceSize);
     const std::uint64_t inputSlices = TotalSlices(files, sliceSize);
-    const std::uint32_t recovery =
-        options.SliceCount
-            ? options.SliceCount
-            : static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
-                  RecoverySlicesFor(options, files, inputs.back(), sliceSize, inputSlices), 1,
-                  kMaxInputSlices));
+    const RecoveryPlan plan = PlanRecovery(options, files, inputs.back(), sliceSize, inputSlices);
+    const auto recovery =
+        static_cast<std::uint32_t>(std::clamp<std::uint64_t>(plan.count, 1, kMaxInputSlices));
     MainPacket main{sliceSize, {}, {}};
     for (auto& file : files) {
         main.RecoveryFiles.push_back(file.id);
@@ -247,7 +267,8 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
                    EncodeFileDescription({file.id, {}, {}, 0, file.input->Name}).size() + 16 +
                    20 * SliceCount(file.length, sliceSize);
 
-    std::vector<Volume> volumes = PlanVolumes(baseName, recovery, sliceSize, setSize);
+    std::vector<Volume> volumes =
+        PlanVolumes(baseName, recovery, plan.perFile, sliceSize, setSize);
     std::vector<fs::path> written{RecoveryIndexName(baseName)};
     std::vector<File> outputs;
     outputs.push_back(create(written.front()));

@@ -245,7 +245,7 @@ TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
              text[0] = text[0] == '0' ? '1' : '0';
              test::WriteBytes(d / "r.bin.xxh128", text);
          },
-         1, 1, 1, "The checksum file \"r.bin.xxh128\" is wrong"},
+         1, 1, 1, "The checksum file \"r.bin.xxh128\" is damaged"},
         {"too many pieces lost", removing({"r.bin.001", "r.bin.002", "r.bin.003"}), 1, 1, 1,
          "more recovery slices are needed."},
         {"a set not covering every piece, one it lacks missing",

@@ -150,7 +150,9 @@ TEST(PieceFormat, EveryShapeOneStepPastAWellFormedPiece) {
             EXPECT_EQ(read.Shape, c.shape) << c.what << ", " << size << " bytes";
             EXPECT_EQ(read.Strict(), c.shape == S::WellFormed) << c.what;
             EXPECT_EQ(read.FileSize, c.bytes.size()) << c.what;
-            if (c.shape != S::NotAPiece) EXPECT_EQ(read.DataSize, size) << c.what;
+            if (c.shape != S::NotAPiece) {
+                EXPECT_EQ(read.DataSize, size) << c.what;
+            }
         }
     }
     // A header announcing more than the largest piece is no piece's, however long the file.

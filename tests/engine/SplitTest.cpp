@@ -9,6 +9,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace zendra {
 namespace {
@@ -181,15 +188,66 @@ TEST_F(SplitTest, OneRunPerSetAndNoPieceOfTheOlderSplitLeft) {
         return true;
     })) << message;
     EXPECT_FALSE(sameSplit);
-    EXPECT_NE(inner.find("is writing \"" + IndexName(source).string() + "\""), std::string::npos)
+    EXPECT_NE(inner.find("is using \"" + IndexName(source).string() + "\""), std::string::npos)
         << inner;
     EXPECT_TRUE(otherSplit) << message;
+    // A split and a join of one file at once: whichever comes second is refused, writing nothing.
+    TempDir out;
+    bool joined = true, splitMeanwhile = true;
+    EXPECT_TRUE(SplitToPieces(source, 0, message, 30, [&](std::uint64_t, std::uint64_t) {
+        if (joined) joined = JoinPieces(IndexName(source), out.Folder(), inner);
+        return true;
+    })) << message;
+    EXPECT_FALSE(joined);
+    EXPECT_NE(inner.find("is writing \"" + IndexName(source).string() + "\""), std::string::npos)
+        << inner;
+    EXPECT_TRUE(JoinPieces(IndexName(source), out.Folder(), message, [&](auto, auto) {
+        if (splitMeanwhile) splitMeanwhile = SplitToPieces(source, 0, inner, 10);
+        return true;
+    })) << message;
+    EXPECT_FALSE(splitMeanwhile);
+    EXPECT_NE(inner.find("is using \"" + IndexName(source).string() + "\""), std::string::npos)
+        << inner;
+    EXPECT_EQ(out.Names(), std::vector<std::string>{"data.bin"});
     EXPECT_TRUE(SplitToPieces(source, 0, message, 20)) << "the set is free once the run ended";
     EXPECT_EQ(dir.Names(),
               (std::vector<std::string>{
                   "data.bin", "data.bin.000", "data.bin.001", "data.bin.002", "data.bin.004", "data.bin.005",
                   "data.bin.tpl", "data.bin.xxh128", "other.bin", "other.bin.000", "other.bin.001",
                   "other.bin.002", "other.bin.003", "other.bin.tpl", "other.bin.xxh128"}));
+}
+
+// Eight splits of different files in one folder at once, each started while the others' locks may
+// be only just created: none takes another's lock for a killed run's, none fails.
+TEST_F(SplitTest, RunsOnDifferentFilesInOneFolderNeverFailEachOther) {
+    RunLock::HoldBeforeLocking(std::chrono::milliseconds(3));
+    std::vector<std::filesystem::path> sources;
+    for (int i = 0; i < 8; ++i) {
+        sources.push_back(dir / ("f" + std::to_string(i) + ".bin"));
+        test::WriteBytes(sources.back(), test::RandomBytes(4000 + i, i));
+    }
+    for (int round = 0; round < 6; ++round) {
+        std::vector<std::string> messages(sources.size());
+        std::vector<char> done(sources.size());
+        std::vector<std::thread> runs;
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            runs.emplace_back([&, i] {
+                done[i] = SplitToPieces(sources[i], 0, messages[i], 500 + 100 * round);
+            });
+        for (auto& run : runs)
+            run.join();
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            EXPECT_TRUE(done[i]) << "round " << round << ": " << messages[i];
+    }
+    RunLock::HoldBeforeLocking(std::chrono::milliseconds(0));
+    for (const std::string& name : dir.Names())
+        EXPECT_NE(name.rfind(".zendra-", 0), 0u) << name << " left behind";
+    std::string message;
+    for (const auto& split : sources) {
+        TempDir out;
+        ASSERT_TRUE(JoinPieces(IndexName(split), out.Folder(), message)) << message;
+        EXPECT_EQ(test::ReadBytes(out / split.filename().string()), test::ReadBytes(split));
+    }
 }
 
 // Progress hooks that act half-way: cancel, or change the source under the split.
@@ -249,7 +307,7 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
     options.Recovery = RecoveryOptions{};
     const std::filesystem::path sizes = dir / "data.bin.sizes";
     options.Extra = [&](const std::vector<RecoveryInput>& written,
-                        const SplitOptions::CreateFile& create) {
+                        const SplitOptions::CreateFile& create, const Progress&) {
         std::string text;
         for (const auto& piece : written)
             text += std::to_string(File::OpenForReading(piece.ReadFrom).Size()) + "\n";
@@ -264,9 +322,9 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
         ASSERT_TRUE(SplitToPieces(source, 0, message, 500, {}, options)) << message;
         test::WriteBytes(source, newer);
     };
-    const int failed = test::SweepFaults(dir, IndexName(source), prepare, [&] {
-        return SplitToPieces(source, 0, message, 1000, {}, options);
-    });
+    const int failed = test::SweepFaults(
+        dir, IndexName(source), prepare,
+        [&] { return SplitToPieces(source, 0, message, 1000, {}, options); }, &message);
     EXPECT_GT(failed, 30);
     // The pieces the older split had beyond the new count went with it.
     EXPECT_FALSE(std::filesystem::exists(PieceName(source, 4)));
@@ -282,11 +340,10 @@ TEST_F(SplitTest, EveryFailedStepLeavesTheOlderFilesOrTheNewOnes) {
     };
     JoinOptions replace;
     replace.Replace = true;
-    EXPECT_GT(test::SweepFaults(out, output, over,
-                          [&] {
-                              return JoinPieces(IndexName(source), out.Folder(), message, {},
-                                                replace);
-                          }),
+    EXPECT_GT(test::SweepFaults(
+                  out, output, over,
+                  [&] { return JoinPieces(IndexName(source), out.Folder(), message, {}, replace); },
+                  &message),
               5);
     EXPECT_EQ(test::ReadBytes(output), newer);
 #ifndef _WIN32
@@ -306,7 +363,7 @@ TEST_F(SplitTest, TheJobThreadLetsGoOfTheFilesBeforeTheyAreReadOrRemoved) {
     std::string message;
     SplitOptions options;
     options.Extra = [&](const std::vector<RecoveryInput>& written,
-                        const SplitOptions::CreateFile&) {
+                        const SplitOptions::CreateFile&, const Progress&) {
         for (const auto& piece : written)
             File::OpenForReading(piece.ReadFrom).Size();
     };
@@ -329,20 +386,67 @@ TEST_F(SplitTest, WhatAKilledRunSetAsideIsPutBack) {
     // As a run killed between setting the piece aside and renaming its new one into place leaves it.
     std::filesystem::rename(PieceName(source, 1), dir / ".zendra-00beef-1.old");
     test::WriteBytes(dir / ".zendra-00beef-2.tmp", Bytes(7, 1));
-    const std::string journal = "20:.zendra-00beef-1.old12:data.bin.0010:\n";
+    // It also lists a name its new file was to take; the user's file there now is another.
+    const auto mine = test::RandomBytes(5, 8);
+    test::WriteBytes(PieceName(source, 3), mine);
+    const std::string journal = "20:.zendra-00beef-1.old12:data.bin.0010:\n"
+                                "0:12:data.bin.0033:1:2\n";
     test::WriteBytes(dir / ".zendra-00beef.undo", Bytes(journal.begin(), journal.end()));
     std::vector<std::string> notices;
     SplitOptions options;
     options.Notice = [&](const std::string& line) { notices.push_back(line); };
     EXPECT_FALSE(SplitToPieces(source, 0, message, 0, {}, options)) << "refused after the mending";
     EXPECT_EQ(test::ReadBytes(PieceName(source, 1)), older);
+    EXPECT_EQ(test::ReadBytes(PieceName(source, 3)), mine);
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"data.bin", "data.bin.000", "data.bin.001",
-                                                     "data.bin.002", "data.bin.tpl",
+                                                     "data.bin.002", "data.bin.003", "data.bin.tpl",
                                                      "data.bin.xxh128"}));
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_NE(notices[0].find("Put back 1 file"), std::string::npos) << notices[0];
     EXPECT_NE(notices[1].find("Removed 1 temporary file"), std::string::npos) << notices[1];
 }
+
+#ifndef _WIN32
+// A split killed at each of its renames, over nothing and over an older split: the next command (a
+// join, which mends the folder before it reads) finds the older files whole, and nothing of a
+// first split; nothing of the killed run is left.
+TEST_F(SplitTest, ASplitKilledAtEachRenameIsMendedByTheNextCommand) {
+    const Bytes older = test::RandomBytes(3000, 1), newer = test::RandomBytes(2500, 2);
+    for (const bool first : {true, false}) {
+        unsigned killed = 0;
+        for (unsigned nth = 1;; ++nth) {
+            for (const std::string& name : dir.Names())
+                std::filesystem::remove(dir / name);
+            std::string message;
+            test::WriteBytes(source, older);
+            if (!first) {
+                ASSERT_TRUE(SplitToPieces(source, 0, message, 1000)) << message;
+            }
+            const auto names = dir.Names();
+            test::WriteBytes(source, newer);
+            const pid_t child = fork();
+            if (child == 0) {
+                ArmFault(FaultPoint::Rename, nth, [] { std::raise(SIGKILL); });
+                _exit(SplitToPieces(source, 0, message, 700) ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            if (!WIFSIGNALED(status)) break; // past the last rename
+            ++killed;
+            TempDir out;
+            const bool joined = JoinPieces(IndexName(source), out.Folder(), message);
+            EXPECT_EQ(dir.Names(), names) << "killed at rename " << nth;
+            if (first) {
+                EXPECT_FALSE(joined) << "killed at rename " << nth;
+            } else {
+                ASSERT_TRUE(joined) << message;
+                EXPECT_EQ(test::ReadBytes(out / "data.bin"), older) << "killed at rename " << nth;
+            }
+        }
+        EXPECT_GT(killed, 5u);
+    }
+}
+#endif
 
 // A link at a piece or index name: the split never writes through it.
 TEST_F(SplitTest, LinksAtOutputNamesNeverWriteThrough) {

@@ -1,5 +1,8 @@
 // Both ways with par2cmdline (the Debian package par2), when it is installed.
 #include "RecoveryTestKit.h"
+#include "engine/Repair.h"
+#include "engine/Split.h"
+#include "recovery/Verdict.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +96,53 @@ TEST_F(InteropTest, ZendraReadsLargeSlicesAndSetsWithoutTheirMainFile) {
     EXPECT_EQ(test::Repair(*found).size(), 1u);
     for (const auto& [name, bytes] : pieces)
         EXPECT_EQ(test::ReadBytes(small / name), bytes) << name;
+}
+
+// A set par2cmdline made over the pieces, the index and the checksum file, one checksum line then
+// changed: the checksum file is damaged, listed once, and rebuilt like the rest.
+TEST_F(InteropTest, AChecksumFileTheRecoveryDataCoversIsRebuiltLikeAPiece) {
+    test::WriteBytes(dir / "r.bin", test::RandomBytes(40000, 3));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(dir / "r.bin", 0, message, 4000)) << message;
+    ASSERT_EQ(Par2(dir, "create -q -r10 r.bin.par2 r.bin.0* r.bin.tpl r.bin.xxh128"), 0);
+    const Bytes checksums = test::ReadBytes(dir / "r.bin.xxh128");
+    Bytes changed = checksums;
+    changed[0] = changed[0] == '0' ? '1' : '0';
+    test::WriteBytes(dir / "r.bin.xxh128", changed);
+    const SetVerdict v = JudgeSet(dir / "r.bin.tpl");
+    EXPECT_EQ(v.Outcome, SetOutcome::Repairable);
+    ASSERT_EQ(v.NotIntact(), 1u);
+    EXPECT_EQ(std::count_if(v.Files.begin(), v.Files.end(),
+                            [](const JudgedFile& f) { return f.Name == "r.bin.xxh128"; }),
+              1);
+    const RepairResult repaired = RepairSet(dir / "r.bin.tpl", {});
+    EXPECT_TRUE(repaired.Written);
+    EXPECT_EQ(repaired.Others, 1u);
+    EXPECT_EQ(test::ReadBytes(dir / "r.bin.xxh128"), checksums);
+    EXPECT_EQ(JudgeSet(dir / "r.bin.tpl").Outcome, SetOutcome::Intact);
+}
+
+// A split's recovery files, one piece's worth each: par2cmdline verifies and repairs with the vol
+// files alone (NAME.par2 gone), sized in pieces or in percent.
+TEST_F(InteropTest, Par2cmdlineRepairsFromTheVolFilesAlone) {
+    for (const RecoveryOptions& recovery : {RecoveryOptions{0, 0, 0, 2}, RecoveryOptions{20}}) {
+        TempDir set;
+        const Bytes original = test::RandomBytes(40000, 3);
+        test::WriteBytes(set / "r.bin", original);
+        SplitOptions options;
+        options.Recovery = recovery;
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(set / "r.bin", 0, message, 4000, {}, options)) << message;
+        const Bytes piece = test::ReadBytes(set / "r.bin.006");
+        fs::remove(set / "r.bin.par2");
+        std::string first;
+        for (const auto& name : set.Names())
+            if (name.find(".vol") != std::string::npos && first.empty()) first = name;
+        EXPECT_EQ(Par2(set, "verify -q " + first), 0);
+        fs::remove(set / "r.bin.006");
+        EXPECT_EQ(Par2(set, "repair -q " + first), 0);
+        EXPECT_EQ(test::ReadBytes(set / "r.bin.006"), piece);
+    }
 }
 
 } // namespace

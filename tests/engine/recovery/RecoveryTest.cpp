@@ -1,8 +1,10 @@
 #include "RecoveryTestKit.h"
+#include "recovery/Pool.h"
 #include "recovery/Packets.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <random>
 
@@ -251,7 +253,8 @@ TEST(RecoveryTest, OneMessageForWhatARepairLacks) {
     EXPECT_EQ(status.Shortfall(), "2 more recovery slices are needed.");
     status.SlicesMissing = 5000;
     EXPECT_EQ(status.Shortfall(),
-              "5000 slices are lost, more than the 4096 that one repair can rebuild.");
+              "5000 slices are lost; this tool rebuilds at most 4,096 lost slices (par2 repair can "
+              "rebuild more).");
 }
 
 // Slices 0 and 2 (constants 2^1 and 2^4) with exponents 0 and 21845 give a singular matrix: the
@@ -368,6 +371,46 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
         } catch (const Failure&) {
         }
     }
+}
+
+// The arithmetic of many batches (sources of 1,000 slices, 16 to a batch) shares threads started
+// once for the program's life: writing and rebuilding start none after the pool's first use.
+TEST(RecoveryTest, ThePoolStartsNoThreadPerBatch) {
+    TempDir dir;
+    test::Protect(dir, {{"warm.bin", test::RandomBytes(100, 1)}}, {0, 2, 4}, "warm");
+    const std::uint64_t started = par2::Pool::ThreadsStarted();
+    EXPECT_LE(started, par2::Pool::Shared().Threads() - 1);
+    test::Protect(dir, {{"data.bin", test::RandomBytes(64000, 2)}}, {0, 40, 64});
+    Bytes bytes = test::ReadBytes(dir / "data.bin");
+    bytes[100] ^= 1;
+    test::WriteBytes(dir / "data.bin", bytes);
+    EXPECT_EQ(test::Repair(dir / "set.par2").size(), 1u);
+    EXPECT_EQ(par2::Pool::ThreadsStarted(), started);
+}
+
+// Every part of a run is run once, whichever thread takes it; a run inside a part does not wait
+// for the threads busy around it; a part's failure comes out of the run after the others have
+// ended.
+TEST(RecoveryTest, ThePoolRunsEveryPartOnceAndPassesOnAFailure) {
+    par2::Pool& pool = par2::Pool::Shared();
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::atomic<int>> runs(37);
+        pool.Run(runs.size(), [&](std::size_t part) { ++runs[part]; });
+        for (const auto& count : runs)
+            EXPECT_EQ(count, 1);
+    }
+    // A run inside a part (a long slice's hashing inside the arithmetic's) runs in turn there.
+    std::atomic<int> inner{0};
+    pool.Run(4, [&](std::size_t) { pool.Run(3, [&](std::size_t) { ++inner; }); });
+    EXPECT_EQ(inner, 12);
+    std::atomic<int> ended{0};
+    EXPECT_THROW(pool.Run(8,
+                          [&](std::size_t part) {
+                              ++ended;
+                              if (part == 3) throw Failure("part 3");
+                          }),
+                 Failure);
+    EXPECT_EQ(ended, 8);
 }
 
 } // namespace

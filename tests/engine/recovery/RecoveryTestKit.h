@@ -16,7 +16,8 @@
 
 namespace zendra::test {
 
-// Files named in `contents` in `dir`, protected by recovery files BASE.par2 and BASE.vol*.
+// Files named in `contents` in `dir`, protected by recovery files BASE.par2 and BASE.vol*, spread
+// 1, 2, 4, ... a file as par2cmdline spreads them.
 inline std::vector<std::filesystem::path> Protect(const TempDir& dir,
                                                   const std::map<std::string, Bytes>& contents,
                                                   const RecoveryOptions& options,
@@ -27,7 +28,9 @@ inline std::vector<std::filesystem::path> Protect(const TempDir& dir,
         inputs.push_back({name, dir / name});
     }
     Replacement replace(dir / base, {});
-    auto written = WriteRecoveryFiles(dir / base, inputs, options,
+    RecoveryOptions doubling = options;
+    doubling.Files = RecoveryOptions::Spread::Doubling;
+    auto written = WriteRecoveryFiles(dir / base, inputs, doubling,
                                       [&](const std::filesystem::path& final) {
                                           return replace.Create(final);
                                       });
