@@ -53,6 +53,11 @@ void BackgroundWork::Run(const Job& job) {
     const HWND focus = GetFocus();
     // Nonzero: the owner was disabled already, and stays so afterwards.
     const bool ownerWasEnabled = !EnableWindow(owner_, FALSE);
+    // The system takes the focus from a disabled window itself but not from a control inside it,
+    // where keys typed meanwhile would still arrive (Enter on a focused button starting the work
+    // again): it leaves the window until the work has ended.
+    const HWND top = GetAncestor(owner_, GA_ROOT);
+    if (focus != nullptr && (focus == top || IsChild(top, focus))) SetFocus(nullptr);
     // Destroyed only after `restore` has waited for it; it keeps what the job throws.
     std::optional<Worker> worker;
     {

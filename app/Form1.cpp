@@ -47,6 +47,7 @@ tk::FormDesign StoredDesign() {
         {L"cmdSplit", Button(L"Split")},
         {L"cmdBrowseJoin", Button(L"Browse")},
         {L"cmdJoin", Button(L"Join Files")},
+        {L"cmdCheck", Button(L"Check")},
         {L"SavePrefs", Button(L"Save")},
         {L"chkDelSource", CheckBox(L"Delete original file after split completed.")},
         {L"chkDelSplit", CheckBox(L"Delete splitted files after join completed.")},
@@ -117,7 +118,7 @@ void Form1::CreateControls() {
     // Only the shown pane's windows take the focus: the others are hidden.
     SetTabOrder({txtSplit.Hwnd(), cmdBrowse.Hwnd(), txtSplitDest.Hwnd(), Text2.Hwnd(),
                  cmdSplit.Hwnd(), txtJoin.Hwnd(), cmdBrowseJoin.Hwnd(), txtJoinDest.Hwnd(),
-                 cmdJoin.Hwnd(), chkDelSource.Hwnd(), chkDelSplit.Hwnd(),
+                 cmdJoin.Hwnd(), cmdCheck.Hwnd(), chkDelSource.Hwnd(), chkDelSplit.Hwnd(),
                  chkDelSourceConfirm.Hwnd(), chkDelSplitConfirm.Hwnd(), chkRecovery.Hwnd(),
                  SavePrefs.Hwnd()});
 

@@ -83,6 +83,7 @@ public:
     tk::TextBox txtJoinDest{L"txtJoinDest"};
     aquaBtn cmdBrowseJoin{L"cmdBrowseJoin"};
     aquaBtn cmdJoin{L"cmdJoin"};
+    aquaBtn cmdCheck{L"cmdCheck"}; // the set checked, and repaired, without joining it
     OSXcheckbox chkDelSource{L"chkDelSource"};
     OSXcheckbox chkDelSplit{L"chkDelSplit"};
     OSXcheckbox chkDelSourceConfirm{L"chkDelSourceConfirm"};
@@ -114,6 +115,9 @@ protected:
     void cmdSplit_Click();
     void cmdBrowseJoin_MouseUp();
     void cmdJoin_Click();
+    void cmdCheck_Click();
+    // Rebuilds what the set of `index` lost, where it lies, and says how the set is then.
+    void RepairInPlace(const std::filesystem::path& index);
     void SavePrefs_Click();
     void Form_DropFiles(HDROP drop);
     void ShowSplitPane() { SetFrame(L"SPLIT"); }
@@ -137,6 +141,9 @@ protected:
     // window took meanwhile is dropped afterwards.
     enum class WorkEnd { Done, Failed, Cancelled };
     WorkEnd RunWork(const std::wstring& caption, const std::function<bool(const Progress&)>& step);
+    // Runs one step of such work: true when it returned, false (its failure in `message`) when it
+    // threw.
+    static bool Failing(std::string& message, const std::function<void()>& step);
     // Draws whatever a closed box or dialog uncovered, before a long split or join starts.
     void RepaintNow() noexcept;
     // The settings' application name: the executable's base name.

@@ -52,8 +52,11 @@ bool IsPart(const std::wstring& path) {
     return run.Names.size() > 1;
 }
 
+// Names all the join pane takes, as the drop, Browse and the command line take them.
 constexpr wchar_t kOneFileOnly[] =
-    L"Drop one file to split on the split pane, or one index (.tpl) to join.";
+    L"Drop one file to split on the split pane, or one file of a set to join: its index (.tpl), "
+    L"one of Zendra's pieces (NAME.000, \u2026) or a part another tool made (NAME.001, NAMEaa, "
+    L"\u2026).";
 
 } // namespace
 

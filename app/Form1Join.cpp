@@ -21,8 +21,11 @@ void Form1::CreateJoinPane() {
     FraJoin.Create(*this, cmdBrowseJoin, 4950, 420, 1125, 345);
     FraJoin.Create(*this, txtJoinDest, 540, 1110, 5595, 345);
     FraJoin.Create(*this, cmdJoin, 2190, 1650, 2535, 345);
+    // Right of Join Files, under Browse and as wide; after Join Files in the tab order.
+    FraJoin.Create(*this, cmdCheck, 4950, 1650, 1125, 345);
     cmdBrowseJoin.MouseUp.Handle([this](short, short, float, float) { cmdBrowseJoin_MouseUp(); });
     cmdJoin.Click.Handle([this] { ShowingFailures([this] { cmdJoin_Click(); }); });
+    cmdCheck.Click.Handle([this] { ShowingFailures([this] { cmdCheck_Click(); }); });
 }
 
 void Form1::cmdBrowseJoin_MouseUp() { UseIndex(Lower(LocateSplittedFile())); }
@@ -55,15 +58,7 @@ void Form1::cmdJoin_Click() {
     RepaintNow();
     std::string message;
     std::optional<PlannedJoin> join;
-    const auto failing = [&](const std::function<void()>& step) {
-        try {
-            step();
-            return true;
-        } catch (const std::exception& error) {
-            message = error.what();
-            return false;
-        }
-    };
+    const auto failing = [&](const std::function<void()>& step) { return Failing(message, step); };
     WorkEnd end = RunWork(L"Joining...", [&](const Progress&) {
         return failing([&] { join.emplace(request); });
     });

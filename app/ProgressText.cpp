@@ -10,12 +10,6 @@ namespace zendra {
 
 namespace {
 
-std::wstring Size(std::uint64_t bytes) {
-    wchar_t text[64]{};
-    StrFormatByteSizeW(static_cast<LONGLONG>(bytes), text, 64);
-    return text;
-}
-
 std::wstring TimeLeft(double seconds) {
     const auto whole = static_cast<std::uint64_t>(std::ceil(seconds));
     if (whole < 60) return std::to_wstring(whole == 0 ? 1 : whole) + L" s";
@@ -26,11 +20,17 @@ std::wstring TimeLeft(double seconds) {
 
 } // namespace
 
+std::wstring ByteSizeText(std::uint64_t bytes) {
+    wchar_t text[64]{};
+    StrFormatByteSizeW(static_cast<LONGLONG>(bytes), text, 64);
+    return text;
+}
+
 std::wstring ProgressText(std::uint64_t done, std::uint64_t total, double bytesPerSecond) {
     if (total > 0 && done >= total) return L"Finishing\u2026";
-    std::wstring text = Size(done) + L" of " + Size(total);
+    std::wstring text = ByteSizeText(done) + L" of " + ByteSizeText(total);
     if (bytesPerSecond >= 1) {
-        text += L", " + Size(static_cast<std::uint64_t>(bytesPerSecond)) + L"/s";
+        text += L", " + ByteSizeText(static_cast<std::uint64_t>(bytesPerSecond)) + L"/s";
         text +=
             L", about " + TimeLeft(static_cast<double>(total - done) / bytesPerSecond) + L" left";
     }

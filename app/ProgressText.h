@@ -8,6 +8,9 @@
 
 namespace zendra {
 
+// A byte count as the system formats it: "16.0 MB".
+std::wstring ByteSizeText(std::uint64_t bytes);
+
 // "1.20 GB of 4.00 GB, 85.0 MB/s, about 30 s left"; without a speed yet (0) only the sizes.
 std::wstring ProgressText(std::uint64_t done, std::uint64_t total, double bytesPerSecond);
 

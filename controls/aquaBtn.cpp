@@ -58,6 +58,7 @@ aquaBtn::aquaBtn(std::wstring name) : Control(std::move(name)) {
         if (!pressCancelled_) ShowPressed();
     });
     Label1.MouseUp.Handle([this](const tk::MouseArgs& a) {
+        if (a.button == tk::kLeftButton && Hwnd() != nullptr) SetFocus(Hwnd());
         MouseUp(static_cast<short>(a.button), static_cast<short>(a.shift), a.x, a.y);
         ShowNormal();
     });

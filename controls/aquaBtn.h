@@ -1,9 +1,10 @@
 // The glossy push button: a left cap, a stretched middle and a right cap with a centred caption,
 // always 23 pixels high, in a normal, pressed or disabled look, with an optional pinstripe
 // backdrop. It passes the mouse events of its surface on to its host, each before the picture
-// changes that follow it. Focused (by Tab), Space (on its release) and Enter click it. A mouse
-// press leaves the focus where it is: under Wine, focusing the button inside the press could cost
-// the press its release.
+// changes that follow it. Focused, Space (on its release) and Enter click it. It takes the focus
+// by Tab and, as a system push button, by a click with the left button: at the release, before the
+// host's MouseUp handler runs, so that a handler moving the focus elsewhere has the last word
+// (focusing inside the press could cost the press its release under Wine).
 #pragma once
 
 #include "Control.h"

@@ -445,8 +445,12 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     }
     if (!recoverable) return false;
     try {
-        // Rebuilt into temporary files beside the output; the user's files stay as they are.
-        const RebuiltCopies copies(*recovery, std::filesystem::path(OutputFolder).parent_path(),
+        // Rebuilt into temporary files beside the output; the user's files stay as they are. The
+        // check and the rebuild are passes of their own (each reads about the whole set), so that
+        // the count goes on rising through the rebuild: as one pass, whose reports start again
+        // from 0 for the rebuild, it stood at the check's end while the speed fell.
+        const RecoveryStatus status = ScanRecovery(*recovery, passes.Next(1.0 / 3));
+        const RebuiltCopies copies(status, std::filesystem::path(OutputFolder).parent_path(),
                                    passes.Next(0.5));
         const PieceSource rebuilt = [&](const std::filesystem::path& piece) {
             return copies.ReadFrom(piece);

@@ -100,7 +100,10 @@ void TitleBar::StartAfresh() {
 
 void TitleBar::ShowActiveLook() {
     const FramePictures& p = pictures_;
-    ShowLook(p.tLeft3, p.tMid3, p.tRight3, p.X1, p.Min, p.Zoom);
+    // The zoom button as its flag will keep it: a bar whose zoom is off (the main and About
+    // windows) showed the normal picture on its first frame, and for a tick after each return to
+    // the window, until the hover poller put the disabled one on it.
+    ShowLook(p.tLeft3, p.tMid3, p.tRight3, p.X1, p.Min, Zoomen ? p.Zoom : p.Dis);
 }
 
 void TitleBar::ShowLook(const tk::Picture& left, const tk::Picture& mid, const tk::Picture& right,

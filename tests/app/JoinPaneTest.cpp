@@ -2,12 +2,17 @@
 // the deletion of the split's files.
 #include "AppFixture.h"
 
+#include "BackgroundWork.h"
+#include "ProgressText.h"
 #include "TextRules.h"
 #include "engine/Join.h"
 #include "engine/Replace.h"
 #include "engine/Split.h"
 #include "kit/SelfJoinKit.h"
 #include "recovery/Recovery.h"
+
+#include <random>
+#include <thread>
 
 namespace zendra::test {
 
@@ -41,14 +46,14 @@ protected:
     }
     // Beside the prepared split, what a split with recovery data and the kit writes (written here
     // for the files as they lie); then the source goes and a piece may be spoilt.
-    enum class Spoil { None, Missing, Damaged };
-    void WithRecovery(Spoil spoil) {
+    enum class Spoil { None, Missing, Damaged, TwoMissing };
+    void WithRecovery(Spoil spoil, int percent = 100) {
         Replacement extra(std::filesystem::path(source + L".par2"), {});
         const auto create = [&](const std::filesystem::path& final) { return extra.Create(final); };
         std::vector<RecoveryInput> inputs;
         for (const std::string file : {".000", ".001", ".002", ".tpl"})
             inputs.push_back({"report.doc" + file, std::filesystem::path(source) += file});
-        WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{100}, create);
+        WriteRecoveryFiles(std::filesystem::path(source), inputs, RecoveryOptions{percent}, create);
         std::string message;
         const std::string program = ReadSmallFile(
             realFiles->ExecutableFolder() + L"\\..\\..\\cli\\zendra-join.exe", "a program");
@@ -58,7 +63,9 @@ protected:
             << message;
         extra.Commit();
         std::filesystem::remove(source);
-        if (spoil == Spoil::Missing) std::filesystem::remove(source + L".001");
+        if (spoil == Spoil::Missing || spoil == Spoil::TwoMissing)
+            std::filesystem::remove(source + L".001");
+        if (spoil == Spoil::TwoMissing) std::filesystem::remove(source + L".002");
         if (spoil == Spoil::Damaged)
             Write(L"report.doc.001", Read(source + L".001").replace(12, 1, "?"));
     }
@@ -353,6 +360,174 @@ TEST_F(JoinPane, TheJoinsProgressCountsEachByteOnceWhateverPassesItTakes) {
             << message;
         EXPECT_EQ(last, content.size()) << change;
     }
+}
+
+// A received set checked from the window without joining it: the engine's verdict in a box, the
+// piece list left as it was; a piece the recovery data rebuilds is offered its rebuild (No by
+// default, and No writes nothing), rebuilt in place on Yes, and the set is then intact.
+TEST_F(JoinPane, CheckSaysTheVerdictAndRebuildsAMissingPieceInPlace) {
+    const std::wstring index = Prepared(L"report.doc", true);
+    const std::string piece = Read(source + L".001");
+    WithRecovery(Spoil::Missing);
+    Start();
+    Browse(index);
+    const std::vector<std::wstring> rows = Rows();
+    const std::wstring verdict = L"1 piece is missing; the recovery data can rebuild it.\n\n"
+                                 L"report.doc.001  (missing)\n\nRebuild 1 piece now?";
+    Press(form->cmdCheck);
+    ASSERT_EQ(Said(), std::vector<std::wstring>{verdict});
+    EXPECT_EQ(messages.calls[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(messages.calls[0].focused, tk::MsgDefault::Second);
+    EXPECT_FALSE(Exists(source + L".001"));
+
+    messages.calls.clear();
+    messages.answers = {MsgResult::Yes};
+    Press(form->cmdCheck);
+    EXPECT_EQ(Said(), (std::vector<std::wstring>{
+                          verdict, L"1 piece was rebuilt from the recovery data.\n"
+                                   L"All 3 pieces are intact and checked."}));
+    EXPECT_EQ(Read(source + L".001"), piece);
+
+    messages.calls.clear();
+    Press(form->cmdCheck);
+    EXPECT_EQ(Said(), std::vector<std::wstring>{L"All 3 pieces are intact and checked."});
+    EXPECT_EQ(messages.calls[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(Rows(), rows);
+}
+
+// A box that, asked whether to rebuild, holds the repair's worker at its first report and asks to
+// close the window meanwhile (which cancels the work), then lets it go on.
+class CancellingBox : public tk::FakeMessageBox {
+  public:
+    tk::MsgResult Show(const std::wstring& text, tk::MsgButtons buttons, tk::MsgIcon icon,
+                       const std::wstring& title, tk::MsgDefault focused) override {
+        if (buttons == tk::MsgButtons::YesNo) {
+            held = std::make_unique<HeldWorker>(1);
+            driver = std::thread([this] {
+                if (!held->WaitHeld()) return;
+                PostMessageW(window, WM_CLOSE, 0, 0);
+                WaitUntil([] {
+                    const BackgroundWork* work = BackgroundWork::Running();
+                    return work != nullptr && work->CancelRequested();
+                });
+                held->Release();
+            });
+        }
+        return FakeMessageBox::Show(text, buttons, icon, title, focused);
+    }
+    HWND window = nullptr;
+    std::unique_ptr<HeldWorker> held;
+    std::thread driver;
+};
+
+// Cancelled while it runs (as Esc or closing the window does), the repair changes nothing.
+TEST_F(JoinPane, ACancelledRepairLeavesTheSetAsItWas) {
+    const std::wstring index = Prepared(L"report.doc", true);
+    WithRecovery(Spoil::Missing);
+    std::vector<std::filesystem::path> before;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        before.push_back(entry.path());
+    CancellingBox box;
+    AppServices cancelling{box, dialog, *realFiles, settings, typeLibrary};
+    Form1 main(cancelling);
+    ASSERT_TRUE(main.Initialize());
+    main.Show();
+    box.window = main.Hwnd();
+    box.answers = {MsgResult::Yes};
+    main.txtJoin.SetText(index);
+    Press(main.cmdCheck);
+    box.driver.join();
+    box.held.reset();
+    ASSERT_EQ(box.calls.size(), 2u);
+    EXPECT_EQ(box.calls[1].text, L"The repair was cancelled; nothing was changed.");
+    std::vector<std::filesystem::path> after;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        after.push_back(entry.path());
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(main.IsLoaded());
+    main.Unload();
+}
+
+// Too little recovery data: how much more is needed, and no rebuild offered; nothing written.
+TEST_F(JoinPane, CheckSaysHowMuchMoreRecoveryDataIsNeededAndOffersNoRebuild) {
+    const std::wstring index = Prepared(L"report.doc", true);
+    WithRecovery(Spoil::TwoMissing, 10);
+    Start();
+    form->txtJoin.SetText(index);
+    Press(form->cmdCheck);
+    ASSERT_EQ(messages.calls.size(), 1u);
+    const std::wstring said = messages.calls[0].text;
+    EXPECT_EQ(said.rfind(L"2 pieces are missing; recovery data for 4 more pieces (about ", 0), 0u)
+        << said;
+    EXPECT_NE(said.find(L") is needed.\n\nreport.doc.001  (missing)\nreport.doc.002  (missing)"),
+              std::wstring::npos)
+        << said;
+    EXPECT_EQ(messages.calls[0].buttons, MsgButtons::Ok);
+    EXPECT_FALSE(Exists(source + L".001"));
+}
+
+// Other tools' parts: against their check file, or the box says there is none.
+TEST_F(JoinPane, CheckTakesOtherToolsPartsAgainstTheirCheckFile) {
+    const std::wstring first = Write(L"data.tar.aa", "0123456789");
+    Write(L"data.tar.ab", "abcdefghij");
+    Write(L"data.tar.ac", "KLM");
+    Start();
+    form->txtJoin.SetText(first);
+    Press(form->cmdCheck);
+    Write(L"data.tar.sha1", "0624b8ba97cac0b16ddd9ae0cc01743b809991ee  data.tar\n");
+    Press(form->cmdCheck);
+    Write(L"data.tar.ab", "abcdefghiJ");
+    Press(form->cmdCheck);
+    EXPECT_EQ(Said(),
+              (std::vector<std::wstring>{
+                  L"No check file lies beside the 3 parts (NAME.sha256, NAME.md5, NAME.sfv, "
+                  L"\u2026): there is nothing to check them against.",
+                  L"All 3 parts match \"data.tar.sha1\".",
+                  L"The parts joined do not match \"data.tar.sha1\": is a part missing or "
+                  L"damaged?"}));
+}
+
+// The progress of a join that rebuilds a missing piece, with a clock moving on 20 ms at each
+// report (a report stands for a like amount of work): the count never stands still for more than
+// a second, which the progress window shows as a speed falling and a time left growing. The
+// rebuild's reports once all showed the count where the recovery data's check had left it.
+TEST_F(JoinPane, WhileAPieceIsRebuiltTheCountGoesOnRising) {
+    std::mt19937 random(5);
+    content.resize(6 << 20);
+    for (char& c : content)
+        c = static_cast<char>(random());
+    source = Write(L"report.doc", content);
+    std::string message;
+    SplitOptions options;
+    options.WriteChecksums = true;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 2 << 20, {}, options));
+    WithRecovery(Spoil::Missing);
+    SpeedMeter meter;
+    meter.Start(0, 0);
+    std::uint32_t ms = 0, since = 0, longest = 0;
+    std::uint64_t last = 0;
+    double speed = 0, left = 0;
+    ASSERT_TRUE(JoinPieces(std::filesystem::path(source + L".tpl"),
+                           std::filesystem::path(Subfolder(L"out") + L"\\"), message,
+                           [&](std::uint64_t done, std::uint64_t total) {
+                               meter.Add(done, ms += 20);
+                               if (done != last || done >= total) since = ms;
+                               last = done;
+                               const double now = meter.BytesPerSecond();
+                               if (now == speed || now == 0) return true;
+                               const double later = double(total - done) / now;
+                               // Standing still shows as a falling speed and a growing time left.
+                               if (since != ms) {
+                                   EXPECT_LT(now, speed);
+                                   EXPECT_GT(later, left);
+                               }
+                               longest = std::max(longest, ms - since);
+                               speed = now;
+                               left = later;
+                               return true;
+                           }))
+        << message;
+    EXPECT_LT(longest, 1000u);
 }
 
 TEST_F(JoinPane, DeletionRemovesThePiecesWhereTheJoinFoundThem) {

@@ -25,6 +25,27 @@ class Keyboard : public AppTest {
     static bool FocusAfter(std::initializer_list<WORD> keys, HWND window) {
         return After(keys, [window] { return GetFocus() == window; });
     }
+    // The window again, with real boxes owned by it.
+    void UseRealBoxes() {
+        form->Unload();
+        realServices = std::make_unique<AppServices>(
+            AppServices{*realBoxes, dialog, *realFiles, settings, typeLibrary, &owner});
+        form = std::make_unique<Form1>(*realServices);
+        ASSERT_TRUE(form->Initialize());
+        form->Show();
+        SetForegroundWindow(form->Hwnd());
+        ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form->Hwnd(); }, 10000));
+    }
+    void TearDown() override {
+        if (form && realServices) {
+            form->Unload(); // while its boxes live
+            form.reset();
+        }
+        AppTest::TearDown();
+    }
+    tk::BoxOwner owner;
+    std::unique_ptr<tk::IMessageBox> realBoxes = tk::MakeWin32MessageBox(owner);
+    std::unique_ptr<AppServices> realServices;
 };
 
 TEST_F(Keyboard, TabMovesThroughEachPaneInOrderAndCtrlTabSwitchesPanes) {
@@ -32,7 +53,7 @@ TEST_F(Keyboard, TabMovesThroughEachPaneInOrderAndCtrlTabSwitchesPanes) {
         {form->txtSplit.Hwnd(), form->cmdBrowse.Hwnd(), form->txtSplitDest.Hwnd(),
          form->Text2.Hwnd(), form->cmdSplit.Hwnd()},
         {form->txtJoin.Hwnd(), form->cmdBrowseJoin.Hwnd(), form->txtJoinDest.Hwnd(),
-         form->cmdJoin.Hwnd()},
+         form->cmdJoin.Hwnd(), form->cmdCheck.Hwnd()},
         {form->chkDelSource.Hwnd(), form->chkDelSplit.Hwnd(), form->chkDelSourceConfirm.Hwnd(),
          form->chkDelSplitConfirm.Hwnd(), form->chkRecovery.Hwnd(), form->SavePrefs.Hwnd()}};
     ASSERT_TRUE(FocusAfter({VK_TAB}, panes[0][0]));
@@ -87,14 +108,24 @@ void CALLBACK PressEnterInBox(HWND, UINT, UINT_PTR, DWORD) {
     PressKeys({VK_RETURN});
 }
 
+// Each new box, closed by a real Enter (its default button) once it has the focus; their texts in
+// order.
+std::vector<std::wstring>* newBoxesSeen = nullptr;
+HWND lastBox = nullptr;
+
+void CALLBACK PressEnterInEachBox(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND box = GetForegroundWindow();
+    wchar_t text[512] = {};
+    if (box == lastBox || !IsChild(box, GetFocus()) ||
+        GetDlgItemTextW(box, 0xFFFF, text, 512) == 0)
+        return;
+    lastBox = box;
+    newBoxesSeen->push_back(text);
+    PressKeys({VK_RETURN});
+}
+
 TEST_F(Keyboard, TheFocusGoesBackToItsControlAfterEveryBox) {
-    tk::BoxOwner owner;
-    const auto boxes = tk::MakeWin32MessageBox(owner);
-    AppServices real{*boxes, dialog, *realFiles, settings, typeLibrary, &owner};
-    form->Unload();
-    form = std::make_unique<Form1>(real);
-    ASSERT_TRUE(form->Initialize());
-    form->Show();
+    UseRealBoxes();
     const std::wstring source = Write(L"clip.avi", std::string(25, 'x'));
     std::string message;
     ASSERT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10));
@@ -119,8 +150,33 @@ TEST_F(Keyboard, TheFocusGoesBackToItsControlAfterEveryBox) {
     EXPECT_FALSE(Exists(source + L".tpl"));
     // The next key reaches the field (at its caret, where the program set the text).
     EXPECT_TRUE(After({'Q'}, [&] { return form->txtJoinDest.Text() == L"q" + out; }));
-    form->Unload(); // while its boxes live
-    form.reset();
+}
+
+// A real click gives a push button the focus, as a system push button takes it: after a click on
+// Join Files and No to its question, Space presses it again.
+TEST_F(Keyboard, AClickGivesAButtonTheFocusSoThatSpacePressesItAgain) {
+    UseRealBoxes();
+    const std::wstring source = Write(L"clip.avi", std::string(25, 'x'));
+    std::string message;
+    ASSERT_TRUE(SplitToPieces(std::filesystem::path(source), 0, message, 10));
+    form->SetFrame(L"JOIN");
+    form->txtJoin.SetText(source + L".tpl");
+    form->txtJoinDest.SetText(folder);
+    SetFocus(form->txtJoinDest.Hwnd());
+    std::vector<std::wstring> seen;
+    newBoxesSeen = &seen;
+    lastBox = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, PressEnterInEachBox);
+    RECT r{};
+    GetClientRect(form->cmdJoin.Hwnd(), &r);
+    ClickAt(form->cmdJoin.Hwnd(), r.right / 2, r.bottom / 2);
+    EXPECT_TRUE(PumpUntil([&] { return seen.size() == 1 && GetFocus() == form->cmdJoin.Hwnd(); }));
+    EXPECT_TRUE(After({VK_SPACE}, [&] { return seen.size() == 2; }));
+    Pump(50);
+    KillTimer(nullptr, timer);
+    const std::wstring replace = source + L" already exists. Replace it?";
+    EXPECT_EQ(seen, (std::vector<std::wstring>{replace, replace}));
+    EXPECT_EQ(Read(source), std::string(25, 'x'));
 }
 
 TEST_F(Keyboard, TheWheelThatReachesTheWindowScrollsTheListUnderThePointer) {

@@ -67,6 +67,13 @@ TEST_F(Shell, StartsOnTheSplitPaneWithOnlyTheHeaderRow) {
     EXPECT_EQ(form->Leopard1.Caption(), L"Zendra");
     EXPECT_FALSE(form->Leopard1.ZoomEnabled());
     EXPECT_EQ(form->cmdJoin.Caption(), L"Join Files");
+    // Check, an addition, right of Join Files: no documented control moved or covered.
+    EXPECT_EQ(form->cmdCheck.Caption(), L"Check");
+    EXPECT_EQ(form->cmdJoin.Width(), 2535);
+    EXPECT_GT(form->cmdCheck.Left(), form->cmdJoin.Left() + form->cmdJoin.Width());
+    EXPECT_EQ(form->cmdCheck.Left(), form->cmdBrowseJoin.Left());
+    EXPECT_EQ(form->cmdCheck.Width(), form->cmdBrowseJoin.Width());
+    EXPECT_EQ(form->cmdCheck.Top(), form->cmdJoin.Top());
     EXPECT_EQ(form->chkDelSplit.Caption(), L"Delete splitted files after join completed.");
 }
 
@@ -207,6 +214,11 @@ TEST_F(Shell, ADroppedFileIsTakenAsBrowseTakesItAndAnythingElseIsRefused) {
     form->SetFrame(L"TOOLS");
     DropOn(form->Hwnd(), {file});
     EXPECT_EQ(messages.calls.size(), 3u);
+    // The message names what the join pane takes, not only an index.
+    EXPECT_EQ(messages.calls[0].text,
+              L"Drop one file to split on the split pane, or one file of a set to join: its index "
+              L"(.tpl), one of Zendra's pieces (NAME.000, \u2026) or a part another tool made "
+              L"(NAME.001, NAMEaa, \u2026).");
     EXPECT_TRUE(form->FraOptions.Visible());
     EXPECT_EQ(form->txtSplit.Text(), L"");
 

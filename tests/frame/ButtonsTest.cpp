@@ -83,12 +83,29 @@ TEST_F(ButtonsTest, APressWhoseMouseIsTakenAwayRunsNothingAndTheButtonsFollowThe
     EXPECT_EQ(host.unloads, 0);
     EXPECT_TRUE(PumpUntil([&] { return Shows(bar().CloseButton(), pics().Xover); }));
 
-    // Away and back: the zoom button, whose flag is off, shows its disabled picture again.
+    // Away and back: the zoom button, whose flag is off, shows its disabled picture again, never
+    // its normal one between.
     SolidWindow other(RGB(0, 0, 255), 700, 100, 100, 100);
     other.Show();
     ASSERT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis2); }));
     host.Show();
-    EXPECT_TRUE(PumpUntil([&] { return Shows(bar().ZoomButton(), pics().Dis); }));
+    bool normal = false;
+    EXPECT_TRUE(PumpUntil([&] {
+        normal = normal || Shows(bar().ZoomButton(), pics().Zoom);
+        return GetActiveWindow() == host.Hwnd() && Shows(bar().ZoomButton(), pics().Dis);
+    }));
+    Pump(40);
+    EXPECT_FALSE(normal || Shows(bar().ZoomButton(), pics().Zoom));
+}
+
+// A bar stored with its zoom off (the main and About windows) shows the disabled zoom picture
+// from its creation: the first frame is the look that stays.
+TEST(ZoomFirstFrame, AZoomStoredOffIsDisabledBeforeAnyPollerTicks) {
+    tk::Form::SetOnLastUnloaded([] {});
+    BarHost host{MakeLeopard(), 100, 100, 444, 319, {{L"Leopard1", {{"ZoomEnabled", false}}}}};
+    host.Load();
+    EXPECT_TRUE(Shows(host.Bar().ZoomButton(), host.Bar().Pictures().Dis));
+    host.Unload();
 }
 
 TEST_F(ButtonsTest, ClosingUnloadsTheHostThroughItsOwnUnloadStep) {
