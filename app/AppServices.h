@@ -10,7 +10,7 @@
 
 namespace zendra {
 
-// Loads a type library file and registers it for the current user; throws tk::PlatformError.
+// Loads a type library file and registers it for the current user; throws Failure.
 class ITypeLibrary {
 public:
     virtual ~ITypeLibrary() = default;

@@ -271,11 +271,10 @@ void Form1::ShowingFailures(const std::function<void()>& handler) noexcept {
     try {
         handler();
         return;
-    } catch (const tk::PlatformError& error) {
-        failure = error.Description();
     } catch (const std::exception& error) {
         failure = WideFromUtf8(error.what());
     } catch (...) {
+        // Not one of ours or the library's: the user still hears that the work stopped.
         failure = L"An unknown error.";
     }
     try {

@@ -24,8 +24,8 @@ std::wstring ForUser(const std::string& message) {
 
 // The system's reason alone, as one sentence: the file service names the file after it, and the
 // message names it once.
-std::wstring Reason(const tk::PlatformError& error, const std::wstring& path) {
-    std::wstring reason = error.Description();
+std::wstring Reason(const Failure& error, const std::wstring& path) {
+    std::wstring reason = WideFromUtf8(error.what());
     if (reason.ends_with(L": " + path)) reason.resize(reason.size() - path.size() - 2);
     while (!reason.empty() && (reason.back() == L'.' || reason.back() == L' '))
         reason.pop_back();
@@ -139,8 +139,8 @@ void Form1::AddListViewItem(const std::wstring& Mode) {
             base = name.substr(0, name.size() - std::min<std::size_t>(2, name.size()));
         if (base.empty()) return;
         files = services_.files.FilesOf(index.substr(0, index.size() - name.size()));
-    } catch (const tk::PlatformError& error) {
-        return Say(L"The files of the split cannot be listed: " + error.Description());
+    } catch (const Failure& error) {
+        return Say(L"The files of the split cannot be listed: " + WideFromUtf8(error.what()));
     }
     for (const tk::FileEntry& file : files)
         if (file.name.find(base) != std::wstring::npos) ListView2.AddItem(file.name, file.size);
@@ -150,7 +150,7 @@ bool Form1::RemoveFile(const std::wstring& path) {
     try {
         services_.files.Delete(path);
         return true;
-    } catch (const tk::PlatformError& error) {
+    } catch (const Failure& error) {
         Say(L"The file \"" + path + L"\" could not be deleted: " + Reason(error, path));
         return false;
     }

@@ -3,6 +3,8 @@
 // every call does nothing.
 #pragma once
 
+#include "base/SystemHandles_win.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -20,13 +22,13 @@ class TaskbarProgress {
     // Takes the progress off the button.
     ~TaskbarProgress() noexcept;
 
-    bool Available() const noexcept { return list_ != nullptr; }
+    bool Available() const noexcept { return static_cast<bool>(list_); }
     void Set(std::uint64_t done, std::uint64_t total) noexcept;
 
   private:
     HWND window_;
     bool comStarted_ = false;
-    ITaskbarList3* list_ = nullptr;
+    ComPtr<ITaskbarList3> list_;
 };
 
 } // namespace zendra

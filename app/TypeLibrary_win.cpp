@@ -1,5 +1,8 @@
 #include "AppServices.h"
 
+#include "base/Failure.h"
+#include "base/SystemHandles_win.h"
+
 #include <windows.h>
 
 #include <oleauto.h>
@@ -23,22 +26,21 @@ RegisterForUser PerUserRegistration() noexcept {
 class Win32TypeLibrary : public ITypeLibrary {
 public:
     void Register(const std::wstring& path) override {
-        ITypeLib* library = nullptr;
-        HRESULT result = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-        if (FAILED(result)) Fail(L"The type library cannot be loaded", result);
+        ComPtr<ITypeLib> library;
+        HRESULT result = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+        if (FAILED(result)) Fail("The type library cannot be loaded", result);
         std::wstring writable = path; // the registration takes non-const strings
         const RegisterForUser forUser = PerUserRegistration();
-        result = forUser != nullptr ? forUser(library, writable.data(), nullptr)
-                                    : RegisterTypeLib(library, writable.data(), nullptr);
-        library->Release();
-        if (FAILED(result)) Fail(L"The type library cannot be registered", result);
+        result = forUser != nullptr ? forUser(library.Get(), writable.data(), nullptr)
+                                    : RegisterTypeLib(library.Get(), writable.data(), nullptr);
+        if (FAILED(result)) Fail("The type library cannot be registered", result);
     }
 
 private:
-    [[noreturn]] static void Fail(const std::wstring& what, HRESULT result) {
-        wchar_t code[16];
-        wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(result));
-        throw tk::PlatformError(what + L" (" + code + L").");
+    [[noreturn]] static void Fail(const char* what, HRESULT result) {
+        char code[16];
+        wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
+        throw Failure(std::string(what) + " (" + code + ").", FailureKind::Io);
     }
 };
 

@@ -1,6 +1,7 @@
 // Zendra: cuts a file into numbered pieces with an index file and joins them back.
 #include "AppServices.h"
 #include "Form1.h"
+#include "base/Utf8.h"
 
 #include <windows.h>
 
@@ -41,7 +42,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         main.OpenArguments(Arguments());
         return tk::Form::RunMessageLoop();
     } catch (const std::exception& error) {
-        MessageBoxA(nullptr, error.what(), "Zendra", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, WideFromUtf8(error.what()).c_str(), L"Zendra", MB_OK | MB_ICONERROR);
         return 1;
     }
 }

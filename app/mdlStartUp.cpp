@@ -1,5 +1,7 @@
 #include "mdlStartUp.h"
 
+#include "base/Utf8.h"
+
 namespace zendra {
 
 std::wstring ReadSetting(tk::ISettingsStore& store, tk::IMessageBox& messages,
@@ -7,8 +9,8 @@ std::wstring ReadSetting(tk::ISettingsStore& store, tk::IMessageBox& messages,
                          const std::wstring& Key, const std::wstring& Default) {
     try {
         return store.Read(AppName, Section, Key).value_or(Default);
-    } catch (const tk::PlatformError& error) {
-        messages.Show(error.Description());
+    } catch (const Failure& error) {
+        messages.Show(WideFromUtf8(error.what()));
         return Default;
     }
 }
@@ -18,8 +20,8 @@ bool WriteSetting(tk::ISettingsStore& store, tk::IMessageBox& messages, const st
     try {
         store.Write(AppName, Section, Key, Value);
         return true;
-    } catch (const tk::PlatformError& error) {
-        messages.Show(error.Description());
+    } catch (const Failure& error) {
+        messages.Show(WideFromUtf8(error.what()));
         return false;
     }
 }

@@ -1,6 +1,8 @@
 // libmd's MD5, SHA-1 and SHA-2 (Debian's libmd-dev).
 #include "base/Hash.h"
 
+#include "base/Failure.h"
+
 #include <sys/types.h>
 
 #include <md5.h>
@@ -35,9 +37,17 @@ std::unique_ptr<Hasher::State> SystemHash(HashKind kind) {
         return std::make_unique<LibmdHash<SHA2_CTX, SHA256Init, SHA256Update, SHA256Final>>();
     case HashKind::Sha384:
         return std::make_unique<LibmdHash<SHA2_CTX, SHA384Init, SHA384Update, SHA384Final>>();
-    default:
+    case HashKind::Sha512:
         return std::make_unique<LibmdHash<SHA2_CTX, SHA512Init, SHA512Update, SHA512Final>>();
+    case HashKind::Crc32:
+    case HashKind::Xxh128:
+    case HashKind::Xxh32:
+    case HashKind::Xxh64:
+    case HashKind::Xxh3:
+    case HashKind::Blake2b:
+        break; // zlib's, xxHash's and our own, never the system's
     }
+    throw Failure("This system offers no such hash.");
 }
 
 } // namespace zendra

@@ -1,10 +1,17 @@
 #include "FrameHost.h"
 
 #include "Form.h"
-
-#include <stdexcept>
+#include "base/Failure.h"
 
 namespace zendra {
+namespace {
+
+// A title bar asked to act on a window it no longer has (it was destroyed, or never placed).
+Failure NoHostWindow() {
+    return Failure("The title bar has no window to act on.");
+}
+
+} // namespace
 
 FrameHost::FrameHost(HWND child) noexcept {
     if (child == nullptr) return;
@@ -18,7 +25,7 @@ void FrameHost::Unload() {
         form_->Unload();
         return;
     }
-    if (hwnd_ == nullptr) throw std::runtime_error("no host window");
+    if (hwnd_ == nullptr) throw NoHostWindow();
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -27,13 +34,13 @@ void FrameHost::Minimize() {
         form_->Minimize();
         return;
     }
-    if (hwnd_ == nullptr) throw std::runtime_error("no host window");
+    if (hwnd_ == nullptr) throw NoHostWindow();
     ShowWindow(hwnd_, SW_MINIMIZE);
 }
 
 RECT FrameHost::WindowRect() const {
     RECT r{};
-    if (hwnd_ == nullptr || !GetWindowRect(hwnd_, &r)) throw std::runtime_error("no host window");
+    if (hwnd_ == nullptr || !GetWindowRect(hwnd_, &r)) throw NoHostWindow();
     return r;
 }
 

@@ -18,7 +18,7 @@ public:
 
     HWND Hwnd() const noexcept { return hwnd_; }
 
-    // Each operation throws std::runtime_error when there is no host window.
+    // Each operation throws Failure when there is no host window.
     void Unload();
     void Minimize();
     int Left() const;

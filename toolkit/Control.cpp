@@ -10,11 +10,7 @@ Control::Control(std::wstring name) : name_(std::move(name)) {}
 
 void Control::Create(HWND parent, int left, int top, int width, int height) {
     RegisterClassOnce(kClassName, CS_DBLCLKS, nullptr);
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
-    surface_.Move(0, 0, width, height);
+    place_.Move(nullptr, surface_, left, top, width, height);
     CreateHandle(0, kClassName, name_.c_str(),
                  WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible_ ? WS_VISIBLE : 0),
                  TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height), parent);
@@ -23,18 +19,14 @@ void Control::Create(HWND parent, int left, int top, int width, int height) {
 }
 
 void Control::Move(int left, int top, int width, int height) {
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
-    surface_.Move(0, 0, width, height);
-    if (Hwnd() != nullptr) PlaceWindow(Hwnd(), left, top, width, height);
+    place_.Move(Hwnd(), surface_, left, top, width, height);
     // A layout that sets the control's own size comes back here; it runs once per change.
     if (resizing_) return;
     resizing_ = true;
     try {
         OnResize();
     } catch (...) {
+        // Only to lower the flag: the failure goes on to the caller.
         resizing_ = false;
         throw;
     }

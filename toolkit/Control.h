@@ -3,6 +3,7 @@
 // persistence through a bag.
 #pragma once
 
+#include "Placement.h"
 #include "Property.h"
 #include "Surface.h"
 #include "Window.h"
@@ -20,14 +21,14 @@ public:
     // Creates the child window on `parent` (a form or another window) at a place in twips.
     void Create(HWND parent, int left, int top, int width, int height);
 
-    int Left() const noexcept { return left_; }
-    int Top() const noexcept { return top_; }
-    int Width() const noexcept { return width_; }
-    int Height() const noexcept { return height_; }
+    int Left() const noexcept { return place_.left; }
+    int Top() const noexcept { return place_.top; }
+    int Width() const noexcept { return place_.width; }
+    int Height() const noexcept { return place_.height; }
     // Moves and sizes the control (twips); the control's layout runs on every call.
     void Move(int left, int top, int width, int height);
-    void SetWidth(int width) { Move(left_, top_, width, height_); }
-    void SetHeight(int height) { Move(left_, top_, width_, height); }
+    void SetWidth(int width) { Move(place_.left, place_.top, width, place_.height); }
+    void SetHeight(int height) { Move(place_.left, place_.top, place_.width, height); }
     bool Visible() const noexcept { return visible_; }
     void SetVisible(bool visible);
 
@@ -57,10 +58,7 @@ private:
     std::wstring name_;
     Surface surface_;
     PropertyChanges changes_;
-    int left_ = 0;
-    int top_ = 0;
-    int width_ = 0;
-    int height_ = 0;
+    Placement place_;
     bool visible_ = true;
     bool resizing_ = false;
 };

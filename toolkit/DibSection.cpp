@@ -1,7 +1,5 @@
 #include "DibSection.h"
 
-#include <stdexcept>
-
 namespace zendra::tk {
 
 DibSection::DibSection(int width, int height) : width_(width), height_(height) {
@@ -15,7 +13,7 @@ DibSection::DibSection(int width, int height) : width_(width), height_(height) {
     void* bits = nullptr;
     bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     dc_.Reset(CreateCompatibleDC(nullptr));
-    if (!bitmap_ || !dc_ || bits == nullptr) throw std::runtime_error("cannot create a DIB section");
+    if (!bitmap_ || !dc_ || bits == nullptr) FailToMake("a bitmap to draw in");
     bits_ = static_cast<std::uint32_t*>(bits);
     old_ = SelectObject(dc_.Get(), bitmap_.Get());
 }

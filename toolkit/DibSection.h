@@ -11,7 +11,7 @@ namespace zendra::tk {
 class DibSection {
 public:
     DibSection() noexcept = default;
-    DibSection(int width, int height); // throws std::runtime_error when GDI refuses
+    DibSection(int width, int height); // throws Failure when GDI refuses
     DibSection(DibSection&& other) noexcept;
     DibSection& operator=(DibSection&& other) noexcept;
     DibSection(const DibSection&) = delete;

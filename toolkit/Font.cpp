@@ -25,6 +25,7 @@ HFONT FontHandle(const FontDesc& desc) noexcept {
         fonts.emplace(desc, std::move(font));
         return handle;
     } catch (...) {
+        // The cache could not grow (no memory): the stock font stands in and the text still shows.
         ReportCurrentException(L"a font could not be kept");
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }

@@ -22,12 +22,12 @@ std::function<void()>& LastUnloaded() {
 } // namespace
 
 Form::Form(std::wstring title, int width, int height)
-    : title_(std::move(title)), width_(width), height_(height) {
+    : title_(std::move(title)) {
     elements_.SetOpaque(true);
     elements_.SetBackColor(SystemColor(COLOR_BTNFACE));
     // Centred on the screen until the form is moved.
-    left_ = std::max(0, (ScreenWidth() - width) / 2);
-    top_ = std::max(0, (ScreenHeight() - height) / 2);
+    place_ = {std::max(0, (ScreenWidth() - width) / 2), std::max(0, (ScreenHeight() - height) / 2),
+              width, height};
 }
 
 Form::~Form() noexcept {
@@ -38,10 +38,11 @@ void Form::Load() {
     if (IsLoaded()) return;
     RegisterClassOnce(kClassName, CS_DBLCLKS, nullptr);
     CreateHandle(0, kClassName, title_.c_str(),
-                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, TwipsToPixels(left_),
-                 TwipsToPixels(top_), TwipsToPixels(width_), TwipsToPixels(height_), nullptr);
+                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, TwipsToPixels(place_.left),
+                 TwipsToPixels(place_.top), TwipsToPixels(place_.width),
+                 TwipsToPixels(place_.height), nullptr);
     elements_.Attach(Hwnd());
-    elements_.Move(0, 0, width_, height_);
+    elements_.Move(0, 0, place_.width, place_.height);
     if (bigIcon_ || smallIcon_) ShowIcons();
     Loaded().push_back(this);
     CreateControls();
@@ -109,22 +110,18 @@ void Form::OnDestroyed() noexcept {
         try {
             LastUnloaded()();
         } catch (...) {
+            // Called from the window's destruction, which cannot fail: the program ends anyway.
             ReportCurrentException(L"the last form's unload step");
             PostQuitMessage(0);
         }
     }
 }
 
-int Form::Left() const noexcept { return left_; }
-int Form::Top() const noexcept { return top_; }
+int Form::Left() const noexcept { return place_.left; }
+int Form::Top() const noexcept { return place_.top; }
 
 void Form::Move(int left, int top, int width, int height) {
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
-    elements_.Move(0, 0, width, height);
-    if (IsLoaded()) PlaceWindow(Hwnd(), left, top, width, height);
+    place_.Move(Hwnd(), elements_, left, top, width, height);
 }
 
 void Form::Minimize() noexcept {
@@ -228,8 +225,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (IsIconic(Hwnd())) return 0; // a minimised window parks far off the screen
         RECT r{};
         GetWindowRect(Hwnd(), &r);
-        left_ = PixelsToTwips(r.left);
-        top_ = PixelsToTwips(r.top);
+        place_.left = PixelsToTwips(r.left);
+        place_.top = PixelsToTwips(r.top);
         return 0;
     }
     default:

@@ -5,6 +5,7 @@
 
 #include "Control.h"
 #include "Handles.h"
+#include "Placement.h"
 #include "Property.h"
 #include "Surface.h"
 #include "Window.h"
@@ -30,12 +31,12 @@ public:
     // Geometry in twips; without a frame the window's size is its client size.
     int Left() const noexcept;
     int Top() const noexcept;
-    int Width() const noexcept { return width_; }
-    int Height() const noexcept { return height_; }
-    void SetLeft(int twips) { Move(twips, Top(), width_, height_); }
-    void SetTop(int twips) { Move(Left(), twips, width_, height_); }
-    void SetWidth(int twips) { Move(Left(), Top(), twips, height_); }
-    void SetHeight(int twips) { Move(Left(), Top(), width_, twips); }
+    int Width() const noexcept { return place_.width; }
+    int Height() const noexcept { return place_.height; }
+    void SetLeft(int twips) { Move(twips, Top(), Width(), Height()); }
+    void SetTop(int twips) { Move(Left(), twips, Width(), Height()); }
+    void SetWidth(int twips) { Move(Left(), Top(), twips, Height()); }
+    void SetHeight(int twips) { Move(Left(), Top(), Width(), twips); }
     void Move(int left, int top, int width, int height);
     void Minimize() noexcept;
     // The whole screen (not the work area), in twips.
@@ -89,10 +90,7 @@ private:
     void ShowIcons() noexcept;
 
     std::wstring title_;
-    int left_ = 0;
-    int top_ = 0;
-    int width_;
-    int height_;
+    Placement place_;
     Surface elements_;
     FormDesign design_;
     std::vector<HWND> tabOrder_;

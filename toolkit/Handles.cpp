@@ -1,6 +1,16 @@
 #include "Handles.h"
 
+#include "base/Failure.h"
+#include "base/SystemText.h"
+
 namespace zendra::tk {
+
+void FailToMake(const std::string& what) {
+    const DWORD code = GetLastError();
+    throw Failure("The system could not make " + what +
+                      (code == ERROR_SUCCESS ? "." : ": " + SystemText(code) + "."),
+                  FailureKind::Io);
+}
 
 BufferedPaint::BufferedPaint(HWND window) noexcept : window_(window) {
     BeginPaint(window_, &paint_);

@@ -6,7 +6,13 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace zendra::tk {
+
+// A window, bitmap or other object the system would not make: a Failure naming it, with the
+// system's own words where it gave a reason (GDI often gives none).
+[[noreturn]] void FailToMake(const std::string& what);
 
 // The engine's owner, for the handles below; kernel handles have the engine's KernelHandle.
 using zendra::UniqueHandle;

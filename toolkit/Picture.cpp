@@ -9,7 +9,7 @@ namespace zendra::tk {
 Picture Picture::FromResource(int id, HMODULE module) {
     if (module == nullptr) module = GetModuleHandleW(nullptr);
     HANDLE image = LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    if (image == nullptr) throw std::runtime_error("missing bitmap resource " + std::to_string(id));
+    if (image == nullptr) FailToMake("the picture " + std::to_string(id) + " of the program");
     Picture picture;
     picture.bitmap_ = std::make_shared<const UniqueBitmap>(static_cast<HBITMAP>(image));
     BITMAP info{};
@@ -30,7 +30,7 @@ Picture Picture::FromPixels(int width, int height, const std::vector<std::uint32
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || bits == nullptr) throw std::runtime_error("cannot create a bitmap");
+    if (!bitmap || bits == nullptr) FailToMake("a bitmap");
     auto* out = static_cast<std::uint32_t*>(bits);
     for (std::size_t i = 0; i < pixels.size(); ++i) out[i] = pixels[i] & 0x00FFFFFFu;
     Picture picture;

@@ -14,7 +14,7 @@ namespace zendra::tk {
 class Picture {
 public:
     Picture() noexcept = default;
-    // A bitmap resource of the executable (or of `module`); throws std::runtime_error if missing.
+    // A bitmap resource of the executable (or of `module`); throws Failure if missing.
     static Picture FromResource(int id, HMODULE module = nullptr);
     // A picture made of pixels 0x00RRGGBB, row by row from the top (solid fills, tests).
     static Picture FromPixels(int width, int height, const std::vector<std::uint32_t>& pixels);

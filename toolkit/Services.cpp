@@ -2,25 +2,12 @@
 
 namespace zendra::tk {
 
-namespace {
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-    return out;
-}
-
-} // namespace
-
-PlatformError::PlatformError(std::wstring description)
-    : std::runtime_error(Narrow(description)), description_(std::move(description)) {}
-
 void IFileDialog::ShowOpen() {
     std::optional<std::wstring> chosen = AskOpen();
     if (chosen) {
         fileName_ = *chosen;
     } else if (cancelError_) {
-        throw DialogCancelled();
+        throw Failure::Cancelled();
     }
 }
 

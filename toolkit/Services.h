@@ -1,28 +1,21 @@
 // The platform services the windows use, behind small interfaces so that tests can answer them:
 // message boxes, the file-open dialog, file-system queries and the per-user settings store.
 // Each has a Win32 implementation (Services_win.cpp) and a fake for the tests (tests/toolkit/FakeServices.h).
+// They fail with the base's Failure: of the I/O kind with the system's own words, and of the
+// cancelled kind for a dialog the user cancelled.
 #pragma once
+
+#include "base/Failure.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace zendra::tk {
-
-// A failure the platform reported, with its own description.
-class PlatformError : public std::runtime_error {
-public:
-    explicit PlatformError(std::wstring description);
-    const std::wstring& Description() const noexcept { return description_; }
-
-private:
-    std::wstring description_;
-};
 
 // ---- Message boxes -------------------------------------------------------------------------
 
@@ -49,12 +42,6 @@ public:
 
 // ---- File-open dialog ----------------------------------------------------------------------
 
-// Thrown by ShowOpen when the user cancels and CancelError is set.
-class DialogCancelled : public std::runtime_error {
-public:
-    DialogCancelled() : std::runtime_error("the dialog was cancelled") {}
-};
-
 class IFileDialog {
 public:
     virtual ~IFileDialog() = default;
@@ -71,7 +58,7 @@ public:
     void SetCancelError(bool on) noexcept { cancelError_ = on; }
 
     // Shows the modal open dialog. On OK, FileName is the chosen path; on cancel it is left as
-    // it was and, with CancelError set, DialogCancelled is thrown.
+    // it was and, with CancelError set, a Failure of the cancelled kind is thrown.
     void ShowOpen();
 
     // The filter as (description, pattern) pairs.
@@ -102,11 +89,11 @@ public:
     virtual bool FileExists(const std::wstring& path) = 0;
     // The same for ordinary files only: hidden and system files do not count.
     virtual bool PlainFileExists(const std::wstring& path) = 0;
-    // The file's name as stored on disk and its size; PlatformError if it cannot be read.
+    // The file's name as stored on disk and its size; a Failure if it cannot be read.
     virtual FileEntry GetFile(const std::wstring& path) = 0;
     // The files of a folder (no sub-folders) in the order the platform lists them.
     virtual std::vector<FileEntry> FilesOf(const std::wstring& folder) = 0;
-    // Deletes without force: a read-only file is not deleted (PlatformError).
+    // Deletes without force: a read-only file is not deleted (a Failure).
     virtual void Delete(const std::wstring& path) = 0;
     // The folder of the program's executable, without a trailing "\", and its base name.
     virtual std::wstring ExecutableFolder() = 0;
@@ -119,7 +106,7 @@ public:
 class ISettingsStore {
 public:
     virtual ~ISettingsStore() = default;
-    // The stored text, or nothing when the key is missing; PlatformError on a store failure.
+    // The stored text, or nothing when the key is missing; a Failure when the store fails.
     virtual std::optional<std::wstring> Read(const std::wstring& app, const std::wstring& section,
                                              const std::wstring& key) = 0;
     virtual void Write(const std::wstring& app, const std::wstring& section,

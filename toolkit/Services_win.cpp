@@ -19,7 +19,8 @@ std::wstring SystemPath(const std::wstring& path) {
 }
 
 [[noreturn]] void Fail(DWORD code, const std::wstring& what) {
-    throw PlatformError(WideFromUtf8(SystemText(code)) + (what.empty() ? L"" : L": " + what));
+    throw Failure(SystemText(code) + (what.empty() ? "" : ": " + Utf8FromWide(what)),
+                  FailureKind::Io);
 }
 
 // ---- Message box ----

@@ -10,6 +10,7 @@ template <typename Step> void Skipping(Step&& step) noexcept {
     try {
         step();
     } catch (...) {
+        // Skipping is what the caller asked for; the step's failure is kept for the debugger.
         ReportCurrentException(L"a skipped step");
     }
 }

@@ -3,7 +3,6 @@
 #include "Units.h"
 #include "Window.h"
 
-#include <stdexcept>
 
 namespace zendra::tk {
 
@@ -24,7 +23,7 @@ void TextBox::Create(HWND parent, int left, int top, int width, int height) {
                                 TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
                                 TwipsToPixels(height), parent, nullptr, GetModuleHandleW(nullptr),
                                 nullptr);
-    if (hwnd == nullptr) throw std::runtime_error("cannot create a text box");
+    if (hwnd == nullptr) FailToMake("a text box");
     hwnd_.Reset(hwnd);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     original_ = reinterpret_cast<WNDPROC>(
@@ -92,6 +91,8 @@ LRESULT CALLBACK TextBox::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             }
             wParam = code;
         } catch (...) {
+            // Nothing may unwind through the system's call of the window procedure: the key is
+            // dropped.
             ReportCurrentException(L"a text box's key handler failed");
             return 0;
         }

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <cstddef>
-#include <stdexcept>
 
 namespace zendra::tk {
 
@@ -46,7 +45,7 @@ void ToolTips::Add(HWND window, const Element& element, std::wstring text) {
                                     WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                     GetModuleHandleW(nullptr), nullptr));
-        if (!tips_) throw std::runtime_error("cannot create tooltips");
+        if (!tips_) FailToMake("the tooltips");
     }
     tools_.push_back({window, &element, std::move(text)});
     TTTOOLINFOW info = ToolInfo(window, tools_.size());
@@ -55,7 +54,7 @@ void ToolTips::Add(HWND window, const Element& element, std::wstring text) {
     info.lpszText = tools_.back().text.data();
     if (!SendMessageW(tips_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info))) {
         tools_.pop_back();
-        throw std::runtime_error("the tooltip control refused a tool");
+        FailToMake("a tooltip");
     }
 }
 

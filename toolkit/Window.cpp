@@ -14,6 +14,7 @@ void ReportLostFailure(const std::wstring& what) noexcept {
     try {
         OutputDebugStringW((L"Zendra: " + what + L"\n").c_str());
     } catch (...) {
+        // Even the words could not be put together (no memory): the fixed ones still go out.
         OutputDebugStringW(L"Zendra: a failure was lost\n");
     }
 }
@@ -24,6 +25,7 @@ void ReportCurrentException(const wchar_t* where) noexcept {
     } catch (const std::exception& error) {
         ReportLostFailure(std::wstring(where) + L": " + WideFromUtf8(error.what()));
     } catch (...) {
+        // Not one of ours or the library's: it has no words to write, only its place.
         ReportLostFailure(std::wstring(where) + L": an unknown exception");
     }
 }
@@ -68,7 +70,7 @@ void Window::RegisterClassOnce(const wchar_t* className, UINT style, HCURSOR cur
     wc.hCursor = cursor != nullptr ? cursor : LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
     if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw std::runtime_error("cannot register a window class");
+        FailToMake("a window class");
     registered.insert(className);
 }
 
@@ -77,7 +79,7 @@ void Window::CreateHandle(DWORD exStyle, const wchar_t* className, const wchar_t
     if (hwnd_) throw std::logic_error("window already created");
     HWND hwnd = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent,
                                 nullptr, GetModuleHandleW(nullptr), this);
-    if (hwnd == nullptr) throw std::runtime_error("cannot create a window");
+    if (hwnd == nullptr) FailToMake("a window");
     hwnd_.Reset(hwnd);
     for (Timer* timer : timers_) timer->Apply();
 }
@@ -129,7 +131,10 @@ LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         }
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        // A failing handler skips the rest of its work; the message loop goes on.
+        // Nothing may unwind through the system's call of a window procedure. A failing handler
+        // skips the rest of its work and the message loop goes on; a handler of the user's action
+        // shows its own failure before this (the program's forms wrap each one), so what comes
+        // here is a step of painting or layout with nobody to tell.
         ReportCurrentException(L"a window's message handler failed");
         return 0;
     }

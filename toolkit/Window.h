@@ -41,7 +41,7 @@ public:
 protected:
     // Registers the window class once per process; every class uses the thunk.
     static void RegisterClassOnce(const wchar_t* className, UINT style, HCURSOR cursor);
-    // Creates the window (throws std::runtime_error on failure) and starts pending timers.
+    // Creates the window (throws Failure on failure) and starts pending timers.
     void CreateHandle(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                       int x, int y, int width, int height, HWND parent);
     // Destroys the window now; the object stays usable without a handle.

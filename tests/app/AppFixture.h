@@ -81,7 +81,7 @@ class FakeTypeLibrary : public ITypeLibrary {
 public:
     void Register(const std::wstring& path) override {
         calls.push_back(path);
-        if (fail) throw tk::PlatformError(L"Error loading type library");
+        if (fail) throw Failure("Error loading type library", FailureKind::Io);
     }
     std::vector<std::wstring> calls;
     bool fail = false;

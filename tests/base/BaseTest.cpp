@@ -1,3 +1,4 @@
+#include "../engine/TempDir.h"
 #include "base/ChecksumLine.h"
 #include "base/Failure.h"
 #include "base/Hash.h"
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace zendra {
@@ -23,10 +26,10 @@ TEST(Utf8, OneDecoderForValidityTextAndPaths) {
         {"plain", true, L"plain"},
         {"\xE6\x96\x87\xE4\xBB\xB6", true, L"\u6587\u4EF6"},
         {"\xF0\x9F\x98\x80", true, L"\U0001F600"},
-        {"\xC0\x80", false, L"\uFFFD\uFFFD"},         // overlong
-        {"\xED\xA0\x80", false, L"\uFFFD\uFFFD\uFFFD"}, // a surrogate
+        {"\xC0\x80", false, L"\uFFFD\uFFFD"},                     // overlong
+        {"\xED\xA0\x80", false, L"\uFFFD\uFFFD\uFFFD"},           // a surrogate
         {"\xF4\x90\x80\x80", false, L"\uFFFD\uFFFD\uFFFD\uFFFD"}, // past U+10FFFF
-        {"a\xE6\x96", false, L"a\uFFFD\uFFFD"},        // cut short
+        {"a\xE6\x96", false, L"a\uFFFD\uFFFD"},                   // cut short
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
@@ -37,6 +40,8 @@ TEST(Utf8, OneDecoderForValidityTextAndPaths) {
     }
     if constexpr (sizeof(wchar_t) == 2) {
         EXPECT_EQ(Utf8FromWide(std::wstring(1, wchar_t(0xD800)) + L"x"), "\xEF\xBF\xBDx");
+        // A pair is a high surrogate and then a low one; two low ones are two replacements.
+        EXPECT_EQ(Utf8FromWide(std::wstring(2, wchar_t(0xDC00))), "\xEF\xBF\xBD\xEF\xBF\xBD");
     }
     // A name that is not UTF-8 is refused where names are text, never replaced by another name.
     if constexpr (sizeof(std::filesystem::path::value_type) == 1) {
@@ -45,6 +50,76 @@ TEST(Utf8, OneDecoderForValidityTextAndPaths) {
         EXPECT_THROW(PathFromUtf8("caf\xE9"), Failure);
         EXPECT_EQ(DisplayPath(PathFromUtf8("\xE6\x96\x87.txt")), "\xE6\x96\x87.txt");
     }
+}
+
+// One step either side of each bound: the last code point of each length and the first of the
+// next, the overlong forms just below each length's first, the surrogates' edges, the last code
+// point, and the leads that start nothing.
+TEST(Utf8, EachBoundAndOneStepPastIt) {
+    const std::pair<std::string, char32_t> valid[] = {{"\x7F", 0x7F},
+                                                      {"\xC2\x80", 0x80},
+                                                      {"\xDF\xBF", 0x7FF},
+                                                      {"\xE0\xA0\x80", 0x800},
+                                                      {"\xED\x9F\xBF", 0xD7FF},
+                                                      {"\xEE\x80\x80", 0xE000},
+                                                      {"\xEF\xBF\xBF", 0xFFFF},
+                                                      {"\xF0\x90\x80\x80", 0x10000},
+                                                      {"\xF4\x8F\xBF\xBF", 0x10FFFF}};
+    for (const auto& [bytes, code] : valid) {
+        EXPECT_TRUE(IsValidUtf8(bytes)) << std::hex << static_cast<std::uint32_t>(code);
+        std::wstring wide;
+        if (sizeof(wchar_t) == 2 && code >= 0x10000) {
+            wide = {wchar_t(0xD800 + ((code - 0x10000) >> 10)), wchar_t(0xDC00 + (code & 0x3FF))};
+        } else {
+            wide = std::wstring(1, static_cast<wchar_t>(code));
+        }
+        EXPECT_EQ(WideFromUtf8(bytes), wide) << std::hex << static_cast<std::uint32_t>(code);
+        EXPECT_EQ(Utf8FromWide(wide), bytes) << std::hex << static_cast<std::uint32_t>(code);
+    }
+    const std::string invalid[] = {"\xC0\xBF",
+                                   "\xC1\xBF", // overlong forms of ASCII
+                                   "\xE0\x9F\xBF",
+                                   "\xF0\x8F\xBF\xBF", // U+07FF in three bytes, U+FFFF in four
+                                   "\xED\xA0\x80",
+                                   "\xED\xBF\xBF", // the first and the last surrogate
+                                   "\xF4\x90\x80\x80",
+                                   "\xF5\x80\x80\x80",
+                                   "\xF7\xBF\xBF\xBF",
+                                   "\xF8\x88\x80\x80\x80",
+                                   "\x80",
+                                   "\xBF",
+                                   "\xFE",
+                                   "\xFF"};
+    for (const std::string& bytes : invalid) {
+        EXPECT_FALSE(IsValidUtf8(bytes)) << testing::PrintToString(bytes);
+        // Each byte that starts nothing is one replacement, and the next is read afresh.
+        EXPECT_EQ(WideFromUtf8(bytes + "a").back(), L'a') << testing::PrintToString(bytes);
+    }
+    EXPECT_EQ(WideFromUtf8("\xC3\xC3\xA9"), L"\uFFFD\u00E9");
+    // A text that ends inside a sequence, though the bytes after it would complete it.
+    EXPECT_FALSE(IsValidUtf8(std::string_view("\xE6\x96\x87", 2)));
+    EXPECT_EQ(WideFromUtf8(std::string_view("\xE6\x96\x87", 2)), L"\uFFFD\uFFFD");
+    EXPECT_EQ(WideFromUtf8("\xE6\x96"
+                           "a"),
+              L"\uFFFD\uFFFDa");
+}
+
+// Every continuation byte of each length replaced by a byte of each range: only 80 to BF carry on
+// a sequence; any other ends it, the lead then stands alone and the byte is read afresh.
+TEST(Utf8, AContinuationByteOfEachRange) {
+    const std::string sequences[] = {"\xC3\xA9", "\xE6\x96\x87", "\xF2\x9F\x98\x80"};
+    const unsigned char ranges[] = {0x00, 0x41, 0x7F, 0x80, 0xBF, 0xC0, 0xC3,
+                                    0xDF, 0xE0, 0xEF, 0xF0, 0xF4, 0xF8, 0xFF};
+    for (const std::string& sequence : sequences)
+        for (std::size_t k = 1; k < sequence.size(); ++k)
+            for (const unsigned char byte : ranges) {
+                std::string bytes = sequence;
+                bytes[k] = static_cast<char>(byte);
+                const bool continues = byte >= 0x80 && byte <= 0xBF;
+                EXPECT_EQ(IsValidUtf8(bytes), continues) << testing::PrintToString(bytes);
+                EXPECT_EQ(WideFromUtf8(bytes).front() == L'\uFFFD', !continues)
+                    << testing::PrintToString(bytes);
+            }
 }
 
 TEST(ChecksumLines, TheFormsTheToolsWrite) {
@@ -57,6 +132,7 @@ TEST(ChecksumLines, TheFormsTheToolsWrite) {
         {hex + " *data.bin", "data.bin"},
         {upper + "  data.bin", "data.bin"},
         {"\\" + hex + "  a\\\\b\\nc", "a\\b\nc"},
+        {"\\" + hex + " *a\\rb", "a\rb"},
         {"XXH128 (data bin) = " + hex, "data bin"},
         {"\\XXH128 (a\\nb) = " + upper, "a\nb"},
         {hex + " data.bin", std::nullopt},
@@ -117,6 +193,63 @@ TEST(Hashes, KnownAnswers) {
         EXPECT_EQ(digest.Hex(), hex) << text.size();
     }
 }
+
+// The system gives MD5 and the SHAs only; CRC-32 and XXH3 are the libraries', never a stand-in.
+TEST(Hashes, TheSystemOffersOnlyItsOwn) {
+    for (const HashKind kind : {HashKind::Md5, HashKind::Sha1, HashKind::Sha256, HashKind::Sha512})
+        EXPECT_NE(SystemHash(kind), nullptr);
+    for (const HashKind kind : {HashKind::Crc32, HashKind::Xxh128}) {
+        try {
+            SystemHash(kind);
+            ADD_FAILURE() << static_cast<int>(kind) << " was hashed as another kind";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.Kind(), FailureKind::Refused);
+        }
+    }
+}
+
+#ifndef _WIN32
+std::string ToolOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            out += buffer;
+        pclose(pipe);
+    }
+    return out.substr(0, out.find_first_of(" \n"));
+}
+
+// Each kind agrees with the real tools on lengths about its block sizes, fed in pieces of
+// every size, from a fixed list of seeds.
+TEST(Hashes, AgreeWithTheRealTools) {
+    const test::TempDir dir;
+    const std::pair<HashKind, std::string> tools[] = {{HashKind::Md5, "md5sum"},
+                                                      {HashKind::Sha1, "sha1sum"},
+                                                      {HashKind::Sha256, "sha256sum"},
+                                                      {HashKind::Sha512, "sha512sum"},
+                                                      {HashKind::Crc32, "rhash --printf=%C"},
+                                                      {HashKind::Xxh128, "xxhsum -H2"}};
+    const std::size_t lengths[] = {0,   1,   55,  56,  63,  64,  65,  111,
+                                   112, 127, 128, 129, 240, 241, 4097};
+    for (const std::uint32_t seed : {1u, 2u, 3u})
+        for (const std::size_t length : lengths) {
+            const test::Bytes bytes = test::RandomBytes(length, seed);
+            test::WriteBytes(dir / "data", bytes);
+            std::mt19937 pieces(seed);
+            for (const auto& [kind, tool] : tools) {
+                Hasher hasher(kind);
+                for (std::size_t at = 0; at < length;) {
+                    const std::size_t piece = std::min<std::size_t>(length - at, pieces() % 70);
+                    hasher.Update(bytes.data() + at, piece);
+                    at += piece;
+                }
+                std::string expected = AsciiLower(ToolOutput(tool + " " + test::U8(dir / "data")));
+                EXPECT_EQ(hasher.Hex(), expected) << tool << " of " << length << " bytes";
+            }
+        }
+}
+#endif
 
 // A handle whose close counts, and fails for the handle 13.
 int closed = 0;

@@ -356,6 +356,21 @@ TEST_F(CliTest, RecoveryPiecesSurviveALostPieceAndTheJoinRebuildsTheIndex) {
     }
 }
 
+// With slices much smaller than a piece, a whole piece is more slices than the short last one:
+// --recovery-pieces 1 covers the loss of the largest.
+TEST_F(CliTest, RecoveryPiecesCoverTheLargestPieceWhateverTheSliceSize) {
+    const auto original = test::RandomBytes(3667, 7); // pieces of 1000, 1000, 1000 and 667 bytes
+    test::WriteBytes(dir / "q.bin", original);
+    ASSERT_EQ(Run({"split", U8(dir / "q.bin"), "--size", "1000", "--recovery-pieces", "1",
+                   "--slice-size", "100", "-q"}),
+              0)
+        << err.str();
+    std::filesystem::remove(dir / "q.bin");
+    std::filesystem::remove(dir / "q.bin.001");
+    EXPECT_EQ(Run({"join", U8(dir / "q.bin.tpl")}), 0) << err.str();
+    EXPECT_EQ(test::ReadBytes(dir / "q.bin"), original);
+}
+
 TEST_F(CliTest, JoinDefaultsToTheIndexFolder) {
     const auto bytes = test::RandomBytes(30, 12);
     test::WriteBytes(dir / "a.bin", bytes);

@@ -76,7 +76,7 @@ public:
     }
     FileEntry GetFile(const std::wstring& path) override {
         auto found = files_.find(path);
-        if (found == files_.end()) throw PlatformError(L"File not found");
+        if (found == files_.end()) throw Failure("File not found", FailureKind::Io);
         return {NameOf(path), found->second.size};
     }
     std::vector<FileEntry> FilesOf(const std::wstring& folder) override {
@@ -92,8 +92,8 @@ public:
     }
     void Delete(const std::wstring& path) override {
         auto found = files_.find(path);
-        if (found == files_.end()) throw PlatformError(L"File not found");
-        if (found->second.readOnly) throw PlatformError(L"Permission denied");
+        if (found == files_.end()) throw Failure("File not found", FailureKind::Io);
+        if (found->second.readOnly) throw Failure("Permission denied", FailureKind::Io);
         files_.erase(found);
         deleted.push_back(path);
     }
@@ -117,14 +117,14 @@ class FakeSettingsStore : public ISettingsStore {
 public:
     std::optional<std::wstring> Read(const std::wstring& app, const std::wstring& section,
                                      const std::wstring& key) override {
-        if (failReads) throw PlatformError(L"Store unavailable");
+        if (failReads) throw Failure("Store unavailable", FailureKind::Io);
         auto found = values.find(app + L"\\" + section + L"\\" + key);
         if (found == values.end()) return std::nullopt;
         return found->second;
     }
     void Write(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                const std::wstring& value) override {
-        if (failWrites) throw PlatformError(L"Store unavailable");
+        if (failWrites) throw Failure("Store unavailable", FailureKind::Io);
         values[app + L"\\" + section + L"\\" + key] = value;
         writes.push_back(key);
     }

@@ -87,15 +87,34 @@ TEST_F(FormTest, TheProgramEndsOnlyWhenTheLastFormIsUnloaded) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "end"), 2);
 }
 
+// A form on the screen and a control on its form are placed alike: a place given before the
+// window exists is where it is made, and the window and its elements follow every move.
 TEST_F(FormTest, GeometryIsInTwipsOnTheScreen) {
     LoggingForm form(log, "main");
-    form.Show();
     form.Move(1500, 3000, 4500, 1500);
+    form.Show();
     RECT r{};
     GetWindowRect(form.Hwnd(), &r);
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.top, 200);
     EXPECT_EQ(r.right - r.left, 300);
+    EXPECT_EQ(r.bottom - r.top, 100);
+    form.Move(3000, 1500, 6000, 3000);
+    GetWindowRect(form.Hwnd(), &r);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.right - r.left, 400);
+    EXPECT_EQ(form.Elements().Width(), 6000);
+    EXPECT_EQ(form.Elements().Height(), 3000);
+
+    form.child.Move(150, 300, 600, 450);
+    GetWindowRect(form.child.Hwnd(), &r);
+    MapWindowPoints(nullptr, form.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right - r.left, 40);
+    EXPECT_EQ(r.bottom - r.top, 30);
+    EXPECT_EQ(form.child.Elements().Width(), 600);
+    EXPECT_EQ(form.child.Elements().Height(), 450);
     EXPECT_EQ(Form::ScreenWidth(), GetSystemMetrics(SM_CXSCREEN) * 15);
     form.Unload();
 }

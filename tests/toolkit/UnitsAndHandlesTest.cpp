@@ -1,9 +1,15 @@
+#include "DibSection.h"
 #include "Handles.h"
 #include "Units.h"
+#include "base/Failure.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace zendra::tk;
+using zendra::Failure;
+using zendra::FailureKind;
 
 TEST(Units, TwipsRoundToTheNearestPixel) {
     EXPECT_EQ(TwipsToPixels(345), 23);
@@ -42,3 +48,15 @@ TEST(Handles, SelectScopePutsThePreviousObjectBack) {
     }
     EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), before);
 }
+
+// What the system will not make is a Failure of the I/O kind that names it.
+TEST(Handles, AnObjectTheSystemWillNotMakeIsAFailure) {
+    try {
+        DibSection tooLarge(1 << 20, 1 << 20);
+        ADD_FAILURE() << "a bitmap of a tebibyte was made";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.Kind(), FailureKind::Io);
+        EXPECT_NE(std::string(failure.what()).find("bitmap"), std::string::npos) << failure.what();
+    }
+}
+
