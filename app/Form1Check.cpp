@@ -58,7 +58,7 @@ void Form1::cmdCheck_Click() {
             if (IsIndexName(picked)) {
                 index = picked;
             } else {
-                parts = ReadPartsPlan(PartsRequest{.Picked = picked});
+                parts = ReadPartsPlan(PickedPart(picked));
                 index = parts->Index;
             }
             if (!index.empty())

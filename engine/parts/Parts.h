@@ -74,6 +74,12 @@ struct PartsRequest {
 // A set whose prefix gives no name (GNU split's default prefix "x") is planned with NeedsName
 // unless Name is given.
 PartsPlan ReadPartsPlan(const PartsRequest& request);
+// The request for a picked part alone: no name, first or last given.
+inline PartsRequest PickedPart(const std::filesystem::path& picked) {
+    PartsRequest request;
+    request.Picked = picked;
+    return request;
+}
 
 // Checks every part a check file names, then concatenates the parts into Output through the
 // folder's Replacement (which first mends what a killed run left there, telling `notice`), hashing

@@ -96,7 +96,7 @@ TEST(PartsCheckTest, PartsAgainstTheirCheckFilesAsTheToolsWroteThem) {
                                     "data.tar.sha256 && md5sum data.tar >> data.tar.md5")
                                   .c_str()),
                   0);
-        PartsPlan plan = ReadPartsPlan(PartsRequest{.Picked = dir / "data.tar.aa"});
+        PartsPlan plan = ReadPartsPlan(PickedPart(dir / "data.tar.aa"));
         ASSERT_EQ(plan.CheckFiles.size(), 2u);
         PartsVerdict verdict = CheckPartsOf(plan);
         EXPECT_EQ(PartsCheckText(plan, verdict),
@@ -120,7 +120,7 @@ TEST(PartsCheckTest, PartsAgainstTheirCheckFilesAsTheToolsWroteThem) {
 
         std::filesystem::remove(dir / "data.tar.sha256");
         std::filesystem::remove(dir / "data.tar.md5");
-        plan = ReadPartsPlan(PartsRequest{.Picked = dir / "data.tar.aa"});
+        plan = ReadPartsPlan(PickedPart(dir / "data.tar.aa"));
         EXPECT_EQ(
             PartsCheckText(plan, CheckPartsOf(plan)),
             L"No check file lies beside the " + std::to_wstring(plan.Parts.size()) +
