@@ -1,5 +1,7 @@
 #include "io/FaultHook.h"
 
+#include "base/Utf8.h"
+
 #include <atomic>
 #include <mutex>
 
@@ -56,6 +58,14 @@ bool RecordingSteps() noexcept {
 void RecordStep(const std::string& step) {
     const std::lock_guard lock(recording);
     if (auto* steps = recorded.load()) steps->push_back(step);
+}
+
+void RecordFileStep(const char* what, const std::filesystem::path& path,
+                    const std::filesystem::path& to) {
+    if (!RecordingSteps()) return;
+    std::string step = std::string(what) + " " + DisplayPath(path.filename());
+    if (!to.empty()) step += " " + DisplayPath(to.filename());
+    RecordStep(step);
 }
 
 } // namespace zendra

@@ -5,6 +5,7 @@
 // the tests that check their order, the flushes and renames made.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,8 @@ void RecordSteps(std::vector<std::string>* steps) noexcept;
 // Whether steps are recorded, and the file layer's way to add one.
 bool RecordingSteps() noexcept;
 void RecordStep(const std::string& step);
+// The file layer's step on one file ("flush NAME") or two ("rename FROM TO"), when recording.
+void RecordFileStep(const char* what, const std::filesystem::path& path,
+                    const std::filesystem::path& to = {});
 
 } // namespace zendra

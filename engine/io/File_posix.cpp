@@ -44,15 +44,6 @@ int Flushed(int fd) {
     return -1;
 }
 
-// For the tests that check the order of flushes and renames.
-void Record(const char* what, const std::filesystem::path& path,
-            const std::filesystem::path& to = {}) {
-    if (!RecordingSteps()) return;
-    std::string step = std::string(what) + " " + DisplayPath(path.filename());
-    if (!to.empty()) step += " " + DisplayPath(to.filename());
-    RecordStep(step);
-}
-
 [[noreturn]] void ThrowNotRegular(const std::filesystem::path& path, mode_t mode) {
     if (S_ISDIR(mode)) throw Failure("\"" + DisplayPath(path) + "\" is a folder, not a file.");
     throw Failure("\"" + DisplayPath(path) +
@@ -244,12 +235,12 @@ void File::FlushBehind() {
     const auto copy = flusher_ ? Duplicate(Fd(Handle())) : nullptr;
     if (!copy) {
         if (Flushed(Fd(Handle())) != 0) Fail("write");
-        Record("flush", path_);
+        RecordFileStep("flush", path_);
         return;
     }
     flusher_->Post([copy, shown = shown_, path = path_] {
         if (Flushed(*copy) != 0) Throw("write", shown, errno);
-        Record("flush", path);
+        RecordFileStep("flush", path);
     });
 }
 
@@ -294,7 +285,7 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
     if (FaultStrikes(FaultPoint::Rename) ? (errno = EIO, true)
                                          : ::rename(from.c_str(), to.c_str()) != 0)
         Throw("replace", shown.empty() ? to : shown, errno);
-    Record("rename", from, to);
+    RecordFileStep("rename", from, to);
 }
 
 void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedName>& files) {
@@ -307,7 +298,7 @@ void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedNam
             const int error = errno;
             ::close(fd);
             if (!flushed) Throw("write", file.shown, error);
-            Record("flush", file.where);
+            RecordFileStep("flush", file.where);
         }
         return;
     }

@@ -45,15 +45,6 @@ bool Struck(FaultPoint point) {
     return true;
 }
 
-// For the tests that check the order of flushes and renames.
-void Record(const char* what, const std::filesystem::path& path,
-            const std::filesystem::path& to = {}) {
-    if (!RecordingSteps()) return;
-    std::string step = std::string(what) + " " + DisplayPath(path.filename());
-    if (!to.empty()) step += " " + DisplayPath(to.filename());
-    RecordStep(step);
-}
-
 BOOL Flush(HANDLE handle) {
     return !Struck(FaultPoint::Flush) && FlushFileBuffers(handle);
 }
@@ -192,13 +183,13 @@ void File::FlushBehind() {
     if (!flusher_ || !DuplicateHandle(GetCurrentProcess(), H(Handle()), GetCurrentProcess(), &copy,
                                       0, FALSE, DUPLICATE_SAME_ACCESS)) {
         if (!Flush(H(Handle()))) Fail("write");
-        Record("flush", path_);
+        RecordFileStep("flush", path_);
         return;
     }
     const auto held = std::make_shared<KernelHandle>(copy);
     flusher_->Post([held, shown = shown_, path = path_] {
         if (!Flush(held->Get())) Throw("write", shown, GetLastError());
-        Record("flush", path);
+        RecordFileStep("flush", path);
     });
 }
 
@@ -276,7 +267,7 @@ void MoveFileOver(const std::filesystem::path& from, const std::filesystem::path
         !MoveFileExW(SystemName(from).c_str(), SystemName(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Throw("replace", shown.empty() ? to : shown, GetLastError());
-    Record("rename", from, to);
+    RecordFileStep("rename", from, to);
 }
 
 void FlushFiles(const std::filesystem::path&, const std::vector<StagedName>& files) {
@@ -285,7 +276,7 @@ void FlushFiles(const std::filesystem::path&, const std::vector<StagedName>& fil
                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                               nullptr));
         if (!handle || !Flush(handle.Get())) Throw("write", file.shown, GetLastError());
-        Record("flush", file.where);
+        RecordFileStep("flush", file.where);
     }
 }
 
