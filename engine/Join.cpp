@@ -215,6 +215,8 @@ void WriteOutput(const JoinPlan& plan, const std::filesystem::path& output,
                  const Progress& progress, const Notice& notice) {
     Replacement replace(output, notice);
     replace.Check(output);
+    const auto length = static_cast<std::uint64_t>(plan.Index.FileSize);
+    CheckRoom(output.parent_path(), length, length, "The join");
     std::uint64_t done = 0;
     const CopyProgress advanced =
         Reporting(progress, static_cast<std::uint64_t>(plan.Index.FileSize), done);

@@ -110,6 +110,17 @@ Plan Check(const std::filesystem::path& source, const File& input, std::int32_t 
     for (const auto& older : ExistingRecoveryFiles(source))
         CheckOutputName(replace, older, identity);
     plan.surplus = OlderSurplusPieces(source, firstNumber, plan.pieceCount);
+    // The new files take their room beside the older ones until the commit. The checksum file's
+    // lines are counted at their longest; recovery data, asked for or not, is not counted.
+    const std::uint64_t pieces = static_cast<std::uint64_t>(plan.length) +
+                                 (kPieceHeaderSize + kPieceTrailerSize) * std::uint64_t(count);
+    const std::uint64_t name = source.filename().native().size() * 4 + 8;
+    const std::uint64_t small = kIndexFixedSize + kLongSizeRecordSize + text->size() +
+                                (options.WriteChecksums ? (count + 1) * (34 + name) : 0);
+    CheckRoom(source.parent_path(), pieces + small,
+              std::min<std::uint64_t>(pieceSize, plan.length) + kPieceHeaderSize +
+                  kPieceTrailerSize,
+              "The split");
     for (const auto& older : plan.surplus)
         CheckOutputName(replace, older, identity);
     // Checked whether or not it is written: a split without checksums removes an older one.

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/SystemText.h"
+#include "base/Utf8.h"
 #include "io/CopyBuffer.h"
 #include "io/JobQueue.h"
 
@@ -140,6 +141,22 @@ void RunLock::WaitBeforeLocking() noexcept {
 std::filesystem::path RunLock::NextName(const char* suffix) {
     const std::string name = ".zendra-" + tag_ + "-" + std::to_string(++count_) + suffix;
     return folder_ / std::filesystem::path(name);
+}
+
+void CheckRoom(const std::filesystem::path& folder, std::uint64_t total, std::uint64_t largest,
+               const std::string& what) {
+    const DiskRoom room = RoomIn(folder);
+    const std::string where = "\"" + DisplayPath(folder.empty() ? "." : folder) + "\"";
+    if (largest > room.LargestFile)
+        throw Failure(what + " would write a file of " + std::to_string(largest) +
+                      " bytes, but the file system of " + where + " holds files of at most " +
+                      std::to_string(room.LargestFile) +
+                      " bytes (FAT); nothing was written. Choose a folder on another disk.");
+    if (total > room.Free)
+        throw Failure(what + " needs " + std::to_string(total) + " bytes on the disk of " +
+                      where + ", but " + std::to_string(room.Free) +
+                      " are free; nothing was written. Free some space or choose another "
+                      "folder.");
 }
 
 } // namespace zendra

@@ -128,6 +128,19 @@ class File {
 constexpr std::size_t kFlushEach = 64;
 
 EntryKind KindOf(const std::filesystem::path& path);
+
+// What the disk of a folder can take: the bytes free to this process, and the largest file its
+// file system holds (4 GiB − 1 byte on FAT; no limit known elsewhere). What the system cannot
+// tell stays at its largest, so that nothing is refused on a guess.
+struct DiskRoom {
+    std::uint64_t Free = UINT64_MAX;
+    std::uint64_t LargestFile = UINT64_MAX;
+};
+DiskRoom RoomIn(const std::filesystem::path& folder);
+// Refuses, before anything is written, new files that will not fit in `folder`: `total` bytes in
+// all, the largest of them `largest` bytes. `what` names the run ("The split", "The join").
+void CheckRoom(const std::filesystem::path& folder, std::uint64_t total, std::uint64_t largest,
+               const std::string& what);
 // The identity of the file a name leads to, links followed; nothing when none can be read.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 // Whether the user keeps an existing file from being written: read-only on Windows, without write

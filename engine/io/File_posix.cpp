@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace zendra {
@@ -432,6 +434,19 @@ bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) 
     const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return held;
+}
+
+DiskRoom RoomIn(const std::filesystem::path& folder) {
+    const std::filesystem::path where = folder.empty() ? "." : folder;
+    DiskRoom room;
+    struct statvfs space {};
+    if (::statvfs(where.c_str(), &space) == 0)
+        room.Free = static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
+    struct statfs system {};
+    constexpr long kFat = 0x4d44; // MSDOS_SUPER_MAGIC: vfat and msdos
+    if (::statfs(where.c_str(), &system) == 0 && static_cast<long>(system.f_type) == kFat)
+        room.LargestFile = 0xFFFFFFFFull;
+    return room;
 }
 
 } // namespace zendra

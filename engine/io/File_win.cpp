@@ -369,4 +369,19 @@ bool RunLock::Held(const std::filesystem::path& folder, const std::string& tag) 
     return !handle && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
+DiskRoom RoomIn(const std::filesystem::path& folder) {
+    std::wstring where = SystemName(folder.empty() ? std::filesystem::current_path() : folder);
+    if (!where.empty() && where.back() != L'\\') where += L'\\';
+    DiskRoom room;
+    ULARGE_INTEGER free{};
+    if (GetDiskFreeSpaceExW(where.c_str(), &free, nullptr, nullptr)) room.Free = free.QuadPart;
+    wchar_t volume[MAX_PATH + 1] = {};
+    wchar_t system[MAX_PATH + 1] = {};
+    if (GetVolumePathNameW(where.c_str(), volume, MAX_PATH) &&
+        GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH) &&
+        (lstrcmpiW(system, L"FAT32") == 0 || lstrcmpiW(system, L"FAT") == 0))
+        room.LargestFile = 0xFFFFFFFFull;
+    return room;
+}
+
 } // namespace zendra

@@ -365,6 +365,7 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
                 throw Failure(Quoted(output) + " is one of the parts; nothing was joined.");
     }
     replacement.Check(output);
+    CheckRoom(folder, plan.TotalSize, plan.TotalSize, "The join");
     std::uint64_t total = plan.TotalSize, done = 0;
     for (std::size_t i = 0; i < plan.Parts.size(); ++i)
         if (!plan.PartHashes[i].empty())

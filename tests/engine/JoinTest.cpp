@@ -509,6 +509,36 @@ TEST_F(JoinFailure, OutputTheFileSystemCannotHold) {
     EXPECT_EQ(dir.Names().size(), 7u) << "the two sources and the earlier split only";
 }
 
+// A disk too small for what a run would write: the split, the join and a parts join are refused
+// before a byte is written, naming the bytes needed and free. A real small file system (tmpfs,
+// as root); skipped where none can be mounted.
+TEST_F(JoinFailure, FilesThatWillNotFitAreRefusedBeforeAnyByte) {
+    TempDir small;
+    const std::string mount = "mount -t tmpfs -o size=1m tmpfs '" + small.Path().string() + "'";
+    if (geteuid() != 0 || std::system((mount + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { (void)!std::system(("umount '" + folder + "'").c_str()); }
+    } unmount{small.Path().string()};
+
+    SplitSample(2 << 20, 1 << 19); // the pieces elsewhere, the output on the small disk
+    std::string message;
+    EXPECT_FALSE(JoinPieces(IndexName(source), small.Folder(), message, {}, kReplace));
+    EXPECT_NE(message.find("The join needs 2097152 bytes on the disk of"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find(" are free; nothing was written"), std::string::npos) << message;
+    EXPECT_TRUE(small.Names().empty()) << "no lock, journal or temporary file";
+
+    const auto inside = small / "data.bin"; // fits, but its pieces would not fit beside it
+    test::WriteBytes(inside, test::RandomBytes(600 << 10, 5));
+    EXPECT_FALSE(SplitToPieces(inside, 0, message, 100 << 10));
+    EXPECT_NE(message.find("The split needs "), std::string::npos) << message;
+    EXPECT_EQ(small.Names(), std::vector<std::string>{"data.bin"});
+    std::filesystem::resize_file(inside, 300 << 10);
+    EXPECT_TRUE(SplitToPieces(inside, 0, message, 100 << 10)) << message << " (it fits now)";
+}
+
 // Pipes, folders and devices at the names a join reads or writes: a clear message at once.
 TEST_F(JoinFailure, SpecialFilesAreRefusedAtOnce) {
     SplitSample(50, 20);
