@@ -267,8 +267,10 @@ TEST_F(SplitTest, CancelledOrDisturbedSplitLeavesAnOlderSplitAsItWas) {
     // Windows refuses the writer while the split reads; elsewhere the split must notice.
     bool tried = false, grown = false;
     const auto grow = [&](std::uint64_t done, std::uint64_t) {
-        if (!tried && done >= (1 << 20))
-            tried = grown = static_cast<bool>(std::ofstream(source, std::ios::app) << "more");
+        if (!tried && done >= (1 << 20)) { // once, while the split reads the source
+            tried = true;
+            grown = static_cast<bool>(std::ofstream(source, std::ios::app) << "more");
+        }
         return true;
     };
     EXPECT_FALSE(SplitToPieces(source, 0, message, 1 << 20, grow) && grown);
