@@ -7,6 +7,8 @@
 
 #include <oleauto.h>
 
+#include <cstdio>
+
 namespace zendra {
 
 namespace {
@@ -39,7 +41,7 @@ public:
 private:
     [[noreturn]] static void Fail(const char* what, HRESULT result) {
         char code[16];
-        wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
         throw Failure(std::string(what) + " (" + code + ").", FailureKind::Io);
     }
 };
