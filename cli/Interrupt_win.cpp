@@ -31,7 +31,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 // Installed as the program starts, before its own code runs: a stop from then on is heard (without
 // a handler the system's default one would end the program, leaving its status to it).
-const bool installedAtStart = [] {
+[[maybe_unused]] const bool installedAtStart = [] {
     handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     return SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
 }();
@@ -41,7 +41,10 @@ const bool installedAtStart = [] {
 void InstallInterruptHandler() {
     ForgetStopRequest();
     ResetEvent(handled);
-    if (!installedAtStart) SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    // Once in the list, even after a change of console (as the tests make), which empties the list
+    // on recent Windows.
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
 bool InterruptRequested() {
