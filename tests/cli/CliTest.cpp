@@ -534,6 +534,14 @@ constexpr StopKind kStops[] = {
     {"SIGINT", SIGINT, 130}, {"SIGTERM", SIGTERM, 143}, {"SIGHUP", SIGHUP, 129}};
 #endif
 
+#ifdef _WIN32
+// What the system starts, in the process, on a thread of its own for each console event.
+LPTHREAD_START_ROUTINE ControlRoutine() {
+    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CtrlRoutine")));
+}
+#endif
+
 // Sends a stop to this process as the system would, and waits until the tool's handler heard it.
 class StopSender {
   public:
@@ -544,7 +552,7 @@ class StopSender {
             FreeConsole();
             return AllocConsole() != 0;
         }();
-        available_ = allocated && Routine();
+        available_ = allocated && ControlRoutine();
 #endif
     }
     StopSender(const StopSender&) = delete;
@@ -568,7 +576,7 @@ class StopSender {
         if (kind.code == CTRL_C_EVENT)
             GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
         else
-            handler_.reset(CreateThread(nullptr, 0, Routine(),
+            handler_.reset(CreateThread(nullptr, 0, ControlRoutine(),
                                         reinterpret_cast<void*>(static_cast<ULONG_PTR>(kind.code)),
                                         0, nullptr));
         // The handler runs on a thread of its own.
@@ -599,10 +607,6 @@ class StopSender {
 
   private:
 #ifdef _WIN32
-    static LPTHREAD_START_ROUTINE Routine() {
-        return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CtrlRoutine")));
-    }
     std::unique_ptr<void, decltype(&CloseHandle)> handler_{nullptr, CloseHandle};
     DWORD started_ = 0;
     bool waits_ = false;
@@ -778,6 +782,46 @@ TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
     InstallInterruptHandler();
     sender = nullptr;
 }
+
+#ifdef _WIN32
+using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
+// The tool's own process, in a console of its own, told that its console closed as Windows tells
+// it (the control routine started in it on a thread of its own) once a split is under way: the
+// handler waits while the run removes what it wrote, and the process ends with 143 and the folder
+// as it was (or, had the split finished first, 0 and the pieces).
+TEST_F(CliTest, AClosedConsoleEndsTheToolWith143AndNothingLeft) {
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    const auto program = std::filesystem::path(self).parent_path() / ZENDRA_CLI_PROGRAM;
+    test::WriteBytes(dir / "big.bin", test::RandomBytes(32 << 20, 6));
+    std::wstring line = L"\"" + program.wstring() + L"\" split \"" + (dir / "big.bin").wstring() +
+                        L"\" --size 1M";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                               nullptr, nullptr, &startup, &child))
+        << GetLastError();
+    const Handle process(child.hProcess, CloseHandle), thread(child.hThread, CloseHandle);
+    // Under way once the run has put a file of its own in the folder.
+    while (dir.Names().size() == 1 && WaitForSingleObject(process.get(), 1) == WAIT_TIMEOUT) {
+    }
+    const Handle handler(CreateRemoteThread(process.get(), nullptr, 0, ControlRoutine(),
+                                            reinterpret_cast<void*>(CTRL_CLOSE_EVENT), 0, nullptr),
+                         CloseHandle);
+    EXPECT_TRUE(handler) << GetLastError();
+    WaitForSingleObject(process.get(), INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.get(), &status);
+    if (status == 0) {
+        EXPECT_TRUE(std::filesystem::exists(dir / "big.bin.tpl"));
+    } else {
+        EXPECT_EQ(status, 143u);
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"big.bin"});
+    }
+}
+#endif
 
 #ifndef _WIN32
 // A run killed outright leaves its temporary file; the next run in the folder knows it by the lock
