@@ -229,7 +229,8 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
 
 // One verdict over the index, every piece and the checksum file: 0 intact and checked, 3 the
 // recovery data can rebuild what is not, 1 it cannot or nothing can check a file; the repair acts
-// on it and leaves the set whole (verify 0 after) or says why not.
+// on it and leaves the set whole (verify 0 after) or says why not; the join writes the original
+// or refuses for the same reason, writing nothing.
 TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
     namespace fs = std::filesystem;
     const auto original = test::RandomBytes(40000, 3);
@@ -265,36 +266,37 @@ TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
         Spoil spoil;
         int verify, repair, after;
         const char* says; // on stdout or stderr of the first verify
+        int join;         // the join goes on where only nothing can check a piece
     } cases[] = {
-        {"intact", removing({}), 0, 0, 0, ""},
+        {"intact", removing({}), 0, 0, 0, "", 0},
         {"a piece cut by its last byte (a zero)",
          [](const TempDir& d) { fs::resize_file(d / "r.bin.007", 4013); }, 3, 0, 0,
-         "  damaged  r.bin.007\n"},
+         "  damaged  r.bin.007\n", 0},
         {"the main recovery file and a piece missing", removing({"r.bin.par2", "r.bin.004"}), 3, 0,
-         0, "  missing  r.bin.004\n"},
+         0, "  missing  r.bin.004\n", 0},
         {"bytes appended", [](const TempDir& d) { fs::resize_file(d / "r.bin.002", 4020); }, 3, 0,
-         0, "  damaged  r.bin.002  (6 bytes too many at its end)\n"},
+         0, "  damaged  r.bin.002  (6 bytes too many at its end)\n", 0},
         {"two pieces swapped",
          [](const TempDir& d) {
              fs::rename(d / "r.bin.003", d / "x");
              fs::rename(d / "r.bin.005", d / "r.bin.003");
              fs::rename(d / "x", d / "r.bin.005");
          },
-         3, 0, 0, "(its bytes are whole in \"r.bin.005\")"},
+         3, 0, 0, "(its bytes are whole in \"r.bin.005\")", 0},
         {"the checksum file wrong where the recovery data shows the piece intact",
          [](const TempDir& d) {
              auto text = test::ReadBytes(d / "r.bin.xxh128");
              text[0] = text[0] == '0' ? '1' : '0';
              test::WriteBytes(d / "r.bin.xxh128", text);
          },
-         1, 1, 1, "The checksum file \"r.bin.xxh128\" is damaged"},
+         1, 1, 1, "The checksum file \"r.bin.xxh128\" is damaged", 1},
         {"too many pieces lost", removing({"r.bin.001", "r.bin.002", "r.bin.003"}), 1, 1, 1,
-         "more recovery slices are needed."},
+         "more recovery slices are needed.", 1},
         {"a set not covering every piece, one it lacks missing",
          coverThree(removing({"r.bin.007"})), 1, 1, 1,
-         "  missing  r.bin.007  (no recovery data covers it)"},
+         "  missing  r.bin.007  (no recovery data covers it)", 1},
         {"a set not covering every piece, no checksum file", coverThree(removing({"r.bin.xxh128"})),
-         1, 1, 1, "Nothing can check \"r.bin.005\""},
+         1, 1, 1, "Nothing can check \"r.bin.005\"", 0},
     };
     for (const auto& c : cases) {
         TempDir set;
@@ -303,6 +305,17 @@ TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
             << err.str();
         c.spoil(set);
         const auto before = set.Names();
+        TempDir joined;
+        EXPECT_EQ(Run({"join", U8(set / "r.bin.tpl"), "--output", U8(joined.Path())}), c.join)
+            << c.what << err.str();
+        if (c.join == 0) {
+            EXPECT_EQ(test::ReadBytes(joined / "r.bin"), original) << c.what;
+        } else {
+            EXPECT_TRUE(joined.Names().empty()) << c.what;
+            EXPECT_NE(err.str().find(". Nothing was joined."), std::string::npos)
+                << c.what << err.str(); // after the verdict's reasons
+        }
+        EXPECT_EQ(set.Names(), before) << c.what << ": the join writes only its output";
         EXPECT_EQ(Run({"verify", U8(set / "r.bin.tpl")}), c.verify) << c.what << out.str();
         EXPECT_NE((out.str() + err.str()).find(c.says), std::string::npos)
             << c.what << out.str() << err.str();
