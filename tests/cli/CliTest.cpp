@@ -548,6 +548,8 @@ constexpr StopKind kStops[] = {
 #endif
 
 #ifdef _WIN32
+using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
 // What the system starts, in the process, on a thread of its own for each console event.
 LPTHREAD_START_ROUTINE ControlRoutine() {
     return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
@@ -620,7 +622,7 @@ class StopSender {
 
   private:
 #ifdef _WIN32
-    std::unique_ptr<void, decltype(&CloseHandle)> handler_{nullptr, CloseHandle};
+    Handle handler_{nullptr, CloseHandle};
     DWORD started_ = 0;
     bool waits_ = false;
     bool available_ = false;
@@ -797,8 +799,6 @@ TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
 }
 
 #ifdef _WIN32
-using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
 // The tool's own process, in a console of its own, told that its console closed as Windows tells
 // it (the control routine started in it on a thread of its own) once a split is under way: the
 // handler waits while the run removes what it wrote, and the process ends with 143 and the folder
