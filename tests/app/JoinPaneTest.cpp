@@ -402,6 +402,16 @@ TEST_F(JoinPane, CheckSaysTheVerdictAndRebuildsAMissingPieceInPlace) {
     EXPECT_EQ(Said(), std::vector<std::wstring>{L"All 3 pieces are intact and checked."});
     EXPECT_EQ(messages.calls[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(Rows(), rows);
+
+    // A piece a killed run set aside (its journal beside it) is put back before the check.
+    std::filesystem::rename(source + L".001", folder + L".zendra-00beef-1.old");
+    Write(L".zendra-00beef.undo", "20:.zendra-00beef-1.old14:report.doc.0010:\n");
+    messages.calls.clear();
+    Press(form->cmdCheck);
+    ASSERT_EQ(Said().size(), 1u);
+    EXPECT_EQ(Said()[0].rfind(L"All 3 pieces are intact and checked.\nPut back 1 file", 0), 0u)
+        << Said()[0];
+    EXPECT_EQ(Read(source + L".001"), piece);
 }
 
 // A box that, asked whether to rebuild, holds the repair's worker at its first report and asks to
