@@ -69,16 +69,16 @@ void Form1::cmdCheck_Click() {
             if (index.empty()) {
                 partsVerdict = CheckPartsOf(*parts, progress);
                 return;
-            }
-            ;
+            };
             verdict = JudgeSet(index, progress);
         });
     });
     // The session ended while the work ran: nobody is left to answer.
     if (!IsLoaded()) return;
     if (end != WorkEnd::Done)
-        return Say((end == WorkEnd::Cancelled ? L"The check was cancelled." : WideFromUtf8(message)) +
-                   mended);
+        return Say(
+            (end == WorkEnd::Cancelled ? L"The check was cancelled." : WideFromUtf8(message)) +
+            mended);
     if (partsVerdict) return Say(PartsCheckText(*parts, *partsVerdict) + mended);
     const std::wstring text = VerdictText(*verdict) + mended;
     const std::wstring question = RebuildQuestion(*verdict);

@@ -28,7 +28,9 @@ void Form1::CreateJoinPane() {
     cmdCheck.Click.Handle([this] { ShowingFailures([this] { cmdCheck_Click(); }); });
 }
 
-void Form1::cmdBrowseJoin_MouseUp() { UseIndex(Lower(LocateSplittedFile())); }
+void Form1::cmdBrowseJoin_MouseUp() {
+    UseIndex(Lower(LocateSplittedFile()));
+}
 
 void Form1::UseIndex(const std::wstring& chosen) {
     if (!chosen.empty()) {
@@ -84,12 +86,13 @@ void Form1::cmdJoin_Click() {
     }
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (end != WorkEnd::Done)
-        return Say((end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message)) +
-                   told);
+        return Say(
+            (end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message)) +
+            told);
     // What the set is, named by the engine: for another tool's parts the parts alone, never a
     // check file (it may hold the joined file's hash).
-    joinedFiles_ = join->ThroughIndex() ? SetFiles(join->Index(), join->IndexPlan())
-                                        : SetFiles(join->Parts());
+    joinedFiles_ =
+        join->ThroughIndex() ? SetFiles(join->Index(), join->IndexPlan()) : SetFiles(join->Parts());
     joinedOutput_ = join->Output();
     // The tool's own sentence on what could not be checked, as the box's second line.
     const std::string note = join->ThroughIndex() ? std::string() : join->Parts().Note;

@@ -31,7 +31,8 @@ const char* const kUsageText =
     "      Cuts FILE into pieces (FILE.000, FILE.001, ...) beside it, then writes the index\n"
     "      file FILE.tpl and FILE.xxh128, the XXH128 checksums of FILE and of every piece, which\n"
     "      every join checks (xxhsum -H2 -c FILE.xxh128 does too).\n"
-    "      --size SIZE     bytes per piece: a number, optionally followed by b (512), K or k, M or\n"
+    "      --size SIZE     bytes per piece: a number, optionally followed by b (512), K or k, M "
+    "or\n"
     "                      m, G (or KiB, MiB, GiB: powers of 1024) or KB, MB, GB (powers of\n"
     "                      1000); at most 2147483647\n"
     "      --pieces N      N pieces of one size, the last shorter\n"
@@ -218,13 +219,15 @@ std::string Parse(const std::vector<std::string>& args, Options& options) {
     if (options.command != "join" && options.output) return "--output goes with join";
     if (options.command != "split" && (options.checksum || options.noChecksum))
         return "--checksum and --no-checksum go with split";
-    if (options.checksum && options.noChecksum) return "--checksum and --no-checksum exclude each other";
+    if (options.checksum && options.noChecksum)
+        return "--checksum and --no-checksum exclude each other";
     if (options.command != "split" && options.selfJoin) return "--self-join goes with split";
     if (options.command != "join" && options.command != "info" &&
         (options.name || options.first || options.last))
         return "--name, --first and --last go with join and info";
     if (options.command != "join" && options.force) return "--force goes with join";
-    if (options.codepage && options.command == "split") return "--codepage goes with join, verify and info";
+    if (options.codepage && options.command == "split")
+        return "--codepage goes with join, verify and info";
     if (options.codepage && !ParseCodePage(*options.codepage))
         return "--codepage takes a Windows code page number, such as 1252, 1251, 936 or 932";
     if (options.output && options.output->empty()) return "the output folder is empty";
@@ -391,8 +394,8 @@ void TellWhatKilledRunsLeft(const fs::path& index, std::ostream& err) {
     err << "zendra-cli: \"" << DisplayPath(folder) << "\" holds " << left
         << (left == 1 ? " file" : " files")
         << " that an interrupted split, join or repair left; what is checked here may be "
-           "what it set aside. \"zendra-cli join " << DisplayPath(index)
-        << "\" (or any split, join or repair there) puts them right first.\n";
+           "what it set aside. \"zendra-cli join "
+        << DisplayPath(index) << "\" (or any split, join or repair there) puts them right first.\n";
 }
 
 int Verify(const Options& options, std::ostream& out, std::ostream& err, bool showProgress) {

@@ -63,7 +63,8 @@ int PartsInfo(const JoinRequest& request, std::ostream& out, std::ostream& err) 
     // Looked up in one listing of the folder, as the plan does: no file is asked about by name.
     std::unordered_set<PathText> present;
     const PathText& picked = request.Picked.native();
-    const PathText folder = picked.substr(0, picked.size() - request.Picked.filename().native().size());
+    const PathText folder =
+        picked.substr(0, picked.size() - request.Picked.filename().native().size());
     for (const FolderEntry& entry : ListFolder(request.Picked.parent_path()))
         present.insert(folder + entry.Name);
     const auto exists = [&](const PathText& name) { return present.count(name) > 0; };

@@ -58,7 +58,9 @@ class HandleBuffer : public std::streambuf {
 
   private:
     unsigned char Byte(std::size_t at) const { return static_cast<unsigned char>(pending_[at]); }
-    static std::size_t Length(unsigned char lead) { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2; }
+    static std::size_t Length(unsigned char lead) {
+        return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    }
     HANDLE handle_;
     bool console_ = false;
     std::string pending_;

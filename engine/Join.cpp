@@ -3,12 +3,12 @@
 #include "base/Failure.h"
 #include "engine/Replace.h"
 #include "engine/SetReading.h"
-#include "io/ProgressPasses.h"
 #include "formats/Checksum.h"
 #include "formats/Piece.h"
 #include "io/AnsiPath.h"
 #include "io/File.h"
 #include "io/PlatformPath.h"
+#include "io/ProgressPasses.h"
 #include "recovery/Recovery.h"
 #include "recovery/Verdict.h"
 
@@ -56,7 +56,8 @@ PathText FolderOf(const std::filesystem::path& file) {
 // All pieces come from one folder, so that pieces of two different splits are never mixed: the
 // folder the index names if every piece is there, else the index's own folder if every piece is
 // there.
-std::vector<std::filesystem::path> LocatePieces(const PieceSource& readFrom, const SplitIndex& index,
+std::vector<std::filesystem::path> LocatePieces(const PieceSource& readFrom,
+                                                const SplitIndex& index,
                                                 const RecordedSource& source,
                                                 const std::filesystem::path& indexPath) {
     std::vector<PathText> folders;
@@ -92,15 +93,17 @@ std::int32_t ReadPieceSize(const std::filesystem::path& location, FileState& sta
     const std::string bad = "The piece " + name + " is damaged: ";
     switch (read.Shape) {
     case PieceShape::NotAPiece:
-        throw Failure(bad + (read.FileSize < kPieceHeaderSize ? "it is too short to be a piece."
-                                                              : "its header is not that of a piece."));
+        throw Failure(bad + (read.FileSize < kPieceHeaderSize
+                                 ? "it is too short to be a piece."
+                                 : "its header is not that of a piece."));
     case PieceShape::ShortData:
         throw Failure(bad + "it holds fewer bytes than its header announces.");
     case PieceShape::NoTrailer:
         throw Failure(bad + "its last 4 bytes, which repeat its length, are missing.");
     case PieceShape::TrailerDiffers:
         if (note.empty())
-            note = "The piece " + name + " ends in bytes other than its length; its data was "
+            note = "The piece " + name +
+                   " ends in bytes other than its length; its data was "
                    "joined as its header announces.";
         break;
     case PieceShape::BytesAfter:
@@ -396,7 +399,8 @@ class RebuiltBeside {
                     made_.emplace_back(file.Path(), file.Identity());
                     return file;
                 },
-                {}, {}};
+                {},
+                {}};
     }
 
   private:
@@ -435,7 +439,7 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     // when no checksum file could tell.
     const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
     ProgressPasses passes(progress, planned ? static_cast<std::uint64_t>(plan.Index.FileSize)
-                                        : RecordedLength(IndexPath));
+                                            : RecordedLength(IndexPath));
     if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
         try {
             WriteJoined(plan, OutputFolder, passes.Next(1), options);
@@ -477,17 +481,15 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
         if (!ReadJoinPlan(IndexPath, plan, Message, options.CodePage, rebuilt) ||
             !WriteJoinedFile(plan, OutputFolder, Message, passes.Next(1), options))
             return false;
-        const bool index = std::any_of(verdict.Rebuilt.begin(), verdict.Rebuilt.end(),
-                                       [&](const RebuiltFile& file) {
-                                           return file.Final.filename() == IndexPath.filename();
-                                       });
-        const std::size_t pieces = static_cast<std::size_t>(std::count_if(
-            verdict.Files.begin(), verdict.Files.end(), [](const JudgedFile& file) {
+        const bool index = std::any_of(
+            verdict.Rebuilt.begin(), verdict.Rebuilt.end(),
+            [&](const RebuiltFile& file) { return file.Final.filename() == IndexPath.filename(); });
+        const std::size_t pieces = static_cast<std::size_t>(
+            std::count_if(verdict.Files.begin(), verdict.Files.end(), [](const JudgedFile& file) {
                 return file.Kind == JudgedFile::Role::Piece && file.State != Found::Intact &&
                        file.Rebuildable;
             }));
-        if ((pieces > 0 || index) && options.Notice)
-            options.Notice(RebuiltMessage(pieces, index));
+        if ((pieces > 0 || index) && options.Notice) options.Notice(RebuiltMessage(pieces, index));
         if (Plan) *Plan = std::move(plan);
         return true;
     } catch (const std::exception& error) {

@@ -28,7 +28,8 @@ std::string TagOf(const std::string& name) {
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // The journal lists each set-aside file's name, its final name and the identity of the new file
@@ -236,8 +237,8 @@ std::size_t Replacement::LeftByKilledRuns(const fs::path& folder) {
     std::size_t count = 0;
     for (const auto& [tag, files] : RunFiles(folder, {}))
         if (!RunLock::Held(folder, tag))
-            count += static_cast<std::size_t>(std::count_if(
-                files.begin(), files.end(), [](const fs::path& file) {
+            count += static_cast<std::size_t>(
+                std::count_if(files.begin(), files.end(), [](const fs::path& file) {
                     return !EndsWith(DisplayPath(file.filename()), ".lock");
                 }));
     return count;

@@ -37,7 +37,7 @@ using UniqueRegistryKey = UniqueHandle<ClosedBy<HKEY, &RegCloseKey>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {
-public:
+  public:
     explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
@@ -46,14 +46,14 @@ public:
     }
     HDC Get() const noexcept { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // Selects an object into a DC and puts the previous one back at the end of the scope.
 class SelectScope {
-public:
+  public:
     SelectScope(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
     SelectScope(const SelectScope&) = delete;
     SelectScope& operator=(const SelectScope&) = delete;
@@ -61,14 +61,14 @@ public:
         if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };
 
 // Text drawn transparently in one colour for the scope; the DC's mode and colour come back after.
 class TextLookScope {
-public:
+  public:
     TextLookScope(HDC dc, COLORREF color) noexcept
         : dc_(dc), mode_(SetBkMode(dc, TRANSPARENT)), color_(SetTextColor(dc, color)) {}
     TextLookScope(const TextLookScope&) = delete;
@@ -78,7 +78,7 @@ public:
         SetBkMode(dc_, mode_);
     }
 
-private:
+  private:
     HDC dc_;
     int mode_;
     COLORREF color_;
@@ -86,7 +86,7 @@ private:
 
 // Saves the DC's state (clip region, origin, colours) and restores it at the end of the scope.
 class SavedDcState {
-public:
+  public:
     explicit SavedDcState(HDC dc) noexcept : dc_(dc), saved_(SaveDC(dc)) {}
     SavedDcState(const SavedDcState&) = delete;
     SavedDcState& operator=(const SavedDcState&) = delete;
@@ -94,7 +94,7 @@ public:
         if (saved_ != 0) RestoreDC(dc_, saved_);
     }
 
-private:
+  private:
     HDC dc_;
     int saved_;
 };
@@ -102,7 +102,7 @@ private:
 // The body of a WM_PAINT handler: BeginPaint, an off-screen bitmap of the client size to draw
 // into, and at the end one blit to the window and EndPaint. Use it only inside WM_PAINT.
 class BufferedPaint {
-public:
+  public:
     explicit BufferedPaint(HWND window) noexcept;
     BufferedPaint(const BufferedPaint&) = delete;
     BufferedPaint& operator=(const BufferedPaint&) = delete;
@@ -113,7 +113,7 @@ public:
     int Width() const noexcept { return width_; }
     int Height() const noexcept { return height_; }
 
-private:
+  private:
     HWND window_;
     PAINTSTRUCT paint_{};
     int width_ = 0;

@@ -139,8 +139,8 @@ void CheckRoom(const std::filesystem::path& folder, std::uint64_t total, std::ui
                       std::to_string(room.LargestFile) +
                       " bytes (FAT); nothing was written. Choose a folder on another disk.");
     if (total > room.Free)
-        throw Failure(what + " needs " + std::to_string(total) + " bytes on the disk of " +
-                      where + ", but " + std::to_string(room.Free) +
+        throw Failure(what + " needs " + std::to_string(total) + " bytes on the disk of " + where +
+                      ", but " + std::to_string(room.Free) +
                       " are free; nothing was written. Free some space or choose another "
                       "folder.");
 }

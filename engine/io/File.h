@@ -119,7 +119,7 @@ class File {
     std::filesystem::path path_;
     std::filesystem::path shown_;
     std::shared_ptr<RunLock> lock_; // held while the file is written under the run's name
-    std::uint64_t writtenBack_ = 0;  // how far the system was asked to write it to the disk
+    std::uint64_t writtenBack_ = 0; // how far the system was asked to write it to the disk
     std::shared_ptr<JobQueue> flusher_;
     bool stoppable_ = false;
 };
@@ -184,8 +184,8 @@ std::string ReadSmallFile(const std::filesystem::path& path, const char* what);
 // their sizes here (on Windows each opening costs a round trip to the system).
 struct FolderEntry {
     std::filesystem::path::string_type Name; // without the folder: no path is parsed per entry
-    EntryKind Kind = EntryKind::Other;         // as KindOf tells it
-    std::uint64_t Size = 0;                    // a regular file's; 0 for the other kinds
+    EntryKind Kind = EntryKind::Other;       // as KindOf tells it
+    std::uint64_t Size = 0;                  // a regular file's; 0 for the other kinds
 };
 // The entries of a folder (an empty path is the current one); a folder that cannot be listed is a
 // failure naming it, never an empty folder.

@@ -8,13 +8,13 @@
 #include "io/Stop.h"
 
 #include <algorithm>
-#include <memory>
-#include <string_view>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -289,7 +289,8 @@ std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) {
         if (::fstatat(::dirfd(listing.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         listed.Kind = KindOfMode(where / name, info.st_mode);
-        if (listed.Kind == EntryKind::Regular) listed.Size = static_cast<std::uint64_t>(info.st_size);
+        if (listed.Kind == EntryKind::Regular)
+            listed.Size = static_cast<std::uint64_t>(info.st_size);
         entries.push_back(std::move(listed));
         errno = 0;
     }
@@ -340,7 +341,8 @@ void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedNam
         }
         return;
     }
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Throw("write in the folder", folder, errno);
     const bool flushed = !FaultStrikes(FaultPoint::Flush) && ::syncfs(fd) == 0;
     const int error = errno;
@@ -350,7 +352,8 @@ void FlushFiles(const std::filesystem::path& folder, const std::vector<StagedNam
 }
 
 void FlushFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) Throw("write in the folder", folder, errno);
     // Some file systems cannot (EINVAL).
     const bool flushed = FaultStrikes(FaultPoint::Flush) ? (errno = EIO, false)
@@ -436,8 +439,8 @@ RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t ha
     : folder_(std::move(folder)), path_(folder_ / FileName(tag)), tag_(std::move(tag)),
       handle_(handle), shared_(shared) {}
 
-std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
-                                        const std::string& tag, bool shared) {
+std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder, const std::string& tag,
+                                        bool shared) {
     const std::filesystem::path path = folder / FileName(tag);
     for (unsigned attempt = 0;; ++attempt) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);

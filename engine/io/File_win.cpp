@@ -370,8 +370,8 @@ RunLock::RunLock(std::filesystem::path folder, std::string tag, std::intptr_t ha
     : folder_(std::move(folder)), path_(folder_ / FileName(tag)), tag_(std::move(tag)),
       handle_(handle), shared_(shared) {}
 
-std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder,
-                                        const std::string& tag, bool shared) {
+std::unique_ptr<RunLock> RunLock::Claim(const std::filesystem::path& folder, const std::string& tag,
+                                        bool shared) {
     const std::filesystem::path path = folder / FileName(tag);
     // Readers share the file with each other (and its removal, which the last one's close does);
     // a writer shares it with nobody.

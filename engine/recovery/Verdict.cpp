@@ -56,7 +56,6 @@ std::optional<std::uint64_t> ReadPiece(const fs::path& path, std::string& hex, H
     return length;
 }
 
-
 // Whether `name` is NAME.<digits>, a piece of the split of NAME.
 bool LooksLikePiece(const std::string& name, const std::string& source) {
     if (name.size() <= source.size() + 1 || name.compare(0, source.size(), source) != 0 ||
@@ -152,8 +151,7 @@ class Judge {
     JudgedFile FromRecovery(const RecoveryStatus::Entry& entry, Role role) const {
         JudgedFile judged{entry.Name, role, Found::Intact, false, {}};
         if (entry.State != ProtectedState::Intact) {
-            judged.State =
-                entry.State == ProtectedState::Damaged ? Found::Damaged : Found::Missing;
+            judged.State = entry.State == ProtectedState::Damaged ? Found::Damaged : Found::Missing;
             judged.Rebuildable = v_.Recovery.Repairable;
         }
         if (!entry.FoundIn.empty())
@@ -247,7 +245,8 @@ class Judge {
             const auto line = list_ ? list_->find(name) : ChecksumList::const_iterator();
             const bool hasLine = list_ && line != list_->end();
             if (!entry && judged.State == Found::Intact && !hasLine) judged.State = Found::Unknown;
-            if (list_ && !hasLine) checksumProblems_.push_back("it has no line for \"" + name + "\"");
+            if (list_ && !hasLine)
+                checksumProblems_.push_back("it has no line for \"" + name + "\"");
             std::optional<std::uint64_t> length;
             if (Whole(judged)) {
                 std::string hex;

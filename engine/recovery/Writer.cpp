@@ -46,7 +46,7 @@ std::uint64_t ChooseSliceSize(const std::vector<Protected>& files, std::uint64_t
         const std::uint64_t count = TotalSlices(files, requested);
         if (count > kMaxInputSlices)
             throw Failure("This slice size makes " + std::to_string(count) +
-                              " slices; at most 32,768 are possible. Choose a larger one.");
+                          " slices; at most 32,768 are possible. Choose a larger one.");
         return requested;
     }
     std::uint64_t total = 0, longest = 4;
@@ -139,9 +139,8 @@ struct Volume {
 };
 
 // `perFile` slices a file, the remainder in the last; with none, 1, 2, 4, ... a file.
-std::vector<Volume> PlanVolumes(const fs::path& base, std::uint32_t recovery,
-                                std::uint64_t perFile, std::uint64_t sliceSize,
-                                std::uint64_t setSize) {
+std::vector<Volume> PlanVolumes(const fs::path& base, std::uint32_t recovery, std::uint64_t perFile,
+                                std::uint64_t sliceSize, std::uint64_t setSize) {
     std::vector<Volume> volumes;
     std::uint32_t largest = 0;
     for (std::uint64_t first = 0, size = perFile ? perFile : 1; first < recovery;
@@ -268,8 +267,7 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
                    EncodeFileDescription({file.id, {}, {}, 0, file.input->Name}).size() + 16 +
                    20 * SliceCount(file.length, sliceSize);
 
-    std::vector<Volume> volumes =
-        PlanVolumes(baseName, recovery, plan.perFile, sliceSize, setSize);
+    std::vector<Volume> volumes = PlanVolumes(baseName, recovery, plan.perFile, sliceSize, setSize);
     std::vector<fs::path> written{RecoveryIndexName(baseName)};
     std::vector<File> outputs;
     outputs.push_back(create(written.front()));

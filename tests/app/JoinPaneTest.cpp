@@ -23,7 +23,7 @@ using tk::MsgIcon;
 using tk::MsgResult;
 
 class JoinPane : public AppTest {
-protected:
+  protected:
     // Splits `name` (30 bytes) into pieces of 10 beside it, with or without the checksum file
     // NAME.xxh128; returns the index's path.
     std::wstring Prepared(const std::wstring& name = L"report.doc", bool checksums = false) {
@@ -392,9 +392,9 @@ TEST_F(JoinPane, CheckSaysTheVerdictAndRebuildsAMissingPieceInPlace) {
     messages.calls.clear();
     messages.answers = {MsgResult::Yes};
     Press(form->cmdCheck);
-    EXPECT_EQ(Said(), (std::vector<std::wstring>{
-                          verdict, L"1 piece was rebuilt from the recovery data.\n"
-                                   L"All 3 pieces are intact and checked."}));
+    EXPECT_EQ(Said(),
+              (std::vector<std::wstring>{verdict, L"1 piece was rebuilt from the recovery data.\n"
+                                                  L"All 3 pieces are intact and checked."}));
     EXPECT_EQ(Read(source + L".001"), piece);
 
     messages.calls.clear();
@@ -553,7 +553,8 @@ TEST_F(JoinPane, DeletionRemovesThePiecesWhereTheJoinFoundThem) {
     // Pieces moved beside an index in another folder: the join finds them there.
     const std::wstring index = Prepared();
     const std::wstring moved = Subfolder(L"moved") + L"\\";
-    for (const wchar_t* name : {L"report.doc.tpl", L"report.doc.000", L"report.doc.001", L"report.doc.002"})
+    for (const wchar_t* name :
+         {L"report.doc.tpl", L"report.doc.000", L"report.doc.001", L"report.doc.002"})
         std::filesystem::rename(folder + name, moved + name);
     Write(L"report.doc.tpl", "an index of another split"); // nothing may touch this one
     std::filesystem::remove(source);

@@ -1,10 +1,10 @@
+#include "Cli.h"
 #include "../engine/FaultSweep.h"
 #include "../engine/TempDir.h"
-#include "Cli.h"
 #include "Interrupt.h"
-#include "io/FaultHook.h"
 #include "engine/Split.h"
 #include "formats/Formats.h"
+#include "io/FaultHook.h"
 #include "kit/SelfJoinKit.h"
 
 #include <gtest/gtest.h>
@@ -219,7 +219,9 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
     ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "4000", "--recovery", "15", "-q"}), 0);
     const auto damage = [&] { test::WriteBytes(dir / "r.bin.004", {1, 2, 3}); };
     EXPECT_GT(test::SweepFaults(dir, dir / "r.bin.tpl", damage,
-                                [&] { return Run({"repair", U8(dir / "r.bin.tpl")}) == 0; }),
+                                [&] {
+                                    return Run({"repair", U8(dir / "r.bin.tpl")}) == 0;
+                                }),
               3);
     // A split without recovery data leaves no recovery files of the one before.
     ASSERT_EQ(Run({"split", U8(dir / "r.bin"), "--size", "4000", "-q"}), 0) << err.str();
@@ -402,8 +404,7 @@ TEST_F(CliTest, AJoinReplacesAnExistingFileOnlyWithForce) {
     test::WriteBytes(dir / "r.bin", test::Bytes{1, 2});
     std::filesystem::permissions(dir / "r.bin", std::filesystem::perms(0600));
     EXPECT_EQ(Run({"join", U8(dir / "r.bin.tpl")}), 1);
-    EXPECT_NE(err.str().find("already exists; nothing was joined. Add --force"),
-              std::string::npos)
+    EXPECT_NE(err.str().find("already exists; nothing was joined. Add --force"), std::string::npos)
         << err.str();
     EXPECT_EQ(test::ReadBytes(dir / "r.bin"), (test::Bytes{1, 2}));
     EXPECT_EQ(Run({"join", U8(dir / "r.bin.tpl"), "--force"}), 0) << err.str();
@@ -481,7 +482,7 @@ TEST_F(CliTest, HelpListsEveryOptionAndVersionGoesToStdout) {
 
 TEST_F(CliTest, SizesInGnuSplitsForms) {
     const std::pair<const char*, std::uint64_t> forms[] = {
-        {"3000", 3000},  {"3K", 3072},     {"3KiB", 3072},   {"3KB", 3000}, {"3k", 3072},
+        {"3000", 3000},  {"3K", 3072},     {"3KiB", 3072},    {"3KB", 3000},   {"3k", 3072},
         {"1M", 1 << 20}, {"1MB", 1000000}, {"1MiB", 1 << 20}, {"1m", 1 << 20}, {"5b", 2560}};
     test::WriteBytes(dir / "s.bin", test::RandomBytes(2200000, 3));
     for (const auto& [form, bytes] : forms) {
@@ -552,8 +553,8 @@ using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
 
 // What the system starts, in the process, on a thread of its own for each console event.
 LPTHREAD_START_ROUTINE ControlRoutine() {
-    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CtrlRoutine")));
+    return reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CtrlRoutine")));
 }
 #endif
 
@@ -728,8 +729,8 @@ TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
              ASSERT_EQ(Run({"split", source, "--size", "10000", "--recovery", "20", "-q"}), 0);
              test::WriteBytes(dir / "d.bin", newer);
          },
-         {"split", source, "--size", "7000", "--recovery", "30", "--slice-size", "4000", "--self-join",
-          "-q"}},
+         {"split", source, "--size", "7000", "--recovery", "30", "--slice-size", "4000",
+          "--self-join", "-q"}},
         {[&] {
              fresh(older);
              ASSERT_EQ(Run({"split", source, "--size", "10000", "-q"}), 0);
@@ -808,8 +809,8 @@ TEST_F(CliTest, AClosedConsoleEndsTheToolWith143AndNothingLeft) {
     self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
     const auto program = std::filesystem::path(self).parent_path() / ZENDRA_CLI_PROGRAM;
     test::WriteBytes(dir / "big.bin", test::RandomBytes(32 << 20, 6));
-    std::wstring line = L"\"" + program.wstring() + L"\" split \"" + (dir / "big.bin").wstring() +
-                        L"\" --size 1M";
+    std::wstring line =
+        L"\"" + program.wstring() + L"\" split \"" + (dir / "big.bin").wstring() + L"\" --size 1M";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};
@@ -867,9 +868,9 @@ TEST_F(CliTest, WhatAKilledRunLeftIsRemovedByTheNext) {
     EXPECT_NE(err.str().find("Removed 2 temporary files left by an interrupted split or join"),
               std::string::npos)
         << err.str();
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"big.bin", "big.bin.000", "big.bin.001",
-                                                     "big.bin.002", "big.bin.003", "big.bin.tpl",
-                                                     "big.bin.xxh128"}));
+    EXPECT_EQ(dir.Names(),
+              (std::vector<std::string>{"big.bin", "big.bin.000", "big.bin.001", "big.bin.002",
+                                        "big.bin.003", "big.bin.tpl", "big.bin.xxh128"}));
 }
 #endif
 

@@ -1,3 +1,4 @@
+#include "parts/Parts.h"
 #include "../engine/FaultSweep.h"
 #include "../engine/TempDir.h"
 #include "base/Failure.h"
@@ -7,7 +8,6 @@
 #include "io/FaultHook.h"
 #include "parts/JoinRequest.h"
 #include "parts/PartNaming.h"
-#include "parts/Parts.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +47,8 @@ TEST(PartNamingTest, RunsFollowWhicheverNamingTheFilesShow) {
     const struct {
         const char* picked;
         std::set<PathText> present;
-        std::size_t length;  // of the run read, or 0 for a problem
-        const char* last;    // its last name, the problem's start, or the missing first part
+        std::size_t length; // of the run read, or 0 for a problem
+        const char* last;   // its last name, the problem's start, or the missing first part
         bool missingFirst;
     } cases[] = {
         {"d.yz", names({"d.yy", "d.za", "d.zaaa"}), 2, "d.aa", true}, // "za" or "zaaa" next
@@ -57,7 +57,7 @@ TEST(PartNamingTest, RunsFollowWhicheverNamingTheFilesShow) {
         {"xab", names({"xac"}), 2, "xaa", true},
         {"b200", names({"b199", "b200", "b201"}), 3, "b000", true}, // FROM 199 needs --first
         {"n.00.bin", names({"n.00.bin", "n.01.bin"}), 2, "n.01.bin", false},
-        {"movieab", names({"movieaa", "movieac"}), 3, "movieac", false}, // not hex "eab"
+        {"movieab", names({"movieaa", "movieac"}), 3, "movieac", false},    // not hex "eab"
         {"data.002", names({"data.003", "datb.002"}), 2, "data.001", true}, // no "dat?.002"
         {"e 02.mkv.00.p", names({"e 01.mkv.00.p", "e 02.mkv.01.p"}), 2, "e 02.mkv.01.p", false},
         {"u.1a", names({"u.00", "u.01", "u.0a", "u.0b", "u.0c", "u.0d", "u.0e", "u.0f", "u.10",

@@ -1,11 +1,11 @@
 // The set's verdict as known answers: each file's state from the evidence that covers it, the
 // set's outcome, and what a repair then leaves (the set whole, or nothing written).
+#include "recovery/Verdict.h"
 #include "RecoveryTestKit.h"
 #include "engine/Repair.h"
 #include "engine/Split.h"
 #include "formats/Formats.h"
 #include "recovery/Packets.h"
-#include "recovery/Verdict.h"
 
 #include <gtest/gtest.h>
 
@@ -69,35 +69,48 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
         const char* problem; // in one of the verdict's problems
     } cases[] = {
         {"intact", [](const TempDir&) {}, {}, SetOutcome::Intact, ""},
-        {"a piece missing", [](const TempDir& d) { fs::remove(d / "r.bin.004"); },
-         {{"r.bin.004", "missing+"}}, SetOutcome::Repairable, ""},
+        {"a piece missing",
+         [](const TempDir& d) { fs::remove(d / "r.bin.004"); },
+         {{"r.bin.004", "missing+"}},
+         SetOutcome::Repairable,
+         ""},
         {"the index and a piece damaged",
          [](const TempDir& d) {
              fs::resize_file(d / "r.bin.tpl", 3);
              fs::resize_file(d / "r.bin.002", 100);
          },
-         {{"r.bin.tpl", "damaged+"}, {"r.bin.002", "damaged+"}}, SetOutcome::Repairable, ""},
+         {{"r.bin.tpl", "damaged+"}, {"r.bin.002", "damaged+"}},
+         SetOutcome::Repairable,
+         ""},
         {"a checksum line changed, then that piece lost",
          [](const TempDir& d) {
              ChangeChecksumLine(d, "r.bin.003");
              fs::remove(d / "r.bin.003");
          },
-         {{"r.bin.003", "missing+"}, {"r.bin.xxh128", "damaged"}}, SetOutcome::NotRepairable,
+         {{"r.bin.003", "missing+"}, {"r.bin.xxh128", "damaged"}},
+         SetOutcome::NotRepairable,
          "its line for \"r.bin.003\" does not match the piece the recovery data rebuilds"},
         {"a checksum line changed for an intact piece",
          [](const TempDir& d) { ChangeChecksumLine(d, "r.bin.006"); },
-         {{"r.bin.xxh128", "damaged"}}, SetOutcome::NotRepairable,
+         {{"r.bin.xxh128", "damaged"}},
+         SetOutcome::NotRepairable,
          "The checksum file \"r.bin.xxh128\" is damaged"},
         {"the checksum file garbled",
-         [](const TempDir& d) { test::WriteBytes(d / "r.bin.xxh128", {'x', '\n'}); },
-         {{"r.bin.xxh128", "damaged"}}, SetOutcome::NotRepairable, "is damaged"},
+         [](const TempDir& d) {
+             test::WriteBytes(d / "r.bin.xxh128", {'x', '\n'});
+         },
+         {{"r.bin.xxh128", "damaged"}},
+         SetOutcome::NotRepairable,
+         "is damaged"},
         {"the index's piece count lowered",
          [](const TempDir& d) {
              SplitIndex record = *DecodeIndex(test::ReadBytes(d / "r.bin.tpl"));
              record.PieceCount = 9;
              test::WriteBytes(d / "r.bin.tpl", EncodeIndex(record));
          },
-         {{"r.bin.tpl", "damaged+"}}, SetOutcome::Repairable, ""},
+         {{"r.bin.tpl", "damaged+"}},
+         SetOutcome::Repairable,
+         ""},
         {"the index's piece count lowered, no recovery data",
          [](const TempDir& d) {
              for (const auto& name : d.Names())
@@ -106,7 +119,8 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
              record.PieceCount = 9;
              test::WriteBytes(d / "r.bin.tpl", EncodeIndex(record));
          },
-         {{"r.bin.tpl", "damaged"}}, SetOutcome::NotRepairable,
+         {{"r.bin.tpl", "damaged"}},
+         SetOutcome::NotRepairable,
          "it records 40000 bytes, its pieces hold 36000"},
         {"too many pieces lost",
          [](const TempDir& d) {
@@ -114,7 +128,8 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
                  fs::remove(d / name);
          },
          {{"r.bin.001", "missing"}, {"r.bin.002", "missing"}, {"r.bin.005", "missing"}},
-         SetOutcome::NotRepairable, "more recovery slices are needed"},
+         SetOutcome::NotRepairable,
+         "more recovery slices are needed"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -124,14 +139,15 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
         // never back, one whole, at its end only with the last report.
         std::uint64_t last = 0, whole = 0, reports = 0, atEnd = 0;
         bool steady = true;
-        const SetVerdict v = JudgeSet(dir / "r.bin.tpl", [&](std::uint64_t done, std::uint64_t total) {
-            if (whole == 0) whole = total;
-            steady = steady && done >= last && total == whole && done <= total;
-            last = done;
-            ++reports;
-            if (done == total && atEnd == 0) atEnd = reports;
-            return true;
-        });
+        const SetVerdict v =
+            JudgeSet(dir / "r.bin.tpl", [&](std::uint64_t done, std::uint64_t total) {
+                if (whole == 0) whole = total;
+                steady = steady && done >= last && total == whole && done <= total;
+                last = done;
+                ++reports;
+                if (done == total && atEnd == 0) atEnd = reports;
+                return true;
+            });
         EXPECT_TRUE(steady) << c.what << ": the count went back or past its end";
         EXPECT_TRUE(atEnd == 0 || atEnd == reports) << c.what << ": at its end too soon";
         std::map<std::string, std::string> notIntact;
