@@ -409,14 +409,15 @@ TEST_F(SplitTest, WhatAKilledRunSetAsideIsPutBack) {
 }
 
 #ifndef _WIN32
-// A split killed at each of its renames, over nothing and over an older split: the next command (a
-// join, which mends the folder before it reads) finds the older files whole, and nothing of a
-// first split; nothing of the killed run is left.
-TEST_F(SplitTest, ASplitKilledAtEachRenameIsMendedByTheNextCommand) {
+// A split killed at each of its renames and removals, over nothing and over an older split of
+// more pieces: the next command (a join, which mends the folder before it reads) finds the older
+// set whole (or nothing, for a first split) when the kill came before the commit point, and the
+// new set whole after it, never the older surplus piece beside the new set; nothing of the
+// killed run is left.
+TEST_F(SplitTest, ASplitKilledAtEachRenameOrRemovalIsMendedByTheNextCommand) {
     const Bytes older = test::RandomBytes(3000, 1), newer = test::RandomBytes(2500, 2);
     for (const bool first : {true, false}) {
-        unsigned killed = 0;
-        for (unsigned nth = 1;; ++nth) {
+        const auto prepare = [&] {
             for (const std::string& name : dir.Names())
                 std::filesystem::remove(dir / name);
             std::string message;
@@ -424,28 +425,50 @@ TEST_F(SplitTest, ASplitKilledAtEachRenameIsMendedByTheNextCommand) {
             if (!first) {
                 ASSERT_TRUE(SplitToPieces(source, 0, message, 1000)) << message;
             }
-            const auto names = dir.Names();
             test::WriteBytes(source, newer);
-            const pid_t child = fork();
-            if (child == 0) {
-                ArmFault(FaultPoint::Rename, nth, [] { std::raise(SIGKILL); });
-                _exit(SplitToPieces(source, 0, message, 700) ? 0 : 1);
+        };
+        prepare();
+        std::string message;
+        ASSERT_TRUE(SplitToPieces(source, 0, message, 1300)) << message;
+        const auto newerNames = dir.Names();
+        for (const FaultPoint point : {FaultPoint::Rename, FaultPoint::Remove}) {
+            unsigned killed = 0, done = 0;
+            for (unsigned nth = 1;; ++nth) {
+                prepare();
+                const auto olderNames = dir.Names();
+                const pid_t child = fork();
+                if (child == 0) {
+                    ArmFault(point, nth, [] { std::raise(SIGKILL); });
+                    _exit(SplitToPieces(source, 0, message, 1300) ? 0 : 1);
+                }
+                int status = 0;
+                ASSERT_EQ(waitpid(child, &status, 0), child);
+                if (!WIFSIGNALED(status)) break; // past the last one
+                ++killed;
+                TempDir out;
+                const bool joined = JoinPieces(IndexName(source), out.Folder(), message);
+                const std::string where = (point == FaultPoint::Rename ? "killed at rename "
+                                                                       : "killed at removal ") +
+                                          std::to_string(nth);
+                if (dir.Names() == newerNames) {
+                    ++done;
+                    ASSERT_TRUE(joined) << where << ": " << message;
+                    EXPECT_EQ(test::ReadBytes(out / "data.bin"), newer) << where;
+                    continue;
+                }
+                EXPECT_EQ(dir.Names(), olderNames) << where;
+                if (first) {
+                    EXPECT_FALSE(joined) << where;
+                } else {
+                    ASSERT_TRUE(joined) << where << ": " << message;
+                    EXPECT_EQ(test::ReadBytes(out / "data.bin"), older) << where;
+                }
             }
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            if (!WIFSIGNALED(status)) break; // past the last rename
-            ++killed;
-            TempDir out;
-            const bool joined = JoinPieces(IndexName(source), out.Folder(), message);
-            EXPECT_EQ(dir.Names(), names) << "killed at rename " << nth;
-            if (first) {
-                EXPECT_FALSE(joined) << "killed at rename " << nth;
-            } else {
-                ASSERT_TRUE(joined) << message;
-                EXPECT_EQ(test::ReadBytes(out / "data.bin"), older) << "killed at rename " << nth;
+            EXPECT_GT(killed, point == FaultPoint::Rename ? 3u : 0u);
+            if (point == FaultPoint::Remove && !first) {
+                EXPECT_GT(done, 0u) << "a kill past the commit point";
             }
         }
-        EXPECT_GT(killed, 5u);
     }
 }
 #endif
