@@ -10,6 +10,7 @@
 #include "ProgressText.h"
 #include "base/Utf8.h"
 #include "engine/Repair.h"
+#include "engine/SetReading.h"
 #include "formats/Formats.h"
 #include "parts/JoinRequest.h"
 #include "recovery/Verdict.h"
@@ -52,8 +53,12 @@ void Form1::cmdCheck_Click() {
     std::optional<PartsPlan> parts;
     std::optional<PartsVerdict> partsVerdict;
     std::optional<SetVerdict> verdict;
+    std::wstring mended; // what a killed run had left, put right before the set is read
+    const Notice notice = [&](const std::string& line) { mended += L"\n" + WideFromUtf8(line); };
     const WorkEnd end = RunWork(L"Checking...", [&](const Progress& progress) {
         return Failing(message, [&] {
+            // A re-split killed mid-commit has set the older set aside: it is checked once back.
+            Replacement::MendFolder(picked.parent_path(), notice);
             // One of Zendra's pieces with its index beside it is checked through the index.
             if (IsIndexName(picked)) {
                 index = picked;
@@ -61,18 +66,21 @@ void Form1::cmdCheck_Click() {
                 parts = ReadPartsPlan(PickedPart(picked));
                 index = parts->Index;
             }
-            if (!index.empty())
-                verdict = JudgeSet(index, progress);
-            else
+            if (index.empty()) {
                 partsVerdict = CheckPartsOf(*parts, progress);
+                return;
+            }
+            const SetReading reading(index, notice); // no run writes the set meanwhile
+            verdict = JudgeSet(index, progress);
         });
     });
     // The session ended while the work ran: nobody is left to answer.
     if (!IsLoaded()) return;
     if (end != WorkEnd::Done)
-        return Say(end == WorkEnd::Cancelled ? L"The check was cancelled." : WideFromUtf8(message));
-    if (partsVerdict) return Say(PartsCheckText(*parts, *partsVerdict));
-    const std::wstring text = VerdictText(*verdict);
+        return Say((end == WorkEnd::Cancelled ? L"The check was cancelled." : WideFromUtf8(message)) +
+                   mended);
+    if (partsVerdict) return Say(PartsCheckText(*parts, *partsVerdict) + mended);
+    const std::wstring text = VerdictText(*verdict) + mended;
     const std::wstring question = RebuildQuestion(*verdict);
     if (question.empty()) return Say(text);
     if (Ask(text + L"\n\n" + question, tk::MsgDefault::Second) == tk::MsgResult::Yes)

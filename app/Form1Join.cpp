@@ -59,8 +59,11 @@ void Form1::cmdJoin_Click() {
     std::string message;
     std::optional<PlannedJoin> join;
     const auto failing = [&](const std::function<void()>& step) { return Failing(message, step); };
+    // What was mended first and what was rebuilt from the recovery data, said after the result.
+    std::wstring told;
+    const Notice notice = [&](const std::string& line) { told += L"\n" + WideFromUtf8(line); };
     WorkEnd end = RunWork(L"Joining...", [&](const Progress&) {
-        return failing([&] { join.emplace(request); });
+        return failing([&] { join.emplace(request, notice); });
     });
     // The session ended while the work ran: the windows are gone, nobody is left to answer.
     if (!IsLoaded()) return;
@@ -68,8 +71,6 @@ void Form1::cmdJoin_Click() {
         return Say(WideFromUtf8(NameNeededMessage) +
                    L" Rename the parts after the file they make (NAME.aa, NAME.ab, ...) and join "
                    L"again.");
-    std::wstring rebuilt; // from the recovery data, said as a second line
-    const Notice notice = [&](const std::string& line) { rebuilt += L"\n" + WideFromUtf8(line); };
     if (end == WorkEnd::Done) {
         // Asked before a byte is written: the file there may be the original itself.
         const bool replace = join->OutputExists();
@@ -83,7 +84,8 @@ void Form1::cmdJoin_Click() {
     }
     // A cancelled join has removed its temporary file; an existing output was never touched.
     if (end != WorkEnd::Done)
-        return Say(end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message));
+        return Say((end == WorkEnd::Cancelled ? L"The join was cancelled." : WideFromUtf8(message)) +
+                   told);
     // What the set is, named by the engine: for another tool's parts the parts alone, never a
     // check file (it may hold the joined file's hash).
     joinedFiles_ = join->ThroughIndex() ? SetFiles(join->Index(), join->IndexPlan())
@@ -91,7 +93,7 @@ void Form1::cmdJoin_Click() {
     joinedOutput_ = join->Output();
     // The tool's own sentence on what could not be checked, as the box's second line.
     const std::string note = join->ThroughIndex() ? std::string() : join->Parts().Note;
-    Say(L"Successfully joined!" + (note.empty() ? L"" : L"\n" + WideFromUtf8(note)) + rebuilt);
+    Say(L"Successfully joined!" + (note.empty() ? L"" : L"\n" + WideFromUtf8(note)) + told);
     if (ReadsAsOne(Option(L"DelSplit"))) DelSplittedConfirm();
 }
 

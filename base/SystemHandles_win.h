@@ -1,5 +1,5 @@
-// Owners of the Windows objects that are not kernel handles: a CryptoAPI provider and hash, and a
-// COM interface. Windows only.
+// Owners of the Windows objects that are not kernel handles: a folder listing, a CryptoAPI provider
+// and hash, and a COM interface. Windows only.
 #pragma once
 
 #include "base/UniqueHandle.h"
@@ -9,6 +9,14 @@
 #include <wincrypt.h>
 
 namespace zendra {
+
+// A listing from FindFirstFile, which fails as INVALID_HANDLE_VALUE, not null.
+struct FindTraits {
+    using Handle = HANDLE;
+    static void Close(HANDLE find) noexcept { FindClose(find); }
+    static HANDLE Failed() noexcept { return INVALID_HANDLE_VALUE; }
+};
+using UniqueFind = UniqueHandle<FindTraits>;
 
 struct CryptoProviderTraits {
     using Handle = HCRYPTPROV;

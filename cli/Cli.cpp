@@ -348,9 +348,7 @@ int Join(const Options& options, std::ostream& out, std::ostream& err, bool show
             "--name, --first and --last go with a part of another tool's set, not with an index");
     if (options.output) request.OutputFolder = Absolute(*options.output);
     request.CodePage = CodePageOf(options);
-    // What a killed run left beside what was picked is put right before it is read.
-    Replacement::MendFolder(request.Picked.parent_path(), Telling(err, options));
-    PlannedJoin join(request);
+    PlannedJoin join(request, Telling(err, options));
     if (join.NeedsName())
         return Failed(err, std::string(NameNeededMessage) + " Give it with --name NAME.");
     if (const std::string problem = OutputProblem(join, options.force); !problem.empty())

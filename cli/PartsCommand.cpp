@@ -6,6 +6,7 @@
 #include "kit/SelfJoinKit.h"
 #include "parts/PartNaming.h"
 
+#include <unordered_set>
 #include <vector>
 
 namespace zendra {
@@ -59,7 +60,13 @@ std::string OutputProblem(const PlannedJoin& join, bool force) {
 }
 
 int PartsInfo(const JoinRequest& request, std::ostream& out, std::ostream& err) {
-    const auto exists = [](const PathText& name) { return KindOf(name) != EntryKind::Missing; };
+    // Looked up in one listing of the folder, as the plan does: no file is asked about by name.
+    std::unordered_set<PathText> present;
+    const PathText& picked = request.Picked.native();
+    const PathText folder = picked.substr(0, picked.size() - request.Picked.filename().native().size());
+    for (const FolderEntry& entry : ListFolder(request.Picked.parent_path()))
+        present.insert(folder + entry.Name);
+    const auto exists = [&](const PathText& name) { return present.count(name) > 0; };
     const PartRun run =
         FollowParts(request.Picked.native(), exists, request.First.native(), request.Last.native());
     out << "Part:        " << DisplayPath(request.Picked) << '\n';
@@ -76,7 +83,9 @@ int PartsInfo(const JoinRequest& request, std::ostream& out, std::ostream& err) 
             << DisplayPath(fs::path(run.Names.back()).filename()) << "\"\n";
     }
     try {
-        const PlannedJoin join(request);
+        JoinRequest looking = request;
+        looking.LookOnly = true;
+        const PlannedJoin join(looking);
         if (join.ThroughIndex()) {
             out << "Zendra's pieces of the index \"" << DisplayPath(join.Index()) << "\"\n";
             return 0;

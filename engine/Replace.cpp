@@ -128,11 +128,11 @@ std::map<std::string, std::vector<fs::path>> RunFiles(const fs::path& folder,
                                                       const std::string& ownTag,
                                                       std::vector<std::string>* claims = nullptr) {
     std::map<std::string, std::vector<fs::path>> byTag;
-    for (const fs::path& entry : ListFolder(folder)) {
-        const std::string tag = TagOf(DisplayPath(entry.filename()));
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        const std::string tag = TagOf(DisplayPath(entry.Name));
         if (tag.empty() || tag == ownTag) continue;
         if (!IsClaimTag(tag))
-            byTag[tag].push_back(entry);
+            byTag[tag].push_back((folder.empty() ? fs::path(".") : folder) / entry.Name);
         else if (claims)
             claims->push_back(tag);
     }

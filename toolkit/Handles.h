@@ -2,6 +2,7 @@
 // registry key has exactly one.
 #pragma once
 
+#include "base/SystemHandles_win.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -22,10 +23,6 @@ template <typename T, auto Release> struct ClosedBy {
     using Handle = T;
     static void Close(T handle) noexcept { Release(handle); }
 };
-// A find handle fails as INVALID_HANDLE_VALUE, not null.
-struct FindTraits : ClosedBy<HANDLE, &FindClose> {
-    static HANDLE Failed() noexcept { return INVALID_HANDLE_VALUE; }
-};
 
 using UniqueWindow = UniqueHandle<ClosedBy<HWND, &DestroyWindow>>;
 using UniqueDc = UniqueHandle<ClosedBy<HDC, &DeleteDC>>; // from CreateCompatibleDC / CreateDC
@@ -35,7 +32,7 @@ using UniqueFont = UniqueHandle<ClosedBy<HFONT, &DeleteObject>>;
 using UniquePen = UniqueHandle<ClosedBy<HPEN, &DeleteObject>>;
 using UniqueRegion = UniqueHandle<ClosedBy<HRGN, &DeleteObject>>;
 using UniqueIcon = UniqueHandle<ClosedBy<HICON, &DestroyIcon>>; // from LoadImage without LR_SHARED
-using UniqueFind = UniqueHandle<FindTraits>;                    // from FindFirstFile
+using zendra::UniqueFind;                                       // from FindFirstFile
 using UniqueRegistryKey = UniqueHandle<ClosedBy<HKEY, &RegCloseKey>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.

@@ -60,20 +60,6 @@ std::string ReadSmallFile(const std::filesystem::path& path, const char* what) {
     return text;
 }
 
-std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) {
-    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
-    std::vector<std::filesystem::path> entries;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(where, error), end; !error && it != end;
-         it.increment(error))
-        entries.push_back(it->path());
-    if (error)
-        throw Failure("Cannot list the folder \"" + DisplayPath(where) +
-                          "\": " + SystemText(error) + ".",
-                      FailureKind::Io);
-    return entries;
-}
-
 void File::ReadRange(std::uint64_t offset, std::uint64_t count, const ByteSink& sink) {
     CopyBuffer buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, 1 << 20)), offset,
                       offset);

@@ -180,9 +180,16 @@ void ReleaseCachedBytes(const std::filesystem::path& path) noexcept;
 // The whole of a small file (a checksum or check file, a journal, the program the kit carries),
 // read as text: one over 64 MiB is refused, naming it as `what` ("the checksum file"), never cut.
 std::string ReadSmallFile(const std::filesystem::path& path, const char* what);
+// An entry of a folder as the listing gives it, no file opened: a plan over 100,000 parts reads
+// their sizes here (on Windows each opening costs a round trip to the system).
+struct FolderEntry {
+    std::filesystem::path::string_type Name; // without the folder: no path is parsed per entry
+    EntryKind Kind = EntryKind::Other;         // as KindOf tells it
+    std::uint64_t Size = 0;                    // a regular file's; 0 for the other kinds
+};
 // The entries of a folder (an empty path is the current one); a folder that cannot be listed is a
 // failure naming it, never an empty folder.
-std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder);
+std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder);
 // Whether this process may create and rename files in a folder.
 bool FolderWritable(const std::filesystem::path& folder);
 // Whether a file name (no folder) is longer than the folder's file system allows.

@@ -8,9 +8,12 @@
 #include "io/Stop.h"
 
 #include <algorithm>
+#include <memory>
+#include <string_view>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -250,15 +253,48 @@ void File::Close() {
     if (!handle_.Close()) Throw("write", shown_, errno);
 }
 
+namespace {
+
+// The kind of an entry whose own (not followed) mode is `mode`.
+EntryKind KindOfMode(const std::filesystem::path& path, mode_t mode) {
+    // A link to a folder counts as the folder, as on Windows, where no file can replace one.
+    struct stat info {};
+    if (S_ISLNK(mode)) // the path is made only for links
+        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EntryKind::Folder
+                                                                         : EntryKind::Link;
+    if (S_ISDIR(mode)) return EntryKind::Folder;
+    return S_ISREG(mode) ? EntryKind::Regular : EntryKind::Other;
+}
+
+} // namespace
+
 EntryKind KindOf(const std::filesystem::path& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return EntryKind::Missing;
-    // A link to a folder counts as the folder, as on Windows, where no file can replace one.
-    if (S_ISLNK(info.st_mode))
-        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EntryKind::Folder
-                                                                         : EntryKind::Link;
-    if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
-    return S_ISREG(info.st_mode) ? EntryKind::Regular : EntryKind::Other;
+    return KindOfMode(path, info.st_mode);
+}
+
+std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(where.c_str()), ::closedir);
+    if (!listing) Throw("list the folder", where, errno);
+    std::vector<FolderEntry> entries;
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry listed{std::string(name)};
+        struct stat info {};
+        // An entry gone since the listing read it is left out, as a later listing would.
+        if (::fstatat(::dirfd(listing.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        listed.Kind = KindOfMode(where / name, info.st_mode);
+        if (listed.Kind == EntryKind::Regular) listed.Size = static_cast<std::uint64_t>(info.st_size);
+        entries.push_back(std::move(listed));
+        errno = 0;
+    }
+    if (errno != 0) Throw("list the folder", where, errno);
+    return entries;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/KernelHandle_win.h"
+#include "base/SystemHandles_win.h"
 #include "base/SystemText.h"
 #include "io/FaultHook.h"
 #include "io/JobQueue.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -198,13 +200,46 @@ void File::Close() {
     if (!handle_.Close()) Throw("write", shown_, GetLastError());
 }
 
-EntryKind KindOf(const std::filesystem::path& path) {
-    const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
+namespace {
+
+EntryKind KindOfAttributes(DWORD attributes) {
     // A junction or a link to a folder cannot be replaced by a file: it counts as the folder.
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Folder;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
     return attributes & FILE_ATTRIBUTE_DEVICE ? EntryKind::Other : EntryKind::Regular;
+}
+
+} // namespace
+
+EntryKind KindOf(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(SystemName(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
+    return KindOfAttributes(attributes);
+}
+
+std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    WIN32_FIND_DATAW found{};
+    // The listing carries each entry's attributes and size: nothing is opened.
+    const UniqueFind listing(FindFirstFileW(SystemName(where / L"*").c_str(), &found));
+    std::vector<FolderEntry> entries;
+    if (!listing) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return entries; // a drive's empty top folder
+        Throw("list the folder", where, error);
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        FolderEntry listed{std::wstring(name)};
+        listed.Kind = KindOfAttributes(found.dwFileAttributes);
+        if (listed.Kind == EntryKind::Regular)
+            listed.Size = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+        entries.push_back(std::move(listed));
+    } while (FindNextFileW(listing.Get(), &found));
+    if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES)
+        Throw("list the folder", where, error);
+    return entries;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {

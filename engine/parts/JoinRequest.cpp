@@ -15,7 +15,8 @@ bool IsIndexName(const fs::path& path) {
            (extension[2] | 0x20) == 'p' && (extension[3] | 0x20) == 'l';
 }
 
-PlannedJoin::PlannedJoin(const JoinRequest& request) : request_(request) {
+PlannedJoin::PlannedJoin(const JoinRequest& request, const Notice& notice) : request_(request) {
+    if (!request.LookOnly) Replacement::MendFolder(request.Picked.parent_path(), notice);
     if (IsIndexName(request.Picked)) {
         index_ = request.Picked;
     } else {

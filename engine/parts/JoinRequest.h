@@ -4,7 +4,7 @@
 //
 //     JoinRequest request;
 //     request.Picked = picked;             // the output goes beside it unless OutputFolder
-//     PlannedJoin join(request);           // reads and checks once; throws Failure
+//     PlannedJoin join(request, notice);   // mends, reads and checks once; throws Failure
 //     if (join.NeedsName()) { ask; request.Name = answer; join = PlannedJoin(request); }
 //     if (join.OutputExists() && !ask "Replace?") return;
 //     join.Write(true, progress, notice);  // throws Failure; Kind() Cancelled on a cancel
@@ -41,13 +41,17 @@ struct JoinRequest {
     std::string LastPartHint;
     // An index written on Windows: the code page of its name (see ReadJoinPlan); 0 guesses.
     unsigned CodePage = 0;
+    // Only to look at the set (zendra-cli info): what a killed run left is not mended first.
+    bool LookOnly = false;
 };
 
 class PlannedJoin {
   public:
-    // Reads what was picked and everything it names, checking that the set is whole, once;
-    // throws Failure naming what is wrong. Nothing is written.
-    explicit PlannedJoin(const JoinRequest& request);
+    // Mends what a killed run left beside what was picked (telling `notice`: a re-split killed
+    // mid-commit has set the older pieces and index aside) unless LookOnly, then reads what was
+    // picked and everything it names, checking that the set is whole, once; throws Failure naming
+    // what is wrong. Nothing else is written.
+    explicit PlannedJoin(const JoinRequest& request, const Notice& notice = {});
 
     // Another tool's parts whose names give no name for the joined file (GNU split's prefix "x"):
     // Output() is empty and Write refuses until the request is planned again with a Name.

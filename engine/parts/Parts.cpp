@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace zendra {
@@ -191,9 +192,13 @@ PartsPlan ReadPlan(const PartsRequest& request) {
         throw Failure(notAPart + ": parts are named NAME.001, PREFIXaa, PREFIX00 and the like.");
     const PathText folder = FolderOf(picked.native());
     // The folder is listed once; every name the plan looks for is looked up in the list.
+    const std::vector<FolderEntry> listing = ListFolder(folder);
     std::vector<PathText> entries;
-    for (const fs::path& entry : ListFolder(folder))
-        entries.push_back(folder + entry.filename().native());
+    std::unordered_map<PathText, const FolderEntry*> listed;
+    for (const FolderEntry& entry : listing) {
+        entries.push_back(folder + entry.Name);
+        listed.emplace(entries.back(), &entry);
+    }
     const std::unordered_set<PathText> present(entries.begin(), entries.end());
     if (!present.count(picked.native()))
         throw Failure("Cannot find " + Quoted(picked) + "; nothing was joined.");
@@ -291,12 +296,20 @@ PartsPlan ReadPlan(const PartsRequest& request) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         PartFile file;
         file.Location = names[i];
-        // One opening per part: the kind is asked only when it cannot be read as a file.
+        // A plain file's size comes from the listing: planning opens no part (whether one is a
+        // piece after all is seen as the join reads it). Pieces are read for their data's length,
+        // and links and the like opened to tell whether they can be read as files.
         std::optional<PartRead> read;
-        try {
-            read = ReadPart(file.Location);
-        } catch (const Failure&) {
-            if (KindOf(file.Location) == EntryKind::Regular) throw;
+        const auto entry = listed.find(names[i]);
+        if (!plan.ZendraPieces && entry != listed.end() &&
+            entry->second->Kind == EntryKind::Regular) {
+            read = PartRead{entry->second->Size, std::nullopt};
+        } else {
+            try {
+                read = ReadPart(file.Location);
+            } catch (const Failure&) {
+                if (KindOf(file.Location) == EntryKind::Regular) throw;
+            }
         }
         if (!read)
             throw Failure(Quoted(file.Location) + " is named like " +
@@ -308,7 +321,6 @@ PartsPlan ReadPlan(const PartsRequest& request) {
                                : ", or name the set's last part with " +
                                      WayOn(request.LastPartHint, names[i - 1])) +
                           ".");
-        // One kind throughout: a piece's header and trailer are never joined as bytes.
         if (plan.ZendraPieces != read->Piece.has_value())
             throw Failure("The part " + Quoted(file.Location) +
                           (read->Piece ? " is one of Zendra's pieces, but the first part is not"
@@ -381,6 +393,14 @@ void WriteOutput(const PartsPlan& plan, const fs::path& output, bool replace,
     std::vector<std::uint8_t> buffer(1 << 20);
     for (const PartFile& part : plan.Parts) {
         File in = File::OpenForReading(part.Location);
+        if (!plan.ZendraPieces) {
+            if (in.Size() != part.Length) ThrowChanged(part.Location);
+            // One kind throughout: a piece's header and trailer are never joined as bytes.
+            if (&part != &plan.Parts.front() && ReadPieceShape(in).Strict())
+                throw Failure("The part " + Quoted(part.Location) +
+                              " is one of Zendra's pieces, but the first part is not; nothing "
+                              "was joined.");
+        }
         in.Seek(part.Offset);
         for (std::uint64_t left = part.Length; left > 0;) {
             const std::size_t count =

@@ -203,8 +203,9 @@ std::optional<fs::path> FindRecoveryFile(const fs::path& indexPath) {
 std::vector<fs::path> ExistingRecoveryFiles(const fs::path& baseName) {
     std::vector<fs::path> found;
     const std::string name = DisplayPath(baseName.filename());
-    for (const fs::path& path : ListFolder(baseName.parent_path())) {
-        const std::string entry = DisplayPath(path.filename());
+    for (const FolderEntry& listed : ListFolder(baseName.parent_path())) {
+        const fs::path path(listed.Name);
+        const std::string entry = DisplayPath(path);
         if (entry.size() < name.size() + 5 || entry.compare(0, name.size(), name) != 0) continue;
         const std::string rest = entry.substr(name.size());
         std::string ending = rest.substr(rest.size() - 5);
@@ -212,7 +213,7 @@ std::vector<fs::path> ExistingRecoveryFiles(const fs::path& baseName) {
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
         if (ending != ".par2") continue;
         if (rest.size() == 5 || rest.compare(0, 4, ".vol") == 0)
-            found.push_back(baseName.parent_path() / path.filename());
+            found.push_back(baseName.parent_path() / path);
     }
     std::sort(found.begin(), found.end());
     return found;

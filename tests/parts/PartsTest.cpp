@@ -4,6 +4,7 @@
 #include "engine/Join.h"
 #include "engine/Split.h"
 #include "formats/Formats.h"
+#include "io/FaultHook.h"
 #include "parts/JoinRequest.h"
 #include "parts/PartNaming.h"
 #include "parts/Parts.h"
@@ -11,9 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <set>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace zendra {
 namespace {
@@ -304,7 +310,43 @@ TEST_F(PartsTest, ZendraPiecesOfferedAsPartsJoinAsPieces) {
     test::WriteBytes(dir / "report.doc.002", {1, 2, 3}); // a raw part among pieces
     EXPECT_NE(Join("report.doc.000").find("report.doc.002\" is not one of Zendra's pieces"),
               std::string::npos);
+    // And a piece among raw parts, which the plan sizes from the folder's listing alone.
+    test::WriteBytes(dir / "xaa", test::RandomBytes(5000, 3));
+    fs::copy_file(dir / "report.doc.001", dir / "xab");
+    EXPECT_NE(Join("xaa", "mixed.bin").find("xab\" is one of Zendra's pieces, but the first"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(out / "mixed.bin"));
 }
+
+#ifndef _WIN32
+// A re-split killed at each of its renames, then joined from one of its pieces, as the window and
+// the tool do: the plan is read once the folder is mended, so it is the older split's.
+TEST_F(PartsTest, APieceIsPlannedOnceAKilledReSplitIsMended) {
+    const Bytes newer = test::RandomBytes(7000, 9);
+    unsigned killed = 0;
+    for (unsigned nth = 1;; ++nth) {
+        for (const TempDir* folder : {&dir, &out})
+            for (const std::string& name : folder->Names())
+                fs::remove(*folder / name);
+        std::string message;
+        test::WriteBytes(dir / "report.doc", original);
+        ASSERT_TRUE(SplitToPieces(dir / "report.doc", 0, message, 3000)) << message;
+        test::WriteBytes(dir / "report.doc", newer);
+        const pid_t child = fork();
+        if (child == 0) {
+            ArmFault(FaultPoint::Rename, nth, [] { std::raise(SIGKILL); });
+            _exit(SplitToPieces(dir / "report.doc", 0, message, 2000) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (!WIFSIGNALED(status)) break; // past the last rename
+        ++killed;
+        ASSERT_EQ(Join("report.doc.001"), "") << "killed at rename " << nth;
+        EXPECT_EQ(test::ReadBytes(out / "report.doc"), original) << "killed at rename " << nth;
+    }
+    EXPECT_GT(killed, 5u);
+}
+#endif
 
 TEST_F(PartsTest, NamesOutputsAndWhatIsRefused) {
     test::WriteBytes(dir / "xaa", {1, 2});
