@@ -15,7 +15,7 @@ namespace {
 // The memory bound: the outputs' windows in the kernel's layout, and two batches of source
 // windows (one being added to the outputs while the next is read), each as read and in the
 // kernel's layout.
-constexpr std::uint64_t kOutputBudget = 128ull << 20;
+constexpr std::uint64_t kOutputBudget = 96ull << 20;
 constexpr std::uint64_t kBatchBudget = 32ull << 20;
 // A longer slice is made a window at a time.
 constexpr std::uint64_t kMaxWindow = 8ull << 20;
