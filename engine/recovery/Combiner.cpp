@@ -56,10 +56,10 @@ Layout LayoutFor(std::uint64_t sliceSize, std::uint32_t outputs) {
     layout.stride = layout.padded + (offset < 1024 || offset > 3072 ? 1088 : 0);
     layout.perGroup = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
         kOutputBudget / (scale * layout.padded), 1, std::max<std::uint32_t>(outputs, 1)));
-    layout.batch = static_cast<std::size_t>(std::clamp<std::uint64_t>(
-        std::min(kBatchBudget / ((1 + scale) * layout.stride),
-                 kTableBudget / (layout.perGroup * kernel.TableSize)),
-        1, kMaxBatch));
+    layout.batch = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(std::min(kBatchBudget / ((1 + scale) * layout.stride),
+                                           kTableBudget / (layout.perGroup * kernel.TableSize)),
+                                  1, kMaxBatch));
     return layout;
 }
 
@@ -113,8 +113,7 @@ struct Batch {
     std::size_t start = 0, n = 0;
     std::vector<std::uint64_t> real;
     Batch(const Layout& layout, const RegionKernel& kernel)
-        : read(layout.stride * layout.batch),
-          work(kernel.WorkScale * layout.stride * layout.batch),
+        : read(layout.stride * layout.batch), work(kernel.WorkScale * layout.stride * layout.batch),
           tables(layout.perGroup * layout.batch * kernel.TableSize) {}
 };
 

@@ -169,8 +169,10 @@ ZENDRA_ENTRY("avx2") void LaneFromWork(std::uint8_t* bytes, std::size_t size) {
     for (std::size_t at = 0; at < size; at += 32) {
         const auto* p = reinterpret_cast<const __m256i*>(bytes + 2 * at);
         const __m256i l = _mm256_loadu_si256(p), h = _mm256_loadu_si256(p + 1);
-        const __m128i low = _mm_xor_si128(_mm256_castsi256_si128(l), _mm256_extracti128_si256(l, 1));
-        const __m128i high = _mm_xor_si128(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
+        const __m128i low =
+            _mm_xor_si128(_mm256_castsi256_si128(l), _mm256_extracti128_si256(l, 1));
+        const __m128i high =
+            _mm_xor_si128(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
         auto* q = reinterpret_cast<__m128i*>(bytes + at);
         _mm_storeu_si128(q, _mm_unpacklo_epi8(low, high));
         _mm_storeu_si128(q + 1, _mm_unpackhi_epi8(low, high));
@@ -210,12 +212,12 @@ void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
         for (std::size_t at = 0; at < work; at += 64) {
             const __m256i na0 = Load(s0 + at), nb0 = Load(s0 + at + 32);
             const __m256i na1 = Load(s1 + at), nb1 = Load(s1 + at + 32);
-            Store(dst + at, _mm256_xor_si256(Load(dst + at),
-                                             Sum(Lookup(a0, na0), Lookup(b0, nb0),
-                                                 Lookup(a1, na1), Lookup(b1, nb1))));
-            Store(dst + at + 32, _mm256_xor_si256(Load(dst + at + 32),
-                                                  Sum(Lookup(c0, na0), Lookup(d0, nb0),
-                                                      Lookup(c1, na1), Lookup(d1, nb1))));
+            Store(dst + at,
+                  _mm256_xor_si256(Load(dst + at), Sum(Lookup(a0, na0), Lookup(b0, nb0),
+                                                       Lookup(a1, na1), Lookup(b1, nb1))));
+            Store(dst + at + 32,
+                  _mm256_xor_si256(Load(dst + at + 32), Sum(Lookup(c0, na0), Lookup(d0, nb0),
+                                                            Lookup(c1, na1), Lookup(d1, nb1))));
         }
     }
 #endif
@@ -228,8 +230,8 @@ void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
         const std::uint8_t* s = sources[k];
         for (std::size_t at = 0; at < work; at += 64) {
             const __m256i na = Load(s + at), nb = Load(s + at + 32);
-            Store(dst + at, _mm256_xor_si256(Load(dst + at),
-                                             _mm256_xor_si256(Lookup(a, na), Lookup(b, nb))));
+            Store(dst + at,
+                  _mm256_xor_si256(Load(dst + at), _mm256_xor_si256(Lookup(a, na), Lookup(b, nb))));
             Store(dst + at + 32, _mm256_xor_si256(Load(dst + at + 32),
                                                   _mm256_xor_si256(Lookup(c, na), Lookup(d, nb))));
         }
@@ -240,8 +242,8 @@ void Avx2MulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
 
 } // namespace
 
-extern const RegionKernel kSsse3Kernel{"ssse3",  1,       ToWork,         FromWork,
-                                       kTable,   Prepare, Ssse3MulAddMany};
+extern const RegionKernel kSsse3Kernel{"ssse3", 1,       ToWork,         FromWork,
+                                       kTable,  Prepare, Ssse3MulAddMany};
 extern const RegionKernel kAvx2Kernel{"avx2",     2,           LaneToWork,    LaneFromWork,
                                       kLaneTable, LanePrepare, Avx2MulAddMany};
 

@@ -443,9 +443,9 @@ TEST(RecoveryTest, CombinesEveryBatchIntoEveryOutputAndSeesEverySliceInOrder) {
                 par2::Gf sum = 0;
                 for (std::size_t k = 0; k < kSources; ++k) {
                     const std::size_t at = k * kSlice + w;
-                    const auto word = static_cast<par2::Gf>(
-                        (at < data.size() ? data[at] : 0) |
-                        (at + 1 < data.size() ? data[at + 1] : 0) << 8);
+                    const auto word =
+                        static_cast<par2::Gf>((at < data.size() ? data[at] : 0) |
+                                              (at + 1 < data.size() ? data[at + 1] : 0) << 8);
                     sum ^= par2::GfMultiply(factor(k, o), w < c.Sources[k].Length ? word : 0);
                 }
                 expected[w] = static_cast<std::uint8_t>(sum);
