@@ -461,6 +461,50 @@ TEST(RecoveryTest, CombinesEveryBatchIntoEveryOutputAndSeesEverySliceInOrder) {
     }
 }
 
+// Slices longer than a window (8 MiB) are made a window at a time, each output's windows in
+// order, and are not shown whole for hashing.
+TEST(RecoveryTest, CombinesALongSliceAWindowAtATime) {
+    TempDir dir;
+    constexpr std::size_t kSlice = (9 << 20) + 4, kLast = (5 << 20) + 2;
+    const Bytes data = test::RandomBytes(kSlice + kLast, 4);
+    test::WriteBytes(dir / "data.bin", data);
+    ASSERT_FALSE(par2::WholeSlicesSeen(kSlice));
+    par2::Combination c;
+    c.SliceSize = kSlice;
+    c.Files = {dir / "data.bin"};
+    c.Sources = {{0, 0, kSlice}, {0, kSlice, kLast}};
+    c.Outputs = 2;
+    c.Coefficients = [](std::size_t source, std::uint32_t first, std::uint32_t count,
+                        par2::Gf* column) {
+        for (std::uint32_t o = 0; o < count; ++o)
+            column[o] = par2::SliceFactor(static_cast<std::uint32_t>(source), first + o);
+    };
+    c.Seen = [](int, std::size_t, const std::uint8_t*, std::uint64_t) { FAIL(); };
+    std::vector<Bytes> made(2);
+    c.Made = [&](std::uint32_t output, std::uint64_t offset, const std::uint8_t* bytes,
+                 std::size_t size) {
+        EXPECT_EQ(offset, made[output].size());
+        made[output].insert(made[output].end(), bytes, bytes + size);
+    };
+    par2::Combine(c);
+    for (std::uint32_t o = 0; o < 2; ++o) {
+        ASSERT_EQ(made[o].size(), kSlice);
+        for (std::size_t w = 0; w < kSlice; w += 2) {
+            const auto word = [&](std::size_t at) {
+                return static_cast<par2::Gf>(data[at] | data[at + 1] << 8);
+            };
+            const par2::Gf sum = static_cast<par2::Gf>(
+                par2::GfMultiply(par2::SliceFactor(0, o), word(w)) ^
+                (w < kLast ? par2::GfMultiply(par2::SliceFactor(1, o), word(kSlice + w)) : 0));
+            if (made[o][w] != static_cast<std::uint8_t>(sum) ||
+                made[o][w + 1] != static_cast<std::uint8_t>(sum >> 8)) {
+                ADD_FAILURE() << "output " << o << " differs at byte " << w;
+                break;
+            }
+        }
+    }
+}
+
 // Every part of a run is run once, whichever thread takes it; a run inside a part does not wait
 // for the threads busy around it; a part's failure comes out of the run after the others have
 // ended.
