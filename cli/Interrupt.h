@@ -10,8 +10,11 @@ bool InterruptRequested();
 // The exit status for the request: 128 and the signal's number (130 for Ctrl+C, 129 for a hang-up,
 // 143 for a termination request), as shells report a program a signal ended.
 int InterruptExitStatus();
-// Tells a handler that waits for the clean-up (Windows' console close, logoff and shutdown, after
-// which the system ends the process) that it is done.
+#ifdef _WIN32
+// Ends the wait of the handler for Windows' console close, log-off and shutdown, which waits for
+// the run to clean up, as the end of the tool's process ends it; for the tests, which run the tool
+// in their own process.
 void InterruptHandled();
+#endif
 
 } // namespace zendra

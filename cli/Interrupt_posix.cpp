@@ -33,6 +33,4 @@ int InterruptExitStatus() {
     return 128 + (signal ? signal : SIGINT);
 }
 
-void InterruptHandled() {}
-
 } // namespace zendra

@@ -8,11 +8,10 @@
 namespace zendra {
 namespace {
 
-HANDLE handled = nullptr; // set once the run has cleaned up; lives as long as the process
+HANDLE handled = nullptr; // ends the wait below; lives as long as the process
 
-// Runs on a thread of its own. A second Ctrl+C goes to the default handler, which ends the program.
-// Closing the console, logging off and shutting down end the process once this returns, or after
-// about 5 s: the run is told to stop and given that long to remove what it wrote.
+// Runs on a thread of its own. A second Ctrl+C or Ctrl+Break goes to the default handler, which
+// ends the program.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
         if (StopRequested() != 0) return FALSE;
@@ -23,13 +22,16 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
         return FALSE;
     RemoveTemporariesAtOnce(); // no time to empty a large file in steps first
     RequestStop(15);
-    if (handled) WaitForSingleObject(handled, 4500);
+    // The system ends the process once this returns, with a status of its own, or after about 5 s.
+    // The run is given that long to remove what it wrote: the tool's own end, which ends the
+    // process while this still waits, gives the process the run's status.
+    WaitForSingleObject(handled, 4500);
     return TRUE;
 }
 
-// Installed as the program starts, before its own code runs: a Ctrl+C from then on is heard
-// (without a handler the system's default one would end the program, leaving its status to it).
-const bool installedAtStart = [] {
+// Installed as the program starts, before its own code runs: a stop from then on is heard (without
+// a handler the system's default one would end the program, leaving its status to it).
+[[maybe_unused]] const bool installedAtStart = [] {
     handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     return SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
 }();
@@ -38,7 +40,11 @@ const bool installedAtStart = [] {
 
 void InstallInterruptHandler() {
     ForgetStopRequest();
-    if (!installedAtStart) SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    ResetEvent(handled);
+    // Once in the list, even after a change of console (as the tests make), which empties the list
+    // on recent Windows.
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
 bool InterruptRequested() {
@@ -51,7 +57,7 @@ int InterruptExitStatus() {
 }
 
 void InterruptHandled() {
-    if (handled) SetEvent(handled);
+    SetEvent(handled);
 }
 
 } // namespace zendra

@@ -7,7 +7,5 @@
 int main(int argc, char** argv) {
     zendra::InstallInterruptHandler();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = zendra::RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
-    zendra::InterruptHandled();
-    return status;
+    return zendra::RunCli(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }

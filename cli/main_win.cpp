@@ -1,5 +1,4 @@
 #include "Cli.h"
-#include "Interrupt.h"
 #include "io/AnsiPath.h"
 #include "io/File.h"
 
@@ -69,7 +68,9 @@ class HandleBuffer : public std::streambuf {
 
 // Wide arguments, so that any path the user can type reaches the engine unchanged.
 // The console's stop handler is installed before this runs (Interrupt_win.cpp), and a stop heard
-// since is kept.
+// since is kept. A console close, log-off or shutdown's handler still waits for the run when this
+// returns: the process ends with the run's status (were the handler to return first, the system
+// would end it with a status of its own).
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
@@ -79,6 +80,5 @@ int wmain(int argc, wchar_t** argv) {
     const int status = zendra::RunCli(args, out, err, errBuffer.IsConsole());
     out.flush();
     err.flush();
-    zendra::InterruptHandled();
     return status;
 }

@@ -3,12 +3,14 @@
 #include "base/Failure.h"
 #include "engine/Replace.h"
 #include "engine/SetReading.h"
+#include "io/ProgressPasses.h"
 #include "formats/Checksum.h"
 #include "formats/Piece.h"
 #include "io/AnsiPath.h"
 #include "io/File.h"
 #include "io/PlatformPath.h"
 #include "recovery/Recovery.h"
+#include "recovery/Verdict.h"
 
 #include <algorithm>
 #include <cstring>
@@ -376,28 +378,31 @@ std::optional<std::filesystem::path> JoinOutputName(const std::filesystem::path&
 
 namespace {
 
-// The join's one progress over the output's length, whatever passes it takes (a copy that finds a
-// damaged piece, the recovery data's check and rebuild, the copy from the rebuilt pieces): each
-// pass is laid over what is left of the length, so the count never goes back nor past it.
-class JoinPasses {
+// The files a join's verdict rebuilds, made beside its output under one lock held while they
+// live, so that another run there leaves them be; removed when the join ends.
+class RebuiltBeside {
   public:
-    JoinPasses(const Progress& progress, std::uint64_t length)
-        : progress_(progress), length_(length) {}
-    // The next pass, which takes `share` of what is left.
-    Progress Next(double share) {
-        if (!progress_ || length_ == 0) return progress_;
-        const std::uint64_t from = shown_;
-        return [this, from, share](std::uint64_t done, std::uint64_t total) {
-            const double part = total == 0 ? 1.0 : std::min(1.0, double(done) / double(total));
-            shown_ = std::max(shown_, from + std::uint64_t(part * share * double(length_ - from)));
-            return progress_(shown_, length_);
-        };
+    explicit RebuiltBeside(const std::filesystem::path& folder)
+        : lock_(std::make_shared<RunLock>(folder)), folder_(folder) {}
+    RebuiltBeside(const RebuiltBeside&) = delete;
+    RebuiltBeside& operator=(const RebuiltBeside&) = delete;
+    ~RebuiltBeside() {
+        for (const auto& [path, identity] : made_)
+            RemoveTemporaryQuietly(path, identity);
+    }
+    RebuildTarget Target() {
+        return {[this](const std::filesystem::path& final) {
+                    File file = File::CreateBeside(folder_ / final.filename(), lock_);
+                    made_.emplace_back(file.Path(), file.Identity());
+                    return file;
+                },
+                {}, {}};
     }
 
   private:
-    const Progress& progress_;
-    std::uint64_t length_;
-    std::uint64_t shown_ = 0;
+    std::shared_ptr<RunLock> lock_; // declared first: outlives the copies' removal
+    std::filesystem::path folder_;
+    std::vector<std::pair<std::filesystem::path, FileIdentity>> made_;
 };
 
 // The output's length as the index records it, for the progress; 0 when the index cannot be read
@@ -429,7 +434,7 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     // The recovery data is consulted only when the index or a piece is missing or damaged, or
     // when no checksum file could tell.
     const bool planned = ReadJoinPlan(IndexPath, plan, Message, options.CodePage);
-    JoinPasses passes(progress, planned ? static_cast<std::uint64_t>(plan.Index.FileSize)
+    ProgressPasses passes(progress, planned ? static_cast<std::uint64_t>(plan.Index.FileSize)
                                         : RecordedLength(IndexPath));
     if (planned && (!recoverable || !plan.ChecksumFile.empty())) {
         try {
@@ -447,22 +452,42 @@ bool JoinPieces(const std::filesystem::path& IndexPath, const std::filesystem::p
     }
     if (!recoverable) return false;
     try {
-        // Rebuilt into temporary files beside the output; the user's files stay as they are. The
-        // check and the rebuild are passes of their own (each reads about the whole set), so that
-        // the count goes on rising through the rebuild: as one pass, whose reports start again
-        // from 0 for the rebuild, it stood at the check's end while the speed fell.
-        const RecoveryStatus status = ScanRecovery(*recovery, passes.Next(1.0 / 3));
-        const RebuiltCopies copies(status, std::filesystem::path(OutputFolder).parent_path(),
-                                   passes.Next(0.5));
+        // The set's one verdict, what the recovery data rebuilds made beside the output (the
+        // user's files stay as they are). A file lost that nothing rebuilds refuses the join with
+        // the verdict's reasons; a piece that only nothing can check is joined as it would be
+        // without recovery data.
+        const std::filesystem::path folder = std::filesystem::path(OutputFolder).parent_path();
+        RebuiltBeside copies(folder);
+        const SetVerdict verdict = JudgeSet(IndexPath, passes.Next(0.5), copies.Target());
+        if (std::any_of(verdict.Files.begin(), verdict.Files.end(), [](const JudgedFile& file) {
+                return (file.State == Found::Missing || file.State == Found::Damaged) &&
+                       !file.Rebuildable;
+            })) {
+            Message.clear();
+            for (const std::string& problem : verdict.Problems)
+                Message += (Message.empty() ? "" : " ") + problem;
+            Message += " Nothing was joined.";
+            return false;
+        }
         const PieceSource rebuilt = [&](const std::filesystem::path& piece) {
-            return copies.ReadFrom(piece);
+            for (const RebuiltFile& file : verdict.Rebuilt)
+                if (file.Final.filename() == piece.filename()) return file.Written;
+            return piece;
         };
         if (!ReadJoinPlan(IndexPath, plan, Message, options.CodePage, rebuilt) ||
             !WriteJoinedFile(plan, OutputFolder, Message, passes.Next(1), options))
             return false;
-        const bool index = copies.ReadFrom(IndexPath) != IndexPath;
-        if (copies.Count() > 0 && options.Notice)
-            options.Notice(RebuiltMessage(copies.Count() - index, index));
+        const bool index = std::any_of(verdict.Rebuilt.begin(), verdict.Rebuilt.end(),
+                                       [&](const RebuiltFile& file) {
+                                           return file.Final.filename() == IndexPath.filename();
+                                       });
+        const std::size_t pieces = static_cast<std::size_t>(std::count_if(
+            verdict.Files.begin(), verdict.Files.end(), [](const JudgedFile& file) {
+                return file.Kind == JudgedFile::Role::Piece && file.State != Found::Intact &&
+                       file.Rebuildable;
+            }));
+        if ((pieces > 0 || index) && options.Notice)
+            options.Notice(RebuiltMessage(pieces, index));
         if (Plan) *Plan = std::move(plan);
         return true;
     } catch (const std::exception& error) {

@@ -7,6 +7,7 @@
 #include "formats/Formats.h"
 #include "formats/Piece.h"
 #include "io/File.h"
+#include "io/ProgressPasses.h"
 
 #include <algorithm>
 #include <map>
@@ -36,7 +37,7 @@ std::optional<SplitIndex> ReadIndexRecord(const fs::path& path) {
 // header and trailer) into `whole`. Returns the data's length, nothing when the file is not a
 // well-formed piece by the formats' one piece rule.
 std::optional<std::uint64_t> ReadPiece(const fs::path& path, std::string& hex, Hash128& whole,
-                                       const Progress& progress) {
+                                       const CopyProgress& advanced) {
     File in = File::OpenForReading(path);
     const PieceRead shape = ReadPieceShape(in);
     if (!shape.Strict()) return std::nullopt;
@@ -49,12 +50,12 @@ std::optional<std::uint64_t> ReadPiece(const fs::path& path, std::string& hex, H
         const std::uint64_t to = std::min<std::uint64_t>(at + n, kPieceHeaderSize + length);
         if (from < to) whole.Update(b + (from - at), static_cast<std::size_t>(to - from));
         at += n;
-        // The bar stays full while the checksums are read: a cancel is still heard.
-        if (progress && !progress(1, 1)) throw Failure::Cancelled();
+        advanced(n);
     });
     hex = file.Hex();
     return length;
 }
+
 
 // Whether `name` is NAME.<digits>, a piece of the split of NAME.
 bool LooksLikePiece(const std::string& name, const std::string& source) {
@@ -65,10 +66,27 @@ bool LooksLikePiece(const std::string& name, const std::string& source) {
                        [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
+// What the progress counts: the bytes the index records, or without a readable index the bytes of
+// the pieces beside it (from the folder's listing), so that the passes still make one count.
+std::uint64_t ShownLength(const fs::path& index) {
+    if (const auto record = ReadIndexRecord(index))
+        return static_cast<std::uint64_t>(record->FileSize);
+    fs::path base = index;
+    base.replace_extension();
+    const std::string source = DisplayPath(base.filename());
+    std::uint64_t length = 0;
+    try {
+        for (const FolderEntry& entry : ListFolder(index.parent_path()))
+            if (LooksLikePiece(DisplayPath(fs::path(entry.Name)), source)) length += entry.Size;
+    } catch (const Failure&) { // the verdict says what cannot be read
+    }
+    return length;
+}
+
 class Judge {
   public:
     Judge(const fs::path& index, const Progress& progress, const RebuildTarget* target)
-        : index_(index), progress_(progress), target_(target) {
+        : index_(index), passes_(progress, ShownLength(index)), target_(target) {
         v_.Folder = index.parent_path();
         base_ = index;
         if (base_.extension() == ".tpl") base_.replace_extension();
@@ -106,18 +124,21 @@ class Judge {
         if (const auto record = ReadIndexRecord(index_))
             for (std::int32_t k = 0; k < record->PieceCount; ++k)
                 expected.push_back(PieceFileName(record->FirstNumber + k));
-        v_.Recovery = ScanRecovery(*recovery, progress_, expected);
+        // The check of the recovery data, its rebuild and the pieces' checksums each read about
+        // the whole set: passes of one progress, which moves through each of them.
+        v_.Recovery = ScanRecovery(*recovery, passes_.Next(1.0 / 3), expected);
         for (const auto& entry : v_.Recovery.Files)
             covered_.emplace(entry.Name, &entry);
         if (!v_.Recovery.Repairable || v_.Recovery.AllIntact()) return;
         if (target_) {
-            v_.Rebuilt = RebuildFiles(v_.Recovery, target_->Create, progress_, target_->Finish);
+            v_.Rebuilt =
+                RebuildFiles(v_.Recovery, target_->Create, passes_.Next(0.5), target_->Finish);
             if (target_->Settle) target_->Settle();
             for (const auto& entry : v_.Recovery.Files)
                 for (const auto& file : v_.Rebuilt)
                     if (file.Final == PathOf(entry.Name)) rebuilt_[entry.Name] = file.Written;
         } else {
-            copies_.emplace(v_.Recovery, fs::temp_directory_path(), progress_);
+            copies_.emplace(v_.Recovery, fs::temp_directory_path(), passes_.Next(0.5));
             for (const auto& entry : v_.Recovery.Files)
                 if (entry.State != ProtectedState::Intact)
                     rebuilt_[entry.Name] = copies_->ReadFrom(PathOf(entry.Name));
@@ -208,6 +229,14 @@ class Judge {
             for (const auto& [name, entry] : covered_)
                 if (LooksLikePiece(name, source_)) pieces.push_back(name);
         }
+        const Progress pass = passes_.Next(1);
+        const std::uint64_t total = record_ ? static_cast<std::uint64_t>(record_->FileSize) : 0;
+        std::uint64_t read = 0;
+        const CopyProgress advanced = [&](std::uint64_t count) {
+            read += count;
+            if (pass && !pass(read, std::max<std::uint64_t>(read, total)))
+                throw Failure::Cancelled();
+        };
         for (const std::string& name : pieces) {
             const auto* entry = TakeCovered(name);
             JudgedFile judged{name, Role::Piece, Found::Intact, false, {}};
@@ -222,7 +251,7 @@ class Judge {
             std::optional<std::uint64_t> length;
             if (Whole(judged)) {
                 std::string hex;
-                length = ReadPiece(AfterRepair(name), hex, whole_, progress_);
+                length = ReadPiece(AfterRepair(name), hex, whole_, advanced);
                 if (!length && !entry) judged.State = Found::Damaged;
                 if (hasLine && hex != line->second) {
                     if (!entry)
@@ -299,7 +328,7 @@ class Judge {
     }
 
     const fs::path index_;
-    const Progress& progress_;
+    ProgressPasses passes_;
     const RebuildTarget* target_;
     SetVerdict v_;
     fs::path base_;

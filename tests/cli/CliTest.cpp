@@ -12,6 +12,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <sstream>
 
 #ifndef _WIN32
@@ -227,7 +229,8 @@ TEST_F(CliTest, RecoveryDataOnSplitVerifyAndRepair) {
 
 // One verdict over the index, every piece and the checksum file: 0 intact and checked, 3 the
 // recovery data can rebuild what is not, 1 it cannot or nothing can check a file; the repair acts
-// on it and leaves the set whole (verify 0 after) or says why not.
+// on it and leaves the set whole (verify 0 after) or says why not; the join writes the original
+// or refuses for the same reason, writing nothing.
 TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
     namespace fs = std::filesystem;
     const auto original = test::RandomBytes(40000, 3);
@@ -263,36 +266,37 @@ TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
         Spoil spoil;
         int verify, repair, after;
         const char* says; // on stdout or stderr of the first verify
+        int join;         // the join goes on where only nothing can check a piece
     } cases[] = {
-        {"intact", removing({}), 0, 0, 0, ""},
+        {"intact", removing({}), 0, 0, 0, "", 0},
         {"a piece cut by its last byte (a zero)",
          [](const TempDir& d) { fs::resize_file(d / "r.bin.007", 4013); }, 3, 0, 0,
-         "  damaged  r.bin.007\n"},
+         "  damaged  r.bin.007\n", 0},
         {"the main recovery file and a piece missing", removing({"r.bin.par2", "r.bin.004"}), 3, 0,
-         0, "  missing  r.bin.004\n"},
+         0, "  missing  r.bin.004\n", 0},
         {"bytes appended", [](const TempDir& d) { fs::resize_file(d / "r.bin.002", 4020); }, 3, 0,
-         0, "  damaged  r.bin.002  (6 bytes too many at its end)\n"},
+         0, "  damaged  r.bin.002  (6 bytes too many at its end)\n", 0},
         {"two pieces swapped",
          [](const TempDir& d) {
              fs::rename(d / "r.bin.003", d / "x");
              fs::rename(d / "r.bin.005", d / "r.bin.003");
              fs::rename(d / "x", d / "r.bin.005");
          },
-         3, 0, 0, "(its bytes are whole in \"r.bin.005\")"},
+         3, 0, 0, "(its bytes are whole in \"r.bin.005\")", 0},
         {"the checksum file wrong where the recovery data shows the piece intact",
          [](const TempDir& d) {
              auto text = test::ReadBytes(d / "r.bin.xxh128");
              text[0] = text[0] == '0' ? '1' : '0';
              test::WriteBytes(d / "r.bin.xxh128", text);
          },
-         1, 1, 1, "The checksum file \"r.bin.xxh128\" is damaged"},
+         1, 1, 1, "The checksum file \"r.bin.xxh128\" is damaged", 1},
         {"too many pieces lost", removing({"r.bin.001", "r.bin.002", "r.bin.003"}), 1, 1, 1,
-         "more recovery slices are needed."},
+         "more recovery slices are needed.", 1},
         {"a set not covering every piece, one it lacks missing",
          coverThree(removing({"r.bin.007"})), 1, 1, 1,
-         "  missing  r.bin.007  (no recovery data covers it)"},
+         "  missing  r.bin.007  (no recovery data covers it)", 1},
         {"a set not covering every piece, no checksum file", coverThree(removing({"r.bin.xxh128"})),
-         1, 1, 1, "Nothing can check \"r.bin.005\""},
+         1, 1, 1, "Nothing can check \"r.bin.005\"", 0},
     };
     for (const auto& c : cases) {
         TempDir set;
@@ -301,6 +305,17 @@ TEST_F(CliTest, RecoveryVerdictExitCodesAndTheRepairThatFollows) {
             << err.str();
         c.spoil(set);
         const auto before = set.Names();
+        TempDir joined;
+        EXPECT_EQ(Run({"join", U8(set / "r.bin.tpl"), "--output", U8(joined.Path())}), c.join)
+            << c.what << err.str();
+        if (c.join == 0) {
+            EXPECT_EQ(test::ReadBytes(joined / "r.bin"), original) << c.what;
+        } else {
+            EXPECT_TRUE(joined.Names().empty()) << c.what;
+            EXPECT_NE(err.str().find(". Nothing was joined."), std::string::npos)
+                << c.what << err.str(); // after the verdict's reasons
+        }
+        EXPECT_EQ(set.Names(), before) << c.what << ": the join writes only its output";
         EXPECT_EQ(Run({"verify", U8(set / "r.bin.tpl")}), c.verify) << c.what << out.str();
         EXPECT_NE((out.str() + err.str()).find(c.says), std::string::npos)
             << c.what << out.str() << err.str();
@@ -508,36 +523,134 @@ TEST_F(CliTest, AVanishedWorkingFolderIsAMessageNotACrash) {
     EXPECT_NE(err.str().find("x.bin"), std::string::npos) << err.str();
 }
 
-// A stream that presses Ctrl+C (or sends `signal`) the first time the progress bar draws.
+// The ways a stop reaches the tool, with the exit status each gives.
+struct StopKind {
+    const char* name;
+    int code; // the signal, or the console's event
+    int status;
+};
+#ifdef _WIN32
+// The console's events. Ctrl+C is pressed for real, on a console of this process's own. Wine (8.0)
+// delivers none of the others to a console program: GenerateConsoleCtrlEvent refuses Ctrl+Break
+// (ERROR_INVALID_HANDLE) and the console's window ignores the keys; closing the window ends the
+// program at once with status 0; `wineboot --end-session` ends it without an event and `wineboot
+// --shutdown` leaves it running. Those four are delivered as Windows delivers them: its control
+// routine (kernel32's CtrlRoutine, which calls the process's handlers in turn) started on a thread
+// of its own with the event as its argument.
+constexpr StopKind kStops[] = {{"Ctrl+C", CTRL_C_EVENT, 130},
+                               {"Ctrl+Break", CTRL_BREAK_EVENT, 130},
+                               {"the console closed", CTRL_CLOSE_EVENT, 143},
+                               {"a log-off", CTRL_LOGOFF_EVENT, 143},
+                               {"a shutdown", CTRL_SHUTDOWN_EVENT, 143}};
+#else
+constexpr StopKind kStops[] = {
+    {"SIGINT", SIGINT, 130}, {"SIGTERM", SIGTERM, 143}, {"SIGHUP", SIGHUP, 129}};
+#endif
+
+#ifdef _WIN32
+using Handle = std::unique_ptr<void, decltype(&CloseHandle)>;
+
+// What the system starts, in the process, on a thread of its own for each console event.
+LPTHREAD_START_ROUTINE ControlRoutine() {
+    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CtrlRoutine")));
+}
+#endif
+
+// Sends a stop to this process as the system would, and waits until the tool's handler heard it.
+class StopSender {
+  public:
+    StopSender() {
+#ifdef _WIN32
+        // A console of this process's own, so that the key presses reach no other program.
+        static const bool allocated = [] {
+            FreeConsole();
+            return AllocConsole() != 0;
+        }();
+        available_ = allocated && ControlRoutine();
+#endif
+    }
+    StopSender(const StopSender&) = delete;
+    StopSender& operator=(const StopSender&) = delete;
+    ~StopSender() {
+        Finish();
+    }
+
+    bool Available() const {
+        return available_;
+    }
+    // Whether the last stop sent was heard before Send returned.
+    bool Heard() const {
+        return heard_;
+    }
+
+    void Send(const StopKind& kind) {
+#ifdef _WIN32
+        started_ = GetTickCount();
+        waits_ = kind.code != CTRL_C_EVENT && kind.code != CTRL_BREAK_EVENT;
+        if (kind.code == CTRL_C_EVENT)
+            GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+        else
+            handler_.reset(CreateThread(nullptr, 0, ControlRoutine(),
+                                        reinterpret_cast<void*>(static_cast<ULONG_PTR>(kind.code)),
+                                        0, nullptr));
+        // The handler runs on a thread of its own.
+        while (!InterruptRequested() && GetTickCount() - started_ < 10000)
+            Sleep(1);
+#else
+        std::raise(kind.code);
+#endif
+        heard_ = InterruptRequested();
+    }
+
+    // Called once the run has returned. The system ends the process once a close, log-off or
+    // shutdown's handler returns: it must still be waiting then, unless the run took about as long
+    // as it waits. It is released, as the end of the tool's process would end it.
+    bool Finish() {
+#ifdef _WIN32
+        if (!handler_) return true;
+        const bool waited = !waits_ || WaitForSingleObject(handler_.get(), 0) == WAIT_TIMEOUT ||
+                            GetTickCount() - started_ > 4000;
+        InterruptHandled();
+        WaitForSingleObject(handler_.get(), INFINITE);
+        handler_.reset();
+        return waited;
+#else
+        return true;
+#endif
+    }
+
+  private:
+#ifdef _WIN32
+    Handle handler_{nullptr, CloseHandle};
+    DWORD started_ = 0;
+    bool waits_ = false;
+    bool available_ = false;
+#else
+    bool available_ = true;
+#endif
+    bool heard_ = false;
+};
+
+// A stream that sends a stop the first time the progress bar draws.
 struct InterruptingBuffer : std::stringbuf {
-    explicit InterruptingBuffer(int sent = SIGINT) : signal(sent) {}
+    InterruptingBuffer(StopSender& to, const StopKind& sent) : sender(to), kind(sent) {}
     int overflow(int c) override {
         if (!pressed) {
             pressed = true;
-#ifdef _WIN32
-            // A console of this process's own, so that the key press reaches no other program.
-            FreeConsole();
-            if (!AllocConsole() || !GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) unavailable = true;
-            Sleep(100); // the handler runs on a thread of its own
-#else
-            std::raise(signal);
-#endif
+            sender.Send(kind);
         }
         return std::stringbuf::overflow(c);
     }
-    int signal;
+    StopSender& sender;
+    const StopKind& kind;
     bool pressed = false;
-    bool unavailable = false;
 };
 
-// Ctrl+C, a closed terminal and a shutdown's termination request: each leaves nothing behind.
+// Ctrl+C, a closed terminal or console, a log-off and a shutdown: each leaves nothing behind.
 TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
-    test::WriteBytes(dir / "big.bin", test::RandomBytes(8 << 20, 4));
-#ifdef _WIN32
-    const std::pair<int, int> signals[] = {{SIGINT, 130}};
-#else
-    const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGHUP, 129}, {SIGTERM, 143}};
-#endif
+    StopSender sender;
+    if (!sender.Available()) GTEST_SKIP() << "no console to send Ctrl+C to";
     // What each command starts from: the source alone, or its pieces with recovery data (a piece
     // damaged for the repair).
     const auto prepare = [&](const std::string& command) {
@@ -549,22 +662,24 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
         std::filesystem::remove(dir / "big.bin");
         if (command == "repair") test::WriteBytes(dir / "big.bin.003", {1});
     };
-    for (const auto& [signal, expected] : signals)
+    for (const StopKind& kind : kStops)
         for (const std::string command : {"split", "join", "verify", "repair"}) {
             InstallInterruptHandler();
             prepare(command);
             const auto names = dir.Names();
-            InterruptingBuffer buffer(signal);
+            InterruptingBuffer buffer(sender, kind);
             std::ostream interrupting(&buffer);
             std::vector<std::string> args{command, U8(dir / "big.bin.tpl")};
             if (command == "split") args = {"split", U8(dir / "big.bin"), "--size", "1M"};
             const int status = RunCli(args, out, interrupting, true);
-            if (buffer.unavailable) GTEST_SKIP() << "no console to send Ctrl+C to";
-            EXPECT_TRUE(buffer.pressed) << command << ": no progress shown to interrupt";
-            EXPECT_EQ(status, expected) << command << buffer.str();
-            EXPECT_EQ(dir.Names(), names) << command << ": pieces or temporary file removed";
+            const std::string where = command + " stopped by " + kind.name + ": " + buffer.str();
+            EXPECT_TRUE(sender.Finish()) << where << ": the handler did not wait for the clean-up";
+            EXPECT_TRUE(buffer.pressed) << where << ": no progress shown to interrupt";
+            EXPECT_TRUE(sender.Heard()) << where << ": not heard";
+            EXPECT_EQ(status, kind.status) << where;
+            EXPECT_EQ(dir.Names(), names) << where << ": pieces or temporary file removed";
         }
-    InstallInterruptHandler(); // forgets this test's Ctrl+C
+    InstallInterruptHandler(); // forgets this test's stops
 #ifndef _WIN32
     // A second Ctrl+C ends the program at once, as if there were no handler.
     const pid_t child = fork();
@@ -581,18 +696,21 @@ TEST_F(CliTest, CtrlCStopsCleanlyWithStatus130) {
 #endif
 }
 
-#ifndef _WIN32
-int sentSignal = 0;
-void SendSignal() {
-    std::raise(sentSignal);
+StopSender* sender = nullptr;
+const StopKind* sentStop = nullptr;
+void SendStop() {
+    sender->Send(*sentStop);
 }
 
-// A stop at every write of each command that writes (a split with recovery data and the kit over
-// an older split, a join and another tool's parts join over an existing output, a repair), sent at
-// the write as Ctrl+C, a hang-up or a termination request: the run exits 128+N with the folder as
-// it was, or, the stop having come once the commit began, 0 with the folder as a run without a
-// stop leaves it.
+// A stop at writes spread over each command that writes (a split with recovery data and the kit
+// over an older split, a join and another tool's parts join over an existing output, a repair), and
+// one sent as the run starts, before its first write, each kind of stop in turn: the run exits with
+// the stop's status and the folder as it was, or, the stop having come once the commit began, 0
+// with the folder as a run without a stop leaves it.
 TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
+    StopSender sending;
+    if (!sending.Available()) GTEST_SKIP() << "no console to send Ctrl+C to";
+    sender = &sending;
     const auto older = test::RandomBytes(60000, 21), newer = test::RandomBytes(50000, 22);
     const auto fresh = [&](const test::Bytes& bytes) {
         for (const auto& name : dir.Names())
@@ -626,13 +744,15 @@ TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
          {"join", U8(dir / "xaa"), "--name", "d.bin", "--force", "-q"}},
         {[&] {
              fresh(older);
-             ASSERT_EQ(Run({"split", source, "--size", "10000", "--recovery", "40", "-q"}), 0);
+             ASSERT_EQ(Run({"split", source, "--size", "10000", "--recovery", "40", "--slice-size",
+                            "2000", "-q"}),
+                       0);
              test::WriteBytes(dir / "d.bin.002", {1, 2, 3});
              test::WriteBytes(dir / "d.bin.004", {4});
          },
          {"repair", index, "-q"}},
     };
-    const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    const unsigned kinds = std::size(kStops);
     for (const Command& command : commands) {
         InstallInterruptHandler();
         command.prepare();
@@ -642,35 +762,81 @@ TEST_F(CliTest, AStopAtAnyWriteLeavesTheFolderAsItWasOrDone) {
         const unsigned writes = FaultCalls(FaultPoint::Write);
         const auto after = test::Snapshot(dir);
         int stopped = 0;
-        // About 24 writes spread over the run, the last among them, each signal at a third.
-        const unsigned step = std::max(1u, writes / 24);
-        for (std::size_t s = 0; s < 3; ++s) {
-            const auto [signal, expected] = signals[s];
-            for (unsigned nth = writes - static_cast<unsigned>(s) * step; nth >= 1 && nth <= writes;
-                 nth -= std::min(nth, 3 * step)) {
-                InstallInterruptHandler();
-                command.prepare();
-                sentSignal = signal;
-                ArmFault(FaultPoint::Write, nth, SendSignal);
-                const int status = Run(command.args);
-                ArmFault(FaultPoint::Write, 0);
-                const std::string where =
-                    command.args[0] + " stopped by " + std::to_string(signal) + " at write " +
-                    std::to_string(nth) + ": " + err.str();
-                if (status == 0) {
-                    EXPECT_EQ(test::Snapshot(dir), after) << where;
-                } else {
-                    EXPECT_EQ(status, expected) << where;
-                    EXPECT_EQ(test::Snapshot(dir), before) << where;
-                    ++stopped;
-                }
+        // The stop at the Nth write, or (0) sent before the run.
+        const auto stopAt = [&](const StopKind& kind, unsigned nth) {
+            InstallInterruptHandler();
+            command.prepare();
+            sentStop = &kind;
+            if (nth == 0) SendStop();
+            ArmFault(FaultPoint::Write, nth, nth ? SendStop : nullptr);
+            const int status = Run(command.args);
+            ArmFault(FaultPoint::Write, 0);
+            const std::string where = command.args[0] + " stopped by " + kind.name + " at write " +
+                                      std::to_string(nth) + ": " + err.str();
+            EXPECT_TRUE(sending.Finish()) << where << ": the handler did not wait for the clean-up";
+            EXPECT_TRUE(sending.Heard()) << where << ": not heard";
+            if (status == 0 && nth > 0) {
+                EXPECT_EQ(test::Snapshot(dir), after) << where;
+            } else {
+                EXPECT_EQ(status, kind.status) << where;
+                EXPECT_EQ(test::Snapshot(dir), before) << where;
+                ++stopped;
             }
+        };
+        // About 24 writes spread over the run, the last among them, each kind of stop at every
+        // so many.
+        const unsigned step = std::max(1u, writes / 24);
+        for (unsigned k = 0; k < kinds; ++k) {
+            stopAt(kStops[k], 0);
+            for (unsigned nth = writes - k * step; nth >= 1 && nth <= writes;
+                 nth -= std::min(nth, kinds * step))
+                stopAt(kStops[k], nth);
         }
-        EXPECT_GE(stopped, 2) << command.args[0];
+        EXPECT_GE(stopped, 2 + static_cast<int>(kinds)) << command.args[0];
     }
     InstallInterruptHandler();
+    sender = nullptr;
 }
 
+#ifdef _WIN32
+// The tool's own process, in a console of its own, told that its console closed as Windows tells
+// it (the control routine started in it on a thread of its own) once a split is under way: the
+// handler waits while the run removes what it wrote, and the process ends with 143 and the folder
+// as it was (or, had the split finished first, 0 and the pieces).
+TEST_F(CliTest, AClosedConsoleEndsTheToolWith143AndNothingLeft) {
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    const auto program = std::filesystem::path(self).parent_path() / ZENDRA_CLI_PROGRAM;
+    test::WriteBytes(dir / "big.bin", test::RandomBytes(32 << 20, 6));
+    std::wstring line = L"\"" + program.wstring() + L"\" split \"" + (dir / "big.bin").wstring() +
+                        L"\" --size 1M";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                               nullptr, nullptr, &startup, &child))
+        << GetLastError();
+    const Handle process(child.hProcess, CloseHandle), thread(child.hThread, CloseHandle);
+    // Under way once the run has put a file of its own in the folder.
+    while (dir.Names().size() == 1 && WaitForSingleObject(process.get(), 1) == WAIT_TIMEOUT) {
+    }
+    const Handle handler(CreateRemoteThread(process.get(), nullptr, 0, ControlRoutine(),
+                                            reinterpret_cast<void*>(CTRL_CLOSE_EVENT), 0, nullptr),
+                         CloseHandle);
+    EXPECT_TRUE(handler) << GetLastError();
+    WaitForSingleObject(process.get(), INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.get(), &status);
+    if (status == 0) {
+        EXPECT_TRUE(std::filesystem::exists(dir / "big.bin.tpl"));
+    } else {
+        EXPECT_EQ(status, 143u);
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"big.bin"});
+    }
+}
+#endif
+
+#ifndef _WIN32
 // A run killed outright leaves its temporary file; the next run in the folder knows it by the lock
 // no live run holds, removes it and says so.
 TEST_F(CliTest, WhatAKilledRunLeftIsRemovedByTheNext) {

@@ -120,7 +120,20 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
         TempDir dir;
         SplitWithRecovery(dir);
         c.spoil(dir);
-        const SetVerdict v = JudgeSet(dir / "r.bin.tpl");
+        // One count over the check's passes (the recovery data's, its rebuild, the pieces'):
+        // never back, one whole, at its end only with the last report.
+        std::uint64_t last = 0, whole = 0, reports = 0, atEnd = 0;
+        bool steady = true;
+        const SetVerdict v = JudgeSet(dir / "r.bin.tpl", [&](std::uint64_t done, std::uint64_t total) {
+            if (whole == 0) whole = total;
+            steady = steady && done >= last && total == whole && done <= total;
+            last = done;
+            ++reports;
+            if (done == total && atEnd == 0) atEnd = reports;
+            return true;
+        });
+        EXPECT_TRUE(steady) << c.what << ": the count went back or past its end";
+        EXPECT_TRUE(atEnd == 0 || atEnd == reports) << c.what << ": at its end too soon";
         std::map<std::string, std::string> notIntact;
         for (const auto& [name, state] : States(v))
             if (state != "intact") notIntact[name] = state;
