@@ -12,15 +12,25 @@
 namespace zendra::par2 {
 namespace {
 
-// The memory bound: output windows, then a batch of source windows.
+// The memory bound: the outputs' windows in the kernel's layout, and two batches of source
+// windows (one being added to the outputs while the next is read), each as read and in the
+// kernel's layout.
 constexpr std::uint64_t kOutputBudget = 96ull << 20;
-constexpr std::uint64_t kSourceBudget = 32ull << 20;
-constexpr std::size_t kMaxBatch = 16;
-// Each output is worked through in chunks that stay in the first-level cache while a batch of
-// sources is added to them.
-constexpr std::size_t kChunk = 16 << 10;
-// Outputs whose tables are made at once: 32 x 16 sources x 1 KiB at most.
-constexpr std::uint32_t kOutputBlock = 32;
+constexpr std::uint64_t kBatchBudget = 32ull << 20;
+// A longer slice is made a window at a time.
+constexpr std::uint64_t kMaxWindow = 8ull << 20;
+// Sources added to the outputs at a time: each batch takes the outputs through memory once, so
+// larger batches move fewer bytes (with 16, the outputs' traffic held the arithmetic back).
+constexpr std::size_t kMaxBatch = 64;
+// The tables of a batch's constants, made while the batch is read, for each of two batches.
+constexpr std::uint64_t kTableBudget = 8ull << 20;
+// The outputs are worked through in chunks of this much data: every output's chunk in turn gets
+// the batch's sources added, their chunks staying in the second-level cache, the output's in the
+// first. A thread works through whole chunks, so that the sources come from memory once.
+constexpr std::size_t kChunk = 2 << 10;
+// Parts of a batch's arithmetic for each thread, small enough that the threads end together
+// whichever took the hashing.
+constexpr std::size_t kPartsPerThread = 8;
 
 std::size_t RoundUp(std::uint64_t size) {
     return static_cast<std::size_t>((size + kRegionBlock - 1) / kRegionBlock * kRegionBlock);
@@ -35,17 +45,21 @@ struct Layout {
 };
 
 Layout LayoutFor(std::uint64_t sliceSize, std::uint32_t outputs) {
+    const RegionKernel& kernel = BestKernel();
+    const std::size_t scale = kernel.WorkScale;
     Layout layout;
-    layout.window = std::min<std::uint64_t>(sliceSize, kSourceBudget);
+    layout.window = std::min(sliceSize, kMaxWindow);
     layout.padded = RoundUp(layout.window);
     // Sources read together must not start at the same offset in a 4 KiB page, or they compete
     // for the same few lines of the first-level cache.
     const std::size_t offset = layout.padded % 4096;
     layout.stride = layout.padded + (offset < 1024 || offset > 3072 ? 1088 : 0);
     layout.perGroup = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
-        kOutputBudget / layout.padded, 1, std::max<std::uint32_t>(outputs, 1)));
+        kOutputBudget / (scale * layout.padded), 1, std::max<std::uint32_t>(outputs, 1)));
     layout.batch = static_cast<std::size_t>(
-        std::clamp<std::uint64_t>(kSourceBudget / layout.stride, 1, kMaxBatch));
+        std::clamp<std::uint64_t>(std::min(kBatchBudget / ((1 + scale) * layout.stride),
+                                           kTableBudget / (layout.perGroup * kernel.TableSize)),
+                                  1, kMaxBatch));
     return layout;
 }
 
@@ -92,10 +106,21 @@ class Reader {
     std::size_t open_ = 0;
 };
 
+// A batch of source windows: as read (for the hashes), in the kernel's layout, and the tables of
+// the group's constants (output o's for source k at o * n + k).
+struct Batch {
+    Buffer read, work, tables;
+    std::size_t start = 0, n = 0;
+    std::vector<std::uint64_t> real;
+    Batch(const Layout& layout, const RegionKernel& kernel)
+        : read(layout.stride * layout.batch), work(kernel.WorkScale * layout.stride * layout.batch),
+          tables(layout.perGroup * layout.batch * kernel.TableSize) {}
+};
+
 } // namespace
 
 bool WholeSlicesSeen(std::uint64_t sliceSize) {
-    return sliceSize <= kSourceBudget;
+    return sliceSize <= kMaxWindow;
 }
 
 std::uint64_t BytesToRead(const Combination& c) {
@@ -109,81 +134,93 @@ std::uint64_t BytesToRead(const Combination& c) {
 
 void Combine(const Combination& c) {
     const RegionKernel& kernel = BestKernel();
+    const std::size_t scale = kernel.WorkScale;
     const Layout layout = LayoutFor(c.SliceSize, c.Outputs);
     const bool whole = WholeSlicesSeen(c.SliceSize);
-    Buffer outputs(layout.padded * layout.perGroup);
-    Buffer read(layout.stride * layout.batch);    // the sources as read
-    Buffer sources(layout.stride * layout.batch); // the same in the kernel's layout
-    Reader reader(c);
     Pool& pool = Pool::Shared();
+    Buffer outputs(scale * layout.padded * layout.perGroup);
+    Batch batches[2] = {{layout, kernel}, {layout, kernel}};
+    Reader reader(c);
+    // Reads the sources [start, start + n) of a window into `b`, with their tables.
+    const auto load = [&](Batch& b, std::size_t start, std::uint64_t offset, std::uint64_t window,
+                          std::uint32_t first, std::uint32_t count) {
+        b.start = start;
+        b.n = std::min(layout.batch, c.Sources.size() - start);
+        b.real.resize(b.n);
+        for (std::size_t k = 0; k < b.n; ++k) {
+            std::uint8_t* slice = b.read.data + k * layout.stride;
+            b.real[k] = reader.Read(c.Sources[start + k], offset, window, slice, layout.padded);
+            kernel.ToWork(slice, b.work.data + scale * k * layout.stride, layout.padded);
+        }
+        std::vector<Gf> column(count);
+        for (std::size_t k = 0; k < b.n; ++k) {
+            c.Coefficients(start + k, first, count, column.data());
+            for (std::uint32_t o = 0; o < count; ++o)
+                kernel.Prepare(column[o], b.tables.data + (o * b.n + k) * kernel.TableSize);
+        }
+    };
+    const std::size_t chunks = (layout.padded + kChunk - 1) / kChunk;
     for (std::uint32_t first = 0; first < std::max<std::uint32_t>(c.Outputs, 1);
          first += layout.perGroup) {
         const std::uint32_t count = std::min(layout.perGroup, c.Outputs - first);
+        // The arithmetic's parts: ranges of chunks, and of outputs where the chunks are few.
+        const std::size_t arithmetic = kPartsPerThread * pool.Threads();
+        const std::size_t chunkRanges = count == 0 ? 0 : std::min(chunks, arithmetic);
+        const std::size_t outputRanges =
+            count == 0 ? 0 : std::clamp<std::size_t>(arithmetic / chunkRanges, 1, count);
+        // Adds batch `b` to outputs [from, to) in chunks [begin, end).
+        const auto work = [&](const Batch& b, std::uint32_t from, std::uint32_t to,
+                              std::size_t begin, std::size_t end) {
+            std::vector<const std::uint8_t*> at(b.n);
+            for (std::size_t chunk = begin * kChunk; chunk < std::min(end * kChunk, layout.padded);
+                 chunk += kChunk) {
+                const std::size_t size = std::min(kChunk, layout.padded - chunk);
+                for (std::size_t k = 0; k < b.n; ++k)
+                    at[k] = b.work.data + scale * (k * layout.stride + chunk);
+                for (std::uint32_t o = from; o < to; ++o)
+                    kernel.MulAddMany(outputs.data + scale * (o * layout.padded + chunk), at.data(),
+                                      b.tables.data + o * b.n * kernel.TableSize, b.n, size);
+            }
+        };
         for (std::uint64_t offset = 0; offset < c.SliceSize; offset += layout.window) {
             const std::uint64_t window = std::min(layout.window, c.SliceSize - offset);
-            std::memset(outputs.data, 0, layout.padded * count);
-            for (std::size_t start = 0; start < c.Sources.size(); start += layout.batch) {
-                const std::size_t n = std::min(layout.batch, c.Sources.size() - start);
-                std::vector<const std::uint8_t*> pointers(n);
-                std::vector<std::uint64_t> real(n);
-                for (std::size_t k = 0; k < n; ++k) {
-                    std::uint8_t* slice = read.data + k * layout.stride;
-                    real[k] =
-                        reader.Read(c.Sources[start + k], offset, window, slice, layout.padded);
-                    kernel.ToWork(slice, sources.data + k * layout.stride, layout.padded);
-                    pointers[k] = sources.data + k * layout.stride;
-                }
-                std::vector<Gf> factors(static_cast<std::size_t>(count) * n), column(count);
-                for (std::size_t k = 0; k < n; ++k) {
-                    c.Coefficients(start + k, first, count, column.data());
-                    for (std::uint32_t o = 0; o < count; ++o)
-                        factors[o * n + k] = column[o];
-                }
-                // Outputs [from, to) get this batch, a block of outputs at a time (their tables
-                // made once), chunk by chunk.
-                const auto work = [&](std::uint32_t from, std::uint32_t to) {
-                    const std::size_t tableSize = n * kernel.TableSize;
-                    Buffer tables(kOutputBlock * tableSize);
-                    std::vector<const std::uint8_t*> at(n);
-                    for (std::uint32_t block = from; block < to; block += kOutputBlock) {
-                        const std::uint32_t end = std::min(to, block + kOutputBlock);
-                        for (std::uint32_t o = block; o < end; ++o)
-                            for (std::size_t k = 0; k < n; ++k)
-                                kernel.Prepare(factors[o * n + k], tables.data +
-                                                                       (o - block) * tableSize +
-                                                                       k * kernel.TableSize);
-                        for (std::size_t chunk = 0; chunk < layout.padded; chunk += kChunk) {
-                            const std::size_t size = std::min(kChunk, layout.padded - chunk);
-                            for (std::size_t k = 0; k < n; ++k)
-                                at[k] = pointers[k] + chunk;
-                            for (std::uint32_t o = block; o < end; ++o)
-                                kernel.MulAddMany(outputs.data + o * layout.padded + chunk,
-                                                  at.data(), tables.data + (o - block) * tableSize,
-                                                  n, size);
-                        }
-                    }
-                };
-                // The sources' hashes (part 0, when they are taken) beside the arithmetic, its
-                // outputs in ranges that the pool's threads and this one take as they come free.
-                const bool seeing = first == 0 && whole && c.Seen;
-                const auto ranges = static_cast<std::uint32_t>(
-                    std::min<std::size_t>(count, pool.Threads() > 1 ? 2 * pool.Threads() : 1));
-                pool.Run(ranges + (seeing ? 1 : 0), [&](std::size_t part) {
-                    if (seeing && part-- == 0) {
-                        for (std::size_t k = 0; k < n; ++k)
-                            c.Seen(start + k, read.data + k * layout.stride, real[k]);
+            std::memset(outputs.data, 0, scale * layout.padded * count);
+            const bool seeing = first == 0 && whole && c.Seen;
+            if (!c.Sources.empty()) load(batches[0], 0, offset, window, first, count);
+            for (std::size_t start = 0, i = 0; start < c.Sources.size();
+                 start += layout.batch, ++i) {
+                const Batch& b = batches[i % 2];
+                Batch& next = batches[(i + 1) % 2];
+                const bool more = start + layout.batch < c.Sources.size();
+                // Parts, the lowest taken first: the next batch's reading, the two halves of this
+                // batch's hashing, then the arithmetic, all beside each other on the pool's
+                // threads and this one.
+                const std::size_t reading = more ? 1 : 0, hashing = seeing ? 2 : 0;
+                pool.Run(reading + hashing + chunkRanges * outputRanges, [&](std::size_t part) {
+                    if (part < reading) {
+                        load(next, start + layout.batch, offset, window, first, count);
                         return;
                     }
-                    const auto r = static_cast<std::uint32_t>(part);
-                    work(count * r / ranges, count * (r + 1) / ranges);
+                    part -= reading;
+                    if (part < hashing) {
+                        for (std::size_t k = 0; k < b.n; ++k)
+                            c.Seen(static_cast<int>(part), b.start + k,
+                                   b.read.data + k * layout.stride, b.real[k]);
+                        return;
+                    }
+                    part -= hashing;
+                    const std::size_t r = part / outputRanges, o = part % outputRanges;
+                    work(b, static_cast<std::uint32_t>(count * o / outputRanges),
+                         static_cast<std::uint32_t>(count * (o + 1) / outputRanges),
+                         chunks * r / chunkRanges, chunks * (r + 1) / chunkRanges);
                 });
                 std::uint64_t bytes = 0;
-                for (const std::uint64_t r : real)
+                for (const std::uint64_t r : b.real)
                     bytes += r;
                 if (c.Advanced) c.Advanced(bytes);
             }
             for (std::uint32_t o = 0; o < count; ++o) {
-                std::uint8_t* bytes = outputs.data + o * layout.padded;
+                std::uint8_t* bytes = outputs.data + scale * o * layout.padded;
                 kernel.FromWork(bytes, layout.padded);
                 c.Made(first + o, offset, bytes, static_cast<std::size_t>(window));
             }

@@ -84,7 +84,8 @@ void ScalarMulAddMany(std::uint8_t* dst, const std::uint8_t* const* sources,
     }
 }
 
-const RegionKernel kScalar{"table", Copy, Identity, kScalarTable, ScalarPrepare, ScalarMulAddMany};
+const RegionKernel kScalar{"table",         1, Copy, Identity, kScalarTable, ScalarPrepare,
+                           ScalarMulAddMany};
 
 } // namespace
 

@@ -33,15 +33,20 @@ inline constexpr std::size_t kRegionBlock = 64;
 
 struct RegionKernel {
     const char* Name;
-    // Copies `size` bytes (a multiple of kRegionBlock) into the working layout, and back in place.
+    // The working layout takes WorkScale bytes for each byte of data, sources and outputs alike.
+    std::size_t WorkScale;
+    // Copies `size` bytes of a source (a multiple of kRegionBlock) into the working layout
+    // (WorkScale * size bytes at `to`).
     void (*ToWork)(const std::uint8_t* from, std::uint8_t* to, std::size_t size);
+    // An output's `size` bytes of data, in place, from its working layout (where it starts as
+    // zeros; a kernel may hold an output otherwise than its sources).
     void (*FromWork)(std::uint8_t* bytes, std::size_t size);
     // The tables of one factor, made once and used for every region it multiplies.
     std::size_t TableSize;
     void (*Prepare)(Gf factor, std::uint8_t* table);
-    // dst ^= sum over k of factor k * sources[k] over `size` bytes (a multiple of kRegionBlock),
-    // all in the working layout, the data being 16-bit little-endian words; the factors' tables
-    // lie one after the other in `tables`, each TableSize bytes, 64-byte aligned.
+    // dst ^= sum over k of factor k * sources[k] over `size` bytes of data (a multiple of
+    // kRegionBlock), all in the working layout, the data being 16-bit little-endian words; the
+    // factors' tables lie one after the other in `tables`, each TableSize bytes, 64-byte aligned.
     void (*MulAddMany)(std::uint8_t* dst, const std::uint8_t* const* sources,
                        const std::uint8_t* tables, std::size_t count, std::size_t size);
 };

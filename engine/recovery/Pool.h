@@ -1,7 +1,7 @@
-// The threads that share the recovery data's work (its arithmetic and the hashing beside it):
-// started once, the first time they are asked for, and kept for the program's life, so that no
-// thread is started per batch of slices. A stop reaches the work as it reaches the rest of the
-// run: between batches, through the caller's progress.
+// The threads that share the recovery data's work (its arithmetic, and the reading and hashing
+// beside it): started once, the first time they are asked for, and kept for the program's life, so
+// that no thread is started per batch of slices. A stop reaches the work as it reaches the rest of
+// the run: between batches, through the caller's progress.
 #pragma once
 
 #include <condition_variable>

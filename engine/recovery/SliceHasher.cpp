@@ -18,27 +18,28 @@ void SliceHasher::AddToSlice(const std::uint8_t* bytes, std::size_t size) {
     }
 }
 
+void SliceHasher::FeedSlices(const std::uint8_t* bytes, std::size_t size) {
+    while (size > 0) {
+        const auto part =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, sliceSize_ - filled_));
+        AddToSlice(bytes, part);
+        bytes += part;
+        size -= part;
+    }
+}
+
 void SliceHasher::Feed(const std::uint8_t* bytes, std::size_t size) {
-    const auto slices = [this](const std::uint8_t* at, std::size_t left) {
-        while (left > 0) {
-            const auto part =
-                static_cast<std::size_t>(std::min<std::uint64_t>(left, sliceSize_ - filled_));
-            AddToSlice(at, part);
-            at += part;
-            left -= part;
-        }
-    };
     if (size < (256 << 10)) {
-        file_.Update(bytes, size);
-        slices(bytes, size);
+        FeedFile(bytes, size);
+        FeedSlices(bytes, size);
         return;
     }
     // A long run (a check's reads): the file's MD5 on another core, beside the slices'.
     Pool::Shared().Run(2, [&](std::size_t part) {
         if (part == 0)
-            slices(bytes, size);
+            FeedSlices(bytes, size);
         else
-            file_.Update(bytes, size);
+            FeedFile(bytes, size);
     });
 }
 

@@ -10,6 +10,10 @@ class SliceHasher {
   public:
     explicit SliceHasher(std::uint64_t sliceSize) : sliceSize_(sliceSize) {}
     void Feed(const std::uint8_t* bytes, std::size_t size);
+    // Feed's two halves, which two threads may do at the same time: the file's hash, and the
+    // slices'.
+    void FeedFile(const std::uint8_t* bytes, std::size_t size) { file_.Update(bytes, size); }
+    void FeedSlices(const std::uint8_t* bytes, std::size_t size);
     // Pads the last slice; the hasher is spent.
     void Finish();
     const std::vector<SliceChecksum>& Slices() const { return slices_; }

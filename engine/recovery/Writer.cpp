@@ -301,8 +301,13 @@ std::vector<fs::path> WriteRecoveryFiles(const fs::path& baseName,
         if (progress && !progress(done, total)) throw Failure::Cancelled();
     };
     if (hashWhileCombining) {
-        c.Seen = [&](std::size_t source, const std::uint8_t* slice, std::uint64_t length) {
-            files[fileOfSource[source]].hasher->Feed(slice, static_cast<std::size_t>(length));
+        c.Seen = [&](int part, std::size_t source, const std::uint8_t* slice,
+                     std::uint64_t length) {
+            SliceHasher& hasher = *files[fileOfSource[source]].hasher;
+            if (part == 0)
+                hasher.FeedFile(slice, static_cast<std::size_t>(length));
+            else
+                hasher.FeedSlices(slice, static_cast<std::size_t>(length));
         };
     } else {
         for (auto& file : files) {

@@ -16,7 +16,7 @@ objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 # Allowed, each run only after CPUID (and for AVX2 XGETBV) has said that it may:
 allowed=(
     # The GF(2^16) kernels, SSSE3 and AVX2: ChooseKernel picks one from what ProcessorBits reads.
-    '^<zendra::par2::\(anonymous namespace\)::(ToWork|FromWork|Ssse3MulAddMany|Avx2MulAddMany)\('
+    '^<zendra::par2::\(anonymous namespace\)::(ToWork|FromWork|LaneToWork|LaneFromWork|Ssse3MulAddMany|Avx2MulAddMany)\('
     # XGETBV, only when CPUID says the system has turned it on (OSXSAVE).
     '^<zendra::par2::ProcessorBits\(\)'
     # MinGW's static runtime. libstdc++'s std::random_device uses RDRAND or RDSEED only where

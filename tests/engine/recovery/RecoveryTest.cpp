@@ -1,11 +1,13 @@
 #include "RecoveryTestKit.h"
-#include "recovery/Pool.h"
+#include "recovery/Combiner.h"
 #include "recovery/Packets.h"
+#include "recovery/Pool.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <numeric>
 #include <random>
 
 namespace zendra {
@@ -373,7 +375,7 @@ TEST(RecoveryTest, DamagedAndHostileRecoveryFilesAreSkippedPacketByPacket) {
     }
 }
 
-// The arithmetic of many batches (sources of 1,000 slices, 16 to a batch) shares threads started
+// The arithmetic of many batches (sources of 1,000 slices, 64 to a batch) shares threads started
 // once for the program's life: writing and rebuilding start none after the pool's first use.
 TEST(RecoveryTest, ThePoolStartsNoThreadPerBatch) {
     TempDir dir;
@@ -386,6 +388,121 @@ TEST(RecoveryTest, ThePoolStartsNoThreadPerBatch) {
     test::WriteBytes(dir / "data.bin", bytes);
     EXPECT_EQ(test::Repair(dir / "set.par2").size(), 1u);
     EXPECT_EQ(par2::Pool::ThreadsStarted(), started);
+}
+
+// The arithmetic over batches whose next is read while the last is added, its parts split by
+// chunks (3 outputs) or also by outputs (40): every output is the sum of every source times its
+// constant, each half of the hashing sees every slice once and in order, and a source that ends
+// early in a later batch (read on the pool's thread) fails the whole run.
+TEST(RecoveryTest, CombinesEveryBatchIntoEveryOutputAndSeesEverySliceInOrder) {
+    TempDir dir;
+    constexpr std::size_t kSlice = 5000, kSources = 150, kLast = 3002; // a short last slice
+    const Bytes data = test::RandomBytes((kSources - 1) * kSlice + kLast, 3);
+    test::WriteBytes(dir / "data.bin", data);
+    const auto factor = [](std::size_t source, std::uint32_t output) {
+        return static_cast<par2::Gf>((source * 7919 + output * 104729 + 1) % 65536);
+    };
+    for (const std::uint32_t outputs : {3u, 40u}) {
+        par2::Combination c;
+        c.SliceSize = kSlice;
+        c.Files = {dir / "data.bin"};
+        for (std::size_t k = 0; k < kSources; ++k)
+            c.Sources.push_back({0, k * kSlice, k + 1 < kSources ? kSlice : kLast});
+        c.Outputs = outputs;
+        c.Coefficients = [&](std::size_t source, std::uint32_t first, std::uint32_t count,
+                             par2::Gf* column) {
+            for (std::uint32_t o = 0; o < count; ++o)
+                column[o] = factor(source, first + o);
+        };
+        std::vector<std::size_t> seen[2];
+        bool seenRight = true;
+        c.Seen = [&](int part, std::size_t source, const std::uint8_t* slice,
+                     std::uint64_t length) {
+            seen[part].push_back(source);
+            seenRight = seenRight && length == c.Sources[source].Length &&
+                        std::equal(slice, slice + length, data.begin() + source * kSlice);
+        };
+        std::vector<Bytes> made(outputs);
+        c.Made = [&](std::uint32_t output, std::uint64_t offset, const std::uint8_t* bytes,
+                     std::size_t size) {
+            EXPECT_EQ(offset, made[output].size());
+            made[output].insert(made[output].end(), bytes, bytes + size);
+        };
+        std::uint64_t read = 0;
+        c.Advanced = [&](std::uint64_t bytes) { read += bytes; };
+        par2::Combine(c);
+        EXPECT_EQ(read, data.size());
+        std::vector<std::size_t> order(kSources);
+        std::iota(order.begin(), order.end(), 0);
+        EXPECT_EQ(seen[0], order);
+        EXPECT_EQ(seen[1], order);
+        EXPECT_TRUE(seenRight);
+        for (std::uint32_t o = 0; o < outputs; ++o) {
+            Bytes expected(kSlice);
+            for (std::size_t w = 0; w < kSlice; w += 2) {
+                par2::Gf sum = 0;
+                for (std::size_t k = 0; k < kSources; ++k) {
+                    const std::size_t at = k * kSlice + w;
+                    const auto word =
+                        static_cast<par2::Gf>((at < data.size() ? data[at] : 0) |
+                                              (at + 1 < data.size() ? data[at + 1] : 0) << 8);
+                    sum ^= par2::GfMultiply(factor(k, o), w < c.Sources[k].Length ? word : 0);
+                }
+                expected[w] = static_cast<std::uint8_t>(sum);
+                expected[w + 1] = static_cast<std::uint8_t>(sum >> 8);
+            }
+            EXPECT_EQ(made[o], expected) << outputs << " outputs, output " << o;
+        }
+        // The file cut inside source 120: its batch is read while an earlier one is added.
+        test::WriteBytes(dir / "short.bin", Part(data, 0, 120 * kSlice + 10));
+        c.Files = {dir / "short.bin"};
+        c.Seen = nullptr;
+        EXPECT_THROW(par2::Combine(c), Failure) << outputs;
+    }
+}
+
+// Slices longer than a window (8 MiB) are made a window at a time, each output's windows in
+// order, and are not shown whole for hashing.
+TEST(RecoveryTest, CombinesALongSliceAWindowAtATime) {
+    TempDir dir;
+    constexpr std::size_t kSlice = (9 << 20) + 4, kLast = (5 << 20) + 2;
+    const Bytes data = test::RandomBytes(kSlice + kLast, 4);
+    test::WriteBytes(dir / "data.bin", data);
+    ASSERT_FALSE(par2::WholeSlicesSeen(kSlice));
+    par2::Combination c;
+    c.SliceSize = kSlice;
+    c.Files = {dir / "data.bin"};
+    c.Sources = {{0, 0, kSlice}, {0, kSlice, kLast}};
+    c.Outputs = 2;
+    c.Coefficients = [](std::size_t source, std::uint32_t first, std::uint32_t count,
+                        par2::Gf* column) {
+        for (std::uint32_t o = 0; o < count; ++o)
+            column[o] = par2::SliceFactor(static_cast<std::uint32_t>(source), first + o);
+    };
+    c.Seen = [](int, std::size_t, const std::uint8_t*, std::uint64_t) { FAIL(); };
+    std::vector<Bytes> made(2);
+    c.Made = [&](std::uint32_t output, std::uint64_t offset, const std::uint8_t* bytes,
+                 std::size_t size) {
+        EXPECT_EQ(offset, made[output].size());
+        made[output].insert(made[output].end(), bytes, bytes + size);
+    };
+    par2::Combine(c);
+    for (std::uint32_t o = 0; o < 2; ++o) {
+        ASSERT_EQ(made[o].size(), kSlice);
+        for (std::size_t w = 0; w < kSlice; w += 2) {
+            const auto word = [&](std::size_t at) {
+                return static_cast<par2::Gf>(data[at] | data[at + 1] << 8);
+            };
+            const par2::Gf sum = static_cast<par2::Gf>(
+                par2::GfMultiply(par2::SliceFactor(0, o), word(w)) ^
+                (w < kLast ? par2::GfMultiply(par2::SliceFactor(1, o), word(kSlice + w)) : 0));
+            if (made[o][w] != static_cast<std::uint8_t>(sum) ||
+                made[o][w + 1] != static_cast<std::uint8_t>(sum >> 8)) {
+                ADD_FAILURE() << "output " << o << " differs at byte " << w;
+                break;
+            }
+        }
+    }
 }
 
 // Every part of a run is run once, whichever thread takes it; a run inside a part does not wait
