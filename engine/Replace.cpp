@@ -154,7 +154,10 @@ void CleanUpAfterKilledRuns(const fs::path& folder, const std::string& ownTag,
         if (!killed) continue;
         for (const fs::path& file : files) {
             const std::string name = DisplayPath(file.filename());
-            if (EndsWith(name, ".undo") || EndsWith(name, ".done"))
+            // A journal gone since the listing was a run's that ended whole before its lock was
+            // free: nothing to mend.
+            if ((EndsWith(name, ".undo") || EndsWith(name, ".done")) &&
+                KindOf(file) != EntryKind::Missing)
                 RestoreFrom(folder, file, EndsWith(name, ".done"), mended);
         }
         for (const fs::path& file : files) {

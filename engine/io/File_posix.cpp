@@ -279,8 +279,10 @@ std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) {
     const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(where.c_str()), ::closedir);
     if (!listing) Throw("list the folder", where, errno);
     std::vector<FolderEntry> entries;
-    errno = 0;
-    while (const dirent* entry = ::readdir(listing.get())) {
+    for (;;) {
+        errno = 0; // readdir's end and its failure differ only by errno, which fstatat may set
+        const dirent* entry = ::readdir(listing.get());
+        if (!entry) break;
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..") continue;
         FolderEntry listed{std::string(name)};
@@ -292,7 +294,6 @@ std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) {
         if (listed.Kind == EntryKind::Regular)
             listed.Size = static_cast<std::uint64_t>(info.st_size);
         entries.push_back(std::move(listed));
-        errno = 0;
     }
     if (errno != 0) Throw("list the folder", where, errno);
     return entries;
