@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -62,29 +63,36 @@ TEST(JobQueue, LeavesOutAHintWhileAJobWaits) {
 }
 
 // What a job held (a file's handle) is let go before Wait or Drop returns, however long the job
-// keeps it: the renames and removals that follow must find no file open. The hold only widens
-// the window in which a queue that returned early would be seen.
+// keeps it: the renames and removals that follow must find no file open. Each is called while a
+// job runs (a slow disk's flush, kept running until let go) and must not return before it ends;
+// the pause before letting go only gives a queue that returned early the time to show it.
 TEST(JobQueue, WaitAndDropReturnOnlyOnceTheJobHasLetGo) {
-    JobQueue::HoldJobs(std::chrono::milliseconds(20));
     JobQueue flusher;
-    std::atomic<bool> ran = false;
-    auto handle = std::make_shared<int>(0);
-    const std::weak_ptr<int> held = handle;
-    flusher.Post([&ran, handle] { ran = true; });
-    handle.reset();
-    flusher.Wait();
-    EXPECT_TRUE(ran);
-    EXPECT_TRUE(held.expired()) << "Wait returned while the job still held its file";
-
-    std::promise<void> started;
-    handle = std::make_shared<int>(0);
-    const std::weak_ptr<int> dropped = handle;
-    flusher.Post([&started, handle] { started.set_value(); });
-    handle.reset();
-    started.get_future().wait();
-    flusher.Drop();
-    EXPECT_TRUE(dropped.expired()) << "Drop returned while the running job still held its file";
-    JobQueue::HoldJobs(std::chrono::milliseconds(0));
+    for (const bool drop : {false, true}) {
+        std::promise<void> started, release;
+        std::shared_future<void> released = release.get_future().share();
+        auto handle = std::make_shared<int>(0);
+        const std::weak_ptr<int> held = handle;
+        flusher.Post([&started, released, handle] {
+            started.set_value();
+            released.wait();
+        });
+        handle.reset();
+        started.get_future().wait();
+        std::atomic<bool> returned = false;
+        std::thread caller([&] {
+            if (drop)
+                flusher.Drop();
+            else
+                flusher.Wait();
+            returned = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(returned) << (drop ? "Drop" : "Wait") << " returned while the job ran";
+        release.set_value();
+        caller.join();
+        EXPECT_TRUE(held.expired()) << (drop ? "Drop" : "Wait") << " returned holding its file";
+    }
 }
 
 #ifndef _WIN32
