@@ -58,7 +58,7 @@ void Form1::cmdCheck_Click() {
     const WorkEnd end = RunWork(L"Checking...", [&](const Progress& progress) {
         return Failing(message, [&] {
             // A re-split killed mid-commit has set the older set aside: it is checked once back.
-            ;
+            Replacement::MendFolder(picked.parent_path(), notice);
             // One of Zendra's pieces with its index beside it is checked through the index.
             if (IsIndexName(picked)) {
                 index = picked;
@@ -69,7 +69,8 @@ void Form1::cmdCheck_Click() {
             if (index.empty()) {
                 partsVerdict = CheckPartsOf(*parts, progress);
                 return;
-            };
+            }
+            const SetReading reading(index, notice); // no run writes the set meanwhile
             verdict = JudgeSet(index, progress);
         });
     });
