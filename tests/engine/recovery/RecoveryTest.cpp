@@ -65,6 +65,13 @@ TEST(RecoveryTest, NamesVolumesAsPar2cmdlineDoes) {
     EXPECT_EQ(names, (std::vector<std::string>{"x.par2", "x.vol00+1.par2", "x.vol01+2.par2",
                                                "x.vol03+4.par2", "x.vol07+3.par2"}));
     EXPECT_EQ(ExistingRecoveryFiles(dir / "x").size(), 5u);
+    // 10 % of 105 slices is 10.5: the share rounds to the nearest, 11.
+    TempDir half;
+    names.clear();
+    for (const auto& path :
+         test::Protect(half, {{"data.bin", test::RandomBytes(105 * 64, 2)}}, {10, 0, 64}, "y"))
+        names.push_back(path.filename().string());
+    EXPECT_EQ(names.back(), "y.vol07+4.par2");
 }
 
 // Files of several slices (the last ones partial), some lost or damaged in each case.
