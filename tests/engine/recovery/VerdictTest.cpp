@@ -40,6 +40,13 @@ void ChangeChecksumLine(const TempDir& dir, const std::string& name) {
     test::WriteBytes(dir / "r.bin.xxh128", Bytes(text.begin(), text.end()));
 }
 
+// The index's record made to name one piece fewer than the split wrote.
+void LowerPieceCount(const TempDir& dir) {
+    SplitIndex record = *DecodeIndex(test::ReadBytes(dir / "r.bin.tpl"));
+    record.PieceCount = 9;
+    test::WriteBytes(dir / "r.bin.tpl", EncodeIndex(record));
+}
+
 // Each file the verdict names: its state, with "+" when a repair rebuilds it.
 std::map<std::string, std::string> States(const SetVerdict& v) {
     std::map<std::string, std::string> states;
@@ -103,11 +110,7 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
          SetOutcome::NotRepairable,
          "is damaged"},
         {"the index's piece count lowered",
-         [](const TempDir& d) {
-             SplitIndex record = *DecodeIndex(test::ReadBytes(d / "r.bin.tpl"));
-             record.PieceCount = 9;
-             test::WriteBytes(d / "r.bin.tpl", EncodeIndex(record));
-         },
+         LowerPieceCount,
          {{"r.bin.tpl", "damaged+"}},
          SetOutcome::Repairable,
          ""},
@@ -115,9 +118,7 @@ TEST(VerdictTest, JudgesEachFileByTheEvidenceThatCoversItAndRepairsAllOrNothing)
          [](const TempDir& d) {
              for (const auto& name : d.Names())
                  if (name.find(".par2") != std::string::npos) fs::remove(d / name);
-             SplitIndex record = *DecodeIndex(test::ReadBytes(d / "r.bin.tpl"));
-             record.PieceCount = 9;
-             test::WriteBytes(d / "r.bin.tpl", EncodeIndex(record));
+             LowerPieceCount(d);
          },
          {{"r.bin.tpl", "damaged"}},
          SetOutcome::NotRepairable,
